@@ -1,0 +1,79 @@
+#include "peakfinder.h"
+
+#include "exceptions.h"
+#include "messages.h"
+#include "rounding.h"
+
+#include <cmath>
+
+namespace {
+
+// Smooths column `column` (0-based) of rows 1..n into smoothed[0..n-1] and returns the maximum.
+// Each sum and quotient is formed in extended precision and rounded to double once, when stored.
+double smoothColumn(const SpectrumTableData &table, int column, int n, double *smoothed)
+{
+    const auto y = [&](int row) { return static_cast<Extended>(table.Cells[row][column]); };
+    smoothed[0] = static_cast<double>((y(0) + y(1)) / 2);
+    Extended previous = y(0);
+    Extended current = y(1);
+    for (int k = 1; k < n - 1; ++k) {
+        const Extended next = y(k + 1);
+        smoothed[k] = static_cast<double>((previous + current + next) / 3);
+        previous = current;
+        current = next;
+    }
+    smoothed[n - 1] = static_cast<double>((previous + current) / 2);
+
+    double maximum = smoothed[0];
+    for (int k = 1; k < n; ++k) {
+        if (smoothed[k] > maximum)
+            maximum = smoothed[k];
+    }
+    return maximum;
+}
+
+void scanColumn(const double *smoothed, int n, double maximum, PeakListData &peaks)
+{
+    double runningMinimum = smoothed[0];
+    double lastCandidate = smoothed[0];
+    for (int k = 1; k < n - 1; ++k) {
+        const double s = smoothed[k];
+        if (s < runningMinimum) {
+            runningMinimum = s;
+            lastCandidate = s;
+        }
+        if (s > lastCandidate && smoothed[k + 1] < s && smoothed[k - 1] < s) {
+            lastCandidate = s;
+            // A spectrum whose largest smoothed value is not positive has no peak: its heights
+            // would be negative or a division by zero, and one odd file must not end a search.
+            if (maximum <= 0)
+                continue;
+            const Extended height = (100 / static_cast<Extended>(maximum))
+                * (static_cast<Extended>(s) - runningMinimum);
+            const double relativeHeight = static_cast<double>(height);
+            if (std::isinf(relativeHeight))
+                throw EOverflow(std::string(Messages::FloatOverflow));
+            if (relativeHeight > 10) {
+                peaks.Rows[peaks.Count++] = k + 1;
+                runningMinimum = s;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void FindPeaks(const SpectrumTableData &table, PeakListData &peaks)
+{
+    const int n = table.RowCount;
+    double smoothed[kMaxRows];
+    for (int column = 2; column <= table.SpectrumCount + 1; ++column) {
+        peaks.Count = 0;
+        if (n < 3)
+            continue;
+        const double maximum = smoothColumn(table, column - 1, n, smoothed);
+        scanColumn(smoothed, n, maximum, peaks);
+    }
+}
+
+void FindPeaks() { FindPeaks(SpectrumTable, PeakList); }

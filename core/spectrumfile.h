@@ -1,0 +1,31 @@
+#pragma once
+
+#include "separators.h"
+#include "spectrumtable.h"
+
+#include <string>
+
+// Reading a spectrum file: three header lines (anything; "x-data = " and "y-data = " captions;
+// the column header whose tabs give the column count f) and tab-separated data lines. A file of
+// the wrong layout (no tab in line 3, more than 99 tabs, more than 10000 data lines) is not an
+// error: its name is appended to the bad-file list. Runtime errors (the file cannot be opened or
+// read, a field that is not a number) are raised.
+
+// What one reading did, for callers that judge files on tables of their own.
+struct LoadResult {
+    bool WellFormed = false;
+    // Every counted row received all f fields, so nothing the judgement reads came from an
+    // earlier file.
+    bool Complete = false;
+};
+
+LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+                            const std::string &fileName, const NumberSeparators &separators);
+
+// On the program's globals, with the user's separators.
+void LoadSpectrumFile(const std::string &fileName);
+
+// A first spectrum given in thousands: when YCaption has at least 12 characters and the 11th is
+// a lower-case k, column 2 of every row is multiplied by 1000 and the k becomes a blank.
+void ApplyKiloScale(SpectrumTableData &table);
+void ApplyKiloScale();

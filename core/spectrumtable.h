@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The store of measured data: the contents of the spectrum file read last, one x column and up
+// to 99 spectrum columns over up to 10000 rows. Rows and columns count from 1 at the API; a row's
+// 100 values are contiguous. Whoever reads a file replaces what the previous reader left; cells
+// a file does not supply keep their earlier values (merging files for display relies on this).
+
+constexpr int kMaxRows = 10000;
+constexpr int kMaxColumns = 100;
+constexpr int kMaxSpectra = kMaxColumns - 1;
+
+struct SpectrumTableData {
+    double Cells[kMaxRows][kMaxColumns] = {};
+    int RowCount = 0;
+    int SpectrumCount = 0;
+    std::string XCaption;
+    std::string YCaption;
+
+    double &Cell(int row, int column) { return Cells[row - 1][column - 1]; }
+    double Cell(int row, int column) const { return Cells[row - 1][column - 1]; }
+};
+
+// Names of files rejected for their layout in the current search run. Count is reset at the start
+// of each run; the names beyond it stay but are never read. No fixed bound.
+struct BadFileListData {
+    std::vector<std::string> Names; // Names[k - 1] is entry k
+    int Count = 0;
+
+    void Add(const std::string &name);
+    const std::string &Name(int k) const { return Names[static_cast<std::size_t>(k - 1)]; }
+};
+
+// Rows of Cells at which the peak finder found peaks, rising; a peak's position is column 1 of
+// its row.
+struct PeakListData {
+    int Rows[kMaxRows] = {};
+    int Count = 0;
+
+    int Row(int i) const { return Rows[i - 1]; }
+};
+
+// The program's one instance of each (static storage; the table alone is 8,000,000 bytes).
+extern SpectrumTableData SpectrumTable;
+extern BadFileListData BadFileList;
+extern PeakListData PeakList;
+// The current directory when the main window was created; the peak presets lie below it.
+extern std::string StartDirectory;

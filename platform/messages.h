@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The runtime's message texts, in one place. %s and %d are filled by FormatMessage.
+namespace Messages {
+inline constexpr std::string_view FileNotFound = "Datei nicht gefunden";
+inline constexpr std::string_view InvalidFileName = "Ungültiger Dateiname";
+inline constexpr std::string_view TooManyOpenFiles = "Zu viele geöffnete Dateien";
+inline constexpr std::string_view AccessDenied = "Dateizugriff verweigert";
+inline constexpr std::string_view InOutError = "E/A-Fehler %d";
+inline constexpr std::string_view InvalidFloat = "'%s' ist kein gültiger Gleitkommawert";
+inline constexpr std::string_view InvalidInteger = "'%s' ist kein gültiger Integerwert";
+inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
+inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
+inline constexpr std::string_view ListIndexError = "Der Index der Liste überschreitet das Maximum (%d)";
+} // namespace Messages
+
+// Replaces the first %s or %d of pattern with argument; the message patterns hold at most one.
+std::string FormatMessage(std::string_view pattern, std::string_view argument);
+std::string FormatMessage(std::string_view pattern, long long argument);

@@ -1,0 +1,265 @@
+#include "numconv.h"
+
+#include "exceptions.h"
+#include "messages.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+// Texts up to this length are normalised on the stack; longer ones (hundreds of digits) on the heap.
+constexpr std::size_t kShortText = 96;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The parts of a text that passed the syntax check, as offsets into the text.
+struct NumberParts {
+    bool negative = false;
+    std::size_t intBegin = 0, intEnd = 0;
+    std::size_t fracBegin = 0, fracEnd = 0;
+    std::size_t expBegin = 0, expEnd = 0; // the exponent with its sign, empty when absent
+};
+
+bool parseSyntax(std::string_view t, char decimalSeparator, NumberParts &parts)
+{
+    std::size_t i = 0;
+    const std::size_t n = t.size();
+    while (i < n && t[i] == ' ')
+        ++i;
+    if (i < n && (t[i] == '+' || t[i] == '-')) {
+        parts.negative = t[i] == '-';
+        ++i;
+    }
+    parts.intBegin = i;
+    while (i < n && isDigit(t[i]))
+        ++i;
+    parts.intEnd = i;
+    bool hasSeparator = false;
+    parts.fracBegin = parts.fracEnd = i;
+    if (i < n && t[i] == decimalSeparator) {
+        hasSeparator = true;
+        ++i;
+        parts.fracBegin = i;
+        while (i < n && isDigit(t[i]))
+            ++i;
+        parts.fracEnd = i;
+    }
+    if (parts.intEnd == parts.intBegin && !hasSeparator)
+        return false;
+    parts.expBegin = parts.expEnd = i;
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        parts.expBegin = i;
+        if (i < n && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        const std::size_t digits = i;
+        while (i < n && isDigit(t[i]))
+            ++i;
+        if (i == digits)
+            return false;
+        parts.expEnd = i;
+    }
+    while (i < n && t[i] == ' ')
+        ++i;
+    return i == n;
+}
+
+// Writes the number in the form std::from_chars reads: [-]digits[.digits][e[-]digits].
+template <typename Out>
+void normalise(std::string_view t, const NumberParts &p, Out &&put)
+{
+    if (p.negative)
+        put('-');
+    if (p.intEnd == p.intBegin)
+        put('0');
+    for (std::size_t i = p.intBegin; i < p.intEnd; ++i)
+        put(t[i]);
+    if (p.fracEnd > p.fracBegin) {
+        put('.');
+        for (std::size_t i = p.fracBegin; i < p.fracEnd; ++i)
+            put(t[i]);
+    }
+    if (p.expEnd > p.expBegin) {
+        put('e');
+        std::size_t i = p.expBegin;
+        if (t[i] == '+')
+            ++i;
+        for (; i < p.expEnd; ++i)
+            put(t[i]);
+    }
+}
+
+// Is the magnitude of the parsed number at least 1? Decides overflow against underflow when the
+// conversion reports the value out of range.
+bool magnitudeAtLeastOne(std::string_view t, const NumberParts &p)
+{
+    // Decimal position of the first significant digit: >= 0 means the value is >= 1 before the
+    // exponent is applied.
+    long long position = 0;
+    bool found = false;
+    for (std::size_t i = p.intBegin; i < p.intEnd && !found; ++i) {
+        if (t[i] != '0') {
+            position = static_cast<long long>(p.intEnd - i) - 1;
+            found = true;
+        }
+    }
+    for (std::size_t i = p.fracBegin; i < p.fracEnd && !found; ++i) {
+        if (t[i] != '0') {
+            position = -static_cast<long long>(i - p.fracBegin) - 1;
+            found = true;
+        }
+    }
+    if (!found)
+        return false;
+    long long exponent = 0;
+    bool negativeExponent = false;
+    std::size_t i = p.expBegin;
+    if (i < p.expEnd && (t[i] == '+' || t[i] == '-')) {
+        negativeExponent = t[i] == '-';
+        ++i;
+    }
+    for (; i < p.expEnd; ++i) {
+        exponent = exponent * 10 + (t[i] - '0');
+        if (exponent > 1'000'000'000'000LL)
+            exponent = 1'000'000'000'000LL; // saturate: far beyond any floating-point range
+    }
+    return (negativeExponent ? position - exponent : position + exponent) >= 0;
+}
+
+ConvertStatus convertNormalised(const char *first, const char *last, std::string_view t,
+                                const NumberParts &parts, double &value)
+{
+    double result = 0.0;
+    const auto [end, ec] = std::from_chars(first, last, result);
+    if (ec == std::errc() && end == last) {
+        value = result;
+        return ConvertStatus::Ok;
+    }
+    if (ec != std::errc::result_out_of_range)
+        return ConvertStatus::Invalid;
+    if (!magnitudeAtLeastOne(t, parts)) {
+        value = parts.negative ? -0.0 : 0.0; // too small for a double: the stored value is zero
+        return ConvertStatus::Ok;
+    }
+    long double extended = 0.0L;
+    const auto extendedResult = std::from_chars(first, last, extended);
+    return extendedResult.ec == std::errc() ? ConvertStatus::Overflow : ConvertStatus::Invalid;
+}
+
+[[noreturn]] void throwStatus(ConvertStatus status, std::string_view text)
+{
+    if (status == ConvertStatus::Overflow)
+        throw EOverflow(std::string(Messages::FloatOverflow));
+    throw EConvertError(FormatMessage(Messages::InvalidFloat, text));
+}
+
+} // namespace
+
+ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value)
+{
+    NumberParts parts;
+    if (!parseSyntax(text, decimalSeparator, parts))
+        return ConvertStatus::Invalid;
+    const std::size_t length = 3 + (parts.intEnd - parts.intBegin) + (parts.fracEnd - parts.fracBegin)
+        + (parts.expEnd - parts.expBegin) + 1;
+    if (length <= kShortText) {
+        char buffer[kShortText];
+        char *out = buffer;
+        normalise(text, parts, [&out](char c) { *out++ = c; });
+        return convertNormalised(buffer, out, text, parts, value);
+    }
+    std::string buffer;
+    buffer.reserve(length);
+    normalise(text, parts, [&buffer](char c) { buffer.push_back(c); });
+    return convertNormalised(buffer.data(), buffer.data() + buffer.size(), text, parts, value);
+}
+
+double StrToFloat(std::string_view text, const NumberSeparators &separators)
+{
+    double value = 0.0;
+    const ConvertStatus status = TryTextToFloat(text, separators.Decimal, value);
+    if (status != ConvertStatus::Ok)
+        throwStatus(status, text);
+    return value;
+}
+
+double StrToFloat(std::string_view text) { return StrToFloat(text, CurrentSeparators()); }
+
+bool TryStrToInt(std::string_view text, int &value)
+{
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t digits = i;
+    long long magnitude = 0;
+    while (i < n && isDigit(text[i])) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > 2'147'483'648LL)
+            return false;
+        ++i;
+    }
+    if (i == digits)
+        return false;
+    while (i < n && text[i] == ' ')
+        ++i;
+    if (i != n)
+        return false;
+    const long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<int>::max())
+        return false;
+    value = static_cast<int>(signedValue);
+    return true;
+}
+
+int StrToInt(std::string_view text)
+{
+    int value = 0;
+    if (!TryStrToInt(text, value))
+        throw EConvertError(FormatMessage(Messages::InvalidInteger, text));
+    return value;
+}
+
+std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators)
+{
+    std::string text(field);
+    bool decimalSeen = false;
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (text[i] == ',' || text[i] == '.') {
+            text[i] = decimalSeen ? separators.Thousands : separators.Decimal;
+            decimalSeen = true;
+        }
+    }
+    return text;
+}
+
+double ConvertDataField(std::string_view field, const NumberSeparators &separators)
+{
+    if (field.size() <= kShortText) {
+        char buffer[kShortText];
+        bool decimalSeen = false;
+        for (std::size_t i = field.size(); i-- > 0;) {
+            char c = field[i];
+            if (c == ',' || c == '.') {
+                c = decimalSeen ? separators.Thousands : separators.Decimal;
+                decimalSeen = true;
+            }
+            buffer[i] = c;
+        }
+        const std::string_view rewritten(buffer, field.size());
+        double value = 0.0;
+        const ConvertStatus status = TryTextToFloat(rewritten, separators.Decimal, value);
+        if (status != ConvertStatus::Ok)
+            throwStatus(status, rewritten);
+        return value;
+    }
+    return StrToFloat(RewriteDecimalMarks(field, separators), separators);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "separators.h"
+
+#include <string>
+#include <string_view>
+
+// Text to number with the runtime's accepted syntax: blanks (code 32 only), an optional sign,
+// digits, optionally the decimal separator and digits, optionally "e"/"E", a sign and digits,
+// blanks, end. At least one digit or the decimal separator follows the sign. The value is the
+// correctly rounded double; a value beyond the double range raises EOverflow, one beyond even the
+// extended range fails as a conversion error, and a value too small for a double becomes zero.
+
+enum class ConvertStatus { Ok, Invalid, Overflow };
+
+// The non-throwing core: checks the syntax with the given decimal separator and converts.
+ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value);
+
+// Throws EConvertError "'%s' ist kein gültiger Gleitkommawert" or EOverflow.
+double StrToFloat(std::string_view text, const NumberSeparators &separators);
+double StrToFloat(std::string_view text);
+
+// Whole numbers of 32 bits: blanks, an optional sign, decimal digits, blanks. Anything else or a
+// value outside the 32-bit range throws EConvertError "'%s' ist kein gültiger Integerwert".
+bool TryStrToInt(std::string_view text, int &value);
+int StrToInt(std::string_view text);
+
+// A data field of a spectrum file: the rightmost comma or point becomes the locale's decimal
+// separator and every comma or point left of it the thousands separator, then the text is
+// converted. A failure quotes the rewritten text.
+double ConvertDataField(std::string_view field, const NumberSeparators &separators);
+
+// The rewriting alone, for messages and tests.
+std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators);

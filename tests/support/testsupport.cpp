@@ -1,0 +1,32 @@
+#include "testsupport.h"
+
+#include <QFile>
+
+TestFolder::TestFolder() { QVERIFY2(m_dir.isValid(), "cannot create a temporary folder"); }
+
+std::string TestFolder::path(const std::string &name) const
+{
+    return m_dir.filePath(QString::fromStdString(name)).toStdString();
+}
+
+std::string TestFolder::root() const { return m_dir.path().toStdString(); }
+
+std::string TestFolder::write(const std::string &name, const std::string &bytes) const
+{
+    const std::string fileName = path(name);
+    QFile file(QString::fromStdString(fileName));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return fileName;
+}
+
+std::string SpectrumText(const std::string &xCaption, const std::string &yCaption,
+                         const std::string &columnHeader, const std::vector<std::string> &dataLines,
+                         const std::string &lineEnd)
+{
+    std::string text = "Probe" + lineEnd + "x-data = " + xCaption + " y-data = " + yCaption + lineEnd
+        + columnHeader + lineEnd;
+    for (const auto &line : dataLines)
+        text += line + lineEnd;
+    return text;
+}
