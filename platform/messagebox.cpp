@@ -12,6 +12,16 @@ MessageBoxHook &hook()
     return instance;
 }
 
+// The messages break their lines with CR alone (or CR LF); the box's text layout breaks lines
+// only at LF, so the shown copy gets LF in their place. Requests keep the text as written.
+QString displayText(const std::string &text)
+{
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 void show(MessageBoxKind kind, const std::string &text)
 {
     const MessageBoxRequest request { kind, ApplicationTitle(), text };
@@ -20,8 +30,9 @@ void show(MessageBoxKind kind, const std::string &text)
         return;
     }
     QMessageBox box(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(request.Title), QString::fromStdString(request.Text),
+                    QString::fromStdString(request.Title), displayText(request.Text),
                     QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -19,26 +19,15 @@ constexpr char kCtrlZ = 26;
 thread_local std::vector<char> cachedBuffer;
 thread_local bool cachedBufferInUse = false;
 
-bool parentDirectoryExists(const std::string &fileName)
-{
-    const auto slash = fileName.find_last_of('/');
-    if (slash == std::string::npos)
-        return true;
-    const std::string parent = slash == 0 ? std::string("/") : fileName.substr(0, slash);
-    struct stat info { };
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 } // namespace
 
-void ThrowInOutError(int systemError, const std::string &fileName)
+void ThrowInOutError(int systemError)
 {
     switch (systemError) {
     case ENOENT:
-        if (parentDirectoryExists(fileName))
-            throw EInOutError(2, std::string(Messages::FileNotFound));
-        throw EInOutError(3, std::string(Messages::InvalidFileName));
-    case ENOTDIR:
+        // Also when a folder of the path is missing: the user looks for a file that is not there.
+        throw EInOutError(2, std::string(Messages::FileNotFound));
+    case ENOTDIR: // a part of the path is a file, not a folder
     case ENAMETOOLONG:
         throw EInOutError(3, std::string(Messages::InvalidFileName));
     case EMFILE:
@@ -61,12 +50,12 @@ TextFile::TextFile(const std::string &fileName)
         m_fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0)
-        ThrowInOutError(errno, fileName);
+        ThrowInOutError(errno);
     struct stat info { };
     if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
-        ThrowInOutError(EISDIR, fileName);
+        ThrowInOutError(EISDIR);
     }
     if (!cachedBufferInUse) {
         cachedBufferInUse = true;
@@ -108,7 +97,7 @@ bool TextFile::fill()
         got = ::read(m_fd, m_buffer->data() + m_end, m_buffer->size() - m_end);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
-        ThrowInOutError(errno == EISDIR ? EISDIR : errno, std::string());
+        ThrowInOutError(errno);
     if (got == 0) {
         m_atEnd = true;
         return false;

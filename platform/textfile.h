@@ -37,5 +37,5 @@ private:
     bool m_atEnd = false;    // no more bytes will come: physical end or Ctrl-Z seen
 };
 
-// Raises the runtime's input/output error for a system error number met on fileName.
-[[noreturn]] void ThrowInOutError(int systemError, const std::string &fileName);
+// Raises the runtime's input/output error for a system error number.
+[[noreturn]] void ThrowInOutError(int systemError);

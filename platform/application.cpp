@@ -1,0 +1,67 @@
+#include "application.h"
+
+#include "qtstrings.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QWidget>
+
+namespace {
+
+void installFontSubstitutions()
+{
+    static const bool installed = [] {
+        const QStringList sans { QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                 QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
+                                 QStringLiteral("DejaVu Sans") };
+        QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   QStringList { QStringLiteral("Microsoft Sans Serif"),
+                                                 QStringLiteral("Arial") }
+                                       + sans);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace
+
+void SetApplicationTitle(const std::string &title)
+{
+    QCoreApplication::setApplicationName(ToQString(title));
+}
+
+QFont LayoutFont(const QString &family, int pixelHeight, bool bold)
+{
+    installFontSubstitutions();
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont DefaultLayoutFont() { return LayoutFont(QStringLiteral("MS Sans Serif"), 11); }
+
+void SetupWindow(QWidget *window, const WindowLayout &layout)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    if (layout.Border == BorderStyle::Single)
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    window->setWindowFlags(flags);
+    window->setWindowTitle(layout.Caption);
+    window->setFont(DefaultLayoutFont());
+
+    int width = layout.Width;
+    int height = layout.Height;
+    if (!layout.ClientSize) {
+        width -= kFrameWidth;
+        height -= kFrameHeight;
+    }
+    if (layout.Border == BorderStyle::Single)
+        window->setFixedSize(width, height);
+    else
+        window->resize(width, height);
+    window->move(layout.Left, layout.Top);
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QImage;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+// The controls of the window layouts, on Qt widgets, with the behaviour the program's handlers
+// rely on. Each window builds its controls with the Create functions below, one line per
+// control, from its layout table.
+
+// A list box. A sorted one keeps its entries in case-insensitive text order: entries are
+// compared by QString::compare with Qt::CaseInsensitive (Unicode case folding, then code
+// points), so "1000" stands before "650", an empty entry stands first, and an entry equal to an
+// existing one goes after it. Index errors raise EListError.
+class TListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    TListBox(QWidget *parent, bool sorted, bool multiSelect = false);
+
+    // items
+    int Count() const { return count(); }
+    QString Item(int index) const; // raises the list index error outside 0 .. Count() - 1
+    QStringList Items() const;
+    void Add(const QString &text);
+    void Delete(int index);
+    void Clear();
+
+    // selection: the selected entry (the current one in a multiple-selection list), or -1
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    bool Sorted() const { return m_sorted; }
+
+    // The position a sorted list gives a new entry.
+    static bool TextLess(const QString &left, const QString &right);
+
+signals:
+    void DblClick(); // a double click anywhere in the list, entry or not
+    void Click();    // the user chose an entry with the mouse or the keyboard
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void checkIndex(int index) const;
+
+    bool m_sorted;
+};
+
+// A label that sizes itself to its caption.
+class TLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+    QString Caption() const { return text(); }
+    void SetCaption(const QString &caption);
+};
+
+// An edit field that reports every character typed (Enter as "\r") before it is entered.
+class TEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    using QLineEdit::QLineEdit;
+
+signals:
+    void KeyPress(QChar key);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+// A spin edit without bounds: an edit field with up and down buttons. Its value is the integer
+// written in the field; text that is not an integer counts as 0. Any text may stand in the
+// field; the buttons and the arrow keys step the value by 1 and stop at the 32-bit limits.
+class TSpinEdit : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TSpinEdit(QWidget *parent);
+
+    int Value() const;
+    void SetValue(int value);
+    QString Text() const;
+    void SetText(const QString &text);
+
+    QLineEdit *Editor() const { return m_edit; }
+    QToolButton *UpButton() const { return m_up; }
+    QToolButton *DownButton() const { return m_down; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void step(int delta);
+
+    QLineEdit *m_edit;
+    QToolButton *m_up;
+    QToolButton *m_down;
+};
+
+// The Create functions: bounds are left, top, width, height in pixels relative to the parent; a
+// font height of 0 keeps the window's font, any other is the character height in pixels.
+QPushButton *CreateButton(QWidget *parent, QRect bounds, const QString &caption,
+                          const QString &hint = QString());
+QPushButton *CreateGlyphButton(QWidget *parent, QRect bounds, const QImage &glyph,
+                               const QString &hint = QString());
+TLabel *CreateLabel(QWidget *parent, QPoint at, const QString &caption, int fontHeight = 0);
+TEdit *CreateEdit(QWidget *parent, QRect bounds, const QString &text, const QString &hint = QString(),
+                  int fontHeight = 0);
+TListBox *CreateListBox(QWidget *parent, QRect bounds, bool sorted, const QString &hint = QString(),
+                        bool multiSelect = false);
+TSpinEdit *CreateSpinEdit(QWidget *parent, QRect bounds, int value, const QString &hint = QString());
+QCheckBox *CreateCheckBox(QWidget *parent, QRect bounds, bool checked, const QString &hint = QString());
+QFrame *CreateBevel(QWidget *parent, QRect bounds);
+QFrame *CreatePanel(QWidget *parent, QRect bounds, const QString &hint = QString());
+QProgressBar *CreateProgressBar(QWidget *parent, QRect bounds, const QString &hint = QString());
+
+// The layout font of the given character height, in the window font's family.
+void SetFontHeight(QWidget *control, int fontHeight);

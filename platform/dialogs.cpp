@@ -1,0 +1,91 @@
+#include "dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace {
+
+OpenDialogHook &hook()
+{
+    static OpenDialogHook instance;
+    return instance;
+}
+
+// "*.txt" -> "*.[tT][xX][tT]", "*.*" -> "*": the patterns of the layouts are meant for a file
+// system that ignores case and for which "*.*" is every file.
+QString qtPattern(const QString &pattern)
+{
+    const QString trimmed = pattern.trimmed();
+    if (trimmed == QStringLiteral("*.*"))
+        return QStringLiteral("*");
+    QString result;
+    for (const QChar c : trimmed) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            result += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            result += c;
+    }
+    return result;
+}
+
+} // namespace
+
+QStringList TOpenDialog::QtNameFilters() const
+{
+    // Each entry shows its description and carries its patterns in a last pair of brackets,
+    // which the dialog hides (HideNameFilterDetails).
+    QStringList filters;
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString &pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << qtPattern(pattern);
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+bool TOpenDialog::Execute(QWidget *parent)
+{
+    QStringList chosen;
+    bool confirmed = false;
+    if (hook()) {
+        confirmed = hook()(*this, chosen);
+    } else {
+        QFileDialog dialog(parent);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        if (Options.AllowMultiSelect)
+            dialog.setFileMode(QFileDialog::ExistingFiles);
+        else if (Options.FileMustExist)
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        else
+            dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDirectory(InitialDir.isEmpty() ? QDir::currentPath() : InitialDir);
+        const QStringList filters = QtNameFilters();
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            if (FilterIndex >= 1 && FilterIndex <= filters.size())
+                dialog.selectNameFilter(filters[FilterIndex - 1]);
+        }
+        confirmed = dialog.exec() == QDialog::Accepted;
+        if (confirmed)
+            chosen = dialog.selectedFiles();
+    }
+    if (!confirmed || chosen.isEmpty())
+        return false;
+
+    Files.clear();
+    for (const QString &name : std::as_const(chosen))
+        Files << QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
+    FileName = Files.first();
+    if (!Options.NoChangeDir)
+        QDir::setCurrent(QFileInfo(FileName).absolutePath());
+    return true;
+}
+
+void SetOpenDialogHook(OpenDialogHook hook_) { hook() = std::move(hook_); }

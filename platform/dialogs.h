@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+// The file-open dialog of the layouts. Its settings are made before Execute, as the handlers
+// do; the filter is written as pairs of description and patterns separated by bars
+// ("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*") and FilterIndex counts from 1.
+// Patterns match regardless of case, and "*.*" matches every file, with or without a dot.
+class TOpenDialog {
+public:
+    struct OptionSet {
+        bool AllowMultiSelect = false;
+        bool FileMustExist = false;
+        bool NoChangeDir = false; // keep the process's current directory unchanged
+        bool HideReadOnly = false;
+        bool EnableSizing = false;
+    };
+
+    QString InitialDir; // empty: the process's current directory
+    QString Filter;
+    int FilterIndex = 1;
+    OptionSet Options;
+
+    // The chosen files after a confirmed Execute: full paths, in the dialog's order.
+    QStringList Files;
+    QString FileName; // the first of them
+
+    // Shows the dialog modally. On confirmation the chosen names are stored and, unless
+    // NoChangeDir is set, the process's current directory becomes the folder they lie in.
+    bool Execute(QWidget *parent = nullptr);
+
+    // The name filters in Qt's form, for the dialog and for tests.
+    QStringList QtNameFilters() const;
+};
+
+// Tests answer the dialogs through a hook: it receives the dialog with its settings, puts the
+// chosen full paths into files and returns true for OK, false for Cancel. An empty hook
+// restores the real dialog.
+using OpenDialogHook = std::function<bool(const TOpenDialog &dialog, QStringList &files)>;
+void SetOpenDialogHook(OpenDialogHook hook);

@@ -1,0 +1,411 @@
+// peakhound-search: the search of the desktop program for scripted batch use. Reads each spectrum
+// file, finds its peaks and prints the names of the files that match the sought peaks.
+
+#include "exceptions.h"
+#include "filejudgement.h"
+#include "numconv.h"
+#include "peakfile.h"
+#include "separators.h"
+#include "spectrumfile.h"
+#include "spectrumtable.h"
+#include "textfile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char *kBadFilesHeading
+    = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+
+constexpr const char *kUsage =
+    "Usage: peakhound-search [OPTION]... [--] FILE...\n"
+    "Print the spectrum files that show the sought peaks, one name per line, in the given order.\n"
+    "\n"
+    "  --peak VALUE        a sought peak position in 1/cm (repeatable)\n"
+    "  --peak-file PATH    every line of PATH is a sought peak position\n"
+    "  --rh6g              the Rhodamine 6G positions of peaks/rh6g.txt below the current folder\n"
+    "  --tolerance N       how far (in 1/cm, exclusive) a found peak may lie from a sought one\n"
+    "                      (default 10)\n"
+    "  --max-missing N     how many sought peaks may be missing (default 1)\n"
+    "  --inverse           print the files that do not match instead\n"
+    "  --jobs N            read and judge files on N threads (default: the number of cores)\n"
+    "  --files-from PATH   also judge the files named in PATH, one per line\n"
+    "  --help              show this help\n"
+    "\n"
+    "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
+    "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
+    "be read (the run ends at that file), 2 usage error.\n";
+
+struct UsageError {
+    std::string reason;
+};
+
+struct Options {
+    std::vector<std::string> targets;
+    std::vector<std::string> files;
+    SearchSettings settings;
+    int jobs = 0;
+};
+
+int parseInteger(const std::string &option, const std::string &text)
+{
+    int value = 0;
+    if (!TryStrToInt(text, value))
+        throw UsageError { option + " needs a whole number, not '" + text + "'" };
+    return value;
+}
+
+// Names given in a file, one per line with the text-file line rules; empty lines name nothing.
+void readNameList(const std::string &path, std::vector<std::string> &names)
+{
+    TextFile file(path);
+    while (!file.Eof()) {
+        const std::string_view line = file.ReadLine();
+        if (!line.empty())
+            names.emplace_back(line);
+    }
+}
+
+// Parses the command line. Reading the peak and name files can raise runtime errors; those are
+// reported with the file's name like any other.
+Options parseArguments(int argc, char **argv, std::string &failedFile)
+{
+    Options options;
+    std::vector<std::string> peakFiles;
+    std::vector<std::string> listFiles;
+    bool presetWanted = false;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            options.files.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string value;
+        bool hasInlineValue = false;
+        if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.resize(equals);
+            hasInlineValue = true;
+        }
+        const auto takeValue = [&]() -> std::string {
+            if (hasInlineValue)
+                return value;
+            if (i + 1 >= argc)
+                throw UsageError { argument + " needs a value" };
+            return argv[++i];
+        };
+        const auto noValue = [&]() {
+            if (hasInlineValue)
+                throw UsageError { argument + " takes no value" };
+        };
+        if (argument == "--help") {
+            noValue();
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (argument == "--peak") {
+            options.targets.push_back(takeValue());
+        } else if (argument == "--peak-file") {
+            peakFiles.push_back(takeValue());
+        } else if (argument == "--rh6g") {
+            noValue();
+            presetWanted = true;
+        } else if (argument == "--tolerance") {
+            options.settings.Tolerance = parseInteger(argument, takeValue());
+        } else if (argument == "--max-missing") {
+            options.settings.MaxMissing = parseInteger(argument, takeValue());
+        } else if (argument == "--inverse") {
+            noValue();
+            options.settings.Inverse = true;
+        } else if (argument == "--jobs") {
+            options.jobs = parseInteger(argument, takeValue());
+            if (options.jobs < 1)
+                throw UsageError { "--jobs needs at least 1" };
+        } else if (argument == "--files-from") {
+            listFiles.push_back(takeValue());
+        } else {
+            throw UsageError { "unknown option " + argument };
+        }
+    }
+    const auto addTarget = [&options](const std::string &line) { options.targets.push_back(line); };
+    for (const auto &path : peakFiles) {
+        failedFile = path;
+        ReadPeakFile(path, addTarget);
+    }
+    if (presetWanted) {
+        failedFile = "peaks/rh6g.txt";
+        ReadPeakFile(failedFile, addTarget);
+    }
+    for (const auto &path : listFiles) {
+        failedFile = path;
+        readNameList(path, options.files);
+    }
+    failedFile.clear();
+    if (options.files.empty())
+        throw UsageError { "no spectrum files given" };
+    if (options.jobs == 0)
+        options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return options;
+}
+
+enum class Verdict { Pending, Selected, Passed, WrongLayout, Failed };
+
+struct FileResult {
+    Verdict verdict = Verdict::Pending;
+    bool complete = true; // the judgement used nothing an earlier file left in the table
+    int rows = 0;
+    int columns = 0;
+    std::string message;
+};
+
+// Reads and judges one file on the given table, as the main window does.
+FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakListData &peaks,
+                     const std::string &name, const Options &options,
+                     const NumberSeparators &separators)
+{
+    FileResult result;
+    try {
+        const LoadResult load = LoadSpectrumFile(table, badFiles, name, separators);
+        result.complete = load.Complete;
+        if (!load.WellFormed) {
+            result.verdict = Verdict::WrongLayout;
+            return result;
+        }
+        result.rows = table.RowCount;
+        result.columns = table.SpectrumCount + 1;
+        const bool selected
+            = JudgeLoadedFile(table, peaks, options.targets, options.settings, separators);
+        result.verdict = selected ? Verdict::Selected : Verdict::Passed;
+    } catch (const Exception &error) {
+        result.verdict = Verdict::Failed;
+        result.message = error.what();
+    }
+    return result;
+}
+
+// Judges the files in order on one table; stops at the first runtime error.
+std::vector<FileResult> judgeSequentially(const Options &options, const NumberSeparators &separators)
+{
+    auto table = std::make_unique<SpectrumTableData>();
+    auto peaks = std::make_unique<PeakListData>();
+    BadFileListData badFiles;
+    std::vector<FileResult> results;
+    results.reserve(options.files.size());
+    for (const auto &name : options.files) {
+        results.push_back(judgeFile(*table, badFiles, *peaks, name, options, separators));
+        if (results.back().verdict == Verdict::Failed)
+            break;
+    }
+    return results;
+}
+
+// Judges the files on several threads, each with a table of its own. A file whose rows were not
+// all complete read cells that an earlier file had left in the table; such a file is judged again
+// on a table that has seen the earlier files in order, so the outcome equals the one-thread run.
+class ParallelSearch {
+public:
+    ParallelSearch(const Options &options, const NumberSeparators &separators)
+        : m_options(options), m_separators(separators), m_results(options.files.size()),
+          m_stopAt(options.files.size())
+    {
+    }
+
+    // Calls emit(index, result) for the files in order, up to and including a failed one.
+    template <typename Emit>
+    void run(int jobs, Emit &&emit)
+    {
+        std::vector<std::thread> workers;
+        for (int w = 0; w < jobs; ++w)
+            workers.emplace_back([this] { work(); });
+        const std::size_t count = m_options.files.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            FileResult result = waitFor(i);
+            m_seen.push_back({ result.verdict, result.complete, result.rows, result.columns, {} });
+            if ((result.verdict == Verdict::Selected || result.verdict == Verdict::Passed)
+                && !result.complete)
+                result = replay(i);
+            emit(i, result);
+            if (result.verdict == Verdict::Failed)
+                break;
+        }
+        stopAfter(0);
+        for (auto &worker : workers)
+            worker.join();
+    }
+
+private:
+    void work()
+    {
+        auto table = std::make_unique<SpectrumTableData>();
+        auto peaks = std::make_unique<PeakListData>();
+        BadFileListData badFiles;
+        for (;;) {
+            const std::size_t i = m_next.fetch_add(1);
+            if (i >= m_stopAt.load())
+                return;
+            FileResult result
+                = judgeFile(*table, badFiles, *peaks, m_options.files[i], m_options, m_separators);
+            if (result.verdict == Verdict::Failed)
+                stopAfter(i);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_results[i] = std::move(result);
+            }
+            m_ready.notify_all();
+        }
+    }
+
+    // No worker starts a file after index i.
+    void stopAfter(std::size_t i)
+    {
+        std::size_t current = m_stopAt.load();
+        while (i + 1 < current && !m_stopAt.compare_exchange_weak(current, i + 1)) { }
+    }
+
+    FileResult waitFor(std::size_t i)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_results[i].verdict != Verdict::Pending; });
+        return std::move(m_results[i]);
+    }
+
+    // Brings the replay table to the state the one-thread run has before file i, then judges i.
+    FileResult replay(std::size_t i)
+    {
+        if (!m_replayTable) {
+            m_replayTable = std::make_unique<SpectrumTableData>();
+            m_replayPeaks = std::make_unique<PeakListData>();
+        }
+        // The latest complete file that wrote every cell file i reads makes the files before it
+        // irrelevant; otherwise go on from where the replay table stands.
+        std::size_t start = m_replayed;
+        for (std::size_t j = i; j-- > m_replayed;) {
+            const FileResult &seen = m_seen[j];
+            if ((seen.verdict == Verdict::Selected || seen.verdict == Verdict::Passed)
+                && seen.complete && seen.rows >= m_seen[i].rows
+                && seen.columns >= m_seen[i].columns) {
+                start = j;
+                break;
+            }
+        }
+        BadFileListData scratch;
+        for (std::size_t j = start;; ++j) {
+            FileResult result = judgeFile(*m_replayTable, scratch, *m_replayPeaks,
+                                          m_options.files[j], m_options, m_separators);
+            if (j == i || result.verdict == Verdict::Failed) {
+                m_replayed = j + 1;
+                return result;
+            }
+        }
+    }
+
+    const Options &m_options;
+    const NumberSeparators &m_separators;
+    std::vector<FileResult> m_results;
+    std::vector<FileResult> m_seen; // what the workers found, in order, as far as emitted
+    std::atomic<std::size_t> m_next { 0 };
+    std::atomic<std::size_t> m_stopAt;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::unique_ptr<SpectrumTableData> m_replayTable;
+    std::unique_ptr<PeakListData> m_replayPeaks;
+    std::size_t m_replayed = 0; // the replay table holds the state after files 0 .. m_replayed - 1
+};
+
+class Output {
+public:
+    Output() { m_buffer.reserve(1 << 16); }
+    ~Output() { flush(); }
+    void line(const std::string &text)
+    {
+        m_buffer += text;
+        m_buffer += '\n';
+        if (m_buffer.size() >= (1 << 16))
+            flush();
+    }
+    void flush()
+    {
+        if (!m_buffer.empty())
+            std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+        m_buffer.clear();
+        std::fflush(stdout);
+    }
+
+private:
+    std::string m_buffer;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    std::string failedFile;
+    try {
+        options = parseArguments(argc, argv, failedFile);
+    } catch (const UsageError &error) {
+        std::fprintf(stderr, "peakhound-search: %s\nTry 'peakhound-search --help'.\n",
+                     error.reason.c_str());
+        return 2;
+    } catch (const Exception &error) {
+        std::fprintf(stderr, "%s: %s\n", failedFile.c_str(), error.what());
+        return 1;
+    }
+
+    const NumberSeparators separators = CurrentSeparators();
+    Output out;
+    std::vector<std::string> badFiles;
+    std::string failure;
+    const auto emit = [&](std::size_t i, const FileResult &result) {
+        switch (result.verdict) {
+        case Verdict::Selected:
+            out.line(options.files[i]);
+            break;
+        case Verdict::WrongLayout:
+            badFiles.push_back(options.files[i]);
+            break;
+        case Verdict::Failed:
+            failure = options.files[i] + ": " + result.message;
+            break;
+        case Verdict::Passed:
+        case Verdict::Pending:
+            break;
+        }
+    };
+
+    const int jobs = static_cast<int>(
+        std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
+    if (jobs == 1) {
+        const auto results = judgeSequentially(options, separators);
+        for (std::size_t i = 0; i < results.size(); ++i)
+            emit(i, results[i]);
+    } else {
+        ParallelSearch(options, separators).run(jobs, emit);
+    }
+    out.flush();
+
+    if (!failure.empty()) {
+        std::fprintf(stderr, "%s\n", failure.c_str());
+        return 1;
+    }
+    if (!badFiles.empty()) {
+        std::string text = std::string(kBadFilesHeading) + '\n';
+        for (const auto &name : badFiles)
+            text += '\t' + name + '\n';
+        std::fputs(text.c_str(), stderr);
+    }
+    return 0;
+}
