@@ -1,5 +1,7 @@
 #include "messagebox.h"
 
+#include "qtstrings.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
@@ -16,7 +18,7 @@ MessageBoxHook &hook()
 // only at LF, so the shown copy gets LF in their place. Requests keep the text as written.
 QString displayText(const std::string &text)
 {
-    QString shown = QString::fromStdString(text);
+    QString shown = ToQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return shown;
@@ -30,7 +32,7 @@ void show(MessageBoxKind kind, const std::string &text)
         return;
     }
     QMessageBox box(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(request.Title), displayText(request.Text),
+                    ToQString(request.Title), displayText(request.Text),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// The program body: the application object and its title, the five windows in their fixed
+// order, the event loop until the main window closes.
+
+extern const std::string kApplicationTitle; // "Peakhound 2"
+
+int Project1(int &argc, char **argv);
+
+// Creates Form1, Form2, Form3, Form4 and Peakanzeige in this order, all hidden; each global
+// reference is set before its window's creation handler runs. Needs the application object.
+void CreateForms();
+
+// Destroys the windows in the reverse order and clears their references.
+void DestroyForms();

@@ -1,0 +1,248 @@
+#include "tform1.h"
+
+#include "application.h"
+#include "controls.h"
+#include "filejudgement.h"
+#include "glyphs.h"
+#include "guard.h"
+#include "messagebox.h"
+#include "peakfile.h"
+#include "qtstrings.h"
+#include "separators.h"
+#include "spectrumfile.h"
+#include "spectrumtable.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <filesystem>
+#include <vector>
+
+TForm1 *Form1 = nullptr;
+
+const QString kMainCaption = QStringLiteral("Peakhound V2.5");
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+
+// The directory of the peak files below the start directory, with this platform's separator.
+std::string peakFolder() { return StartDirectory + "/peaks/"; }
+
+} // namespace
+
+TForm1::TForm1()
+{
+    SetupWindow(this, { QStringLiteral("Peakhound"), 193, 217, 891, 610, true, BorderStyle::Single });
+    setToolTip(QStringLiteral("Das Hauptfenster."));
+    buildLayout();
+    connectHandlers();
+}
+
+void TForm1::buildLayout()
+{
+    // clang-format off
+    Button1 = CreateButton(this, {16, 8, 73, 25}, QStringLiteral("Add"), QStringLiteral("Dateien zur Liste zufügen"));
+    Button2 = CreateButton(this, {112, 8, 73, 25}, QStringLiteral("Remove"), QStringLiteral("Angewählten Eintrag aus Liste entfernen"));
+    Button3 = CreateButton(this, {208, 8, 73, 25}, QStringLiteral("Clear"), QStringLiteral("Gesamte Liste löschen."));
+    Label1 = CreateLabel(this, {328, 8}, QStringLiteral("Files"), 24);
+    ListBox1 = CreateListBox(this, {16, 40, 593, 193}, true, QStringLiteral("Liste der zu durchsuchenen Files."));
+    Label2 = CreateLabel(this, {712, 8}, QStringLiteral("Peaks [1/cm]"), 24);
+    Button4 = CreateButton(this, {656, 40, 49, 25}, QStringLiteral("Add"), QStringLiteral("Zufügen eines Peaks"));
+    Edit1 = CreateEdit(this, {712, 40, 49, 24}, QStringLiteral("0"), QString(), 13);
+    ListBox2 = CreateListBox(this, {784, 40, 73, 193}, true, QStringLiteral("Liste der Peaks nach denen die Files getestet werden sollen."));
+    Button5 = CreateButton(this, {656, 72, 49, 25}, QStringLiteral("Remove"), QStringLiteral("Entfernen des angewählten Peaks aus der Liste"));
+    Button6 = CreateButton(this, {712, 72, 49, 25}, QStringLiteral("Clear"), QStringLiteral("Löschen der gesamten Peakliste."));
+    Button8 = CreateButton(this, {656, 104, 49, 25}, QStringLiteral("Load"), QStringLiteral("Laden eines Peak-Text-File."));
+    Button7 = CreateButton(this, {712, 104, 49, 25}, QStringLiteral("Rh 6G"), QStringLiteral("Laden der Rhodamin 6G Peakdaten."));
+    Label3 = CreateLabel(this, {616, 136}, QStringLiteral("Maximale Abweichung"));
+    Label4 = CreateLabel(this, {616, 152}, QStringLiteral("in 1/cm"));
+    Abweichung = CreateSpinEdit(this, {720, 152, 57, 22}, 10, QStringLiteral("Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
+    Label6 = CreateLabel(this, {616, 192}, QStringLiteral("Maximal fehlende Peaks"));
+    maxfehl = CreateSpinEdit(this, {720, 208, 57, 22}, 1, QStringLiteral("Maximal fehlende bzw. anwesende Peaks."));
+    Button9 = CreateButton(this, {24, 248, 201, 65}, QStringLiteral("Start !"), QStringLiteral("Start der Suche."));
+    CheckBox1 = CreateCheckBox(this, {240, 256, 17, 17}, false, QStringLiteral("Erklärung steht daneben."));
+    Label8 = CreateLabel(this, {264, 240}, QStringLiteral("Normale Auswahl"), 13);
+    Label9 = CreateLabel(this, {264, 256}, QStringLiteral("Es werden die Spektren ausgewählt,"), 13);
+    Label10 = CreateLabel(this, {264, 272}, QStringLiteral("die die angegebenen Peaks enthalten"), 13);
+    BitBtn1 = CreateGlyphButton(this, {568, 256, 33, 57}, ArrowGlyph(GlyphDirection::Up, {25, 29}), QStringLiteral("Ergebnisliste komplett nach  oben kopieren."));
+    Label7 = CreateLabel(this, {304, 304}, QStringLiteral("Ergebnis:"), 24);
+    ListBox3 = CreateListBox(this, {16, 336, 593, 217}, false, QStringLiteral("Liste der gefunden Files."));
+    Bevel1 = CreateBevel(this, {-8, 576, 897, 33});
+    Bar = CreateProgressBar(this, {8, 584, 737, 17}, QStringLiteral("Fortschrittsanzeige."));
+    Label5 = CreateLabel(this, {752, 584}, QStringLiteral("Status"), 13);
+    // clang-format on
+
+    // The start button's caption: Arial bold, 64 pixels high, black, drawn without the style's
+    // padding so that the large caption fits the button.
+    Button9->setFont(LayoutFont(QStringLiteral("Arial"), 64, true));
+    QPalette black = Button9->palette();
+    black.setColor(QPalette::ButtonText, Qt::black);
+    Button9->setPalette(black);
+    Button9->setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
+    Button9->setCursor(Qt::PointingHandCursor);
+}
+
+void TForm1::connectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, guarded(this, &TForm1::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm1::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm1::Button3Click));
+    connect(ListBox1, &TListBox::DblClick, this, guarded(this, &TForm1::listbox1dblclik));
+    connect(Button4, &QPushButton::clicked, this, guarded(this, &TForm1::Button4Click));
+    connect(Edit1, &TEdit::KeyPress, this, guarded(this, &TForm1::peaksenter));
+    connect(Button5, &QPushButton::clicked, this, guarded(this, &TForm1::Button5Click));
+    connect(Button6, &QPushButton::clicked, this, guarded(this, &TForm1::Button6Click));
+    connect(Button8, &QPushButton::clicked, this, guarded(this, &TForm1::Button8Click));
+    connect(Button7, &QPushButton::clicked, this, guarded(this, &TForm1::Button7Click));
+    connect(Button9, &QPushButton::clicked, this, guarded(this, &TForm1::Button9Click));
+    // The check box reports every change of its state, also one made by the program.
+    connect(CheckBox1, &QCheckBox::toggled, this, guarded(this, &TForm1::CheckBox1Click));
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TForm1::uebertragClick));
+    connect(ListBox3, &TListBox::DblClick, this, guarded(this, &TForm1::malegrafik));
+}
+
+// ---- the window
+
+void TForm1::FormCreate()
+{
+    StartDirectory = std::filesystem::current_path().string();
+    SpectrumTable.SpectrumCount = 0;
+    SpectrumTable.RowCount = 0;
+    setWindowTitle(kMainCaption);
+}
+
+// ---- the file lists
+
+void TForm1::Button1Click()
+{
+    if (!LastAddDirectory.isEmpty())
+        Adddialog.InitialDir = LastAddDirectory;
+    Adddialog.Options = TOpenDialog::OptionSet {};
+    Adddialog.Options.AllowMultiSelect = true;
+    Adddialog.Options.FileMustExist = true;
+    Adddialog.Filter = kFileFilter;
+    Adddialog.FilterIndex = 1;
+    if (Adddialog.Execute(this)) {
+        for (const QString &name : std::as_const(Adddialog.Files))
+            ListBox1->Add(name);
+    }
+    LastAddDirectory = QDir::currentPath();
+}
+
+void TForm1::Button2Click()
+{
+    if (ListBox1->ItemIndex() >= 0)
+        ListBox1->Delete(ListBox1->ItemIndex());
+}
+
+void TForm1::Button3Click() { ListBox1->Clear(); }
+
+void TForm1::uebertragClick()
+{
+    ListBox1->Clear();
+    for (int i = 0; i < ListBox3->Count(); ++i)
+        ListBox1->Add(ListBox3->Item(i));
+}
+
+void TForm1::CheckBox1Click()
+{
+    if (CheckBox1->isChecked()) {
+        Label8->SetCaption(QStringLiteral("Inverse Auswahl"));
+        Label10->SetCaption(QStringLiteral("die nicht die angegebenen Peaks enthalten"));
+        Label6->SetCaption(QStringLiteral("Maximal vorhandene Peaks"));
+    } else {
+        Label8->SetCaption(QStringLiteral("Normale Auswahl"));
+        Label10->SetCaption(QStringLiteral("die die angegebenen Peaks enthalten"));
+        Label6->SetCaption(QStringLiteral("Maximal fehlende Peaks"));
+    }
+}
+
+// ---- the sought peaks
+
+void TForm1::Button4Click() { ListBox2->Add(Edit1->text()); }
+
+void TForm1::peaksenter(QChar key)
+{
+    if (key == QLatin1Char('\r'))
+        Button4Click();
+}
+
+void TForm1::Button5Click()
+{
+    if (ListBox2->ItemIndex() >= 0)
+        ListBox2->Delete(ListBox2->ItemIndex());
+}
+
+void TForm1::Button6Click() { ListBox2->Clear(); }
+
+void TForm1::readPeakFile(const std::string &fileName)
+{
+    ReadPeakFile(fileName, [this](const std::string &line) { ListBox2->Add(ToQString(line)); });
+}
+
+void TForm1::Button7Click() { readPeakFile(peakFolder() + "rh6g.txt"); }
+
+void TForm1::Button8Click()
+{
+    peakDialog.InitialDir = FileNameFromStd(peakFolder());
+    peakDialog.Filter = kFileFilter;
+    peakDialog.FilterIndex = 1;
+    if (!peakDialog.Execute(this))
+        return;
+    readPeakFile(FileNameToStd(peakDialog.FileName));
+}
+
+// ---- the search run
+
+void TForm1::setStatus(const QString &text)
+{
+    Label5->SetCaption(text);
+    Label5->repaint();
+}
+
+void TForm1::TestFile(const QString &fileName)
+{
+    std::vector<std::string> targets;
+    targets.reserve(static_cast<std::size_t>(ListBox2->Count()));
+    for (int i = 0; i < ListBox2->Count(); ++i)
+        targets.push_back(ToStdString(ListBox2->Item(i)));
+    SearchSettings settings;
+    settings.Tolerance = Abweichung->Value();
+    settings.MaxMissing = maxfehl->Value();
+    settings.Inverse = CheckBox1->isChecked();
+    if (JudgeLoadedFile(SpectrumTable, PeakList, targets, settings, CurrentSeparators()))
+        ListBox3->Add(fileName);
+}
+
+void TForm1::Button9Click()
+{
+    ListBox3->Clear();
+    setStatus(QStringLiteral("Working......"));
+    BadFileList.Count = 0;
+    const int count = ListBox1->Count();
+    for (int i = 0; i < count; ++i) {
+        const QString name = ListBox1->Item(i);
+        setWindowTitle(kMainCaption + QStringLiteral(" - ") + name);
+        const int before = BadFileList.Count;
+        LoadSpectrumFile(FileNameToStd(name));
+        if (BadFileList.Count == before)
+            TestFile(name);
+        Bar->setValue(ProgressPosition(i, ListBox1->Count()));
+    }
+    if (BadFileList.Count > 0) {
+        std::string text = "\r";
+        for (int k = 1; k <= BadFileList.Count; ++k) {
+            setStatus(QStringLiteral("Fehler !!!!"));
+            text += '\t' + ToStdString(FileNameFromStd(BadFileList.Name(k))) + '\r';
+        }
+        text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
+        ShowMessage(text);
+    }
+    setStatus(QStringLiteral("Ready !"));
+    setWindowTitle(kMainCaption);
+    Bar->setValue(0);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <string>
+
+class QCheckBox;
+class QFrame;
+class QProgressBar;
+class QPushButton;
+class TEdit;
+class TLabel;
+class TListBox;
+class TSpinEdit;
+
+// The main window: the list of files to search, the sought peaks with the search settings, the
+// start button, the result list, and the status line with the progress bar. Its handlers
+// manage the lists, run the search and open the viewer on a file of either list.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    TForm1();
+
+    // controls, named as in the layout
+    QPushButton *Button1;
+    QPushButton *Button2;
+    QPushButton *Button3;
+    TLabel *Label1;
+    TListBox *ListBox1;
+    TLabel *Label2;
+    QPushButton *Button4;
+    TEdit *Edit1;
+    TListBox *ListBox2;
+    QPushButton *Button5;
+    QPushButton *Button6;
+    QPushButton *Button8;
+    QPushButton *Button7;
+    TLabel *Label3;
+    TLabel *Label4;
+    TSpinEdit *Abweichung;
+    TLabel *Label6;
+    TSpinEdit *maxfehl;
+    QPushButton *Button9;
+    QCheckBox *CheckBox1;
+    TLabel *Label8;
+    TLabel *Label9;
+    TLabel *Label10;
+    QPushButton *BitBtn1;
+    TLabel *Label7;
+    TListBox *ListBox3;
+    QFrame *Bevel1;
+    QProgressBar *Bar;
+    TLabel *Label5;
+    TOpenDialog Adddialog;
+    TOpenDialog peakDialog;
+
+    // The current directory as it stood after the last use of the Add dialog; empty at start.
+    QString LastAddDirectory;
+
+    // handlers: the window
+    void FormCreate();
+    // the file lists
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void uebertragClick();
+    void CheckBox1Click();
+    // the sought peaks
+    void Button4Click();
+    void peaksenter(QChar key);
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    // the search run
+    void Button9Click();
+    // the viewer, opened on an entry of the file list or of the result list
+    void listbox1dblclik();
+    void malegrafik();
+
+    // Judges the file that the search just read and lists it when it is selected.
+    void TestFile(const QString &fileName);
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void setStatus(const QString &text);
+    void readPeakFile(const std::string &fileName);
+};
+
+extern TForm1 *Form1;
+
+// The main window's caption; during a search it is followed by " - " and the file's name.
+extern const QString kMainCaption;
