@@ -1,0 +1,261 @@
+#include "testsupport.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+QString toQString(const char *text) { return QString::fromUtf8(text); }
+QString toQString(const QString &text) { return text; }
+
+template <typename... T>
+QStringList A(const T &...items)
+{
+    return QStringList { toQString(items)... };
+}
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run search(const QStringList &arguments, const QString &folder = QString(),
+           const QByteArray &locale = "C")
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    process.setProcessEnvironment(environment);
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(PEAKHOUND_SEARCH), arguments);
+    process.waitForFinished(120000);
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+             process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+// Data lines of one spectrum with clear humps at the given x positions, on a 1/cm grid.
+std::vector<std::string> humpLines(const std::vector<int> &positions, int spectra = 1,
+                                   int from = 550, int to = 1700)
+{
+    std::vector<std::string> lines;
+    for (int x = from; x <= to; ++x) {
+        double y = 1;
+        for (int p : positions) {
+            const int d = std::abs(x - p);
+            y += d == 0 ? 90 : d == 1 ? 30 : 0;
+        }
+        std::string line = std::to_string(x);
+        for (int s = 0; s < spectra; ++s)
+            line += "\t" + std::to_string(static_cast<int>(y));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+QStringList lines(const QByteArray &bytes)
+{
+    QStringList result;
+    for (const auto &line : bytes.split('\n'))
+        result << QString::fromUtf8(line);
+    return result;
+}
+
+} // namespace
+
+class tst_PeakhoundSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void selectsInGivenOrder();
+    void wrongLayoutIsNamedAfterTheRun();
+    void runtimeErrorEndsTheRun();
+    void targetsFromFilesAndPreset();
+    void localeDecidesTheDecimalSeparator();
+    void usageErrors_data();
+    void usageErrors();
+    void jobsGiveIdenticalOutput();
+
+private:
+    TestFolder m_folder;
+    std::string m_match, m_match2, m_miss, m_bad;
+};
+
+void tst_PeakhoundSearch::initTestCase()
+{
+    m_match = m_folder.write("match.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 774, 1650 })));
+    m_match2 = m_folder.write("match2.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 775, 1651 }), "\n"));
+    m_miss = m_folder.write("miss.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
+    m_bad = m_folder.write("bad.txt", SpectrumText("x", "y", "x y", humpLines({ 612 })));
+}
+
+void tst_PeakhoundSearch::selectsInGivenOrder()
+{
+    const QStringList peaks = A("--peak", "612", "--peak", "774", "--peak", "1650");
+    Run run = search(peaks + A(QString::fromStdString(m_match2), QString::fromStdString(m_miss),
+                                           QString::fromStdString(m_match)));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match2 + "\n" + m_match + "\n"));
+    QCOMPARE(run.err, QByteArray());
+
+    run = search(peaks + A("--inverse", QString::fromStdString(m_match2), QString::fromStdString(m_miss)));
+    QCOMPARE(run.out, QByteArray::fromStdString(m_miss + "\n"));
+
+    // With no missing peak allowed and a tolerance of 1, the shifted file fails.
+    run = search(peaks + A("--tolerance", "1", "--max-missing", "0", QString::fromStdString(m_match2),
+                                       QString::fromStdString(m_match)));
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+}
+
+void tst_PeakhoundSearch::wrongLayoutIsNamedAfterTheRun()
+{
+    const Run run = search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
+                             QString::fromStdString(m_match2), QString::fromStdString(m_bad)));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
+    QCOMPARE(run.err,
+             QByteArray::fromStdString("Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
+                                       + m_bad + "\n\t" + m_bad + "\n"));
+}
+
+void tst_PeakhoundSearch::runtimeErrorEndsTheRun()
+{
+    const std::string notANumber = m_folder.write("nan.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tzwei" }));
+    const Run run = search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
+                             QString::fromStdString(notANumber), QString::fromStdString(m_match2)));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+    // No list of wrong layouts after an error, as in the main window.
+    QCOMPARE(run.err, QByteArray::fromStdString(notANumber + ": 'zwei' ist kein gültiger Gleitkommawert\n"));
+
+    const Run missing = search(A("--peak", "612", QString::fromStdString(m_match),
+                                 QString::fromStdString(m_folder.path("gone.txt")), QString::fromStdString(m_match2)));
+    QCOMPARE(missing.status, 1);
+    QCOMPARE(missing.err, QByteArray::fromStdString(m_folder.path("gone.txt") + ": Datei nicht gefunden\n"));
+
+    // A target that is no number fails at the first file with a peak.
+    const Run badTarget = search(A("--peak", "sechs", QString::fromStdString(m_bad), QString::fromStdString(m_match)));
+    QCOMPARE(badTarget.status, 1);
+    QCOMPARE(badTarget.err, QByteArray::fromStdString(m_match + ": 'sechs' ist kein gültiger Gleitkommawert\n"));
+}
+
+void tst_PeakhoundSearch::targetsFromFilesAndPreset()
+{
+    TestFolder folder;
+    folder.write("peaks/rh6g.txt", "");
+    QDir().mkpath(QString::fromStdString(folder.path("peaks")));
+    folder.write("peaks/rh6g.txt", "612\r\n774\r\n1650");
+    folder.write("list.txt", m_miss + "\n" + m_match + "\n\n" + m_match2);
+    const std::string peakFile = folder.write("mine.txt", "612\r\n1650\r\n");
+    Run run = search(A("--rh6g", "--max-missing", "0", "--files-from", "list.txt"),
+                     QString::fromStdString(folder.root()));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
+    run = search(A("--peak-file", QString::fromStdString(peakFile), "--max-missing", "0", QString::fromStdString(m_miss),
+                   QString::fromStdString(m_match)));
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+    // An empty line of a peak file is an entry, and not a number.
+    const std::string withGap = folder.write("gap.txt", "612\r\n\r\n1650\r\n");
+    run = search(A("--peak-file", QString::fromStdString(withGap), QString::fromStdString(m_match)));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray::fromStdString(m_match + ": '' ist kein gültiger Gleitkommawert\n"));
+    // No preset below the current folder.
+    run = search(A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray("peaks/rh6g.txt: Datei nicht gefunden\n"));
+}
+
+void tst_PeakhoundSearch::localeDecidesTheDecimalSeparator()
+{
+    // Under a decimal comma a target with a point is not a number; one with a comma is.
+    Run run = search(A("--peak", "1650,5", QString::fromStdString(m_match)), QString(), "de_DE.UTF-8");
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+    run = search(A("--peak", "1650.5", QString::fromStdString(m_match)), QString(), "de_DE.UTF-8");
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray::fromStdString(m_match + ": '1650.5' ist kein gültiger Gleitkommawert\n"));
+}
+
+void tst_PeakhoundSearch::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no files") << A("--peak", "612");
+    QTest::newRow("unknown option") << A("--fast", "a.txt");
+    QTest::newRow("tolerance not an integer") << A("--tolerance", "2.5", "a.txt");
+    QTest::newRow("missing value") << A("a.txt", "--max-missing");
+    QTest::newRow("no jobs") << A("--jobs", "0", "a.txt");
+}
+
+void tst_PeakhoundSearch::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    const Run run = search(arguments);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.out, QByteArray());
+    const QStringList err = lines(run.err);
+    QCOMPARE(err.size(), 3); // the reason, the hint, and the final line end
+    QVERIFY(err[0].startsWith(QStringLiteral("peakhound-search: ")));
+    QVERIFY(err[1].contains(QStringLiteral("--help")));
+    QCOMPARE(search(A("--help")).status, 0);
+}
+
+void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
+{
+    // GIVEN a few hundred files of every kind, among them files whose short data lines leave
+    // cells of the previous file in the table, so that their verdict depends on the order
+    TestFolder folder;
+    QRandomGenerator random(7);
+    QStringList names;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".txt";
+        switch (random.bounded(6)) {
+        case 0:
+            folder.write(name, SpectrumText("x", "y", "x\ty", humpLines({ 612, 774, 1650 })));
+            break;
+        case 1:
+            folder.write(name, SpectrumText("x", "y", "x\ty", humpLines({ 612 + random.bounded(20) })));
+            break;
+        case 2:
+            folder.write(name, SpectrumText("x", "y", "x y", {}));
+            break;
+        case 3: {
+            // Two spectra in the header, one in the data: spectrum 2 comes from earlier files.
+            folder.write(name, SpectrumText("x", "y", "x\ty\tz", humpLines({ 900 }, 1, 550, 1700 - random.bounded(300))));
+            break;
+        }
+        default:
+            folder.write(name, SpectrumText("x", "y", "x\ty\tz", humpLines({ 612, 774, 1650 - random.bounded(3) * 10 }, 2)));
+            break;
+        }
+        names << QString::fromStdString(folder.path(name));
+    }
+    const QStringList targets = A("--peak", "612", "--peak", "774", "--peak", "1650", "--max-missing", "0");
+    const Run one = search(targets + A("--jobs", "1") + names);
+    QCOMPARE(one.status, 0);
+    QVERIFY(one.out.count('\n') > 20);
+    for (const char *jobs : { "2", "3", "8" }) {
+        const Run many = search(targets + A("--jobs", QString::fromLatin1(jobs)) + names);
+        QCOMPARE(many.status, one.status);
+        QCOMPARE(many.out, one.out);
+        QCOMPARE(many.err, one.err);
+    }
+    // WHEN a file fails near the end THEN all runs stop at it alike
+    names.insert(250, QString::fromStdString(folder.path("missing.txt")));
+    const Run oneFailing = search(targets + A("--jobs", "1") + names);
+    QCOMPARE(oneFailing.status, 1);
+    for (const char *jobs : { "2", "5" }) {
+        const Run many = search(targets + A("--jobs", QString::fromLatin1(jobs)) + names);
+        QCOMPARE(many.status, 1);
+        QCOMPARE(many.out, oneFailing.out);
+        QCOMPARE(many.err, oneFailing.err);
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_PeakhoundSearch)
+#include "tst_peakhound_search.moc"
