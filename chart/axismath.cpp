@@ -1,0 +1,156 @@
+#include "axismath.h"
+
+#include "rounding.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kFarAway = 2147483647.0;
+constexpr double kTinyStep = 1e-12;
+
+} // namespace
+
+void AxisMapping::SetRange(double minimum, double maximum)
+{
+    RangeMinimum = minimum;
+    RangeMaximum = maximum;
+    RangeSpan = maximum - minimum;
+}
+
+void AxisMapping::SetPixels(int start, int end)
+{
+    PixelStart = start;
+    PixelEnd = end;
+    PixelLength = end - start;
+    PixelCenter = (start + end) / 2;
+}
+
+int AxisMapping::ValueToPixel(double value) const
+{
+    if (RangeSpan == 0.0)
+        return PixelCenter;
+    const double p = static_cast<double>(
+        (static_cast<Extended>(value) - RangeMinimum) * PixelLength / RangeSpan);
+    // A value more than 2^31-1 pixels away maps to the centre, not to a clamped edge.
+    if (std::fabs(p) >= kFarAway)
+        return PixelCenter;
+    const int offset = static_cast<int>(RoundEven(p));
+    return CountsFromEnd() ? PixelEnd - offset : PixelStart + offset;
+}
+
+double AxisMapping::PixelToValue(int pixel) const
+{
+    if (PixelLength <= 0)
+        return 0.0;
+    const int d = Inverted ? PixelEnd - pixel : pixel - PixelStart;
+    const double t = static_cast<double>(static_cast<Extended>(d) * RangeSpan / PixelLength);
+    return Horizontal ? RangeMinimum + t : RangeMaximum - t;
+}
+
+FastAxisMapper::FastAxisMapper(const AxisMapping &mapping) : m_mapping(mapping)
+{
+    if (mapping.RangeSpan != 0.0)
+        m_scale = mapping.PixelLength / mapping.RangeSpan;
+    m_origin = mapping.CountsFromEnd() ? mapping.PixelEnd : mapping.PixelStart;
+    m_sign = mapping.CountsFromEnd() ? -1 : 1;
+}
+
+int FastAxisMapper::operator()(double value) const
+{
+    if (m_scale == 0.0)
+        return m_mapping.ValueToPixel(value);
+    const double p = (value - m_mapping.RangeMinimum) * m_scale;
+    // Within this band the estimate's few ulps of error cannot change the rounded pixel.
+    if (std::fabs(p) < 1e9) {
+        // Adding and removing 1.5 * 2^52 rounds to the nearest integer, ties to even.
+        const double rounded = (p + 6755399441055744.0) - 6755399441055744.0;
+        const double distance = std::fabs(p - rounded);
+        if (distance < 0.4999 || distance > 0.5001)
+            return m_origin + m_sign * static_cast<int>(rounded);
+    }
+    return m_mapping.ValueToPixel(value);
+}
+
+double NextNiceStep(double s)
+{
+    if (s >= 10.0)
+        return 10.0 * NextNiceStep(s * 0.1);
+    if (s < 1.0)
+        return 0.1 * NextNiceStep(s * 10.0);
+    if (s < 2.0)
+        return 2.0;
+    if (s < 5.0)
+        return 5.0;
+    return 10.0;
+}
+
+double LabelIncrement(double rangeSpan, double increment, int labelsSeparation, int maxLabelCount)
+{
+    if (maxLabelCount < 1)
+        return kTinyStep;
+    double s = increment > 0.0 ? increment : (std::fabs(rangeSpan) >= 1.0 ? 1.0 : kTinyStep);
+    if (labelsSeparation > 0) {
+        long long n = static_cast<long long>(maxLabelCount) + 1;
+        do {
+            const double q = static_cast<double>(static_cast<Extended>(rangeSpan) / s);
+            if (std::fabs(q) < kFarAway) {
+                n = static_cast<long long>(RoundEven(q));
+                if (n > maxLabelCount)
+                    s = NextNiceStep(s);
+            } else {
+                s = NextNiceStep(s);
+            }
+        } while (n > maxLabelCount);
+    }
+    return s > kTinyStep ? s : kTinyStep;
+}
+
+int MaxLabelCount(int pixelLength, int maxLabelSize, int labelsSeparation)
+{
+    if (maxLabelSize <= 0)
+        return 1;
+    int room = maxLabelSize;
+    if (labelsSeparation > 0)
+        room += static_cast<int>(RoundEven(labelsSeparation * 0.01 * maxLabelSize));
+    return static_cast<int>(RoundEven(static_cast<double>(pixelLength) / room));
+}
+
+double FirstLabelValue(double rangeMinimum, double rangeMaximum, double increment,
+                       bool roundFirstLabel)
+{
+    if (rangeMinimum == rangeMaximum || !roundFirstLabel)
+        return rangeMaximum;
+    return static_cast<double>(Trunc(static_cast<Extended>(rangeMaximum) / increment) * increment);
+}
+
+std::vector<double> LabelValues(double rangeMinimum, double rangeMaximum, double increment,
+                                bool roundFirstLabel)
+{
+    std::vector<double> values;
+    const double span = rangeMaximum - rangeMinimum;
+    if (!(increment > 0.0) || std::fabs(static_cast<Extended>(span) / increment) >= 10000)
+        return values;
+    // A flat range shows one label at its value.
+    if (span == 0.0) {
+        values.push_back(rangeMaximum);
+        return values;
+    }
+    double value = FirstLabelValue(rangeMinimum, rangeMaximum, increment, roundFirstLabel);
+    while (value > rangeMaximum) {
+        const double next = value - increment;
+        if (!(next < value))
+            return values;
+        value = next;
+    }
+    const double limit = static_cast<double>((static_cast<Extended>(rangeMinimum) - kTinyStep)
+                                             / 1.000000000001L);
+    while (value >= limit) {
+        values.push_back(value);
+        const double next = value - increment;
+        if (!(next < value))
+            break;
+        value = next;
+    }
+    return values;
+}

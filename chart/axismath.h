@@ -1,0 +1,66 @@
+#pragma once
+
+#include <vector>
+
+// The arithmetic of an axis without any drawing: the working range and pixel placement with the
+// conversions between values and pixels, and the 1-2-5 label steps. Free of Qt; TChartAxis keeps
+// one AxisMapping and the drawing and mouse code receive it.
+
+struct AxisMapping {
+    double RangeMinimum = 0.0;
+    double RangeMaximum = 0.0;
+    double RangeSpan = 0.0;
+    int PixelStart = 0;
+    int PixelEnd = 0;
+    int PixelLength = 0;
+    int PixelCenter = 0;
+    bool Horizontal = true;
+    bool Inverted = false;
+
+    void SetRange(double minimum, double maximum);
+    // Places the axis between start and end: along x for a horizontal axis, y for a vertical one.
+    void SetPixels(int start, int end);
+
+    // Horizontal axes count from PixelStart unless inverted; vertical ones from PixelEnd unless
+    // inverted, so larger values stand higher.
+    int ValueToPixel(double value) const;
+    double PixelToValue(int pixel) const;
+    // Where the pixel counting starts for ValueToPixel.
+    bool CountsFromEnd() const { return Horizontal ? Inverted : !Inverted; }
+};
+
+// Value to pixel for long runs of values (a series' points): the same results as
+// AxisMapping::ValueToPixel, with the exact extended-precision path taken only when the fast
+// double estimate lies too close to a rounding tie to decide.
+class FastAxisMapper {
+public:
+    explicit FastAxisMapper(const AxisMapping &mapping);
+    int operator()(double value) const;
+
+private:
+    const AxisMapping &m_mapping;
+    double m_scale = 0.0;
+    int m_origin = 0;
+    int m_sign = 1;
+};
+
+// The next larger step of the 1-2-5 series: 1 -> 2, 2 -> 5, 5 -> 10, 0.3 -> 0.5. s > 0.
+double NextNiceStep(double s);
+
+// The label step for a range: starts at increment (or 1, or 1e-12 for a span below 1) and, with a
+// positive separation, grows along the 1-2-5 series until at most maxLabelCount labels fit.
+double LabelIncrement(double rangeSpan, double increment, int labelsSeparation, int maxLabelCount);
+
+// How many labels of maxLabelSize pixels (plus the separation in percent) fit into pixelLength.
+int MaxLabelCount(int pixelLength, int maxLabelSize, int labelsSeparation);
+
+// Label values from the top of the range downward in whole steps. A flat range gives one label at
+// its value, and the list stops where subtracting the step no longer changes the value, so a
+// step below the spacing of doubles near the range cannot loop without progress. An increment of
+// 10000 steps or more for the span gives no labels.
+std::vector<double> LabelValues(double rangeMinimum, double rangeMaximum, double increment,
+                                bool roundFirstLabel);
+
+// The value a label run starts at (RoundFirstLabel: a whole multiple of the step).
+double FirstLabelValue(double rangeMinimum, double rangeMaximum, double increment,
+                       bool roundFirstLabel);

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+// A contiguous sequence with free room at both ends: appending and prepending are amortised
+// constant time, an insertion in the middle moves the shorter side. The value lists use it so
+// that points added in descending x order (every one at index 0) stay linear, and drawing still
+// reads a plain array.
+template <typename T>
+class DoubleEndedVector {
+public:
+    std::size_t size() const { return m_end - m_begin; }
+    bool empty() const { return m_end == m_begin; }
+    T *data() { return m_store.data() + m_begin; }
+    const T *data() const { return m_store.data() + m_begin; }
+    T &operator[](std::size_t i) { return m_store[m_begin + i]; }
+    const T &operator[](std::size_t i) const { return m_store[m_begin + i]; }
+    const T *begin() const { return data(); }
+    const T *end() const { return data() + size(); }
+
+    void insert(std::size_t index, T value)
+    {
+        const std::size_t n = size();
+        if (index < n / 2 || (index == 0)) {
+            if (m_begin == 0)
+                grow();
+            T *first = m_store.data() + m_begin;
+            std::move(first, first + index, first - 1);
+            --m_begin;
+        } else {
+            if (m_end == m_store.size())
+                grow();
+            T *first = m_store.data() + m_begin;
+            std::move_backward(first + index, first + n, first + n + 1);
+            ++m_end;
+        }
+        m_store[m_begin + index] = std::move(value);
+    }
+
+    void erase(std::size_t index)
+    {
+        const std::size_t n = size();
+        T *first = m_store.data() + m_begin;
+        if (index < n / 2) {
+            std::move_backward(first, first + index, first + index + 1);
+            m_store[m_begin] = T();
+            ++m_begin;
+        } else {
+            std::move(first + index + 1, first + n, first + index);
+            --m_end;
+            m_store[m_end] = T();
+        }
+    }
+
+    // Empties the sequence and gives its memory back.
+    void clear()
+    {
+        std::vector<T>().swap(m_store);
+        m_begin = m_end = 0;
+    }
+
+private:
+    // Doubles the room and centres the contents, so both ends have space again.
+    void grow()
+    {
+        const std::size_t n = size();
+        const std::size_t capacity = std::max<std::size_t>(16, 2 * n + 2);
+        std::vector<T> bigger(capacity);
+        const std::size_t newBegin = (capacity - n) / 2;
+        std::move(m_store.begin() + static_cast<std::ptrdiff_t>(m_begin),
+                  m_store.begin() + static_cast<std::ptrdiff_t>(m_end),
+                  bigger.begin() + static_cast<std::ptrdiff_t>(newBegin));
+        m_store.swap(bigger);
+        m_begin = newBegin;
+        m_end = newBegin + n;
+    }
+
+    std::vector<T> m_store;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+};

@@ -1,0 +1,450 @@
+#include "tchart.h"
+
+#include "chartmessages.h"
+#include "exceptions.h"
+#include "guard.h"
+#include "messages.h"
+#include "rounding.h"
+#include "tchartseries.h"
+#include "tlineseries.h"
+
+#include <QDir>
+#include <QImageWriter>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+// Runs a function when leaving a scope, also by an exception.
+template <typename Fn>
+class ScopeExit {
+public:
+    explicit ScopeExit(Fn fn) : m_fn(std::move(fn)) { }
+    ~ScopeExit() { m_fn(); }
+    ScopeExit(const ScopeExit &) = delete;
+    ScopeExit &operator=(const ScopeExit &) = delete;
+
+private:
+    Fn m_fn;
+};
+
+} // namespace
+
+TChart::TChart(QWidget *parent)
+    : QWidget(parent), Title(this), Foot(this), BackWall(this), LeftWall(this), BottomWall(this)
+{
+    m_axes.push_back(std::make_unique<TChartAxis>(this, true, false));
+    m_axes.push_back(std::make_unique<TChartAxis>(this, true, true));
+    m_axes.push_back(std::make_unique<TChartAxis>(this, false, false));
+    m_axes.push_back(std::make_unique<TChartAxis>(this, false, true));
+    m_axes.push_back(std::make_unique<TChartAxis>(this, false, false, true));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(400, 250);
+    m_canvas.SetWindowSurface(&m_surface);
+    m_canvas.OnSurfaceChanged = [this](const QRect &area) { update(area); };
+    m_repaintEnabled = true;
+}
+
+TChart::~TChart()
+{
+    m_repaintEnabled = false;
+    // Series owned elsewhere outlive their attachment only; owned ones go with the chart.
+    const std::vector<TChartSeries *> series = m_series;
+    for (TChartSeries *s : series)
+        s->SetParentChart(nullptr);
+    m_ownedSeries.clear();
+}
+
+TChartSeries *TChart::SeriesAt(int index) const
+{
+    if (index < 0 || index >= SeriesCount())
+        throw EListError(FormatMessage(Messages::ListIndexError, index));
+    return m_series[static_cast<std::size_t>(index)];
+}
+
+TLineSeries *TChart::AddLineSeries(const std::string &name)
+{
+    auto series = std::make_unique<TLineSeries>(name);
+    TLineSeries *raw = series.get();
+    m_ownedSeries.push_back(std::move(series));
+    raw->SetParentChart(this);
+    return raw;
+}
+
+void TChart::AddSeries(TChartSeries *series)
+{
+    if (std::find(m_series.begin(), m_series.end(), series) != m_series.end())
+        return;
+    if (series->SeriesColor() == DefaultColorMark) {
+        TColor chosen = DefaultPaletteColor(0);
+        for (int i = 0; i < 16; ++i) {
+            const TColor candidate = DefaultPaletteColor(i);
+            const bool used = std::any_of(m_series.begin(), m_series.end(), [&](const TChartSeries *s) {
+                return s->SeriesColor() == candidate;
+            });
+            if (!used && candidate != m_color && candidate != BackColor()) {
+                chosen = candidate;
+                break;
+            }
+        }
+        series->SetSeriesColor(chosen);
+    }
+    m_series.push_back(series);
+    Invalidate();
+}
+
+void TChart::RemoveSeries(TChartSeries *series)
+{
+    const auto it = std::find(m_series.begin(), m_series.end(), series);
+    if (it == m_series.end())
+        return;
+    m_series.erase(it);
+    Invalidate();
+}
+
+void TChart::SetColor(TColor value)
+{
+    if (m_color == value)
+        return;
+    m_color = value;
+    Invalidate();
+}
+
+void TChart::SetBackColor(TColor value)
+{
+    BackWall.SetColor(value);
+    if (parentWidget())
+        BackWall.Brush.SetStyle(bsSolid);
+}
+
+#define PH_CHART_SETTER(Name, member)                                                              \
+    void TChart::Set##Name(decltype(member) value)                                                 \
+    {                                                                                              \
+        if (member == value)                                                                       \
+            return;                                                                                \
+        member = value;                                                                            \
+        Invalidate();                                                                              \
+    }
+PH_CHART_SETTER(MarginLeft, m_marginLeft)
+PH_CHART_SETTER(MarginTop, m_marginTop)
+PH_CHART_SETTER(MarginRight, m_marginRight)
+PH_CHART_SETTER(MarginBottom, m_marginBottom)
+PH_CHART_SETTER(BorderWidth, m_borderWidth)
+PH_CHART_SETTER(View3D, m_view3D)
+PH_CHART_SETTER(View3DWalls, m_view3DWalls)
+PH_CHART_SETTER(View3DOrthogonal, m_view3DOrthogonal)
+PH_CHART_SETTER(ClipPoints, m_clipPoints)
+PH_CHART_SETTER(AxisVisible, m_axisVisible)
+PH_CHART_SETTER(LegendVisible, m_legendVisible)
+#undef PH_CHART_SETTER
+
+void TChart::SetChart3DPercent(int value)
+{
+    if (value < 1 || value > 100) {
+        std::string message = FormatMessage(ChartMessages::Chart3DPercent, 1);
+        throw ChartException(FormatMessage(message, 100));
+    }
+    if (m_chart3DPercent == value)
+        return;
+    m_chart3DPercent = value;
+    Invalidate();
+}
+
+TVelCanvas3D *TChart::Canvas()
+{
+    ensureSurface();
+    return &m_canvas;
+}
+
+void TChart::ensureSurface()
+{
+    const QSize wanted(std::max(width(), 1), std::max(height(), 1));
+    if (m_surface.size() == wanted)
+        return;
+    m_surface = QImage(wanted, QImage::Format_RGB32);
+    m_surface.fill(PixelOf(m_color));
+    m_canvas.MarkOutOfDate();
+}
+
+void TChart::Invalidate()
+{
+    if (!m_repaintEnabled)
+        return;
+    m_canvas.MarkOutOfDate();
+    // Thousands of added points ask for one paint, not one request each.
+    if (!m_updatePending) {
+        m_updatePending = true;
+        update();
+    }
+}
+
+void TChart::Repaint()
+{
+    if (!m_repaintEnabled)
+        return;
+    m_canvas.MarkOutOfDate();
+    ensureSurface();
+    Draw(m_surface, TRect{0, 0, m_surface.width(), m_surface.height()});
+    if (isVisible())
+        repaint();
+}
+
+void TChart::resizeEvent(QResizeEvent *)
+{
+    Guarded([this] {
+        ensureSurface();
+        Invalidate();
+    });
+}
+
+void TChart::paintEvent(QPaintEvent *event)
+{
+    m_updatePending = false;
+    Guarded([this] {
+        ensureSurface();
+        if (m_canvas.PictureOutOfDate())
+            Draw(m_surface, TRect{0, 0, m_surface.width(), m_surface.height()});
+    });
+    QPainter painter(this);
+    painter.drawImage(event->rect(), m_surface, event->rect());
+}
+
+void TChart::normalisePlotRect()
+{
+    TRect &r = m_plotRect;
+    const TRect &b = m_panelBounds;
+    if (r.Left < b.Left)
+        r.Left = b.Left;
+    if (r.Top < b.Top)
+        r.Top = b.Top;
+    if (r.Right < r.Left)
+        r.Right = r.Left + 1;
+    else if (r.Right == r.Left)
+        r.Right = r.Left + b.Width();
+    if (r.Bottom < r.Top)
+        r.Bottom = r.Top + 1;
+    else if (r.Bottom == r.Top)
+        r.Bottom = r.Top + b.Height();
+}
+
+void TChart::Draw(QImage &target, const TRect &rect)
+{
+    // A pass is not re-entered (an OnAfterDraw handler asking for a repaint, say).
+    if (m_drawing)
+        return;
+    m_drawing = true;
+    m_panelBounds = m_canvas.BeginPass(target, rect);
+    const ScopeExit end([this] {
+        m_canvas.EndPass();
+        m_drawing = false;
+    });
+    const TRect &b = m_panelBounds;
+    const int w = b.Width(), h = b.Height();
+    m_plotRect.Left = b.Left + MulDiv(m_marginLeft, w, 100) + m_borderWidth;
+    m_plotRect.Top = b.Top + MulDiv(m_marginTop, h, 100) + m_borderWidth;
+    m_plotRect.Right = b.Right - m_borderWidth - MulDiv(m_marginRight, w, 100);
+    m_plotRect.Bottom = b.Bottom - m_borderWidth - MulDiv(m_marginBottom, h, 100);
+    normalisePlotRect();
+    innerDraw();
+}
+
+void TChart::drawTitle(TChartTitle &title, bool top)
+{
+    const QStringList &lines = title.Text();
+    if (!title.Visible() || lines.isEmpty())
+        return;
+    m_canvas.Font = title.Font.ToQFont();
+    m_canvas.FontColor = title.Font.Color();
+    const int h = m_canvas.TextHeight(QStringLiteral("W"));
+    const int count = static_cast<int>(lines.size());
+    const bool frameShown = title.Frame.Visible() && title.Frame.Style() != psClear;
+    const int f = frameShown ? title.Frame.Width() : 0;
+    const int left = m_plotRect.Left + f;
+    const int right = m_plotRect.Right - f;
+    TRect box{left, 0, right, 0};
+    if (top) {
+        box.Top = m_plotRect.Top + f;
+        box.Bottom = box.Top + count * h;
+    } else {
+        box.Bottom = m_plotRect.Bottom - f;
+        box.Top = box.Bottom - count * h;
+    }
+    box = TRect{box.Left - f, box.Top - f, box.Right + f, box.Bottom + f};
+    const int w = m_canvas.TextWidth(QStringLiteral("W"));
+    if (frameShown || title.Brush.Style() != bsClear) {
+        if (title.AdjustFrame()) {
+            int widest = 0;
+            for (const QString &line : lines)
+                widest = std::max(widest, m_canvas.TextWidth(line));
+            const int width = widest + w;
+            if (title.Alignment() == taLeftJustify) {
+                box.Right = box.Left + width;
+            } else if (title.Alignment() == taRightJustify) {
+                box.Left = box.Right - width;
+            } else {
+                const int centre = (box.Left + box.Right) / 2;
+                box.Left = centre - width / 2;
+                box.Right = box.Left + width;
+            }
+        }
+        m_canvas.Pen = TVelCanvas3D::TPen{title.Frame.Color(), frameShown ? title.Frame.Style() : psClear,
+                                          pmCopy, title.Frame.Width()};
+        m_canvas.Brush = TVelCanvas3D::TBrush{title.Brush.Color(), title.Brush.Style()};
+        m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
+    }
+    title.TitleRect = box;
+    for (int k = 0; k < count; ++k) {
+        const QString &line = lines[k];
+        const int y = top ? m_plotRect.Top + f + k * h : m_plotRect.Bottom - f - (count - k) * h;
+        int x = 0;
+        if (title.Alignment() == taLeftJustify)
+            x = left + w / 2;
+        else if (title.Alignment() == taRightJustify)
+            x = right - m_canvas.TextWidth(line) - w / 2;
+        else
+            x = (left + right) / 2 - m_canvas.TextWidth(line) / 2;
+        m_canvas.TextOut(x, y, line);
+    }
+    const int taken = f + count * h + (frameShown ? f : 0) + 5;
+    if (top)
+        m_plotRect.Top += taken;
+    else
+        m_plotRect.Bottom -= taken;
+    normalisePlotRect();
+}
+
+void TChart::calcAxisSpace()
+{
+    for (auto &axis : m_axes)
+        axis->AutoRange();
+    if (m_view3D) {
+        int d = static_cast<int>(RoundEven(m_plotRect.Width() * m_chart3DPercent * 0.001));
+        if (!m_view3DOrthogonal)
+            d *= 2;
+        m_depthOffsetX = m_depthOffsetY = d;
+    } else {
+        m_depthOffsetX = m_depthOffsetY = 0;
+    }
+    normalisePlotRect();
+    TRect working = m_plotRect;
+    for (std::size_t i = 0; i < m_axes.size() && i < 5; ++i) {
+        TChartAxis &axis = *m_axes[i];
+        if (!axis.IsShown())
+            continue;
+        TRect copy = working;
+        axis.ReserveSpace(m_canvas, copy);
+        const TRect meet{std::max(copy.Left, working.Left), std::max(copy.Top, working.Top),
+                         std::min(copy.Right, working.Right), std::min(copy.Bottom, working.Bottom)};
+        if (meet.Left < meet.Right && meet.Top < meet.Bottom)
+            working = meet;
+    }
+    m_plotRect = working;
+    normalisePlotRect();
+    for (auto &axis : m_axes) {
+        axis->CalcPixelPositions(m_plotRect);
+        axis->PosAxis = axis->IsHorizontal
+            ? (axis->IsOtherSide ? m_plotRect.Top : m_plotRect.Bottom)
+            : (axis->IsOtherSide ? m_plotRect.Right : m_plotRect.Left);
+    }
+}
+
+void TChart::innerDraw()
+{
+    // 1. Background.
+    m_canvas.Brush = TVelCanvas3D::TBrush{m_color, bsSolid};
+    m_canvas.FillRect(m_panelBounds);
+
+    // 2. Titles (the legend is not drawn).
+    drawTitle(Title, true);
+    drawTitle(Foot, false);
+
+    // 4.-5. Axis space and series margins.
+    calcAxisSpace();
+    for (TChartAxis *axis : {TopAxis(), LeftAxis(), RightAxis(), BottomAxis()})
+        axis->ApplySeriesMargins();
+
+    // 6. The back wall.
+    const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
+    if (wallPen || BackWall.Brush.Style() != bsClear) {
+        m_canvas.Pen = TVelCanvas3D::TPen{BackWall.Pen.Color(), wallPen ? BackWall.Pen.Style() : psClear,
+                                          pmCopy, BackWall.Pen.Width()};
+        m_canvas.Brush = TVelCanvas3D::TBrush{BackWall.Color(), BackWall.Brush.Style()};
+        m_canvas.Rectangle(m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);
+    }
+
+    // 7. Axes, before the series.
+    if (m_axisVisible) {
+        if (OnBeforeDrawAxes)
+            OnBeforeDrawAxes(this);
+        for (auto &axis : m_axes)
+            if (axis->IsShown())
+                axis->Draw(m_canvas);
+    }
+
+    // 8.-9. Series in list order, higher indices over lower ones.
+    if (OnBeforeDrawSeries)
+        OnBeforeDrawSeries(this);
+    for (TChartSeries *series : m_series) {
+        if (!series->Active())
+            continue;
+        series->CalcVisibleIndices();
+        if (series->FirstVisibleIndex == -1)
+            continue;
+        if (series->BeforeDrawValues)
+            series->BeforeDrawValues(series);
+        if (m_clipPoints)
+            m_canvas.ClipRectangle(TRect{m_plotRect.Left + 1, m_plotRect.Top + 1, m_plotRect.Right,
+                                         m_plotRect.Bottom - 1});
+        series->DrawValues(m_canvas);
+        m_canvas.UnClipRectangle();
+        if (series->AfterDrawValues)
+            series->AfterDrawValues(series);
+    }
+
+    // 10.-12. Rubber band, canvas reset, OnAfterDraw.
+    if (ZoomDrag.Active)
+        DrawZoomRectangle();
+    m_canvas.ResetState();
+    if (OnAfterDraw)
+        OnAfterDraw(this);
+}
+
+void TChart::DrawZoomRectangle()
+{
+    TVelCanvas3D &canvas = *Canvas();
+    canvas.Pen = TVelCanvas3D::TPen{m_color == clWhite ? clBlack : (m_color & 0xFFFFFF), psSolid,
+                                    pmNotXor, 1};
+    canvas.Brush.Style = bsClear;
+    canvas.Rectangle(ZoomDrag.X0, ZoomDrag.Y0, ZoomDrag.X1, ZoomDrag.Y1);
+}
+
+QImage TChart::CreateChartBitmap(TColor background, const TRect &rect)
+{
+    QImage image(std::max(rect.Width(), 1), std::max(rect.Height(), 1), QImage::Format_RGB32);
+    image.fill(PixelOf(background == clWhite ? clWhite : background));
+    const bool buffered = m_canvas.Buffered();
+    m_canvas.SetBuffered(false);
+    const ScopeExit restore([this, buffered] { m_canvas.SetBuffered(buffered); });
+    Draw(image, rect);
+    return image;
+}
+
+void TChart::SaveChartBitmap(const QString &fileName)
+{
+    const QImage image = CreateChartBitmap(clWhite, TRect{0, 0, width(), height()});
+    // Written beside the target and renamed over it at the end, so a failed write leaves nothing
+    // half-written behind.
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QImageWriter writer(&file, "bmp");
+        written = writer.write(image);
+    }
+    written = written ? file.commit() : (file.cancelWriting(), false);
+    if (!written)
+        throw EFCreateError(FormatMessage(ChartMessages::CannotCreateFile,
+                                          QDir::toNativeSeparators(fileName).toStdString()));
+}

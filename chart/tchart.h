@@ -1,0 +1,170 @@
+#pragma once
+
+#include "chartparts.h"
+#include "charttypes.h"
+#include "tchartaxis.h"
+#include "tvelcanvas3d.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TChartSeries;
+class TLineSeries;
+
+// The chart control: an ordered list of series drawn against five axes, with title, foot and
+// back wall. A drawing pass renders into the canvas' buffer and copies it to the window's
+// surface, an image the control keeps; paintEvent only shows that surface. Invalidation marks the
+// picture out of date and the next paint runs a pass. Exclusive-or drawing through Canvas()
+// between passes goes onto the surface and stays there, also when the window is uncovered, until
+// the next pass. The same Draw renders an export into a fresh image, never the surface.
+class TChart : public QWidget {
+public:
+    explicit TChart(QWidget *parent = nullptr);
+    ~TChart() override;
+
+    // series
+    int SeriesCount() const { return static_cast<int>(m_series.size()); }
+    // The series at index; an index outside the list raises the list error.
+    TChartSeries *SeriesAt(int index) const;
+    const std::vector<TChartSeries *> &SeriesList() const { return m_series; }
+    // A new line series owned by the chart and attached to it.
+    TLineSeries *AddLineSeries(const std::string &name);
+
+    // axes, in their list order bottom, top, left, right, depth
+    TChartAxis *BottomAxis() const { return m_axes[0].get(); }
+    TChartAxis *TopAxis() const { return m_axes[1].get(); }
+    TChartAxis *LeftAxis() const { return m_axes[2].get(); }
+    TChartAxis *RightAxis() const { return m_axes[3].get(); }
+    TChartAxis *DepthAxis() const { return m_axes[4].get(); }
+    int AxisCount() const { return static_cast<int>(m_axes.size()); }
+    TChartAxis *AxisAt(int index) const { return m_axes.at(static_cast<std::size_t>(index)).get(); }
+
+    // properties
+    TChartTitle Title;
+    TChartTitle Foot;
+    TChartWall BackWall;
+    TChartWall LeftWall;
+    TChartWall BottomWall;
+    TChartPen &Frame() { return BackWall.Pen; }
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value);
+    TColor BackColor() const { return BackWall.Color(); }
+    // Also makes the back wall's brush solid once the chart sits in a window.
+    void SetBackColor(TColor value);
+    int MarginLeft() const { return m_marginLeft; }
+    void SetMarginLeft(int value);
+    int MarginTop() const { return m_marginTop; }
+    void SetMarginTop(int value);
+    int MarginRight() const { return m_marginRight; }
+    void SetMarginRight(int value);
+    int MarginBottom() const { return m_marginBottom; }
+    void SetMarginBottom(int value);
+    int BorderWidth() const { return m_borderWidth; }
+    void SetBorderWidth(int value);
+    int Chart3DPercent() const { return m_chart3DPercent; }
+    // A value outside 1..100 is refused with the chart's error.
+    void SetChart3DPercent(int value);
+    bool View3D() const { return m_view3D; }
+    void SetView3D(bool value);
+    bool View3DWalls() const { return m_view3DWalls; }
+    void SetView3DWalls(bool value);
+    bool View3DOrthogonal() const { return m_view3DOrthogonal; }
+    void SetView3DOrthogonal(bool value);
+    bool ClipPoints() const { return m_clipPoints; }
+    void SetClipPoints(bool value);
+    bool AxisVisible() const { return m_axisVisible; }
+    void SetAxisVisible(bool value);
+    bool LegendVisible() const { return m_legendVisible; }
+    void SetLegendVisible(bool value);
+    // False while the chart is being built; invalidation is ignored then.
+    bool RepaintEnabled() const { return m_repaintEnabled; }
+
+    // geometry of the last drawing pass
+    TRect PlotRect() const { return m_plotRect; }
+    TRect PanelBounds() const { return m_panelBounds; }
+    int DepthOffsetX() const { return m_depthOffsetX; }
+    int DepthOffsetY() const { return m_depthOffsetY; }
+
+    // The canvas, drawing on the window's surface between passes.
+    TVelCanvas3D *Canvas();
+    // What the window shows.
+    const QImage &Surface() const { return m_surface; }
+
+    // operations
+    // Marks the picture out of date and asks for a paint (ignored while the chart is built).
+    void Invalidate();
+    // Invalidates and runs the drawing pass at once.
+    void Repaint();
+    // The drawing pass onto target over rect (buffered through the canvas when buffering is on).
+    void Draw(QImage &target, const TRect &rect);
+    // A new image of rect's size with the chart drawn into it, unbuffered.
+    QImage CreateChartBitmap(TColor background, const TRect &rect);
+    // Writes the chart at its client size as a BMP file. A file that cannot be written raises
+    // EFCreateError and leaves any existing file as it was.
+    void SaveChartBitmap(const QString &fileName);
+
+    // events
+    std::function<void(TChart *Sender)> OnAfterDraw;
+    std::function<void(TChart *Sender)> OnBeforeDrawAxes;
+    std::function<void(TChart *Sender)> OnBeforeDrawSeries;
+    std::function<void(TChartAxis *Sender, TChartSeries *Series, int ValueIndex, QString &LabelText)>
+        OnGetAxisLabel;
+
+    // mouse drags (the rubber band is drawn by every pass while a zoom drag is active)
+    struct TZoomPanningRecord {
+        bool Active = false;
+        int X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
+    };
+    TZoomPanningRecord ZoomDrag;
+    TZoomPanningRecord PanDrag;
+    void DrawZoomRectangle();
+
+    // helpers, used by the series
+    void AddSeries(TChartSeries *series);
+    void RemoveSeries(TChartSeries *series);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void ensureSurface();
+    void normalisePlotRect();
+    void innerDraw();
+    void drawTitle(TChartTitle &title, bool top);
+    void calcAxisSpace();
+
+    std::vector<std::unique_ptr<TChartAxis>> m_axes;
+    std::vector<TChartSeries *> m_series;
+    std::vector<std::unique_ptr<TChartSeries>> m_ownedSeries;
+    TVelCanvas3D m_canvas;
+    QImage m_surface;
+
+    TColor m_color = clWhite;
+    int m_marginLeft = 3;
+    int m_marginTop = 4;
+    int m_marginRight = 3;
+    int m_marginBottom = 4;
+    int m_borderWidth = 0;
+    int m_chart3DPercent = 15;
+    bool m_view3D = true;
+    bool m_view3DWalls = true;
+    bool m_view3DOrthogonal = true;
+    bool m_clipPoints = true;
+    bool m_axisVisible = true;
+    bool m_legendVisible = true;
+    bool m_repaintEnabled = false;
+    bool m_updatePending = false;
+    bool m_drawing = false;
+
+    TRect m_panelBounds;
+    TRect m_plotRect;
+    int m_depthOffsetX = 0;
+    int m_depthOffsetY = 0;
+};

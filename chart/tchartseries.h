@@ -1,0 +1,123 @@
+#pragma once
+
+#include "charttypes.h"
+#include "devector.h"
+#include "tchartvaluelist.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class TChart;
+class TChartAxis;
+class TVelCanvas3D;
+
+// One data series of a chart: the X and Y value lists with a colour and an optional label per
+// point, the axes it is drawn against, and its events. X decides where a new point goes (the X
+// list is ascending by default); Y, colour and label follow it to the same index.
+class TChartSeries : public ChartValueListOwner {
+public:
+    explicit TChartSeries(const std::string &name = {});
+    ~TChartSeries() override;
+    TChartSeries(const TChartSeries &) = delete;
+    TChartSeries &operator=(const TChartSeries &) = delete;
+
+    // properties
+    const std::string &Name() const { return m_name; }
+    void SetName(const std::string &value) { m_name = value; }
+    bool Active() const { return m_active; }
+    void SetActive(bool value);
+    TColor SeriesColor() const { return m_seriesColor; }
+    void SetSeriesColor(TColor value);
+    bool ColorEachPoint() const { return m_colorEachPoint; }
+    void SetColorEachPoint(bool value);
+    bool ShowInLegend() const { return m_showInLegend; }
+    void SetShowInLegend(bool value);
+    THorizAxis HorizAxis() const { return m_horizAxis; }
+    void SetHorizAxis(THorizAxis value);
+    TVertAxis VertAxis() const { return m_vertAxis; }
+    void SetVertAxis(TVertAxis value);
+    TChartAxis *BoundHorizAxis() const { return m_boundHorizAxis; }
+    TChartAxis *BoundVertAxis() const { return m_boundVertAxis; }
+    TChart *ParentChart() const { return m_parentChart; }
+    // Attaches the series to chart (appended to its series list) or detaches it (nullptr).
+    void SetParentChart(TChart *chart);
+    const std::string &ValueFormat() const { return m_valueFormat; }
+    const std::string &PercentFormat() const { return m_percentFormat; }
+
+    TChartValueList &XValues() { return m_xValues; }
+    TChartValueList &YValues() { return m_yValues; }
+    const TChartValueList &XValues() const { return m_xValues; }
+    const TChartValueList &YValues() const { return m_yValues; }
+
+    // operations
+    // Adds a point at the place its X value takes and returns its index, or -1 when OnBeforeAdd
+    // vetoes. An empty label is stored as none.
+    int AddPointXY(double x, double y, const std::string &label = {},
+                   TColor color = DefaultColorMark);
+    void ClearPoints();
+    int PointCount() const { return m_xValues.ValueCount(); }
+    // The colour point index is drawn with (see DefaultColorMark).
+    TColor PointColor(int index) const;
+    std::string PointLabel(int index) const;
+    double MaxX() { return m_xValues.MaxOfValues(); }
+    double MinX() { return m_xValues.MinOfValues(); }
+    double MaxY() { return m_yValues.MaxOfValues(); }
+    double MinY() { return m_yValues.MinOfValues(); }
+    bool UsesAxis(const TChartAxis *axis) const;
+    bool AssociatedToAxis(const TChartAxis *axis) const { return UsesAxis(axis); }
+
+    int XValueToPixel(double value) const;
+    int YValueToPixel(double value) const;
+    double PixelToXValue(int pixel) const;
+    double PixelToYValue(int pixel) const;
+    // The values under the mouse cursor now (read from the window system, not from an event).
+    void CursorValues(double &x, double &y) const;
+
+    // drawing, used by the chart's drawing pass
+    // Pixel margins the series needs at the ends of its axes (first, second).
+    virtual void HorizMargins(int &first, int &second) const;
+    virtual void VertMargins(int &first, int &second) const;
+    // Computes FirstVisibleIndex and LastVisibleIndex for the current plot rectangle.
+    virtual void CalcVisibleIndices();
+    virtual void DrawValues(TVelCanvas3D &canvas) = 0;
+    int FirstVisibleIndex = -1;
+    int LastVisibleIndex = -1;
+
+    // events
+    std::function<bool(TChartSeries *Sender)> OnBeforeAdd;
+    std::function<void(TChartSeries *Sender, int ValueIndex)> OnAfterAdd;
+    std::function<void(TChartSeries *Sender)> OnClearValues;
+    std::function<void(TChartSeries *Sender)> BeforeDrawValues;
+    std::function<void(TChartSeries *Sender)> AfterDrawValues;
+
+    // helpers
+    void ValueListChanged(bool repaint) override;
+    // Recomputes BoundHorizAxis and BoundVertAxis from the chart and the two enums.
+    void RecalcBoundAxes();
+
+protected:
+    void invalidateChart() const;
+    // Called after the series moved to another chart (or none).
+    virtual void ParentChartChanged() { }
+    // The raw colour list (DefaultColorMark means the series colour).
+    const TColor *RawColors() const { return m_pointColors.data(); }
+
+private:
+    std::string m_name;
+    bool m_active = true;
+    TColor m_seriesColor = DefaultColorMark;
+    bool m_colorEachPoint = false;
+    bool m_showInLegend = true;
+    THorizAxis m_horizAxis = aBottomAxis;
+    TVertAxis m_vertAxis = aLeftAxis;
+    TChartAxis *m_boundHorizAxis = nullptr;
+    TChartAxis *m_boundVertAxis = nullptr;
+    TChart *m_parentChart = nullptr;
+    TChartValueList m_xValues;
+    TChartValueList m_yValues;
+    DoubleEndedVector<TColor> m_pointColors;
+    DoubleEndedVector<std::unique_ptr<std::string>> m_pointLabels;
+    std::string m_valueFormat = "#,##0.###";
+    std::string m_percentFormat = "##0.## %";
+};

@@ -1,0 +1,192 @@
+#include "tchartvaluelist.h"
+
+#include "exceptions.h"
+#include "messages.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+TChartValueList::TChartValueList(ChartValueListOwner *owner, std::string name)
+    : m_owner(owner), m_name(std::move(name))
+{
+}
+
+void TChartValueList::SetDateTime(bool value)
+{
+    if (m_dateTime == value)
+        return;
+    m_dateTime = value;
+    if (m_owner)
+        m_owner->ValueListChanged(true);
+}
+
+void TChartValueList::SetMultiplier(double value)
+{
+    if (m_multiplier == value)
+        return;
+    m_multiplier = value;
+    m_statsDirty = true;
+    if (m_owner)
+        m_owner->ValueListChanged(true);
+}
+
+void TChartValueList::SetOrder(TChartListOrder value)
+{
+    if (m_order == value)
+        return;
+    m_order = value;
+    // Existing values are not re-sorted; the ordered search only trusts them once checked.
+    m_inOrder = true;
+    const std::size_t n = m_values.size();
+    for (std::size_t i = 1; i < n && m_inOrder; ++i)
+        noteOrderAround(i);
+}
+
+void TChartValueList::checkIndex(int index) const
+{
+    if (index < 0 || index >= ValueCount())
+        throw EListError(FormatMessage(Messages::ListIndexError, index));
+}
+
+double TChartValueList::ValueAt(int index) const
+{
+    checkIndex(index);
+    return m_values[static_cast<std::size_t>(index)] * m_multiplier;
+}
+
+// Clears InOrder when the value at index breaks the order against a neighbour.
+void TChartValueList::noteOrderAround(std::size_t index)
+{
+    if (m_order == loNone || !m_inOrder)
+        return;
+    const std::size_t n = m_values.size();
+    const double v = m_values[index];
+    const auto fits = [this](double lower, double upper) {
+        return m_order == loAscending ? lower <= upper : lower >= upper;
+    };
+    if (index > 0 && !fits(m_values[index - 1], v))
+        m_inOrder = false;
+    if (index + 1 < n && !fits(v, m_values[index + 1]))
+        m_inOrder = false;
+}
+
+void TChartValueList::SetValueAt(int index, double value)
+{
+    checkIndex(index);
+    m_values[static_cast<std::size_t>(index)] = value;
+    noteOrderAround(static_cast<std::size_t>(index));
+    m_statsDirty = true;
+    if (m_owner)
+        m_owner->ValueListChanged(false);
+}
+
+int TChartValueList::AppendOrdered(double value)
+{
+    const std::size_t n = m_values.size();
+    std::size_t index = n;
+    if (m_order != loNone && n > 0) {
+        const double *first = m_values.data();
+        const double *last = first + n;
+        if (m_order == loAscending && first[n - 1] > value) {
+            // After all values equal to it: before the first stored value greater than it.
+            if (m_inOrder) {
+                index = static_cast<std::size_t>(std::upper_bound(first, last, value) - first);
+            } else {
+                std::size_t i = n;
+                while (i > 0 && first[i - 1] > value)
+                    --i;
+                index = i;
+            }
+        } else if (m_order == loDescending && first[n - 1] < value) {
+            if (m_inOrder) {
+                index = static_cast<std::size_t>(
+                    std::upper_bound(first, last, value, std::greater<double>()) - first);
+            } else {
+                std::size_t i = n;
+                while (i > 0 && first[i - 1] < value)
+                    --i;
+                index = i;
+            }
+        }
+    }
+    m_values.insert(index, value);
+    m_statsDirty = true;
+    return static_cast<int>(index);
+}
+
+void TChartValueList::InsertValueAt(int index, double value)
+{
+    if (index < 0 || index > ValueCount())
+        throw EListError(FormatMessage(Messages::ListIndexError, index));
+    m_values.insert(static_cast<std::size_t>(index), value);
+    noteOrderAround(static_cast<std::size_t>(index));
+    m_statsDirty = true;
+}
+
+void TChartValueList::DeleteValueAt(int index)
+{
+    checkIndex(index);
+    m_values.erase(static_cast<std::size_t>(index));
+    m_statsDirty = true;
+}
+
+void TChartValueList::RemoveAllValues()
+{
+    m_values.clear();
+    m_inOrder = true;
+    m_statsDirty = true;
+}
+
+void TChartValueList::RefreshStatistics()
+{
+    const std::size_t n = m_values.size();
+    if (n == 0) {
+        m_minOfValues = m_maxOfValues = m_sumOfValues = m_absSumOfValues = 0.0;
+    } else {
+        double v = m_values[0] * m_multiplier;
+        double minimum = v, maximum = v, sum = v, absSum = std::fabs(v);
+        for (std::size_t i = 1; i < n; ++i) {
+            v = m_values[i] * m_multiplier;
+            if (v < minimum)
+                minimum = v;
+            else if (v > maximum)
+                maximum = v;
+            sum += v;
+            absSum += std::fabs(v);
+        }
+        m_minOfValues = minimum;
+        m_maxOfValues = maximum;
+        m_sumOfValues = sum;
+        m_absSumOfValues = absSum;
+    }
+    m_statsDirty = false;
+}
+
+double TChartValueList::MaxOfValues()
+{
+    if (m_statsDirty)
+        RefreshStatistics();
+    return m_maxOfValues;
+}
+
+double TChartValueList::MinOfValues()
+{
+    if (m_statsDirty)
+        RefreshStatistics();
+    return m_minOfValues;
+}
+
+double TChartValueList::SumOfValues()
+{
+    if (m_statsDirty)
+        RefreshStatistics();
+    return m_sumOfValues;
+}
+
+double TChartValueList::AbsSumOfValues()
+{
+    if (m_statsDirty)
+        RefreshStatistics();
+    return m_absSumOfValues;
+}

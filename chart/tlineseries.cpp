@@ -1,0 +1,202 @@
+#include "tlineseries.h"
+
+#include "axismath.h"
+#include "rounding.h"
+#include "tchart.h"
+#include "tchartaxis.h"
+#include "tvelcanvas3d.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPixelLimit = 32766;
+
+// Collects consecutive vertical segments of one colour in one pixel column and draws them as
+// one run. The run holds exactly the pixels the segments would set: all of the column between
+// the lowest and highest point except the last point, when that is a new extreme and so only an
+// end pixel (which a line leaves out).
+class ColumnMerger {
+public:
+    explicit ColumnMerger(TVelCanvas3D &canvas) : m_canvas(canvas) { }
+    ~ColumnMerger() { flush(); }
+
+    void segment(int px, int py, int x, int y, TColor color)
+    {
+        if (m_open && (px != m_x || py != m_y || color != m_color))
+            flush();
+        if (x == px) {
+            if (!m_open) {
+                m_open = true;
+                m_x = px;
+                m_lo = m_hi = py;
+                m_color = color;
+            }
+            m_endUncovered = y < m_lo || y > m_hi;
+            m_lo = std::min(m_lo, y);
+            m_hi = std::max(m_hi, y);
+            m_y = y;
+            return;
+        }
+        flush();
+        m_canvas.Pen.Color = color;
+        m_canvas.MoveTo(px, py);
+        m_canvas.SolidLineTo(x, y);
+    }
+
+    void flush()
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        int lo = m_lo, hi = m_hi;
+        if (m_endUncovered) {
+            if (m_y == hi)
+                --hi;
+            else
+                ++lo;
+        }
+        m_canvas.Pen.Color = m_color;
+        m_canvas.VerticalSpan(m_x, lo, hi);
+    }
+
+private:
+    TVelCanvas3D &m_canvas;
+    bool m_open = false;
+    int m_x = 0, m_y = 0, m_lo = 0, m_hi = 0;
+    bool m_endUncovered = false;
+    TColor m_color = clBlack;
+};
+
+} // namespace
+
+TLineSeries::TLineSeries(const std::string &name) : TChartSeries(name), LinePen(nullptr) { }
+
+void TLineSeries::SetStairs(bool value)
+{
+    if (m_stairs == value)
+        return;
+    m_stairs = value;
+    invalidateChart();
+}
+
+void TLineSeries::SetLineHeight(int value)
+{
+    if (m_lineHeight == value)
+        return;
+    m_lineHeight = value;
+    invalidateChart();
+}
+
+void TLineSeries::SetDark3D(bool value)
+{
+    if (m_dark3D == value)
+        return;
+    m_dark3D = value;
+    invalidateChart();
+}
+
+void TLineSeries::HorizMargins(int &first, int &second) const
+{
+    first = second = 0;
+    if (Pointer.Visible && Pointer.InflateMargins)
+        first = second = Pointer.HorizSize + 1;
+    if (m_stairs)
+        first = second = std::max(first, LinePen.Width());
+}
+
+void TLineSeries::VertMargins(int &first, int &second) const
+{
+    first = second = 0;
+    if (Pointer.Visible && Pointer.InflateMargins)
+        first = second = Pointer.VertSize + 1;
+    if (m_stairs) {
+        first = std::max(first, LinePen.Width());
+        second = std::max(second, LinePen.Width() + 1);
+    }
+    second = std::max(second, m_lineHeight);
+}
+
+void TLineSeries::DrawValues(TVelCanvas3D &canvas)
+{
+    const int first = FirstVisibleIndex;
+    const int last = LastVisibleIndex;
+    TChartAxis *horiz = BoundHorizAxis();
+    TChartAxis *vert = BoundVertAxis();
+    if (first < 0 || last < first || !horiz || !vert || !ParentChart())
+        return;
+    const FastAxisMapper toX(horiz->Mapping());
+    const FastAxisMapper toY(vert->Mapping());
+    const double *xs = XValues().RawValues();
+    const double *ys = YValues().RawValues();
+    const double xm = XValues().Multiplier();
+    const double ym = YValues().Multiplier();
+    const TColor *colors = RawColors();
+    const TColor seriesColor = SeriesColor();
+    const bool eachPoint = ColorEachPoint();
+    const auto colorAt = [&](int i) {
+        const TColor stored = colors[i];
+        if (stored != DefaultColorMark)
+            return stored;
+        return eachPoint ? DefaultPaletteColor(i % 16) : seriesColor;
+    };
+
+    const bool penVisible = LinePen.Visible() && LinePen.Style() != psClear;
+    const bool mergeable = MergeColumns && LinePen.Width() <= 1 && LinePen.Style() == psSolid
+        && LinePen.Mode() == pmCopy;
+    ColumnMerger merger(canvas);
+    const auto segment = [&](int px, int py, int x, int y, TColor k) {
+        if ((x == px && y == py) || k == NullColorMark || !penVisible)
+            return;
+        if (mergeable) {
+            merger.segment(px, py, x, y, k);
+        } else {
+            canvas.Pen = TVelCanvas3D::TPen{k, LinePen.Style(), LinePen.Mode(), LinePen.Width()};
+            canvas.Brush.Style = bsClear;
+            canvas.Line(px, py, x, y);
+        }
+    };
+
+    TColor previousColor = m_previousColor;
+    int px = 0, py = 0;
+    for (int i = first; i <= last; ++i) {
+        const TColor k = colorAt(i);
+        const int x = toX(xs[i] * xm);
+        const int y = toY(ys[i] * ym);
+        // Points beyond the 16-bit pixel range are skipped, not handed to the line drawing.
+        if (x < -kPixelLimit || x > kPixelLimit || y < -kPixelLimit || y > kPixelLimit) {
+            previousColor = k;
+            continue;
+        }
+        if (previousColor == NullColorMark) {
+            px = x;
+            py = y;
+        }
+        if (i == first) {
+            if (first > 0) {
+                // The segment entering from the left: start it on the plot's edge.
+                const TRect plot = ParentChart()->PlotRect();
+                const int edge = horiz->Inverted() ? plot.Right : plot.Left;
+                const double edgeValue = PixelToXValue(edge);
+                const double x0 = xs[i - 1] * xm, x1 = xs[i] * xm;
+                const double y0 = ys[i - 1] * ym, y1 = ys[i] * ym;
+                const double yEdge = x1 == x0
+                    ? y0
+                    : static_cast<double>(y0
+                                          + (static_cast<Extended>(y1) - y0) * (edgeValue - x0)
+                                              / (static_cast<Extended>(x1) - x0));
+                px = edge;
+                py = YValueToPixel(yEdge);
+                if (colorAt(i - 1) != NullColorMark)
+                    segment(px, py, x, y, k);
+            }
+        } else {
+            segment(px, py, x, y, k);
+        }
+        px = x;
+        py = y;
+        previousColor = k;
+    }
+    merger.flush();
+    m_previousColor = previousColor;
+}

@@ -1,0 +1,395 @@
+#include "tvelcanvas3d.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// Applies the pen mode to one pixel. Pixels are RGB32; the alpha byte stays opaque.
+inline void plot(std::uint32_t &pixel, std::uint32_t color, TPenMode mode)
+{
+    switch (mode) {
+    case pmCopy:
+        pixel = color;
+        break;
+    case pmXor:
+        pixel = (pixel ^ color) | 0xFF000000u;
+        break;
+    case pmNotXor:
+        pixel = ~(pixel ^ color) | 0xFF000000u;
+        break;
+    case pmNot:
+        pixel = ~pixel | 0xFF000000u;
+        break;
+    case pmMerge:
+        pixel = pixel | color;
+        break;
+    case pmMask:
+        pixel = (pixel & color) | 0xFF000000u;
+        break;
+    }
+}
+
+struct Raster {
+    std::uint8_t *bits;
+    qsizetype stride;
+    TRect clip;
+    std::uint32_t color;
+    TPenMode mode;
+
+    std::uint32_t &at(int x, int y) const
+    {
+        return reinterpret_cast<std::uint32_t *>(bits + static_cast<qsizetype>(y) * stride)[x];
+    }
+    bool inside(int x, int y) const { return clip.Contains(x, y); }
+};
+
+// The pixels of a line from (x0, y0) towards (x1, y1), the end pixel excluded: one pixel per
+// step along the longer direction, the other coordinate rounded half up from the exact line.
+// Steps outside the clip along the longer direction are not walked at all, so far-away end
+// points cost nothing.
+void rasterLine(const Raster &r, int x0, int y0, int x1, int y1)
+{
+    const long long dx = static_cast<long long>(x1) - x0;
+    const long long dy = static_cast<long long>(y1) - y0;
+    if (dx == 0 && dy == 0)
+        return;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long dMajor = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const long long dMinor = xMajor ? std::llabs(dy) : std::llabs(dx);
+    const int sMajor = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int sMinor = (xMajor ? dy : dx) >= 0 ? 1 : -1;
+    const int major0 = xMajor ? x0 : y0;
+    const int minor0 = xMajor ? y0 : x0;
+    const int clipLo = xMajor ? r.clip.Left : r.clip.Top;
+    const int clipHi = xMajor ? r.clip.Right : r.clip.Bottom; // exclusive
+    const int minorLo = xMajor ? r.clip.Top : r.clip.Left;
+    const int minorHi = xMajor ? r.clip.Bottom : r.clip.Right;
+
+    long long iFirst = 0;
+    long long iEnd = dMajor; // exclusive: the end pixel is not set
+    if (sMajor > 0) {
+        iFirst = std::max<long long>(iFirst, static_cast<long long>(clipLo) - major0);
+        iEnd = std::min<long long>(iEnd, static_cast<long long>(clipHi) - major0);
+    } else {
+        iFirst = std::max<long long>(iFirst, static_cast<long long>(major0) - clipHi + 1);
+        iEnd = std::min<long long>(iEnd, static_cast<long long>(major0) - clipLo + 1);
+    }
+    if (iFirst >= iEnd)
+        return;
+    const long long twice = 2 * dMajor;
+    long long num = 2 * iFirst * dMinor + dMajor;
+    long long m = num / twice;
+    long long rest = num % twice;
+    for (long long i = iFirst; i < iEnd; ++i) {
+        const int major = major0 + static_cast<int>(sMajor * i);
+        const int minor = minor0 + static_cast<int>(sMinor * m);
+        if (minor >= minorLo && minor < minorHi) {
+            if (xMajor)
+                plot(r.at(major, minor), r.color, r.mode);
+            else
+                plot(r.at(minor, major), r.color, r.mode);
+        } else if ((sMinor > 0 && minor >= minorHi) || (sMinor < 0 && minor < minorLo)) {
+            break; // moving away from the clip
+        }
+        rest += 2 * dMinor;
+        if (rest >= twice) {
+            rest -= twice;
+            ++m;
+        }
+    }
+}
+
+Qt::PenStyle qtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case psSolid:
+        return Qt::SolidLine;
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        break;
+    }
+    return Qt::NoPen;
+}
+
+QPainter::CompositionMode qtMode(TPenMode mode)
+{
+    switch (mode) {
+    case pmXor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    case pmNot:
+        return QPainter::RasterOp_NotDestination;
+    case pmMerge:
+        return QPainter::RasterOp_SourceOrDestination;
+    case pmMask:
+        return QPainter::RasterOp_SourceAndDestination;
+    case pmCopy:
+        break;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+QColor qtColor(TColor color) { return QColor::fromRgb(PixelOf(color)); }
+
+} // namespace
+
+TVelCanvas3D::TVelCanvas3D()
+{
+    ResetState();
+}
+
+void TVelCanvas3D::SetWindowSurface(QImage *surface)
+{
+    m_window = surface;
+    if (!m_target)
+        m_current = surface;
+}
+
+void TVelCanvas3D::SetBuffered(bool value)
+{
+    if (m_buffered == value)
+        return;
+    m_buffered = value;
+    if (!value) {
+        m_buffer = QImage();
+        m_outOfDate = true;
+    }
+}
+
+TRect TVelCanvas3D::BeginPass(QImage &target, const TRect &rect)
+{
+    m_target = &target;
+    m_targetRect = rect;
+    m_clipped = false;
+    if (m_buffered) {
+        const int w = std::max(rect.Width(), 1);
+        const int h = std::max(rect.Height(), 1);
+        if (m_buffer.width() != w || m_buffer.height() != h)
+            m_buffer = QImage(w, h, QImage::Format_RGB32);
+        m_current = &m_buffer;
+        return TRect{0, 0, rect.Width(), rect.Height()};
+    }
+    m_current = &target;
+    return rect;
+}
+
+void TVelCanvas3D::EndPass()
+{
+    if (m_buffered && m_target) {
+        if (m_targetRect.Left == 0 && m_targetRect.Top == 0 && m_target->size() == m_buffer.size()
+            && m_target->format() == m_buffer.format()) {
+            // Same size: a row-by-row copy keeps the target's own storage.
+            for (int y = 0; y < m_buffer.height(); ++y)
+                std::copy_n(m_buffer.constScanLine(y), m_buffer.bytesPerLine(), m_target->scanLine(y));
+        } else {
+            QPainter painter(m_target);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(m_targetRect.Left, m_targetRect.Top, m_buffer);
+        }
+        m_outOfDate = false;
+    }
+    m_target = nullptr;
+    m_clipped = false;
+    m_current = m_window;
+}
+
+void TVelCanvas3D::notify(const QRect &area)
+{
+    if (!m_target && m_current == m_window && OnSurfaceChanged)
+        OnSurfaceChanged(area);
+}
+
+TRect TVelCanvas3D::clipBounds() const
+{
+    TRect bounds{0, 0, m_current ? m_current->width() : 0, m_current ? m_current->height() : 0};
+    if (m_clipped) {
+        bounds.Left = std::max(bounds.Left, m_clip.Left);
+        bounds.Top = std::max(bounds.Top, m_clip.Top);
+        bounds.Right = std::min(bounds.Right, m_clip.Right);
+        bounds.Bottom = std::min(bounds.Bottom, m_clip.Bottom);
+    }
+    return bounds;
+}
+
+void TVelCanvas3D::MoveTo(int x, int y)
+{
+    m_penX = x;
+    m_penY = y;
+}
+
+void TVelCanvas3D::LineTo(int x, int y)
+{
+    const int x0 = m_penX, y0 = m_penY;
+    m_penX = x;
+    m_penY = y;
+    if (!m_current || m_current->isNull() || Pen.Style == psClear)
+        return;
+    if (PenIsThinSolid()) {
+        const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
+                       Pen.Mode};
+        rasterLine(r, x0, y0, x, y);
+    } else {
+        painterLine(x0, y0, x, y);
+    }
+    const int grow = std::max(Pen.Width, 1);
+    notify(QRect(QPoint(std::min(x0, x), std::min(y0, y)), QPoint(std::max(x0, x), std::max(y0, y)))
+               .adjusted(-grow, -grow, grow, grow));
+}
+
+void TVelCanvas3D::painterLine(int x0, int y0, int x1, int y1)
+{
+    QPainter painter(m_current);
+    if (m_clipped)
+        painter.setClipRect(QRect(m_clip.Left, m_clip.Top, m_clip.Width(), m_clip.Height()));
+    painter.setCompositionMode(qtMode(Pen.Mode));
+    painter.setPen(QPen(qtColor(Pen.Color), Pen.Width, qtPenStyle(Pen.Style), Qt::RoundCap,
+                        Qt::RoundJoin));
+    painter.drawLine(x0, y0, x1, y1);
+}
+
+void TVelCanvas3D::SolidLineTo(int x, int y)
+{
+    const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
+                   pmCopy};
+    rasterLine(r, m_penX, m_penY, x, y);
+    m_penX = x;
+    m_penY = y;
+}
+
+void TVelCanvas3D::VerticalSpan(int x, int y0, int y1)
+{
+    const TRect clip = clipBounds();
+    if (x < clip.Left || x >= clip.Right)
+        return;
+    const int lo = std::max(std::min(y0, y1), clip.Top);
+    const int hi = std::min(std::max(y0, y1), clip.Bottom - 1);
+    if (lo > hi)
+        return;
+    const std::uint32_t color = PixelOf(Pen.Color);
+    const qsizetype stride = m_current->bytesPerLine();
+    std::uint8_t *row = m_current->bits() + static_cast<qsizetype>(lo) * stride;
+    for (int y = lo; y <= hi; ++y, row += stride)
+        reinterpret_cast<std::uint32_t *>(row)[x] = color;
+}
+
+void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
+{
+    if (!m_current || m_current->isNull())
+        return;
+    if (x1 > x2)
+        std::swap(x1, x2);
+    if (y1 > y2)
+        std::swap(y1, y2);
+    if (Brush.Style != bsClear) {
+        const bool withPen = Pen.Style != psClear;
+        FillRect(withPen ? TRect{x1 + 1, y1 + 1, x2 - 1, y2 - 1} : TRect{x1, y1, x2, y2});
+    }
+    if (Pen.Style != psClear && x2 > x1 && y2 > y1) {
+        const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
+                       Pen.Mode};
+        // Every outline pixel once, so that an exclusive-or rectangle drawn twice leaves no trace.
+        const auto put = [&r](int x, int y) {
+            if (r.inside(x, y))
+                plot(r.at(x, y), r.color, r.mode);
+        };
+        for (int x = x1; x < x2; ++x)
+            put(x, y1);
+        if (y2 - 1 > y1)
+            for (int x = x1; x < x2; ++x)
+                put(x, y2 - 1);
+        for (int y = y1 + 1; y < y2 - 1; ++y) {
+            put(x1, y);
+            if (x2 - 1 > x1)
+                put(x2 - 1, y);
+        }
+    }
+    notify(QRect(x1, y1, x2 - x1 + 1, y2 - y1 + 1));
+}
+
+void TVelCanvas3D::FillRect(const TRect &rect)
+{
+    if (!m_current || m_current->isNull())
+        return;
+    const TRect clip = clipBounds();
+    const int left = std::max(rect.Left, clip.Left), right = std::min(rect.Right, clip.Right);
+    const int top = std::max(rect.Top, clip.Top), bottom = std::min(rect.Bottom, clip.Bottom);
+    if (left >= right || top >= bottom)
+        return;
+    const std::uint32_t color = PixelOf(Brush.Color);
+    for (int y = top; y < bottom; ++y) {
+        auto *line = reinterpret_cast<std::uint32_t *>(m_current->scanLine(y));
+        std::fill(line + left, line + right, color);
+    }
+    notify(QRect(left, top, right - left, bottom - top));
+}
+
+void TVelCanvas3D::TextOut(int x, int y, const QString &text)
+{
+    TextOutAligned(x, y, text, 0, -1, false);
+}
+
+void TVelCanvas3D::TextOutAligned(int x, int y, const QString &text, int angle, int hAlign,
+                                  bool bottomAligned)
+{
+    if (!m_current || m_current->isNull() || text.isEmpty())
+        return;
+    const QFontMetrics metrics(Font);
+    const int width = metrics.horizontalAdvance(text);
+    const int dx = hAlign < 0 ? 0 : (hAlign == 0 ? -(width / 2) : -width);
+    const int baseline = bottomAligned ? -metrics.descent() : metrics.ascent();
+    QPainter painter(m_current);
+    if (m_clipped)
+        painter.setClipRect(QRect(m_clip.Left, m_clip.Top, m_clip.Width(), m_clip.Height()));
+    painter.setFont(Font);
+    painter.setPen(qtColor(FontColor));
+    painter.translate(x, y);
+    if (angle != 0)
+        painter.rotate(-angle);
+    painter.drawText(dx, baseline, text);
+    const int extent = std::max(width, metrics.height());
+    notify(QRect(x - extent, y - extent, 2 * extent + 1, 2 * extent + 1));
+}
+
+int TVelCanvas3D::TextWidth(const QString &text) const
+{
+    return QFontMetrics(Font).horizontalAdvance(text);
+}
+
+int TVelCanvas3D::TextHeight(const QString &) const
+{
+    return QFontMetrics(Font).height();
+}
+
+void TVelCanvas3D::ClipRectangle(const TRect &rect)
+{
+    m_clip = rect;
+    m_clipped = true;
+}
+
+void TVelCanvas3D::UnClipRectangle()
+{
+    m_clipped = false;
+}
+
+void TVelCanvas3D::ResetState()
+{
+    Pen = TPen{};
+    Brush = TBrush{};
+    FontColor = clBlack;
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13); // 10 points at 96 dots per inch
+    Font = font;
+}
