@@ -38,6 +38,10 @@ TForm1::TForm1()
 {
     SetupWindow(this, { QStringLiteral("Peakhound"), 193, 217, 891, 610, true, BorderStyle::Single });
     setToolTip(QStringLiteral("Das Hauptfenster."));
+    peakDialog.Options.HideReadOnly = true;
+    peakDialog.Options.NoChangeDir = true;
+    peakDialog.Options.FileMustExist = true;
+    peakDialog.Options.EnableSizing = true;
     buildLayout();
     connectHandlers();
 }

@@ -1,0 +1,260 @@
+#include "application.h"
+#include "controls.h"
+#include "dialogs.h"
+#include "exceptions.h"
+#include "glyphs.h"
+#include "guard.h"
+#include "messagebox.h"
+#include "qtstrings.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <climits>
+#include <vector>
+
+// The platform's controls, glyphs, dialogs and handler guard.
+class tst_Controls : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void sortedListKeepsCaseInsensitiveTextOrder();
+    void unsortedListKeepsTheAddingOrder();
+    void listIndexErrorsNameTheIndex();
+    void spinEditCountsNonIntegersAsZero_data();
+    void spinEditCountsNonIntegersAsZero();
+    void spinEditStepsWithoutBounds();
+    void glyphsAreBlackOnTransparent();
+    void dialogFiltersMatchEveryCaseAndEveryFile();
+    void dialogChangesTheDirectoryUnlessAskedNotTo();
+    void guardShowsTheErrorAndGoesOn_data();
+    void guardShowsTheErrorAndGoesOn();
+    void textsKeepEveryByte();
+
+private:
+    std::vector<MessageBoxRequest> m_boxes;
+};
+
+void tst_Controls::initTestCase()
+{
+    SetApplicationTitle("Peakhound 2");
+    SetMessageBoxHook([this](const MessageBoxRequest &request) { m_boxes.push_back(request); });
+}
+
+void tst_Controls::cleanup()
+{
+    m_boxes.clear();
+    SetOpenDialogHook(nullptr);
+}
+
+void tst_Controls::sortedListKeepsCaseInsensitiveTextOrder()
+{
+    TListBox list(nullptr, true);
+    for (const char *text : { "650", "1000", "b", "B", "a", "", "1500", "A" })
+        list.Add(QString::fromUtf8(text));
+    // equal texts keep the order in which they came
+    QCOMPARE(list.Items(), QStringList({ QString(), QStringLiteral("1000"), QStringLiteral("1500"),
+                                         QStringLiteral("650"), QStringLiteral("a"), QStringLiteral("A"),
+                                         QStringLiteral("b"), QStringLiteral("B") }));
+    list.Add(QStringLiteral("Ä"));
+    list.Add(QStringLiteral("ä"));
+    QCOMPARE(list.Item(list.Count() - 2), QStringLiteral("Ä"));
+}
+
+void tst_Controls::unsortedListKeepsTheAddingOrder()
+{
+    TListBox list(nullptr, false);
+    list.Add(QStringLiteral("b"));
+    list.Add(QStringLiteral("a"));
+    QCOMPARE(list.Items(), QStringList({ QStringLiteral("b"), QStringLiteral("a") }));
+    QCOMPARE(list.ItemIndex(), -1);
+    list.SetItemIndex(1);
+    QCOMPARE(list.ItemIndex(), 1);
+    list.Delete(1);
+    QCOMPARE(list.ItemIndex(), -1);
+    list.Clear();
+    QCOMPARE(list.Count(), 0);
+}
+
+void tst_Controls::listIndexErrorsNameTheIndex()
+{
+    TListBox list(nullptr, true);
+    list.Add(QStringLiteral("x"));
+    PH_EXPECT_THROW(EListError, list.Item(-1), "Der Index der Liste überschreitet das Maximum (-1)");
+    PH_EXPECT_THROW(EListError, list.Item(1), "Der Index der Liste überschreitet das Maximum (1)");
+    PH_EXPECT_THROW(EListError, list.Delete(5), "Der Index der Liste überschreitet das Maximum (5)");
+    QCOMPARE(list.Count(), 1);
+}
+
+void tst_Controls::spinEditCountsNonIntegersAsZero_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "10" << 10;
+    QTest::newRow("blanks and sign") << " -7 " << -7;
+    QTest::newRow("largest") << "2147483647" << INT_MAX;
+    QTest::newRow("beyond 32 bits") << "2147483648" << 0;
+    QTest::newRow("decimal") << "1.5" << 0;
+    QTest::newRow("letters") << "zehn" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void tst_Controls::spinEditCountsNonIntegersAsZero()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    TSpinEdit spin(nullptr);
+    spin.SetText(text);
+    QCOMPARE(spin.Value(), value);
+    QCOMPARE(spin.Text(), text); // the text stays as typed
+}
+
+void tst_Controls::spinEditStepsWithoutBounds()
+{
+    TSpinEdit spin(nullptr);
+    spin.resize(57, 22);
+    spin.SetText(QStringLiteral("abc"));
+    QTest::mouseClick(spin.UpButton(), Qt::LeftButton);
+    QCOMPARE(spin.Text(), QStringLiteral("1"));
+    spin.SetValue(0);
+    QTest::mouseClick(spin.DownButton(), Qt::LeftButton);
+    QTest::keyClick(spin.Editor(), Qt::Key_Down);
+    QCOMPARE(spin.Value(), -2);
+    QTest::keyClick(spin.Editor(), Qt::Key_Up);
+    QCOMPARE(spin.Value(), -1);
+    spin.SetValue(INT_MAX);
+    QTest::keyClick(spin.Editor(), Qt::Key_Up);
+    QCOMPARE(spin.Value(), INT_MAX);
+}
+
+void tst_Controls::glyphsAreBlackOnTransparent()
+{
+    const QImage up = ArrowGlyph(GlyphDirection::Up, { 25, 29 });
+    QCOMPARE(up.size(), QSize(25, 29));
+    QCOMPARE(qAlpha(up.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(up.pixel(24, 28)), 0);
+    QCOMPARE(up.pixel(12, 5), qRgb(0, 0, 0));  // head
+    QCOMPARE(up.pixel(12, 25), qRgb(0, 0, 0)); // shaft
+    QCOMPARE(qAlpha(up.pixel(2, 25)), 0);       // beside the shaft
+    QCOMPARE(ArrowGlyph(GlyphDirection::Down, { 25, 29 }), up.mirrored(false, true));
+
+    // Two stacked triangles: two black runs down the middle column, with a gap between.
+    const QImage two = TriangleGlyph(GlyphDirection::Up, 2, { 20, 24 });
+    int runs = 0;
+    bool inRun = false;
+    for (int y = 0; y < two.height(); ++y) {
+        const bool black = qAlpha(two.pixel(10, y)) == 255;
+        runs += black && !inRun ? 1 : 0;
+        inRun = black;
+    }
+    QCOMPARE(runs, 2);
+    // A triangle pointing up is wider at its bottom.
+    const QImage one = TriangleGlyph(GlyphDirection::Up, 1, { 20, 24 });
+    int firstRow = -1;
+    int lastRow = -1;
+    for (int y = 0; y < one.height(); ++y)
+        if (qAlpha(one.pixel(10, y)) == 255)
+            (firstRow < 0 ? firstRow : lastRow) = y;
+    QVERIFY(firstRow >= 0 && lastRow > firstRow);
+    const auto widthAt = [&one](int y) {
+        int w = 0;
+        for (int x = 0; x < one.width(); ++x)
+            w += qAlpha(one.pixel(x, y)) == 255 ? 1 : 0;
+        return w;
+    };
+    QVERIFY(widthAt(lastRow) > widthAt(firstRow));
+}
+
+void tst_Controls::dialogFiltersMatchEveryCaseAndEveryFile()
+{
+    TOpenDialog dialog;
+    dialog.Filter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+    QCOMPARE(dialog.QtNameFilters(), QStringList({ QStringLiteral("Textdateien (*.txt) (*.[tT][xX][tT])"),
+                                                   QStringLiteral("Alle Dateien (*.*) (*)") }));
+}
+
+void tst_Controls::dialogChangesTheDirectoryUnlessAskedNotTo()
+{
+    TestFolder folder;
+    QDir(QString::fromStdString(folder.root())).mkdir(QStringLiteral("sub"));
+    const QString file = QString::fromStdString(folder.write("sub/a.txt", "x"));
+    const QString subDir = QFileInfo(file).absolutePath();
+    const QString before = QDir::currentPath();
+    bool confirm = true;
+    SetOpenDialogHook([&](const TOpenDialog &, QStringList &files) {
+        files = { file };
+        return confirm;
+    });
+
+    TOpenDialog keep;
+    keep.Options.NoChangeDir = true;
+    QVERIFY(keep.Execute());
+    QCOMPARE(keep.FileName, file);
+    QCOMPARE(QDir::currentPath(), before);
+
+    confirm = false;
+    TOpenDialog cancelled;
+    QVERIFY(!cancelled.Execute());
+    QVERIFY(cancelled.Files.isEmpty());
+    QCOMPARE(QDir::currentPath(), before);
+
+    confirm = true;
+    TOpenDialog change;
+    QVERIFY(change.Execute());
+    QCOMPARE(change.Files, QStringList({ file }));
+    QCOMPARE(QDir::currentPath(), subDir);
+    QDir::setCurrent(before);
+}
+
+void tst_Controls::guardShowsTheErrorAndGoesOn_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Datei nicht gefunden" << "Datei nicht gefunden.";
+    QTest::newRow("closing bracket (code below the full stop)")
+        << "Der Index der Liste überschreitet das Maximum (3)"
+        << "Der Index der Liste überschreitet das Maximum (3)";
+    QTest::newRow("full stop") << "Fertig." << "Fertig.";
+    QTest::newRow("exclamation mark") << "Achtung!" << "Achtung!";
+    QTest::newRow("digit") << "E/A-Fehler 21" << "E/A-Fehler 21.";
+    QTest::newRow("quote") << "'x' ist kein gültiger Gleitkommawert" << "'x' ist kein gültiger Gleitkommawert.";
+    QTest::newRow("umlaut") << "Fehler ä" << "Fehler ä.";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_Controls::guardShowsTheErrorAndGoesOn()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    bool before = false;
+    bool after = false;
+    Guarded([&] {
+        before = true;
+        throw EConvertError(message.toStdString());
+        after = true; // never reached
+    });
+    QVERIFY(before);
+    QVERIFY(!after);
+    QCOMPARE(m_boxes.size(), std::size_t(1));
+    QCOMPARE(m_boxes[0].Kind, MessageBoxKind::Error);
+    QCOMPARE(m_boxes[0].Title, std::string("Peakhound 2"));
+    QCOMPARE(QString::fromStdString(m_boxes[0].Text), shown);
+}
+
+void tst_Controls::textsKeepEveryByte()
+{
+    QCOMPARE(ToQString("1361,5"), QStringLiteral("1361,5"));
+    QCOMPARE(ToQString("Gr\xc3\xb6sse"), QStringLiteral("Grösse"));
+    QCOMPARE(ToQString("Gr\xf6sse"), QStringLiteral("Grösse")); // not UTF-8: Latin-1
+    QCOMPARE(ToStdString(QStringLiteral("Grösse")), std::string("Gr\xc3\xb6sse"));
+    QCOMPARE(FileNameFromStd(FileNameToStd(QStringLiteral("/tmp/ä b.txt"))), QStringLiteral("/tmp/ä b.txt"));
+}
+
+QTEST_MAIN(tst_Controls)
+#include "tst_controls.moc"

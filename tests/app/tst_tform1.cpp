@@ -1,0 +1,649 @@
+#include "controls.h"
+#include "project1.h"
+#include "separators.h"
+#include "spectrumtable.h"
+#include "testsupport.h"
+#include "tform1.h"
+#include "tform3.h"
+#include "windowscript.h"
+
+#include "application.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+// The main window, driven through its controls: defaults, the file lists, the sought peaks and
+// the search run.
+class tst_TForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void defaultsRightAfterStart();
+    void layoutPlacesTheControls_data();
+    void layoutPlacesTheControls();
+    void fontsAndHints();
+
+    void addDialogAddsSortedAndRemembersTheFolder();
+    void cancelledAddStillRemembersTheFolder();
+    void removeDeletesOnlyTheSelectedCopy();
+    void clearEmptiesTheFileList();
+    void doubleClickBesideTheEntriesReportsTheIndexError();
+    void copyingResultsUpReplacesTheFileList();
+    void checkBoxSwitchesTheExplanation();
+
+    void addedPeaksStandInTextOrder();
+    void enterInTheEditFieldAddsLikeTheButton();
+    void removeAndClearPeaks();
+    void peakFileLinesBecomeEntries();
+    void missingPresetShowsTheFileError();
+    void presetLoadsFromTheStartDirectory();
+    void loadDialogStartsInThePeakFolder();
+
+    void toleranceWindowIsOpenOnBothSides();
+    void missingPeakLimitInBothModes();
+    void emptyTargetListCountsTenMissing();
+    void wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd();
+    void runtimeErrorStopsTheRunWhereItIs();
+    void targetThatIsNoNumberStopsAtTheFirstFileWithPeaks();
+    void progressFollowsTheFileCount_data();
+    void progressFollowsTheFileCount();
+    void statusIsPaintedDuringTheRun();
+    void emptyFileListOnlyResets();
+
+private:
+    QString write(const std::string &name, const std::string &text);
+    void setFiles(const QStringList &files);
+    void setTargets(const QStringList &targets);
+    QStringList runSearch();
+
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<WindowScript> m_script;
+    QString m_startDir;
+};
+
+void tst_TForm1::initTestCase()
+{
+    SetApplicationTitle(kApplicationTitle);
+    SetNumberSeparators({ '.', ',' });
+    m_startDir = QDir::currentPath();
+}
+
+void tst_TForm1::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    QDir::setCurrent(QString::fromStdString(m_folder->root()));
+    m_script = std::make_unique<WindowScript>();
+    CreateForms();
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+}
+
+void tst_TForm1::cleanup()
+{
+    DestroyForms();
+    m_script.reset();
+    QDir::setCurrent(m_startDir);
+    m_folder.reset();
+}
+
+QString tst_TForm1::write(const std::string &name, const std::string &text)
+{
+    return QString::fromStdString(m_folder->write(name, text));
+}
+
+void tst_TForm1::setFiles(const QStringList &files)
+{
+    m_script->answerDialog(files);
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+}
+
+void tst_TForm1::setTargets(const QStringList &targets)
+{
+    for (const QString &target : targets) {
+        Form1->Edit1->setText(target);
+        QTest::mouseClick(Form1->Button4, Qt::LeftButton);
+    }
+}
+
+QStringList tst_TForm1::runSearch()
+{
+    QTest::mouseClick(Form1->Button9, Qt::LeftButton);
+    return Form1->ListBox3->Items();
+}
+
+// ---- the layout
+
+void tst_TForm1::defaultsRightAfterStart()
+{
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
+    QCOMPARE(Form1->size(), QSize(891, 610));
+    QCOMPARE(Form1->minimumSize(), Form1->maximumSize());
+    QVERIFY(!(Form1->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(Form1->ListBox1->Count(), 0);
+    QCOMPARE(Form1->ListBox2->Count(), 0);
+    QCOMPARE(Form1->ListBox3->Count(), 0);
+    QVERIFY(Form1->ListBox1->Sorted());
+    QVERIFY(Form1->ListBox2->Sorted());
+    QVERIFY(!Form1->ListBox3->Sorted());
+    QCOMPARE(Form1->Edit1->text(), QStringLiteral("0"));
+    QCOMPARE(Form1->Abweichung->Value(), 10);
+    QCOMPARE(Form1->maxfehl->Value(), 1);
+    QVERIFY(!Form1->CheckBox1->isChecked());
+    QCOMPARE(Form1->Label8->Caption(), QStringLiteral("Normale Auswahl"));
+    QCOMPARE(Form1->Label9->Caption(), QStringLiteral("Es werden die Spektren ausgewählt,"));
+    QCOMPARE(Form1->Label10->Caption(), QStringLiteral("die die angegebenen Peaks enthalten"));
+    QCOMPARE(Form1->Label6->Caption(), QStringLiteral("Maximal fehlende Peaks"));
+    QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Status"));
+    QCOMPARE(Form1->Bar->minimum(), 0);
+    QCOMPARE(Form1->Bar->maximum(), 100);
+    QCOMPARE(Form1->Bar->value(), 0);
+    QVERIFY(Form1->LastAddDirectory.isEmpty());
+    QCOMPARE(Form1->Button9->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(!Form1->BitBtn1->icon().isNull());
+    QCOMPARE(Form1->BitBtn1->iconSize(), QSize(25, 29));
+    QCOMPARE(Form3->Abstand->text(), QStringLiteral("30"));
+    QVERIFY(Form3->showtitle->isChecked());
+    QVERIFY(!Form3->showcrosshair->isChecked());
+}
+
+void tst_TForm1::layoutPlacesTheControls_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("bounds");
+    QTest::newRow("Button1") << "Button1" << QRect(16, 8, 73, 25);
+    QTest::newRow("ListBox1") << "ListBox1" << QRect(16, 40, 593, 193);
+    QTest::newRow("Edit1") << "Edit1" << QRect(712, 40, 49, 24);
+    QTest::newRow("ListBox2") << "ListBox2" << QRect(784, 40, 73, 193);
+    QTest::newRow("Button7") << "Button7" << QRect(712, 104, 49, 25);
+    QTest::newRow("Abweichung") << "Abweichung" << QRect(720, 152, 57, 22);
+    QTest::newRow("maxfehl") << "maxfehl" << QRect(720, 208, 57, 22);
+    QTest::newRow("Button9") << "Button9" << QRect(24, 248, 201, 65);
+    QTest::newRow("CheckBox1") << "CheckBox1" << QRect(240, 256, 17, 17);
+    QTest::newRow("BitBtn1") << "BitBtn1" << QRect(568, 256, 33, 57);
+    QTest::newRow("ListBox3") << "ListBox3" << QRect(16, 336, 593, 217);
+    QTest::newRow("Bevel1") << "Bevel1" << QRect(-8, 576, 897, 33);
+    QTest::newRow("Bar") << "Bar" << QRect(8, 584, 737, 17);
+    QTest::newRow("Label1") << "Label1" << QRect(328, 8, -1, -1);
+    QTest::newRow("Label7") << "Label7" << QRect(304, 304, -1, -1);
+    QTest::newRow("Label5") << "Label5" << QRect(752, 584, -1, -1);
+}
+
+void tst_TForm1::layoutPlacesTheControls()
+{
+    QFETCH(QString, control);
+    QFETCH(QRect, bounds);
+    const std::map<QString, QWidget *> controls {
+        { QStringLiteral("Button1"), Form1->Button1 }, { QStringLiteral("ListBox1"), Form1->ListBox1 },
+        { QStringLiteral("Edit1"), Form1->Edit1 },     { QStringLiteral("ListBox2"), Form1->ListBox2 },
+        { QStringLiteral("Button7"), Form1->Button7 }, { QStringLiteral("Abweichung"), Form1->Abweichung },
+        { QStringLiteral("maxfehl"), Form1->maxfehl }, { QStringLiteral("Button9"), Form1->Button9 },
+        { QStringLiteral("CheckBox1"), Form1->CheckBox1 }, { QStringLiteral("BitBtn1"), Form1->BitBtn1 },
+        { QStringLiteral("ListBox3"), Form1->ListBox3 }, { QStringLiteral("Bevel1"), Form1->Bevel1 },
+        { QStringLiteral("Bar"), Form1->Bar },         { QStringLiteral("Label1"), Form1->Label1 },
+        { QStringLiteral("Label7"), Form1->Label7 },   { QStringLiteral("Label5"), Form1->Label5 },
+    };
+    const QWidget *widget = controls.at(control);
+    QCOMPARE(widget->pos(), bounds.topLeft());
+    if (bounds.width() > 0)
+        QCOMPARE(widget->size(), bounds.size());
+    else // labels size themselves to their caption
+        QCOMPARE(widget->size(), widget->sizeHint());
+}
+
+void tst_TForm1::fontsAndHints()
+{
+    QCOMPARE(Form1->font().pixelSize(), 11);
+    QCOMPARE(Form1->Label1->font().pixelSize(), 24);
+    QCOMPARE(Form1->Label2->font().pixelSize(), 24);
+    QCOMPARE(Form1->Label7->font().pixelSize(), 24);
+    QCOMPARE(Form1->Edit1->font().pixelSize(), 13);
+    QCOMPARE(Form1->Label8->font().pixelSize(), 13);
+    QCOMPARE(Form1->Label5->font().pixelSize(), 13);
+    QCOMPARE(Form1->Label3->font().pixelSize(), 11);
+    QCOMPARE(Form1->Button9->font().pixelSize(), 64);
+    QVERIFY(Form1->Button9->font().bold());
+    QCOMPARE(Form1->Button9->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(Form1->Button9->palette().color(QPalette::ButtonText), QColor(Qt::black));
+
+    QCOMPARE(Form1->toolTip(), QStringLiteral("Das Hauptfenster."));
+    QCOMPARE(Form1->BitBtn1->toolTip(), QStringLiteral("Ergebnisliste komplett nach  oben kopieren."));
+    QCOMPARE(Form1->ListBox1->toolTip(), QStringLiteral("Liste der zu durchsuchenen Files."));
+    QCOMPARE(Form1->Abweichung->toolTip(),
+             QStringLiteral("Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
+    QCOMPARE(Form1->Bar->toolTip(), QStringLiteral("Fortschrittsanzeige."));
+    QVERIFY(Form1->Edit1->toolTip().isEmpty());
+}
+
+// ---- the file list
+
+void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
+{
+    // GIVEN files in a sub-folder, chosen in reverse order
+    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("data"));
+    const QString c = write("data/c.txt", "x");
+    const QString b = write("data/B.txt", "x");
+    const QString a = write("data/a.txt", "x");
+    m_script->answerDialog({ c, b, a });
+    m_script->answerDialog({ a });
+
+    // WHEN Add is pressed twice
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+
+    // THEN the list is sorted without regard to case, keeps the duplicate, and the second dialog
+    // started in the folder of the first
+    QCOMPARE(Form1->ListBox1->Items(), QStringList({ a, a, b, c }));
+    const QString dataDir = QFileInfo(a).absolutePath();
+    QCOMPARE(Form1->LastAddDirectory, dataDir);
+    QCOMPARE(QDir::currentPath(), dataDir);
+    QCOMPARE(m_script->dialogs.size(), std::size_t(2));
+    QVERIFY(m_script->dialogs[0].InitialDir.isEmpty());
+    QCOMPARE(m_script->dialogs[1].InitialDir, dataDir);
+    for (const auto &dialog : m_script->dialogs) {
+        QVERIFY(dialog.Options.AllowMultiSelect);
+        QVERIFY(dialog.Options.FileMustExist);
+        QVERIFY(!dialog.Options.NoChangeDir);
+        QVERIFY(!dialog.Options.HideReadOnly);
+        QCOMPARE(dialog.Filter, QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*"));
+        QCOMPARE(dialog.FilterIndex, 1);
+    }
+}
+
+void tst_TForm1::cancelledAddStillRemembersTheFolder()
+{
+    m_script->answerDialog({});
+    QTest::mouseClick(Form1->Button1, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Count(), 0);
+    QCOMPARE(Form1->LastAddDirectory, QDir::currentPath());
+    QVERIFY(!Form1->LastAddDirectory.isEmpty());
+}
+
+void tst_TForm1::removeDeletesOnlyTheSelectedCopy()
+{
+    const QString a = write("a.txt", "x");
+    const QString b = write("b.txt", "x");
+    setFiles({ b, a, a });
+
+    QTest::mouseClick(Form1->Button2, Qt::LeftButton); // nothing selected: nothing happens
+    QCOMPARE(Form1->ListBox1->Count(), 3);
+
+    Form1->ListBox1->SetItemIndex(1);
+    QTest::mouseClick(Form1->Button2, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Items(), QStringList({ a, b }));
+    QCOMPARE(Form1->ListBox1->ItemIndex(), -1);
+    QTest::mouseClick(Form1->Button2, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Count(), 2);
+}
+
+void tst_TForm1::clearEmptiesTheFileList()
+{
+    setFiles({ write("a.txt", "x"), write("b.txt", "x") });
+    QTest::mouseClick(Form1->Button3, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Count(), 0);
+}
+
+void tst_TForm1::doubleClickBesideTheEntriesReportsTheIndexError()
+{
+    QTest::mouseDClick(Form1->ListBox1->viewport(), Qt::LeftButton);
+    QTest::mouseDClick(Form1->ListBox3->viewport(), Qt::LeftButton);
+    QCOMPARE(m_script->boxes.size(), std::size_t(2));
+    for (const auto &box : m_script->boxes) {
+        QCOMPARE(box.Kind, MessageBoxKind::Error);
+        QCOMPARE(QString::fromStdString(box.Text), QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
+    }
+}
+
+void tst_TForm1::copyingResultsUpReplacesTheFileList()
+{
+    const QString z = write("z.txt", SpectrumWithPeaks({ "1000" }));
+    const QString m = write("m.txt", SpectrumWithPeaks({ "1000" }));
+    const QString other = write("other.txt", SpectrumWithPeaks({ "500" }));
+    setFiles({ z, m, other });
+    setTargets({ QStringLiteral("1000") });
+    runSearch();
+    // The result list keeps the order of testing; fake an unsorted order to see the sorting.
+    Form1->ListBox3->Clear();
+    Form1->ListBox3->Add(z);
+    Form1->ListBox3->Add(m);
+
+    QTest::mouseClick(Form1->BitBtn1, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Items(), QStringList({ m, z }));
+    QCOMPARE(Form1->ListBox3->Items(), QStringList({ z, m }));
+
+    Form1->ListBox3->Clear();
+    QTest::mouseClick(Form1->BitBtn1, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox1->Count(), 0);
+}
+
+void tst_TForm1::checkBoxSwitchesTheExplanation()
+{
+    QTest::mouseClick(Form1->CheckBox1, Qt::LeftButton);
+    QVERIFY(Form1->CheckBox1->isChecked());
+    QCOMPARE(Form1->Label8->Caption(), QStringLiteral("Inverse Auswahl"));
+    QCOMPARE(Form1->Label10->Caption(), QStringLiteral("die nicht die angegebenen Peaks enthalten"));
+    QCOMPARE(Form1->Label6->Caption(), QStringLiteral("Maximal vorhandene Peaks"));
+    QCOMPARE(Form1->Label9->Caption(), QStringLiteral("Es werden die Spektren ausgewählt,"));
+
+    Form1->CheckBox1->setChecked(false); // set by the program: the labels follow too
+    QCOMPARE(Form1->Label8->Caption(), QStringLiteral("Normale Auswahl"));
+    QCOMPARE(Form1->Label10->Caption(), QStringLiteral("die die angegebenen Peaks enthalten"));
+    QCOMPARE(Form1->Label6->Caption(), QStringLiteral("Maximal fehlende Peaks"));
+    QCOMPARE(Form1->Label6->size(), Form1->Label6->sizeHint());
+}
+
+// ---- the sought peaks
+
+void tst_TForm1::addedPeaksStandInTextOrder()
+{
+    setTargets({ QStringLiteral("1000"), QStringLiteral("650"), QStringLiteral("1500") });
+    QCOMPARE(Form1->ListBox2->Items(),
+             QStringList({ QStringLiteral("1000"), QStringLiteral("1500"), QStringLiteral("650") }));
+    QCOMPARE(Form1->Edit1->text(), QStringLiteral("1500"));
+
+    setTargets({ QString() }); // an empty field adds an empty entry, which stands first
+    QCOMPARE(Form1->ListBox2->Item(0), QString());
+    QCOMPARE(Form1->ListBox2->Count(), 4);
+}
+
+void tst_TForm1::enterInTheEditFieldAddsLikeTheButton()
+{
+    Form1->Edit1->setFocus();
+    Form1->Edit1->clear();
+    QTest::keyClicks(Form1->Edit1, QStringLiteral("1361,5"));
+    QCOMPARE(Form1->ListBox2->Count(), 0); // other keys only type
+    QTest::keyClick(Form1->Edit1, Qt::Key_Return);
+    QTest::keyClick(Form1->Edit1, Qt::Key_Enter);
+    QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("1361,5"), QStringLiteral("1361,5") }));
+    QCOMPARE(Form1->Edit1->text(), QStringLiteral("1361,5"));
+}
+
+void tst_TForm1::removeAndClearPeaks()
+{
+    setTargets({ QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3") });
+    QTest::mouseClick(Form1->Button5, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox2->Count(), 3);
+    Form1->ListBox2->SetItemIndex(0);
+    QTest::mouseClick(Form1->Button5, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("2"), QStringLiteral("3") }));
+    QTest::mouseClick(Form1->Button6, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox2->Count(), 0);
+}
+
+void tst_TForm1::peakFileLinesBecomeEntries()
+{
+    // the last line has no line end; an empty line and blanks are kept; CR, CR LF and LF end lines
+    const QString file = write("mine.txt", "1650\r\n\r\n 612 \r1361,5\r\n1183");
+    m_script->answerDialog({ file });
+    m_script->answerDialog({ file });
+    QTest::mouseClick(Form1->Button8, Qt::LeftButton);
+    const QStringList once { QString(), QStringLiteral(" 612 "), QStringLiteral("1183"),
+                             QStringLiteral("1361,5"), QStringLiteral("1650") };
+    QCOMPARE(Form1->ListBox2->Items(), once);
+
+    QTest::mouseClick(Form1->Button8, Qt::LeftButton); // loading again adds the lines again
+    QCOMPARE(Form1->ListBox2->Count(), 10);
+    QVERIFY(m_script->boxes.empty());
+}
+
+void tst_TForm1::missingPresetShowsTheFileError()
+{
+    QTest::mouseClick(Form1->Button7, Qt::LeftButton);
+    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(m_script->boxes[0].Kind, MessageBoxKind::Error);
+    QCOMPARE(m_script->boxes[0].Title, std::string("Peakhound 2"));
+    QCOMPARE(m_script->boxes[0].Text, std::string("Datei nicht gefunden."));
+    QCOMPARE(Form1->ListBox2->Count(), 0);
+    // the program goes on
+    setTargets({ QStringLiteral("5") });
+    QCOMPARE(Form1->ListBox2->Count(), 1);
+}
+
+void tst_TForm1::presetLoadsFromTheStartDirectory()
+{
+    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("peaks"));
+    write("peaks/rh6g.txt", "612\r\n774\r\n1650\r\n");
+    // Browsing elsewhere does not move the start directory.
+    QDir::setCurrent(QDir::tempPath());
+    QTest::mouseClick(Form1->Button7, Qt::LeftButton);
+    QVERIFY(m_script->boxes.empty());
+    QCOMPARE(Form1->ListBox2->Items(),
+             QStringList({ QStringLiteral("1650"), QStringLiteral("612"), QStringLiteral("774") }));
+}
+
+void tst_TForm1::loadDialogStartsInThePeakFolder()
+{
+    const QString before = QDir::currentPath();
+    m_script->answerDialog({});
+    QTest::mouseClick(Form1->Button8, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox2->Count(), 0);
+    QCOMPARE(m_script->dialogs.size(), std::size_t(1));
+    const auto &dialog = m_script->dialogs[0];
+    QCOMPARE(dialog.InitialDir, QString::fromStdString(StartDirectory) + QStringLiteral("/peaks/"));
+    QCOMPARE(dialog.Filter, QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*"));
+    QCOMPARE(dialog.FilterIndex, 1);
+    QVERIFY(dialog.Options.NoChangeDir);
+    QVERIFY(dialog.Options.FileMustExist);
+    QVERIFY(!dialog.Options.AllowMultiSelect);
+
+    // A chosen file leaves the current directory as it was.
+    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("elsewhere"));
+    m_script->answerDialog({ write("elsewhere/p.txt", "1") });
+    QTest::mouseClick(Form1->Button8, Qt::LeftButton);
+    QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("1") }));
+    QCOMPARE(QDir::currentPath(), before);
+}
+
+// ---- the search run
+
+void tst_TForm1::toleranceWindowIsOpenOnBothSides()
+{
+    const QString inside = write("a_inside.txt", SpectrumWithPeaks({ "1009.9" }));
+    const QString upper = write("b_upper.txt", SpectrumWithPeaks({ "1010" }));
+    const QString lower = write("c_lower.txt", SpectrumWithPeaks({ "990" }));
+    const QString near = write("d_near.txt", SpectrumWithPeaks({ "990.1" }));
+    setFiles({ inside, upper, lower, near });
+    setTargets({ QStringLiteral("1000") });
+    Form1->maxfehl->SetValue(0);
+
+    QCOMPARE(runSearch(), QStringList({ inside, near }));
+    Form1->CheckBox1->setChecked(true);
+    QCOMPARE(runSearch(), QStringList({ upper, lower }));
+
+    Form1->CheckBox1->setChecked(false);
+    Form1->Abweichung->SetText(QStringLiteral("zehn")); // not an integer: a tolerance of 0
+    QCOMPARE(runSearch(), QStringList());
+    Form1->Abweichung->SetValue(-5);
+    QCOMPARE(runSearch(), QStringList());
+}
+
+void tst_TForm1::missingPeakLimitInBothModes()
+{
+    const QString oneAbsent = write("one.txt", SpectrumWithPeaks({ "612", "774" }));
+    const QString twoAbsent = write("two.txt", SpectrumWithPeaks({ "612" }));
+    const QString twoSpectra = write("three.txt",
+        "P\r\nx-data = x y-data = y\r\nS\tA\tB\r\n100\t0\t0\r\n101\t500\t0\r\n612\t1000\t0\r\n"
+        "102\t500\t0\r\n103\t0\t500\r\n774\t0\t1000\r\n104\t0\t500\r\n105\t0\t0\r\n\r\n");
+    setFiles({ oneAbsent, twoAbsent, twoSpectra });
+    setTargets({ QStringLiteral("612"), QStringLiteral("774"), QStringLiteral("1650") });
+
+    // the two-spectra file is judged by its second spectrum only: 774 present, two absent
+    QCOMPARE(runSearch(), QStringList({ oneAbsent }));
+    Form1->CheckBox1->setChecked(true);
+    QCOMPARE(runSearch(), QStringList({ twoSpectra, twoAbsent }));
+    Form1->maxfehl->SetValue(2);
+    QCOMPARE(runSearch(), QStringList());
+}
+
+void tst_TForm1::emptyTargetListCountsTenMissing()
+{
+    const QString a = write("a.txt", SpectrumWithPeaks({ "612" }));
+    const QString b = write("b.txt", SpectrumWithPeaks({}));
+    setFiles({ a, b });
+    QCOMPARE(runSearch(), QStringList());
+    Form1->CheckBox1->setChecked(true);
+    QCOMPARE(runSearch(), QStringList({ a, b }));
+    Form1->CheckBox1->setChecked(false);
+    Form1->maxfehl->SetValue(10);
+    QCOMPARE(runSearch(), QStringList({ a, b }));
+}
+
+void tst_TForm1::wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd()
+{
+    const QString first = write("a.txt", SpectrumWithPeaks({ "1000" }));
+    const QString bad = write("b.txt", WrongLayoutText());
+    const QString last = write("c.txt", SpectrumWithPeaks({ "1000" }));
+    const QString bad2 = write("d.txt", "");
+    setFiles({ first, bad, last, bad2 });
+    setTargets({ QStringLiteral("1000") });
+
+    for (const bool inverse : { false, true }) {
+        m_script->boxes.clear();
+        Form1->CheckBox1->setChecked(inverse);
+        const QStringList expected = inverse ? QStringList() : QStringList({ first, last });
+        QCOMPARE(runSearch(), expected);
+        QCOMPARE(m_script->boxes.size(), std::size_t(1));
+        const WindowScript::Box &box = m_script->boxes[0];
+        QCOMPARE(box.Kind, MessageBoxKind::Information);
+        QCOMPARE(box.Title, std::string("Peakhound 2"));
+        QCOMPARE(box.Text,
+                 "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: \r\t"
+                     + bad.toStdString() + "\r\t" + bad2.toStdString() + "\r");
+        QCOMPARE(box.StatusWhileOpen, QStringLiteral("Fehler !!!!"));
+        QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
+        QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
+        QCOMPARE(Form1->Bar->value(), 0);
+    }
+}
+
+void tst_TForm1::runtimeErrorStopsTheRunWhereItIs()
+{
+    const QString a = write("a.txt", SpectrumWithPeaks({ "1000" }));
+    const QString missing = QString::fromStdString(m_folder->path("b.txt"));
+    const QString c = write("c.txt", SpectrumWithPeaks({ "1000" }));
+    const QString d = write("d.txt", WrongLayoutText());
+    setFiles({ a, missing, c, d });
+    setTargets({ QStringLiteral("1000") });
+
+    QCOMPARE(runSearch(), QStringList({ a }));
+    QCOMPARE(m_script->boxes.size(), std::size_t(1)); // the error only, no report of bad files
+    QCOMPARE(m_script->boxes[0].Kind, MessageBoxKind::Error);
+    QCOMPARE(m_script->boxes[0].Text, std::string("Datei nicht gefunden."));
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + missing);
+    QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Working......"));
+    QCOMPARE(Form1->Bar->value(), 25);
+
+    // the next run resets all of it
+    write("b.txt", SpectrumWithPeaks({ "999" }));
+    QCOMPARE(runSearch(), QStringList({ a, missing, c }));
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
+    QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
+}
+
+void tst_TForm1::targetThatIsNoNumberStopsAtTheFirstFileWithPeaks()
+{
+    const QString noPeaks = write("a.txt", SpectrumWithPeaks({}));
+    const QString peaks = write("b.txt", SpectrumWithPeaks({ "1000" }));
+    setFiles({ noPeaks, peaks });
+    setTargets({ QStringLiteral("1000.5") });
+    Form1->CheckBox1->setChecked(true);
+    Form1->maxfehl->SetValue(0);
+    SetNumberSeparators({ ',', '.' }); // a decimal comma: "1000.5" is no number
+    runSearch();
+    SetNumberSeparators({ '.', ',' });
+    QCOMPARE(Form1->ListBox3->Items(), QStringList({ noPeaks }));
+    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(m_script->boxes[0].Text, std::string("'1000.5' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + peaks);
+}
+
+void tst_TForm1::progressFollowsTheFileCount_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QList<int>>("positions");
+    QTest::newRow("3 files") << 3 << QList<int>({ 33, 67, 100, 0 });
+    QTest::newRow("8 files") << 8 << QList<int>({ 12, 25, 38, 50, 62, 75, 88, 100, 0 });
+}
+
+void tst_TForm1::progressFollowsTheFileCount()
+{
+    QFETCH(int, files);
+    QFETCH(QList<int>, positions);
+    QStringList names;
+    for (int i = 0; i < files; ++i)
+        names << write("f" + std::to_string(i) + ".txt", SpectrumWithPeaks({ "1000" }));
+    setFiles(names);
+    setTargets({ QStringLiteral("1000") });
+
+    QSignalSpy bar(Form1->Bar, &QProgressBar::valueChanged);
+    QSignalSpy caption(Form1, &QWidget::windowTitleChanged);
+    runSearch();
+    QList<int> seen;
+    for (const auto &arguments : std::as_const(bar))
+        seen << arguments.at(0).toInt();
+    QCOMPARE(seen, positions);
+    QCOMPARE(caption.count(), files + 1);
+    QCOMPARE(caption.at(0).at(0).toString(), QStringLiteral("Peakhound V2.5 - ") + names[0]);
+    QCOMPARE(caption.at(files).at(0).toString(), QStringLiteral("Peakhound V2.5"));
+}
+
+namespace {
+
+// Records the status label's text at every paint it receives.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(TLabel *label)
+        : m_label(label)
+    {
+        label->installEventFilter(this);
+    }
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_label && event->type() == QEvent::Paint)
+            painted << m_label->Caption();
+        return false;
+    }
+
+private:
+    TLabel *m_label;
+};
+
+} // namespace
+
+void tst_TForm1::statusIsPaintedDuringTheRun()
+{
+    setFiles({ write("a.txt", SpectrumWithPeaks({ "1000" })), write("b.txt", WrongLayoutText()) });
+    PaintRecorder recorder(Form1->Label5);
+    runSearch(); // the run never returns to the event loop, so these paints came at once
+    QVERIFY2(recorder.painted.contains(QStringLiteral("Working......")), qPrintable(recorder.painted.join(u'|')));
+    QVERIFY(recorder.painted.contains(QStringLiteral("Fehler !!!!")));
+    QCOMPARE(recorder.painted.last(), QStringLiteral("Ready !"));
+}
+
+void tst_TForm1::emptyFileListOnlyResets()
+{
+    Form1->ListBox3->Add(QStringLiteral("old"));
+    Form1->Bar->setValue(40);
+    QCOMPARE(runSearch(), QStringList());
+    QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
+    QCOMPARE(Form1->Bar->value(), 0);
+    QVERIFY(m_script->boxes.empty());
+}
+
+QTEST_MAIN(tst_TForm1)
+#include "tst_tform1.moc"
