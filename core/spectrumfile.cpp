@@ -7,6 +7,8 @@
 #include "textfile.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <cmath>
 #include <string_view>
 
@@ -14,6 +16,75 @@ namespace {
 
 constexpr std::string_view kXMarker = "x-data = ";
 constexpr std::string_view kYMarker = "y-data = ";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool endsField(const char *p, const char *lineEnd) { return p == lineEnd || *p == '\t' || *p == '\0'; }
+
+// The common case of a data field, converted straight from the line: blanks, a sign, digits with
+// at most one decimal mark (comma or point), an exponent, blanks, then a tab, NUL or the line's
+// end. With one mark, the rewriting makes it the decimal separator, which is what this reads.
+// Anything else (two marks, letters, a value out of range, an unusual locale) returns false and
+// takes the general conversion, which raises the right error.
+bool convertPlainField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
+{
+    while (p != lineEnd && *p == ' ')
+        ++p;
+    const char *first = p;
+    if (p != lineEnd && (*p == '+' || *p == '-')) {
+        if (*p == '+')
+            first = p + 1;
+        ++p;
+    }
+    const char *digits = p;
+    while (p != lineEnd && isDigit(*p))
+        ++p;
+    std::size_t mantissaDigits = static_cast<std::size_t>(p - digits);
+    const char *mark = nullptr;
+    if (p != lineEnd && (*p == '.' || *p == ',')) {
+        mark = p++;
+        const char *fraction = p;
+        while (p != lineEnd && isDigit(*p))
+            ++p;
+        mantissaDigits += static_cast<std::size_t>(p - fraction);
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (p != lineEnd && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != lineEnd && (*p == '+' || *p == '-'))
+            ++p;
+        const char *exponent = p;
+        while (p != lineEnd && isDigit(*p))
+            ++p;
+        if (p == exponent)
+            return false;
+    }
+    const char *last = p;
+    while (p != lineEnd && *p == ' ')
+        ++p;
+    if (!endsField(p, lineEnd))
+        return false;
+
+    std::from_chars_result result;
+    if (mark == nullptr || *mark == '.') {
+        result = std::from_chars(first, last, value);
+    } else {
+        constexpr std::size_t kShort = 64;
+        const auto length = static_cast<std::size_t>(last - first);
+        if (length > kShort)
+            return false;
+        char buffer[kShort];
+        std::memcpy(buffer, first, length);
+        buffer[mark - first] = '.';
+        result = std::from_chars(buffer, buffer + length, value);
+        result.ptr = first + (result.ptr - buffer);
+    }
+    if (result.ec != std::errc() || result.ptr != last)
+        return false;
+    fieldEnd = p;
+    return true;
+}
 
 void readCaptions(std::string_view line, SpectrumTableData &table)
 {
@@ -57,6 +128,9 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     // one is still an error) but not stored.
     int row = 0;
     bool complete = true;
+    // The shortcut reads a single decimal mark as a point, which is right whenever the locale's
+    // decimal separator is a comma or a point.
+    const bool plainMarks = separators.Decimal == '.' || separators.Decimal == ',';
     while (!file.Eof()) {
         const std::string_view line = file.ReadLine();
         if (line.empty())
@@ -69,11 +143,14 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
         const char *p = line.data();
         const char *const end = p + line.size();
         for (;;) {
-            const char *fieldEnd = p;
-            while (fieldEnd != end && *fieldEnd != '\t' && *fieldEnd != '\0')
-                ++fieldEnd;
-            const double value = ConvertDataField({ p, static_cast<std::size_t>(fieldEnd - p) },
-                                                  separators);
+            double value = 0.0;
+            const char *fieldEnd = nullptr;
+            if (!plainMarks || !convertPlainField(p, end, value, fieldEnd)) {
+                fieldEnd = p;
+                while (!endsField(fieldEnd, end))
+                    ++fieldEnd;
+                value = ConvertDataField({ p, static_cast<std::size_t>(fieldEnd - p) }, separators);
+            }
             if (column < kMaxColumns)
                 cells[column] = value;
             ++column;

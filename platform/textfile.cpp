@@ -4,6 +4,9 @@
 #include "messages.h"
 
 #include <cerrno>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,6 +21,26 @@ constexpr char kCtrlZ = 26;
 // not allocate for each of them.
 thread_local std::vector<char> cachedBuffer;
 thread_local bool cachedBufferInUse = false;
+
+// The first CR or LF in [p, end), or end. Sixteen bytes at a time: lines are mostly short, where
+// two memchr calls would cost more than the scan itself.
+const char *findLineEnd(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    while (p != end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
 
 } // namespace
 
@@ -111,7 +134,7 @@ bool TextFile::fill()
     return got > 0;
 }
 
-bool TextFile::Eof()
+bool TextFile::eofSlow()
 {
     while (m_begin == m_end) {
         if (!fill())
@@ -125,13 +148,9 @@ std::string_view TextFile::ReadLine()
     std::size_t scanned = 0; // bytes after m_begin known to hold no line end
     for (;;) {
         const char *data = m_buffer->data();
-        const char *from = data + m_begin + scanned;
-        const std::size_t length = m_end - m_begin - scanned;
-        const char *lf = static_cast<const char *>(std::memchr(from, '\n', length));
-        const std::size_t crSpan = lf != nullptr ? static_cast<std::size_t>(lf - from) : length;
-        const char *cr = static_cast<const char *>(std::memchr(from, '\r', crSpan));
-        const char *stop = cr != nullptr ? cr : lf;
-        if (stop == nullptr) {
+        const char *end = data + m_end;
+        const char *stop = findLineEnd(data + m_begin + scanned, end);
+        if (stop == end) {
             scanned = m_end - m_begin;
             if (!fill()) {
                 // The last line, without a line end (or nothing at all past the end).
@@ -143,13 +162,13 @@ std::string_view TextFile::ReadLine()
         }
         const std::size_t lineLength = static_cast<std::size_t>(stop - (data + m_begin));
         std::size_t next = m_begin + lineLength + 1;
-        if (stop == cr && next == m_end && !m_atEnd) {
+        if (*stop == '\r' && next == m_end && !m_atEnd) {
             // A CR as the last byte read may still be followed by its LF: read on to see.
             scanned = lineLength;
             fill();
             continue;
         }
-        if (stop == cr && next < m_end && data[next] == '\n')
+        if (*stop == '\r' && next < m_end && data[next] == '\n')
             ++next;
         const std::string_view line(data + m_begin, lineLength);
         m_begin = next;

@@ -19,12 +19,13 @@ public:
     TextFile &operator=(const TextFile &) = delete;
 
     // True when nothing is left before the end of the file or a Ctrl-Z.
-    bool Eof();
+    bool Eof() { return m_begin == m_end && eofSlow(); }
 
     // The next line without its line end. The view stays valid until the next call.
     std::string_view ReadLine();
 
 private:
+    bool eofSlow();
     bool fill();
     void compact();
 

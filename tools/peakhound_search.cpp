@@ -264,7 +264,9 @@ private:
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_results[i] = std::move(result);
             }
-            m_ready.notify_all();
+            // Wake the emitter only for the file it waits for, not for every file.
+            if (m_waitingFor.load() == i)
+                m_ready.notify_one();
         }
     }
 
@@ -278,6 +280,7 @@ private:
     FileResult waitFor(std::size_t i)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
+        m_waitingFor.store(i);
         m_ready.wait(lock, [&] { return m_results[i].verdict != Verdict::Pending; });
         return std::move(m_results[i]);
     }
@@ -318,6 +321,7 @@ private:
     std::vector<FileResult> m_seen; // what the workers found, in order, as far as emitted
     std::atomic<std::size_t> m_next { 0 };
     std::atomic<std::size_t> m_stopAt;
+    std::atomic<std::size_t> m_waitingFor { 0 };
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::unique_ptr<SpectrumTableData> m_replayTable;
