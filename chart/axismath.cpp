@@ -9,6 +9,14 @@ namespace {
 constexpr double kFarAway = 2147483647.0;
 constexpr double kTinyStep = 1e-12;
 
+
+// NextNiceStep, made sure to grow: double rounding must not leave a step where it was.
+double nextStep(double s)
+{
+    const double next = NextNiceStep(s);
+    return next > s ? next : 2 * s;
+}
+
 } // namespace
 
 void AxisMapping::SetRange(double minimum, double maximum)
@@ -97,9 +105,9 @@ double LabelIncrement(double rangeSpan, double increment, int labelsSeparation, 
             if (std::fabs(q) < kFarAway) {
                 n = static_cast<long long>(RoundEven(q));
                 if (n > maxLabelCount)
-                    s = NextNiceStep(s);
+                    s = nextStep(s);
             } else {
-                s = NextNiceStep(s);
+                s = nextStep(s);
             }
         } while (n > maxLabelCount);
     }
