@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Peakhound needs to build, test, benchmark and fuzz, and only
+# those that are missing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkgconf          # the build
+  qt6-base-dev                           # Qt 6 Core, Gui, Widgets, Test
+  libbenchmark-dev                       # benchmarks
+  clang libclang-rt-14-dev               # fuzz targets (libFuzzer) and sanitizers
+  python3                                # sample and benchmark data generators
+  fonts-dejavu-core                      # text in windows and pictures
+  xvfb xauth openbox imagemagick         # running the desktop program without a screen
+  desktop-file-utils                     # checking the desktop entry
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
