@@ -202,10 +202,13 @@ void TForm1::Button8Click()
 
 // ---- the search run
 
+// The run does not return to the event loop, so the label is painted at once; a shorter text
+// also clears what the longer one covered.
 void TForm1::setStatus(const QString &text)
 {
+    const QRect before = Label5->geometry();
     Label5->SetCaption(text);
-    Label5->repaint();
+    repaint(before.united(Label5->geometry()));
 }
 
 void TForm1::TestFile(const QString &fileName)
