@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr int kSeries = 99;
 constexpr int kPoints = 9999;

@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
-
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -20,7 +19,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kSeries = 99;
 constexpr int kPoints = 9999;
@@ -47,7 +47,7 @@ const Spectra &spectra()
             std::vector<double> y;
             for (int i = 0; i < kPoints; ++i) {
                 double v = 500 + noise(random) + 200 * std::sin(d.x[i] / 300.0 + s);
-                for (double band : {620.0, 1001.0, 1031.0, 1602.0, 2904.0})
+                for (double band : { 620.0, 1001.0, 1031.0, 1602.0, 2904.0 })
                     v += 3000 / (1 + std::pow((d.x[i] - band - s) / 5, 2));
                 v += s * 400.0; // stacked
                 d.yMin = std::min(d.yMin, v);
@@ -155,7 +155,7 @@ void BM_DrawingPass(benchmark::State &state)
     {
         // How far merging the pixel columns moves the picture from drawing every segment.
         const auto everySegment = makeChart(false);
-        const TRect client{0, 0, kWidth, kHeight};
+        const TRect client { 0, 0, kWidth, kHeight };
         const QImage a = chart->CreateChartBitmap(clWhite, client);
         const QImage b = everySegment->CreateChartBitmap(clWhite, client);
         int differing = 0;

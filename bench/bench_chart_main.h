@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QByteArray>
-
 #include <benchmark/benchmark.h>
 
 // The chart needs an application object; the benchmarks draw off screen.

@@ -2,13 +2,15 @@
 
 #include "rounding.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr double kFarAway = 2147483647.0;
 constexpr double kTinyStep = 1e-12;
-
 
 // NextNiceStep, made sure to grow: double rounding must not leave a step where it was.
 double nextStep(double s)
@@ -43,8 +45,10 @@ int AxisMapping::ValueToPixel(double value) const
     // A value more than 2^31-1 pixels away maps to the centre, not to a clamped edge.
     if (std::fabs(p) >= kFarAway)
         return PixelCenter;
-    const int offset = static_cast<int>(RoundEven(p));
-    return CountsFromEnd() ? PixelEnd - offset : PixelStart + offset;
+    const long long offset = static_cast<long long>(RoundEven(p));
+    const long long pixel = CountsFromEnd() ? PixelEnd - offset : PixelStart + offset;
+    // Near the 2^31-1 limit the sum could leave the int range; such pixels are far off anyway.
+    return static_cast<int>(std::clamp<long long>(pixel, INT_MIN, INT_MAX));
 }
 
 double AxisMapping::PixelToValue(int pixel) const
@@ -56,7 +60,8 @@ double AxisMapping::PixelToValue(int pixel) const
     return Horizontal ? RangeMinimum + t : RangeMaximum - t;
 }
 
-FastAxisMapper::FastAxisMapper(const AxisMapping &mapping) : m_mapping(mapping)
+FastAxisMapper::FastAxisMapper(const AxisMapping &mapping)
+    : m_mapping(mapping)
 {
     if (mapping.RangeSpan != 0.0)
         m_scale = mapping.PixelLength / mapping.RangeSpan;
@@ -124,16 +129,16 @@ int MaxLabelCount(int pixelLength, int maxLabelSize, int labelsSeparation)
     return static_cast<int>(RoundEven(static_cast<double>(pixelLength) / room));
 }
 
-double FirstLabelValue(double rangeMinimum, double rangeMaximum, double increment,
-                       bool roundFirstLabel)
+double FirstLabelValue(
+    double rangeMinimum, double rangeMaximum, double increment, bool roundFirstLabel)
 {
     if (rangeMinimum == rangeMaximum || !roundFirstLabel)
         return rangeMaximum;
     return static_cast<double>(Trunc(static_cast<Extended>(rangeMaximum) / increment) * increment);
 }
 
-std::vector<double> LabelValues(double rangeMinimum, double rangeMaximum, double increment,
-                                bool roundFirstLabel)
+std::vector<double> LabelValues(
+    double rangeMinimum, double rangeMaximum, double increment, bool roundFirstLabel)
 {
     std::vector<double> values;
     const double span = rangeMaximum - rangeMinimum;
@@ -151,8 +156,8 @@ std::vector<double> LabelValues(double rangeMinimum, double rangeMaximum, double
             return values;
         value = next;
     }
-    const double limit = static_cast<double>((static_cast<Extended>(rangeMinimum) - kTinyStep)
-                                             / 1.000000000001L);
+    const double limit =
+        static_cast<double>((static_cast<Extended>(rangeMinimum) - kTinyStep) / 1.000000000001L);
     while (value >= limit) {
         values.push_back(value);
         const double next = value - increment;

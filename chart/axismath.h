@@ -32,7 +32,8 @@ struct AxisMapping {
 // Value to pixel for long runs of values (a series' points): the same results as
 // AxisMapping::ValueToPixel, with the exact extended-precision path taken only when the fast
 // double estimate lies too close to a rounding tie to decide.
-class FastAxisMapper {
+class FastAxisMapper
+{
 public:
     explicit FastAxisMapper(const AxisMapping &mapping);
     int operator()(double value) const;
@@ -58,9 +59,9 @@ int MaxLabelCount(int pixelLength, int maxLabelSize, int labelsSeparation);
 // its value, and the list stops where subtracting the step no longer changes the value, so a
 // step below the spacing of doubles near the range cannot loop without progress. An increment of
 // 10000 steps or more for the span gives no labels.
-std::vector<double> LabelValues(double rangeMinimum, double rangeMaximum, double increment,
-                                bool roundFirstLabel);
+std::vector<double> LabelValues(
+    double rangeMinimum, double rangeMaximum, double increment, bool roundFirstLabel);
 
 // The value a label run starts at (RoundFirstLabel: a whole multiple of the step).
-double FirstLabelValue(double rangeMinimum, double rangeMaximum, double increment,
-                       bool roundFirstLabel);
+double FirstLabelValue(
+    double rangeMinimum, double rangeMaximum, double increment, bool roundFirstLabel);

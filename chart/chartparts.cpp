@@ -9,7 +9,11 @@ void ChartPart::Changed() const
         m_chart->Invalidate();
 }
 
-TChartFont::TChartFont(TChart *chart) : ChartPart(chart), m_name(DefaultName()) { }
+TChartFont::TChartFont(TChart *chart)
+    : ChartPart(chart)
+    , m_name(DefaultName())
+{
+}
 
 const QString &TChartFont::DefaultName()
 {
@@ -28,7 +32,10 @@ QFont TChartFont::ToQFont() const
 }
 
 TChartTitle::TChartTitle(TChart *chart)
-    : ChartPart(chart), Brush(chart, clWhite, bsClear), Frame(chart, clBlack, false), Font(chart)
+    : ChartPart(chart)
+    , Brush(chart, clWhite, bsClear)
+    , Frame(chart, clBlack, false)
+    , Font(chart)
 {
 }
 

@@ -11,9 +11,13 @@ class TChart;
 // The small property objects of a chart (pens, brushes, fonts, titles, walls). Each keeps a
 // reference to its chart and follows the chart's setter rule: a setter compares, and only a
 // different value is stored and invalidates the chart.
-class ChartPart {
+class ChartPart
+{
 public:
-    explicit ChartPart(TChart *chart) : m_chart(chart) { }
+    explicit ChartPart(TChart *chart)
+        : m_chart(chart)
+    {
+    }
     TChart *ParentChart() const { return m_chart; }
     // For parts of a series, which may move between charts.
     void SetParentChart(TChart *chart) { m_chart = chart; }
@@ -22,8 +26,7 @@ protected:
     // Invalidates the chart, if there is one; the chart ignores this while it is being built.
     void Changed() const;
 
-    template <typename T>
-    void assign(T &field, const T &value)
+    template <typename T> void assign(T &field, const T &value)
     {
         if (field == value)
             return;
@@ -35,10 +38,13 @@ private:
     TChart *m_chart;
 };
 
-class TChartPen : public ChartPart {
+class TChartPen : public ChartPart
+{
 public:
     explicit TChartPen(TChart *chart, TColor color = clBlack, bool visible = true)
-        : ChartPart(chart), m_color(color), m_visible(visible)
+        : ChartPart(chart)
+        , m_color(color)
+        , m_visible(visible)
     {
     }
     TColor Color() const { return m_color; }
@@ -60,10 +66,13 @@ private:
     bool m_visible;
 };
 
-class TChartBrush : public ChartPart {
+class TChartBrush : public ChartPart
+{
 public:
     explicit TChartBrush(TChart *chart, TColor color = clWhite, TBrushStyle style = bsSolid)
-        : ChartPart(chart), m_color(color), m_style(style)
+        : ChartPart(chart)
+        , m_color(color)
+        , m_style(style)
     {
     }
     TColor Color() const { return m_color; }
@@ -78,7 +87,8 @@ private:
 
 // A font as the chart describes it: family name, size in points (at 96 dots per inch), colour
 // and weight.
-class TChartFont : public ChartPart {
+class TChartFont : public ChartPart
+{
 public:
     explicit TChartFont(TChart *chart);
     const QString &Name() const { return m_name; }
@@ -103,7 +113,8 @@ private:
 };
 
 // The chart's title (top) and foot (bottom): lines of text, drawn centred by default.
-class TChartTitle : public ChartPart {
+class TChartTitle : public ChartPart
+{
 public:
     explicit TChartTitle(TChart *chart);
 
@@ -133,9 +144,15 @@ private:
     bool m_adjustFrame = true;
 };
 
-class TChartAxisTitle : public ChartPart {
+class TChartAxisTitle : public ChartPart
+{
 public:
-    TChartAxisTitle(TChart *chart, int angle) : ChartPart(chart), Font(chart), m_angle(angle) { }
+    TChartAxisTitle(TChart *chart, int angle)
+        : ChartPart(chart)
+        , Font(chart)
+        , m_angle(angle)
+    {
+    }
     const QString &Caption() const { return m_caption; }
     void SetCaption(const QString &value) { assign(m_caption, value); }
     int Angle() const { return m_angle; }
@@ -148,10 +165,13 @@ private:
     int m_angle;
 };
 
-class TChartWall : public ChartPart {
+class TChartWall : public ChartPart
+{
 public:
     explicit TChartWall(TChart *chart)
-        : ChartPart(chart), Brush(chart, clWhite, bsClear), Pen(chart)
+        : ChartPart(chart)
+        , Brush(chart, clWhite, bsClear)
+        , Pen(chart)
     {
     }
     TColor Color() const { return Brush.Color(); }

@@ -9,8 +9,8 @@
 // constant time, an insertion in the middle moves the shorter side. The value lists use it so
 // that points added in descending x order (every one at index 0) stay linear, and drawing still
 // reads a plain array.
-template <typename T>
-class DoubleEndedVector {
+template <typename T> class DoubleEndedVector
+{
 public:
     std::size_t size() const { return m_end - m_begin; }
     bool empty() const { return m_end == m_begin; }
@@ -71,8 +71,8 @@ private:
         std::vector<T> bigger(capacity);
         const std::size_t newBegin = (capacity - n) / 2;
         std::move(m_store.begin() + static_cast<std::ptrdiff_t>(m_begin),
-                  m_store.begin() + static_cast<std::ptrdiff_t>(m_end),
-                  bigger.begin() + static_cast<std::ptrdiff_t>(newBegin));
+            m_store.begin() + static_cast<std::ptrdiff_t>(m_end),
+            bigger.begin() + static_cast<std::ptrdiff_t>(newBegin));
         m_store.swap(bigger);
         m_begin = newBegin;
         m_end = newBegin + n;

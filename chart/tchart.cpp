@@ -13,16 +13,19 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSaveFile>
-
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Runs a function when leaving a scope, also by an exception.
-template <typename Fn>
-class ScopeExit {
+template <typename Fn> class ScopeExit
+{
 public:
-    explicit ScopeExit(Fn fn) : m_fn(std::move(fn)) { }
+    explicit ScopeExit(Fn fn)
+        : m_fn(std::move(fn))
+    {
+    }
     ~ScopeExit() { m_fn(); }
     ScopeExit(const ScopeExit &) = delete;
     ScopeExit &operator=(const ScopeExit &) = delete;
@@ -34,7 +37,12 @@ private:
 } // namespace
 
 TChart::TChart(QWidget *parent)
-    : QWidget(parent), Title(this), Foot(this), BackWall(this), LeftWall(this), BottomWall(this)
+    : QWidget(parent)
+    , Title(this)
+    , Foot(this)
+    , BackWall(this)
+    , LeftWall(this)
+    , BottomWall(this)
 {
     m_axes.push_back(std::make_unique<TChartAxis>(this, true, false));
     m_axes.push_back(std::make_unique<TChartAxis>(this, true, true));
@@ -82,9 +90,8 @@ void TChart::AddSeries(TChartSeries *series)
         TColor chosen = DefaultPaletteColor(0);
         for (int i = 0; i < 16; ++i) {
             const TColor candidate = DefaultPaletteColor(i);
-            const bool used = std::any_of(m_series.begin(), m_series.end(), [&](const TChartSeries *s) {
-                return s->SeriesColor() == candidate;
-            });
+            const bool used = std::any_of(m_series.begin(), m_series.end(),
+                [&](const TChartSeries *s) { return s->SeriesColor() == candidate; });
             if (!used && candidate != m_color && candidate != BackColor()) {
                 chosen = candidate;
                 break;
@@ -187,7 +194,7 @@ void TChart::Repaint()
         return;
     m_canvas.MarkOutOfDate();
     ensureSurface();
-    Draw(m_surface, TRect{0, 0, m_surface.width(), m_surface.height()});
+    Draw(m_surface, TRect { 0, 0, m_surface.width(), m_surface.height() });
     if (isVisible())
         repaint();
 }
@@ -206,7 +213,7 @@ void TChart::paintEvent(QPaintEvent *event)
     Guarded([this] {
         ensureSurface();
         if (m_canvas.PictureOutOfDate())
-            Draw(m_surface, TRect{0, 0, m_surface.width(), m_surface.height()});
+            Draw(m_surface, TRect { 0, 0, m_surface.width(), m_surface.height() });
     });
     QPainter painter(this);
     painter.drawImage(event->rect(), m_surface, event->rect());
@@ -264,7 +271,7 @@ void TChart::drawTitle(TChartTitle &title, bool top)
     const int f = frameShown ? title.Frame.Width() : 0;
     const int left = m_plotRect.Left + f;
     const int right = m_plotRect.Right - f;
-    TRect box{left, 0, right, 0};
+    TRect box { left, 0, right, 0 };
     if (top) {
         box.Top = m_plotRect.Top + f;
         box.Bottom = box.Top + count * h;
@@ -272,7 +279,7 @@ void TChart::drawTitle(TChartTitle &title, bool top)
         box.Bottom = m_plotRect.Bottom - f;
         box.Top = box.Bottom - count * h;
     }
-    box = TRect{box.Left - f, box.Top - f, box.Right + f, box.Bottom + f};
+    box = TRect { box.Left - f, box.Top - f, box.Right + f, box.Bottom + f };
     const int w = m_canvas.TextWidth(QStringLiteral("W"));
     if (frameShown || title.Brush.Style() != bsClear) {
         if (title.AdjustFrame()) {
@@ -290,9 +297,9 @@ void TChart::drawTitle(TChartTitle &title, bool top)
                 box.Right = box.Left + width;
             }
         }
-        m_canvas.Pen = TVelCanvas3D::TPen{title.Frame.Color(), frameShown ? title.Frame.Style() : psClear,
-                                          pmCopy, title.Frame.Width()};
-        m_canvas.Brush = TVelCanvas3D::TBrush{title.Brush.Color(), title.Brush.Style()};
+        m_canvas.Pen = TVelCanvas3D::TPen { title.Frame.Color(),
+            frameShown ? title.Frame.Style() : psClear, pmCopy, title.Frame.Width() };
+        m_canvas.Brush = TVelCanvas3D::TBrush { title.Brush.Color(), title.Brush.Style() };
         m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
     }
     title.TitleRect = box;
@@ -336,8 +343,8 @@ void TChart::calcAxisSpace()
             continue;
         TRect copy = working;
         axis.ReserveSpace(m_canvas, copy);
-        const TRect meet{std::max(copy.Left, working.Left), std::max(copy.Top, working.Top),
-                         std::min(copy.Right, working.Right), std::min(copy.Bottom, working.Bottom)};
+        const TRect meet { std::max(copy.Left, working.Left), std::max(copy.Top, working.Top),
+            std::min(copy.Right, working.Right), std::min(copy.Bottom, working.Bottom) };
         if (meet.Left < meet.Right && meet.Top < meet.Bottom)
             working = meet;
     }
@@ -354,7 +361,7 @@ void TChart::calcAxisSpace()
 void TChart::innerDraw()
 {
     // 1. Background.
-    m_canvas.Brush = TVelCanvas3D::TBrush{m_color, bsSolid};
+    m_canvas.Brush = TVelCanvas3D::TBrush { m_color, bsSolid };
     m_canvas.FillRect(m_panelBounds);
 
     // 2. Titles (the legend is not drawn).
@@ -363,16 +370,17 @@ void TChart::innerDraw()
 
     // 4.-5. Axis space and series margins.
     calcAxisSpace();
-    for (TChartAxis *axis : {TopAxis(), LeftAxis(), RightAxis(), BottomAxis()})
+    for (TChartAxis *axis : { TopAxis(), LeftAxis(), RightAxis(), BottomAxis() })
         axis->ApplySeriesMargins();
 
     // 6. The back wall.
     const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
     if (wallPen || BackWall.Brush.Style() != bsClear) {
-        m_canvas.Pen = TVelCanvas3D::TPen{BackWall.Pen.Color(), wallPen ? BackWall.Pen.Style() : psClear,
-                                          pmCopy, BackWall.Pen.Width()};
-        m_canvas.Brush = TVelCanvas3D::TBrush{BackWall.Color(), BackWall.Brush.Style()};
-        m_canvas.Rectangle(m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);
+        m_canvas.Pen = TVelCanvas3D::TPen { BackWall.Pen.Color(),
+            wallPen ? BackWall.Pen.Style() : psClear, pmCopy, BackWall.Pen.Width() };
+        m_canvas.Brush = TVelCanvas3D::TBrush { BackWall.Color(), BackWall.Brush.Style() };
+        m_canvas.Rectangle(
+            m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);
     }
 
     // 7. Axes, before the series.
@@ -396,8 +404,8 @@ void TChart::innerDraw()
         if (series->BeforeDrawValues)
             series->BeforeDrawValues(series);
         if (m_clipPoints)
-            m_canvas.ClipRectangle(TRect{m_plotRect.Left + 1, m_plotRect.Top + 1, m_plotRect.Right,
-                                         m_plotRect.Bottom - 1});
+            m_canvas.ClipRectangle(TRect {
+                m_plotRect.Left + 1, m_plotRect.Top + 1, m_plotRect.Right, m_plotRect.Bottom - 1 });
         series->DrawValues(m_canvas);
         m_canvas.UnClipRectangle();
         if (series->AfterDrawValues)
@@ -415,8 +423,8 @@ void TChart::innerDraw()
 void TChart::DrawZoomRectangle()
 {
     TVelCanvas3D &canvas = *Canvas();
-    canvas.Pen = TVelCanvas3D::TPen{m_color == clWhite ? clBlack : (m_color & 0xFFFFFF), psSolid,
-                                    pmNotXor, 1};
+    canvas.Pen = TVelCanvas3D::TPen { m_color == clWhite ? clBlack : (m_color & 0xFFFFFF), psSolid,
+        pmNotXor, 1 };
     canvas.Brush.Style = bsClear;
     canvas.Rectangle(ZoomDrag.X0, ZoomDrag.Y0, ZoomDrag.X1, ZoomDrag.Y1);
 }
@@ -434,7 +442,7 @@ QImage TChart::CreateChartBitmap(TColor background, const TRect &rect)
 
 void TChart::SaveChartBitmap(const QString &fileName)
 {
-    const QImage image = CreateChartBitmap(clWhite, TRect{0, 0, width(), height()});
+    const QImage image = CreateChartBitmap(clWhite, TRect { 0, 0, width(), height() });
     // Written beside the target and renamed over it at the end, so a failed write leaves nothing
     // half-written behind.
     QSaveFile file(fileName);
@@ -445,6 +453,6 @@ void TChart::SaveChartBitmap(const QString &fileName)
     }
     written = written ? file.commit() : (file.cancelWriting(), false);
     if (!written)
-        throw EFCreateError(FormatMessage(ChartMessages::CannotCreateFile,
-                                          QDir::toNativeSeparators(fileName).toStdString()));
+        throw EFCreateError(FormatMessage(
+            ChartMessages::CannotCreateFile, QDir::toNativeSeparators(fileName).toStdString()));
 }

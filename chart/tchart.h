@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,7 +22,8 @@ class TLineSeries;
 // picture out of date and the next paint runs a pass. Exclusive-or drawing through Canvas()
 // between passes goes onto the surface and stays there, also when the window is uncovered, until
 // the next pass. The same Draw renders an export into a fresh image, never the surface.
-class TChart : public QWidget {
+class TChart : public QWidget
+{
 public:
     explicit TChart(QWidget *parent = nullptr);
     ~TChart() override;
@@ -113,7 +113,8 @@ public:
     std::function<void(TChart *Sender)> OnAfterDraw;
     std::function<void(TChart *Sender)> OnBeforeDrawAxes;
     std::function<void(TChart *Sender)> OnBeforeDrawSeries;
-    std::function<void(TChartAxis *Sender, TChartSeries *Series, int ValueIndex, QString &LabelText)>
+    std::function<void(
+        TChartAxis *Sender, TChartSeries *Series, int ValueIndex, QString &LabelText)>
         OnGetAxisLabel;
 
     // mouse drags (the rubber band is drawn by every pass while a zoom drag is active)

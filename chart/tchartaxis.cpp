@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 int defaultTitleAngle(bool horizontal, bool otherSide)
 {
@@ -25,15 +26,26 @@ bool runsAlong(bool horizontal, int angle)
     return horizontal ? (angle == 0 || angle == 180) : (angle == 90 || angle == 270);
 }
 
-QStringList textLines(const QString &text) { return text.split(QChar(13)); }
+QStringList textLines(const QString &text)
+{
+    return text.split(QChar(13));
+}
 
 } // namespace
 
 TChartAxis::TChartAxis(TChart *chart, bool horizontal, bool otherSide, bool depth)
-    : ChartPart(chart), Axis(chart), Grid(chart, clGray), MinorGrid(chart, clGray, false),
-      Ticks(chart, clGray), MinorTicks(chart, clGray), TicksInner(chart, clGray), LabelsFont(chart),
-      Title(chart, defaultTitleAngle(horizontal, otherSide)), IsHorizontal(horizontal),
-      IsOtherSide(otherSide), IsDepthAxis(depth)
+    : ChartPart(chart)
+    , Axis(chart)
+    , Grid(chart, clGray)
+    , MinorGrid(chart, clGray, false)
+    , Ticks(chart, clGray)
+    , MinorTicks(chart, clGray)
+    , TicksInner(chart, clGray)
+    , LabelsFont(chart)
+    , Title(chart, defaultTitleAngle(horizontal, otherSide))
+    , IsHorizontal(horizontal)
+    , IsOtherSide(otherSide)
+    , IsDepthAxis(depth)
 {
     m_mapping.Horizontal = horizontal;
     if (depth)
@@ -121,8 +133,8 @@ double TChartAxis::SeriesExtreme(bool wantMinimum, bool isX) const
         TChartSeries *s = chart->SeriesAt(i);
         if (!(s->Active() || !anyActive) || s->PointCount() == 0 || !bound(s))
             continue;
-        const double candidate = isX ? (wantMinimum ? s->MinX() : s->MaxX())
-                                     : (wantMinimum ? s->MinY() : s->MaxY());
+        const double candidate =
+            isX ? (wantMinimum ? s->MinX() : s->MaxX()) : (wantMinimum ? s->MinY() : s->MaxY());
         if (!found || (wantMinimum ? candidate < result : candidate > result))
             result = candidate;
         found = true;
@@ -245,7 +257,7 @@ double TChartAxis::AutoIncrement(TVelCanvas3D &canvas) const
     const bool widths = IsHorizontal ? !(m_labelsAngle == 90 || m_labelsAngle == 270)
                                      : !(m_labelsAngle == 0 || m_labelsAngle == 180);
     const int size = std::max(labelSize(canvas, LabelText(m_mapping.RangeMaximum), widths),
-                              labelSize(canvas, LabelText(m_mapping.RangeMinimum), widths));
+        labelSize(canvas, LabelText(m_mapping.RangeMinimum), widths));
     return IncrementForLabelSize(size);
 }
 
@@ -254,8 +266,8 @@ std::vector<double> TChartAxis::LabelValues(TVelCanvas3D &canvas) const
     if (EffectiveLabelStyle() != talValue)
         return {};
     const double increment = AutoIncrement(canvas);
-    return ::LabelValues(m_mapping.RangeMinimum, m_mapping.RangeMaximum, increment,
-                         m_roundFirstLabel);
+    return ::LabelValues(
+        m_mapping.RangeMinimum, m_mapping.RangeMaximum, increment, m_roundFirstLabel);
 }
 
 TAxisLabelStyle TChartAxis::EffectiveLabelStyle() const
@@ -305,8 +317,8 @@ int TChartAxis::LabelRoom(TVelCanvas3D &canvas) const
         upper = static_cast<double>(Trunc(upper / increment) * increment);
     }
     // Measured without OnGetAxisLabel, as the texts are only an estimate of the widest label.
-    const int widest = std::max(labelSize(canvas, rawLabelText(lower), true),
-                                labelSize(canvas, rawLabelText(upper), true));
+    const int widest = std::max(
+        labelSize(canvas, rawLabelText(lower), true), labelSize(canvas, rawLabelText(upper), true));
     return widest + canvas.TextWidth(QStringLiteral(" "));
 }
 
@@ -381,8 +393,8 @@ void TChartAxis::Draw(TVelCanvas3D &canvas)
         canvas.Font = Title.Font.ToQFont();
         canvas.FontColor = Title.Font.Color();
         if (IsHorizontal)
-            canvas.TextOutAligned(PixelCenter(), PosTitle, Title.Caption(), Title.Angle(), 0,
-                                  IsOtherSide);
+            canvas.TextOutAligned(
+                PixelCenter(), PosTitle, Title.Caption(), Title.Angle(), 0, IsOtherSide);
         else
             canvas.TextOutAligned(PosTitle, PixelCenter(), Title.Caption(), Title.Angle(), 0, true);
         canvas.Font = LabelsFont.ToQFont();

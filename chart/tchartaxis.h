@@ -4,7 +4,6 @@
 #include "chartparts.h"
 
 #include <QString>
-
 #include <string>
 #include <vector>
 
@@ -14,7 +13,8 @@ class TVelCanvas3D;
 // along one side of the plot rectangle, the conversions between values and pixels, the label
 // step and texts, and the drawing of line, ticks, labels and title. The working range and pixel
 // placement live in an AxisMapping, valid from one drawing pass to the next.
-class TChartAxis : public ChartPart {
+class TChartAxis : public ChartPart
+{
 public:
     TChartAxis(TChart *chart, bool horizontal, bool otherSide, bool depth = false);
 

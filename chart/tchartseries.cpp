@@ -6,7 +6,9 @@
 #include <QCursor>
 
 TChartSeries::TChartSeries(const std::string &name)
-    : m_name(name), m_xValues(this, "X"), m_yValues(this, "Y")
+    : m_name(name)
+    , m_xValues(this, "X")
+    , m_yValues(this, "Y")
 {
     m_xValues.SetOrder(loAscending);
 }
@@ -84,8 +86,10 @@ void TChartSeries::RecalcBoundAxes()
         m_boundHorizAxis = m_boundVertAxis = nullptr;
         return;
     }
-    m_boundHorizAxis = m_horizAxis == aTopAxis ? m_parentChart->TopAxis() : m_parentChart->BottomAxis();
-    m_boundVertAxis = m_vertAxis == aRightAxis ? m_parentChart->RightAxis() : m_parentChart->LeftAxis();
+    m_boundHorizAxis =
+        m_horizAxis == aTopAxis ? m_parentChart->TopAxis() : m_parentChart->BottomAxis();
+    m_boundVertAxis =
+        m_vertAxis == aRightAxis ? m_parentChart->RightAxis() : m_parentChart->LeftAxis();
 }
 
 void TChartSeries::SetParentChart(TChart *chart)

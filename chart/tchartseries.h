@@ -15,7 +15,8 @@ class TVelCanvas3D;
 // One data series of a chart: the X and Y value lists with a colour and an optional label per
 // point, the axes it is drawn against, and its events. X decides where a new point goes (the X
 // list is ascending by default); Y, colour and label follow it to the same index.
-class TChartSeries : public ChartValueListOwner {
+class TChartSeries : public ChartValueListOwner
+{
 public:
     explicit TChartSeries(const std::string &name = {});
     ~TChartSeries() override;
@@ -53,8 +54,8 @@ public:
     // operations
     // Adds a point at the place its X value takes and returns its index, or -1 when OnBeforeAdd
     // vetoes. An empty label is stored as none.
-    int AddPointXY(double x, double y, const std::string &label = {},
-                   TColor color = DefaultColorMark);
+    int AddPointXY(
+        double x, double y, const std::string &label = {}, TColor color = DefaultColorMark);
     void ClearPoints();
     int PointCount() const { return m_xValues.ValueCount(); }
     // The colour point index is drawn with (see DefaultColorMark).

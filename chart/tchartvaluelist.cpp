@@ -8,7 +8,8 @@
 #include <functional>
 
 TChartValueList::TChartValueList(ChartValueListOwner *owner, std::string name)
-    : m_owner(owner), m_name(std::move(name))
+    : m_owner(owner)
+    , m_name(std::move(name))
 {
 }
 

@@ -7,7 +7,8 @@
 
 // Told by a value list when its values changed in a way its owner must hear of. The series
 // implements it; keeping it abstract keeps the value list free of Qt.
-class ChartValueListOwner {
+class ChartValueListOwner
+{
 public:
     virtual ~ChartValueListOwner() = default;
     // A stored value or the multiplier changed; repaint says whether the chart must be redrawn.
@@ -17,7 +18,8 @@ public:
 // One list of doubles of a series (its X or Y values), ordered or not, with statistics computed
 // lazily. The stored values are raw; Multiplier applies when they are read. An ascending list
 // keeps equal values in the order they came: a value lands after all values equal to it.
-class TChartValueList {
+class TChartValueList
+{
 public:
     TChartValueList(ChartValueListOwner *owner, std::string name);
 

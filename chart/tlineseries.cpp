@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr int kPixelLimit = 32766;
 
@@ -16,9 +17,13 @@ constexpr int kPixelLimit = 32766;
 // one run. The run holds exactly the pixels the segments would set: all of the column between
 // the lowest and highest point except the last point, when that is a new extreme and so only an
 // end pixel (which a line leaves out).
-class ColumnMerger {
+class ColumnMerger
+{
 public:
-    explicit ColumnMerger(TVelCanvas3D &canvas) : m_canvas(canvas) { }
+    explicit ColumnMerger(TVelCanvas3D &canvas)
+        : m_canvas(canvas)
+    {
+    }
     ~ColumnMerger() { flush(); }
 
     void segment(int px, int py, int x, int y, TColor color)
@@ -70,7 +75,11 @@ private:
 
 } // namespace
 
-TLineSeries::TLineSeries(const std::string &name) : TChartSeries(name), LinePen(nullptr) { }
+TLineSeries::TLineSeries(const std::string &name)
+    : TChartSeries(name)
+    , LinePen(nullptr)
+{
+}
 
 void TLineSeries::SetStairs(bool value)
 {
@@ -151,7 +160,7 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         if (mergeable) {
             merger.segment(px, py, x, y, k);
         } else {
-            canvas.Pen = TVelCanvas3D::TPen{k, LinePen.Style(), LinePen.Mode(), LinePen.Width()};
+            canvas.Pen = TVelCanvas3D::TPen { k, LinePen.Style(), LinePen.Mode(), LinePen.Width() };
             canvas.Brush.Style = bsClear;
             canvas.Line(px, py, x, y);
         }
@@ -183,8 +192,8 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
                 const double yEdge = x1 == x0
                     ? y0
                     : static_cast<double>(y0
-                                          + (static_cast<Extended>(y1) - y0) * (edgeValue - x0)
-                                              / (static_cast<Extended>(x1) - x0));
+                        + (static_cast<Extended>(y1) - y0) * (edgeValue - x0)
+                            / (static_cast<Extended>(x1) - x0));
                 px = edge;
                 py = YValueToPixel(yEdge);
                 if (colorAt(i - 1) != NullColorMark)

@@ -15,7 +15,8 @@ struct TSeriesPointer {
 // A series drawn as a line through its points in index order, clipped to the plot rectangle.
 // Points that fall into one pixel column are merged into one vertical run where that gives the
 // same pixels as drawing every segment (a thin solid pen in copy mode and one colour).
-class TLineSeries : public TChartSeries {
+class TLineSeries : public TChartSeries
+{
 public:
     explicit TLineSeries(const std::string &name = {});
 

@@ -2,12 +2,12 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Applies the pen mode to one pixel. Pixels are RGB32; the alpha byte stays opaque.
 inline void plot(std::uint32_t &pixel, std::uint32_t color, TPenMode mode)
@@ -142,7 +142,10 @@ QPainter::CompositionMode qtMode(TPenMode mode)
     return QPainter::CompositionMode_SourceOver;
 }
 
-QColor qtColor(TColor color) { return QColor::fromRgb(PixelOf(color)); }
+QColor qtColor(TColor color)
+{
+    return QColor::fromRgb(PixelOf(color));
+}
 
 } // namespace
 
@@ -180,7 +183,7 @@ TRect TVelCanvas3D::BeginPass(QImage &target, const TRect &rect)
         if (m_buffer.width() != w || m_buffer.height() != h)
             m_buffer = QImage(w, h, QImage::Format_RGB32);
         m_current = &m_buffer;
-        return TRect{0, 0, rect.Width(), rect.Height()};
+        return TRect { 0, 0, rect.Width(), rect.Height() };
     }
     m_current = &target;
     return rect;
@@ -193,7 +196,8 @@ void TVelCanvas3D::EndPass()
             && m_target->format() == m_buffer.format()) {
             // Same size: a row-by-row copy keeps the target's own storage.
             for (int y = 0; y < m_buffer.height(); ++y)
-                std::copy_n(m_buffer.constScanLine(y), m_buffer.bytesPerLine(), m_target->scanLine(y));
+                std::copy_n(
+                    m_buffer.constScanLine(y), m_buffer.bytesPerLine(), m_target->scanLine(y));
         } else {
             QPainter painter(m_target);
             painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -214,7 +218,7 @@ void TVelCanvas3D::notify(const QRect &area)
 
 TRect TVelCanvas3D::clipBounds() const
 {
-    TRect bounds{0, 0, m_current ? m_current->width() : 0, m_current ? m_current->height() : 0};
+    TRect bounds { 0, 0, m_current ? m_current->width() : 0, m_current ? m_current->height() : 0 };
     if (m_clipped) {
         bounds.Left = std::max(bounds.Left, m_clip.Left);
         bounds.Top = std::max(bounds.Top, m_clip.Top);
@@ -238,8 +242,8 @@ void TVelCanvas3D::LineTo(int x, int y)
     if (!m_current || m_current->isNull() || Pen.Style == psClear)
         return;
     if (PenIsThinSolid()) {
-        const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
-                       Pen.Mode};
+        const Raster r { m_current->bits(), m_current->bytesPerLine(), clipBounds(),
+            PixelOf(Pen.Color), Pen.Mode };
         rasterLine(r, x0, y0, x, y);
     } else {
         painterLine(x0, y0, x, y);
@@ -255,15 +259,15 @@ void TVelCanvas3D::painterLine(int x0, int y0, int x1, int y1)
     if (m_clipped)
         painter.setClipRect(QRect(m_clip.Left, m_clip.Top, m_clip.Width(), m_clip.Height()));
     painter.setCompositionMode(qtMode(Pen.Mode));
-    painter.setPen(QPen(qtColor(Pen.Color), Pen.Width, qtPenStyle(Pen.Style), Qt::RoundCap,
-                        Qt::RoundJoin));
+    painter.setPen(
+        QPen(qtColor(Pen.Color), Pen.Width, qtPenStyle(Pen.Style), Qt::RoundCap, Qt::RoundJoin));
     painter.drawLine(x0, y0, x1, y1);
 }
 
 void TVelCanvas3D::SolidLineTo(int x, int y)
 {
-    const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
-                   pmCopy};
+    const Raster r { m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
+        pmCopy };
     rasterLine(r, m_penX, m_penY, x, y);
     m_penX = x;
     m_penY = y;
@@ -295,11 +299,11 @@ void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
         std::swap(y1, y2);
     if (Brush.Style != bsClear) {
         const bool withPen = Pen.Style != psClear;
-        FillRect(withPen ? TRect{x1 + 1, y1 + 1, x2 - 1, y2 - 1} : TRect{x1, y1, x2, y2});
+        FillRect(withPen ? TRect { x1 + 1, y1 + 1, x2 - 1, y2 - 1 } : TRect { x1, y1, x2, y2 });
     }
     if (Pen.Style != psClear && x2 > x1 && y2 > y1) {
-        const Raster r{m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
-                       Pen.Mode};
+        const Raster r { m_current->bits(), m_current->bytesPerLine(), clipBounds(),
+            PixelOf(Pen.Color), Pen.Mode };
         // Every outline pixel once, so that an exclusive-or rectangle drawn twice leaves no trace.
         const auto put = [&r](int x, int y) {
             if (r.inside(x, y))
@@ -341,8 +345,8 @@ void TVelCanvas3D::TextOut(int x, int y, const QString &text)
     TextOutAligned(x, y, text, 0, -1, false);
 }
 
-void TVelCanvas3D::TextOutAligned(int x, int y, const QString &text, int angle, int hAlign,
-                                  bool bottomAligned)
+void TVelCanvas3D::TextOutAligned(
+    int x, int y, const QString &text, int angle, int hAlign, bool bottomAligned)
 {
     if (!m_current || m_current->isNull() || text.isEmpty())
         return;
@@ -386,8 +390,8 @@ void TVelCanvas3D::UnClipRectangle()
 
 void TVelCanvas3D::ResetState()
 {
-    Pen = TPen{};
-    Brush = TBrush{};
+    Pen = TPen {};
+    Brush = TBrush {};
     FontColor = clBlack;
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(13); // 10 points at 96 dots per inch

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
-
 #include <functional>
 
 // The chart's canvas. It draws on one surface at a time: the off-screen buffer during a buffered
@@ -15,7 +14,8 @@
 // Lines of width 1 are drawn by the canvas itself, exactly as the system's line drawing does:
 // a move to the first point and a line to the second, whose end pixel is not set, in the pen's
 // mode (copy, exclusive-or, not-exclusive-or). Text and wide or styled lines go through QPainter.
-class TVelCanvas3D {
+class TVelCanvas3D
+{
 public:
     struct TPen {
         TColor Color = clBlack;
@@ -76,7 +76,8 @@ public:
     // Writes text rotated counter-clockwise by angle degrees about the reference point (x, y);
     // hAlign -1/0/1 puts the point at the text's left/centre/right, bottomAligned at its bottom
     // edge instead of its top.
-    void TextOutAligned(int x, int y, const QString &text, int angle, int hAlign, bool bottomAligned);
+    void TextOutAligned(
+        int x, int y, const QString &text, int angle, int hAlign, bool bottomAligned);
     int TextWidth(const QString &text) const;
     // The height of a line of text in Font, as the chart measures it ("W").
     int TextHeight(const QString &text) const;

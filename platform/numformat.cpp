@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 constexpr int kSignificant = 18;
 
@@ -21,8 +22,8 @@ Decimal toDecimal(double magnitude)
     if (magnitude == 0.0)
         return d;
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                      std::chars_format::scientific, kSignificant - 1);
+    const auto result = std::to_chars(
+        buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, kSignificant - 1);
     const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     const std::size_t e = text.find('e');
     for (std::size_t i = 0; i < e; ++i)
@@ -127,13 +128,13 @@ NumberPattern parsePattern(std::string_view pattern)
 }
 
 std::string formatDecimal(const Decimal &d, int minInteger, int minDecimals, bool grouping,
-                          const NumberSeparators &separators)
+    const NumberSeparators &separators)
 {
     std::string integer;
     for (int i = 0; i < d.pointPos; ++i)
         integer.push_back(static_cast<std::size_t>(i) < d.digits.size()
-                              ? d.digits[static_cast<std::size_t>(i)]
-                              : '0');
+                ? d.digits[static_cast<std::size_t>(i)]
+                : '0');
     while (static_cast<int>(integer.size()) < minInteger)
         integer.insert(integer.begin(), '0');
     std::string fraction;
@@ -197,7 +198,7 @@ std::string FormatFixed(double value, int width, int decimals, char decimalSepar
         roundTo(d, decimals);
         if (value < 0 && !d.digits.empty())
             out.push_back('-');
-        out += formatDecimal(d, 1, decimals, false, NumberSeparators{decimalSeparator, ','});
+        out += formatDecimal(d, 1, decimals, false, NumberSeparators { decimalSeparator, ',' });
     }
     if (static_cast<int>(out.size()) < width)
         out.insert(0, static_cast<std::size_t>(width) - out.size(), ' ');

@@ -8,13 +8,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QTextStream>
-
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Points = std::vector<std::pair<double, double>>;
 
@@ -31,9 +31,9 @@ Points readSpectrum(const QString &fileName)
         const QList<QByteArray> fields = text.split('\t');
         if (fields.size() < 2)
             continue;
-        const NumberSeparators point{'.', ','};
-        points.emplace_back(StrToFloat(fields[0].toStdString(), point),
-                            StrToFloat(fields[1].toStdString(), point));
+        const NumberSeparators point { '.', ',' };
+        points.emplace_back(
+            StrToFloat(fields[0].toStdString(), point), StrToFloat(fields[1].toStdString(), point));
     }
     return points;
 }
@@ -50,8 +50,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    const QStringList names = {QStringLiteral("ethanol.txt"), QStringLiteral("polystyrene.txt"),
-                               QStringLiteral("rh6g_probe_01.txt")};
+    const QStringList names = { QStringLiteral("ethanol.txt"), QStringLiteral("polystyrene.txt"),
+        QStringLiteral("rh6g_probe_01.txt") };
 
     TChart chart;
     chart.resize(593, 395);
@@ -81,6 +81,7 @@ int main(int argc, char **argv)
             series->AddPointXY(p.first, p.second + offset, "", clBlack);
     }
     chart.Repaint();
-    const QImage image = chart.CreateChartBitmap(clWhite, TRect{0, 0, chart.width(), chart.height()});
+    const QImage image =
+        chart.CreateChartBitmap(clWhite, TRect { 0, 0, chart.width(), chart.height() });
     return image.save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 }

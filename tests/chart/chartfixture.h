@@ -4,7 +4,6 @@
 #include "tlineseries.h"
 
 #include <QImage>
-
 #include <memory>
 #include <string>
 
@@ -34,12 +33,15 @@ inline std::unique_ptr<TChart> DisplayChart(int seriesCount = 0)
 // from the axis lengths of the previous pass, so a changed chart settles on its second pass.
 inline QImage Render(TChart &chart)
 {
-    const TRect client{0, 0, chart.width(), chart.height()};
+    const TRect client { 0, 0, chart.width(), chart.height() };
     chart.CreateChartBitmap(clWhite, client);
     return chart.CreateChartBitmap(clWhite, client);
 }
 
-inline bool IsBlack(const QImage &image, int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; }
+inline bool IsBlack(const QImage &image, int x, int y)
+{
+    return (image.pixel(x, y) & 0xFFFFFF) == 0;
+}
 inline bool IsWhite(const QImage &image, int x, int y)
 {
     return (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;

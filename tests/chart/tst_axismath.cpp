@@ -1,11 +1,11 @@
 #include "axismath.h"
 
 #include <QTest>
-
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 AxisMapping mapping(bool horizontal, double minimum, double maximum, int start, int end)
 {
@@ -18,7 +18,8 @@ AxisMapping mapping(bool horizontal, double minimum, double maximum, int start, 
 
 } // namespace
 
-class tst_AxisMath : public QObject {
+class tst_AxisMath : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -113,10 +114,10 @@ private slots:
     {
         std::mt19937_64 random(4);
         std::uniform_real_distribution<double> unit(-0.2, 1.2);
-        const std::vector<AxisMapping> mappings = {
-            mapping(true, 100, 3200, 21, 570),       mapping(false, -5.5, 1234.25, 30, 360),
-            mapping(true, 0, 1000, 40, 540),         mapping(false, 0, 10, 20, 320),
-            mapping(true, 1e-9, 3e-9, 0, 7),         mapping(false, -1e6, 1e6, 16, 379)};
+        const std::vector<AxisMapping> mappings = { mapping(true, 100, 3200, 21, 570),
+            mapping(false, -5.5, 1234.25, 30, 360), mapping(true, 0, 1000, 40, 540),
+            mapping(false, 0, 10, 20, 320), mapping(true, 1e-9, 3e-9, 0, 7),
+            mapping(false, -1e6, 1e6, 16, 379) };
         for (const AxisMapping &m : mappings) {
             const FastAxisMapper fast(m);
             for (int i = 0; i < 200000; ++i) {
@@ -133,13 +134,13 @@ private slots:
 
     void labelValues()
     {
-        QCOMPARE(LabelValues(3, 47, 10, true), (std::vector<double>{40, 30, 20, 10}));
-        QCOMPARE(LabelValues(3, 47, 10, false), (std::vector<double>{47, 37, 27, 17, 7}));
-        QCOMPARE(LabelValues(-25, 25, 10, true), (std::vector<double>{20, 10, 0, -10, -20}));
+        QCOMPARE(LabelValues(3, 47, 10, true), (std::vector<double> { 40, 30, 20, 10 }));
+        QCOMPARE(LabelValues(3, 47, 10, false), (std::vector<double> { 47, 37, 27, 17, 7 }));
+        QCOMPARE(LabelValues(-25, 25, 10, true), (std::vector<double> { 20, 10, 0, -10, -20 }));
         // A negative top rounds toward zero and is stepped back into the range.
-        QCOMPARE(LabelValues(-47, -3, 10, true), (std::vector<double>{-10, -20, -30, -40}));
+        QCOMPARE(LabelValues(-47, -3, 10, true), (std::vector<double> { -10, -20, -30, -40 }));
         // The range 0..0 (no points at all) gives exactly one label, 0.
-        QCOMPARE(LabelValues(0, 0, 1e-12, true), (std::vector<double>{0}));
+        QCOMPARE(LabelValues(0, 0, 1e-12, true), (std::vector<double> { 0 }));
         // 10000 steps or more: none.
         QVERIFY(LabelValues(0, 10000, 1, true).empty());
         QCOMPARE(LabelValues(0, 9999, 1, true).size(), std::size_t(10000));
@@ -149,9 +150,9 @@ private slots:
     // that made no progress at all and never ended. It shows one label at its value.
     void flatRangeAwayFromZeroShowsOneLabel()
     {
-        for (double v : {100.0, 1850.0, 16384.0, 20000.0, -123456.0, 1e15}) {
+        for (double v : { 100.0, 1850.0, 16384.0, 20000.0, -123456.0, 1e15 }) {
             const double step = LabelIncrement(0, 0, 10, 21);
-            QCOMPARE(LabelValues(v, v, step, true), (std::vector<double>{v}));
+            QCOMPARE(LabelValues(v, v, step, true), (std::vector<double> { v }));
         }
     }
 

@@ -6,15 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-
 #include <cmath>
 #include <random>
 
-namespace {
+namespace
+{
 
 // A white image with the canvas drawing on it (as on the window between passes).
 struct CanvasOnImage {
-    QImage image{40, 30, QImage::Format_RGB32};
+    QImage image { 40, 30, QImage::Format_RGB32 };
     TVelCanvas3D canvas;
     CanvasOnImage()
     {
@@ -40,7 +40,8 @@ void fillNoisySpectra(TChart &chart, int count, std::uint32_t seed)
 
 } // namespace
 
-class tst_ChartDrawing : public QObject {
+class tst_ChartDrawing : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -68,7 +69,7 @@ private slots:
         CanvasOnImage c;
         c.canvas.Line(0, 12, 40, 12); // a black series line
         const QImage before = c.image.copy();
-        c.canvas.Pen = TVelCanvas3D::TPen{clYellow, psSolid, pmXor, 1};
+        c.canvas.Pen = TVelCanvas3D::TPen { clYellow, psSolid, pmXor, 1 };
         c.canvas.Line(20, 0, 20, 30);
         c.canvas.Line(0, 5, 40, 5);
         QCOMPARE(c.image.pixel(20, 3) & 0xFFFFFF, 0x0000FFu); // blue on white
@@ -77,7 +78,7 @@ private slots:
         c.canvas.Line(0, 5, 40, 5);
         QCOMPARE(CountDifferences(c.image, before), 0);
         // The rubber band's not-xor rectangle as well: no corner is touched twice.
-        c.canvas.Pen = TVelCanvas3D::TPen{clBlack, psSolid, pmNotXor, 1};
+        c.canvas.Pen = TVelCanvas3D::TPen { clBlack, psSolid, pmNotXor, 1 };
         c.canvas.Brush.Style = bsClear;
         c.canvas.Rectangle(3, 4, 30, 25);
         QVERIFY(IsBlack(c.image, 3, 4) && IsBlack(c.image, 29, 24) && IsWhite(c.image, 30, 25));
@@ -88,7 +89,7 @@ private slots:
     void clippingKeepsLinesInside()
     {
         CanvasOnImage c;
-        c.canvas.ClipRectangle(TRect{10, 10, 20, 20});
+        c.canvas.ClipRectangle(TRect { 10, 10, 20, 20 });
         c.canvas.Line(0, 15, 40, 15);
         c.canvas.Line(0, 0, 40, 40);
         QVERIFY(IsWhite(c.image, 9, 15) && IsBlack(c.image, 10, 15) && IsBlack(c.image, 19, 15));
@@ -105,8 +106,8 @@ private slots:
         const QImage image = Render(*chart);
         const TRect plot = chart->PlotRect();
         const TChartAxis *left = chart->LeftAxis();
-        const int row = left->PixelEnd()
-            - static_cast<int>(std::nearbyint(2.5 * left->PixelLength() / 10.0));
+        const int row =
+            left->PixelEnd() - static_cast<int>(std::nearbyint(2.5 * left->PixelLength() / 10.0));
         QCOMPARE(chart->SeriesAt(0)->YValueToPixel(2.5), row);
         // Clipped to the plot without its left edge (where the axis line stands) and with the
         // right edge excluded.
@@ -131,7 +132,7 @@ private slots:
         chart->BottomAxis()->SetAxisRange(25, 75);
         const QImage image = Render(*chart);
         QCOMPARE(s->FirstVisibleIndex, 3); // x = 30
-        QCOMPARE(s->LastVisibleIndex, 8);  // x = 80 keeps the segment leaving on the right
+        QCOMPARE(s->LastVisibleIndex, 8); // x = 80 keeps the segment leaving on the right
         const TRect plot = chart->PlotRect();
         const int row = s->YValueToPixel(5);
         QVERIFY(IsBlack(image, plot.Left + 1, row));
@@ -226,7 +227,7 @@ private slots:
         const int y = plot.Top + 3;
         QVERIFY(IsWhite(chart->Surface(), x, y));
         TVelCanvas3D *canvas = chart->Canvas();
-        canvas->Pen = TVelCanvas3D::TPen{clYellow, psSolid, pmXor, 1};
+        canvas->Pen = TVelCanvas3D::TPen { clYellow, psSolid, pmXor, 1 };
         canvas->MoveTo(x, plot.Top);
         canvas->LineTo(x, plot.Bottom);
         QCOMPARE(chart->Surface().pixel(x, y) & 0xFFFFFF, 0x0000FFu);
@@ -249,7 +250,7 @@ private slots:
         const TRect plot = chart->PlotRect();
         const int x = (plot.Left + plot.Right) / 2, y = plot.Top + 3;
         TVelCanvas3D *canvas = chart->Canvas();
-        canvas->Pen = TVelCanvas3D::TPen{clYellow, psSolid, pmXor, 1};
+        canvas->Pen = TVelCanvas3D::TPen { clYellow, psSolid, pmXor, 1 };
         canvas->Line(x, plot.Top, x, plot.Bottom);
 
         TestFolder folder;
@@ -278,12 +279,12 @@ private slots:
         TestFolder folder;
         const QString missing = QString::fromStdString(folder.path("no such folder/chart.bmp"));
         PH_EXPECT_THROW(EFCreateError, chart->SaveChartBitmap(missing),
-                        "Datei " + missing.toStdString() + " kann nicht erstellt werden");
+            "Datei " + missing.toStdString() + " kann nicht erstellt werden");
         QVERIFY(!QFileInfo::exists(missing));
         QVERIFY(chart->Canvas()->Buffered());
         const QString folderName = QString::fromStdString(folder.root());
         PH_EXPECT_THROW(EFCreateError, chart->SaveChartBitmap(folderName),
-                        "Datei " + folderName.toStdString() + " kann nicht erstellt werden");
+            "Datei " + folderName.toStdString() + " kann nicht erstellt werden");
         QVERIFY(QFileInfo(folderName).isDir());
     }
 };

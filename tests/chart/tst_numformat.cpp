@@ -3,12 +3,14 @@
 
 #include <QTest>
 
-namespace {
-const NumberSeparators kGerman{',', '.'};
-const NumberSeparators kEnglish{'.', ','};
+namespace
+{
+const NumberSeparators kGerman { ',', '.' };
+const NumberSeparators kEnglish { '.', ',' };
 } // namespace
 
-class tst_NumFormat : public QObject {
+class tst_NumFormat : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -17,21 +19,33 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("german");
         QTest::addColumn<QString>("english");
-        QTest::newRow("1234.5") << 1234.5 << "1.234,5" << "1,234.5";
-        QTest::newRow("0") << 0.0 << "0" << "0";
-        QTest::newRow("0.0004") << 0.0004 << "0" << "0";
-        QTest::newRow("-0.0004") << -0.0004 << "0" << "0";
-        QTest::newRow("0.0005") << 0.0005 << "0,001" << "0.001";
-        QTest::newRow("-1234567.891") << -1234567.891 << "-1.234.567,891" << "-1,234,567.891";
-        QTest::newRow("999.9996") << 999.9996 << "1.000" << "1,000";
-        QTest::newRow("0.1") << 0.1 << "0,1" << "0.1";
-        QTest::newRow("100") << 100.0 << "100" << "100";
-        QTest::newRow("0.0625") << 0.0625 << "0,063" << "0.063";
+        QTest::newRow("1234.5") << 1234.5 << "1.234,5"
+                                << "1,234.5";
+        QTest::newRow("0") << 0.0 << "0"
+                           << "0";
+        QTest::newRow("0.0004") << 0.0004 << "0"
+                                << "0";
+        QTest::newRow("-0.0004") << -0.0004 << "0"
+                                 << "0";
+        QTest::newRow("0.0005") << 0.0005 << "0,001"
+                                << "0.001";
+        QTest::newRow("-1234567.891") << -1234567.891 << "-1.234.567,891"
+                                      << "-1,234,567.891";
+        QTest::newRow("999.9996") << 999.9996 << "1.000"
+                                  << "1,000";
+        QTest::newRow("0.1") << 0.1 << "0,1"
+                             << "0.1";
+        QTest::newRow("100") << 100.0 << "100"
+                             << "100";
+        QTest::newRow("0.0625") << 0.0625 << "0,063"
+                                << "0.063";
         // Stored as 1.000499999..., so the half is not reached.
-        QTest::newRow("1.0005") << 1.0005 << "1" << "1";
+        QTest::newRow("1.0005") << 1.0005 << "1"
+                                << "1";
         QTest::newRow("1e20") << 1e20 << "100.000.000.000.000.000.000"
-                               << "100,000,000,000,000,000,000";
-        QTest::newRow("2.5e-7") << 2.5e-7 << "0" << "0";
+                              << "100,000,000,000,000,000,000";
+        QTest::newRow("2.5e-7") << 2.5e-7 << "0"
+                                << "0";
     }
     void axisPattern()
     {

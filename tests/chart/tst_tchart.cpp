@@ -8,11 +8,12 @@
 #include <QFontMetrics>
 #include <QTest>
 
-class tst_TChart : public QObject {
+class tst_TChart : public QObject
+{
     Q_OBJECT
 
 private slots:
-    void init() { SetNumberSeparators(NumberSeparators{'.', ','}); }
+    void init() { SetNumberSeparators(NumberSeparators { '.', ',' }); }
 
     void seriesListKeepsItsOrderAndChecksIndexes()
     {
@@ -21,9 +22,9 @@ private slots:
         QCOMPARE(chart->SeriesAt(0)->Name(), std::string("Series1"));
         QCOMPARE(chart->SeriesAt(100)->Name(), std::string("Series101"));
         PH_EXPECT_THROW(EListError, chart->SeriesAt(101),
-                        "Der Index der Liste überschreitet das Maximum (101)");
-        PH_EXPECT_THROW(EListError, chart->SeriesAt(-1),
-                        "Der Index der Liste überschreitet das Maximum (-1)");
+            "Der Index der Liste überschreitet das Maximum (101)");
+        PH_EXPECT_THROW(
+            EListError, chart->SeriesAt(-1), "Der Index der Liste überschreitet das Maximum (-1)");
         TChartSeries *s = chart->SeriesAt(5);
         s->AddPointXY(1, 2);
         s->ClearPoints();
@@ -42,8 +43,8 @@ private slots:
         QCOMPARE(s->AddPointXY(2, 20, "", 0), 1);
         QCOMPARE(s->AddPointXY(2, 21, "b", 0x0000FF), 2);
         QCOMPARE(s->PointCount(), 4);
-        const double y[] = {10, 20, 21, 30};
-        const char *label[] = {"a", "", "b", "c"};
+        const double y[] = { 10, 20, 21, 30 };
+        const char *label[] = { "a", "", "b", "c" };
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(s->YValues().ValueAt(i), y[i]);
             QCOMPARE(s->PointLabel(i), std::string(label[i]));
@@ -124,15 +125,15 @@ private slots:
         TChart chart;
         TChartAxis *axis = chart.LeftAxis();
         axis->SetMaximum(10);
-        PH_EXPECT_THROW(AxisException, axis->SetMinimum(11),
-                        "Der Minimalwert einer Achse muß <= Maximum sein");
-        PH_EXPECT_THROW(AxisException, axis->SetMaximum(-1),
-                        "Der Maximalwert einer Achse muß >= Minimum sein");
+        PH_EXPECT_THROW(
+            AxisException, axis->SetMinimum(11), "Der Minimalwert einer Achse muß <= Maximum sein");
+        PH_EXPECT_THROW(
+            AxisException, axis->SetMaximum(-1), "Der Maximalwert einer Achse muß >= Minimum sein");
         PH_EXPECT_THROW(AxisException, axis->SetIncrement(-1), "Die Achsensteigung muß >= 0 sein");
         PH_EXPECT_THROW(AxisException, axis->SetLabelsSeparation(-1),
-                        "Titelseparation % muß größer als 0 sein");
+            "Titelseparation % muß größer als 0 sein");
         PH_EXPECT_THROW(ChartException, chart.SetChart3DPercent(0),
-                        "Der Prozentsatz für 3D-Effekte muß zwischen 1 und 100 liegen");
+            "Der Prozentsatz für 3D-Effekte muß zwischen 1 und 100 liegen");
         QCOMPARE(axis->Maximum(), 10.0);
         QCOMPARE(chart.Chart3DPercent(), 15);
         // Automatic and its two halves move together.
@@ -175,10 +176,10 @@ private slots:
     void labelTextUsesTheUsersSeparators()
     {
         auto chart = DisplayChart(1);
-        SetNumberSeparators(NumberSeparators{',', '.'});
+        SetNumberSeparators(NumberSeparators { ',', '.' });
         QCOMPARE(chart->BottomAxis()->LabelText(1234.5), QStringLiteral("1.234,5"));
         QCOMPARE(chart->BottomAxis()->LabelText(0.0004), QStringLiteral("0"));
-        SetNumberSeparators(NumberSeparators{'.', ','});
+        SetNumberSeparators(NumberSeparators { '.', ',' });
         QCOMPARE(chart->BottomAxis()->LabelText(1234.5), QStringLiteral("1,234.5"));
         QCOMPARE(chart->BottomAxis()->LabelText(0), QStringLiteral("0"));
         chart->OnGetAxisLabel = [](TChartAxis *, TChartSeries *, int index, QString &text) {
@@ -193,13 +194,13 @@ private slots:
     {
         auto chart = DisplayChart(0);
         chart->Repaint();
-        QCOMPARE(chart->PlotRect(), (TRect{18, 16, 575, 379}));
+        QCOMPARE(chart->PlotRect(), (TRect { 18, 16, 575, 379 }));
         QCOMPARE(chart->DepthOffsetX(), 0);
         QCOMPARE(chart->DepthOffsetY(), 0);
         // With no active series no axis is shown and none takes space.
         chart->AddLineSeries("inactive")->SetActive(false);
         chart->Repaint();
-        QCOMPARE(chart->PlotRect(), (TRect{18, 16, 575, 379}));
+        QCOMPARE(chart->PlotRect(), (TRect { 18, 16, 575, 379 }));
     }
 
     void titleToggleMovesThePlotTop()
@@ -256,7 +257,7 @@ private slots:
         chart->Repaint();
         chart->Repaint();
         const std::vector<double> values = chart->LeftAxis()->LabelValues(*chart->Canvas());
-        QCOMPARE(values, (std::vector<double>{40, 30, 20, 10}));
+        QCOMPARE(values, (std::vector<double> { 40, 30, 20, 10 }));
         TChartAxis *left = chart->LeftAxis();
         QCOMPARE(left->TickPositions().size(), std::size_t(4));
         QCOMPARE(left->TickPositions()[0], left->AxisValueToPixel(40));

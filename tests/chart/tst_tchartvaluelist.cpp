@@ -3,10 +3,10 @@
 #include "testsupport.h"
 
 #include <QTest>
-
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<double> values(const TChartValueList &list)
 {
@@ -29,7 +29,8 @@ struct CountingOwner : ChartValueListOwner {
 
 } // namespace
 
-class tst_TChartValueList : public QObject {
+class tst_TChartValueList : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -41,7 +42,7 @@ private slots:
         QCOMPARE(list.AppendOrdered(1), 0);
         QCOMPARE(list.AppendOrdered(2), 1);
         QCOMPARE(list.AppendOrdered(2), 2);
-        QCOMPARE(values(list), (std::vector<double>{1, 2, 2, 3}));
+        QCOMPARE(values(list), (std::vector<double> { 1, 2, 2, 3 }));
         QCOMPARE(list.AppendOrdered(0.5), 0);
         QCOMPARE(list.AppendOrdered(3), 5);
     }
@@ -54,7 +55,7 @@ private slots:
         QCOMPARE(list.AppendOrdered(3), 0);
         QCOMPARE(list.AppendOrdered(2), 1);
         QCOMPARE(list.AppendOrdered(2), 2);
-        QCOMPARE(values(list), (std::vector<double>{3, 2, 2, 1}));
+        QCOMPARE(values(list), (std::vector<double> { 3, 2, 2, 1 }));
     }
 
     void unorderedListAlwaysAppends()
@@ -64,7 +65,7 @@ private slots:
         QCOMPARE(list.AppendOrdered(5), 0);
         QCOMPARE(list.AppendOrdered(1), 1);
         QCOMPARE(list.AppendOrdered(3), 2);
-        QCOMPARE(values(list), (std::vector<double>{5, 1, 3}));
+        QCOMPARE(values(list), (std::vector<double> { 5, 1, 3 }));
     }
 
     // After SetValueAt breaks the order, the place is found by scanning back from the end, as
@@ -73,12 +74,12 @@ private slots:
     {
         TChartValueList list(nullptr, "X");
         list.SetOrder(loAscending);
-        for (double v : {1.0, 2.0, 3.0, 4.0})
+        for (double v : { 1.0, 2.0, 3.0, 4.0 })
             list.AppendOrdered(v);
         list.SetValueAt(0, 10); // 10, 2, 3, 4
         QVERIFY(!list.InOrder());
         QCOMPARE(list.AppendOrdered(2.5), 2); // scan stops at 2
-        QCOMPARE(values(list), (std::vector<double>{10, 2, 2.5, 3, 4}));
+        QCOMPARE(values(list), (std::vector<double> { 10, 2, 2.5, 3, 4 }));
         list.RemoveAllValues();
         QVERIFY(list.InOrder());
     }
@@ -150,12 +151,12 @@ private slots:
     {
         TChartValueList list(nullptr, "X");
         list.AppendOrdered(1);
-        PH_EXPECT_THROW(EListError, list.ValueAt(1),
-                        "Der Index der Liste überschreitet das Maximum (1)");
+        PH_EXPECT_THROW(
+            EListError, list.ValueAt(1), "Der Index der Liste überschreitet das Maximum (1)");
         PH_EXPECT_THROW(EListError, list.SetValueAt(-1, 0),
-                        "Der Index der Liste überschreitet das Maximum (-1)");
-        PH_EXPECT_THROW(EListError, list.DeleteValueAt(7),
-                        "Der Index der Liste überschreitet das Maximum (7)");
+            "Der Index der Liste überschreitet das Maximum (-1)");
+        PH_EXPECT_THROW(
+            EListError, list.DeleteValueAt(7), "Der Index der Liste überschreitet das Maximum (7)");
         QCOMPARE(list.ValueCount(), 1);
     }
 };
