@@ -3,8 +3,17 @@
 #include "qtstrings.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
 #include <QString>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +33,39 @@ QString displayText(const std::string &text)
     return shown;
 }
 
+// A text of more lines than this (a long list of rejected files) would push the OK button off
+// the screen in a plain box; it is shown in a scrollable one instead.
+constexpr int kMaxPlainLines = 30;
+
+void showScrollable(MessageBoxKind kind, const QString &title, const QString &text)
+{
+    QDialog dialog;
+    dialog.setWindowTitle(title);
+    auto *layout = new QGridLayout(&dialog);
+    if (kind == MessageBoxKind::Error) {
+        auto *icon = new QLabel(&dialog);
+        const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+        icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(size, size));
+        layout->addWidget(icon, 0, 0, Qt::AlignTop);
+    }
+    auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *scroll = new QScrollArea(&dialog);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(label);
+    const QRect screen = dialog.screen()->availableGeometry();
+    const int scrollBar = dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    scroll->setMinimumSize(std::min(label->sizeHint().width() + scrollBar + 4, screen.width() * 2 / 3),
+                           std::min(label->sizeHint().height(), screen.height() / 2));
+    layout->addWidget(scroll, 0, 1);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    buttons->setCenterButtons(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons, 1, 0, 1, 2);
+    dialog.exec();
+}
+
 void show(MessageBoxKind kind, const std::string &text)
 {
     const MessageBoxRequest request { kind, ApplicationTitle(), text };
@@ -31,9 +73,13 @@ void show(MessageBoxKind kind, const std::string &text)
         hook()(request);
         return;
     }
+    const QString shown = displayText(request.Text);
+    if (shown.count(QLatin1Char('\n')) >= kMaxPlainLines) {
+        showScrollable(kind, ToQString(request.Title), shown);
+        return;
+    }
     QMessageBox box(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    ToQString(request.Title), displayText(request.Text),
-                    QMessageBox::Ok);
+                    ToQString(request.Title), shown, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
