@@ -15,6 +15,7 @@
 namespace {
 
 constexpr std::size_t kInitialBuffer = 64 * 1024; // below malloc's mmap threshold
+constexpr std::size_t kLargestKeptBuffer = 4 * 1024 * 1024;
 constexpr char kCtrlZ = 26;
 
 // One buffer per thread, reused from file to file so that reading thousands of small files does
@@ -95,8 +96,14 @@ TextFile::~TextFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    if (m_borrowed)
+    if (m_borrowed) {
+        // A freak line of many megabytes must not keep its memory for the rest of the run.
+        if (cachedBuffer.size() > kLargestKeptBuffer) {
+            cachedBuffer.clear();
+            cachedBuffer.shrink_to_fit();
+        }
         cachedBufferInUse = false;
+    }
 }
 
 void TextFile::compact()
