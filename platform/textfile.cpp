@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr std::size_t kInitialBuffer = 64 * 1024; // below malloc's mmap threshold
-constexpr std::size_t kLargestKeptBuffer = 4 * 1024 * 1024;
+constexpr std::size_t kInitialBuffer = std::size_t { 64 } * 1024; // below malloc's mmap threshold
+constexpr std::size_t kLargestKeptBuffer = std::size_t { 4 } * 1024 * 1024;
 constexpr char kCtrlZ = 26;
 
 // One buffer per thread, reused from file to file so that reading thousands of small files does

@@ -228,6 +228,7 @@ public:
     void run(int jobs, Emit &&emit)
     {
         std::vector<std::thread> workers;
+        workers.reserve(static_cast<std::size_t>(jobs));
         for (int w = 0; w < jobs; ++w)
             workers.emplace_back([this] { work(); });
         const std::size_t count = m_options.files.size();
