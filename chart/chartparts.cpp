@@ -5,7 +5,7 @@
 
 void ChartPart::Changed() const
 {
-    if (m_chart)
+    if (m_chart != nullptr)
         m_chart->Invalidate();
 }
 

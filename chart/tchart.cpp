@@ -36,6 +36,14 @@ private:
 
 } // namespace
 
+template <typename T> void TChart::assignAndInvalidate(T &field, const T &value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Invalidate();
+}
+
 TChart::TChart(QWidget *parent)
     : QWidget(parent)
     , Title(this)
@@ -123,30 +131,64 @@ void TChart::SetColor(TColor value)
 void TChart::SetBackColor(TColor value)
 {
     BackWall.SetColor(value);
-    if (parentWidget())
+    if (parentWidget() != nullptr)
         BackWall.Brush.SetStyle(bsSolid);
 }
 
-#define PH_CHART_SETTER(Name, member)                                                              \
-    void TChart::Set##Name(decltype(member) value)                                                 \
-    {                                                                                              \
-        if (member == value)                                                                       \
-            return;                                                                                \
-        member = value;                                                                            \
-        Invalidate();                                                                              \
-    }
-PH_CHART_SETTER(MarginLeft, m_marginLeft)
-PH_CHART_SETTER(MarginTop, m_marginTop)
-PH_CHART_SETTER(MarginRight, m_marginRight)
-PH_CHART_SETTER(MarginBottom, m_marginBottom)
-PH_CHART_SETTER(BorderWidth, m_borderWidth)
-PH_CHART_SETTER(View3D, m_view3D)
-PH_CHART_SETTER(View3DWalls, m_view3DWalls)
-PH_CHART_SETTER(View3DOrthogonal, m_view3DOrthogonal)
-PH_CHART_SETTER(ClipPoints, m_clipPoints)
-PH_CHART_SETTER(AxisVisible, m_axisVisible)
-PH_CHART_SETTER(LegendVisible, m_legendVisible)
-#undef PH_CHART_SETTER
+void TChart::SetMarginLeft(int value)
+{
+    assignAndInvalidate(m_marginLeft, value);
+}
+
+void TChart::SetMarginTop(int value)
+{
+    assignAndInvalidate(m_marginTop, value);
+}
+
+void TChart::SetMarginRight(int value)
+{
+    assignAndInvalidate(m_marginRight, value);
+}
+
+void TChart::SetMarginBottom(int value)
+{
+    assignAndInvalidate(m_marginBottom, value);
+}
+
+void TChart::SetBorderWidth(int value)
+{
+    assignAndInvalidate(m_borderWidth, value);
+}
+
+void TChart::SetView3D(bool value)
+{
+    assignAndInvalidate(m_view3D, value);
+}
+
+void TChart::SetView3DWalls(bool value)
+{
+    assignAndInvalidate(m_view3DWalls, value);
+}
+
+void TChart::SetView3DOrthogonal(bool value)
+{
+    assignAndInvalidate(m_view3DOrthogonal, value);
+}
+
+void TChart::SetClipPoints(bool value)
+{
+    assignAndInvalidate(m_clipPoints, value);
+}
+
+void TChart::SetAxisVisible(bool value)
+{
+    assignAndInvalidate(m_axisVisible, value);
+}
+
+void TChart::SetLegendVisible(bool value)
+{
+    assignAndInvalidate(m_legendVisible, value);
+}
 
 void TChart::SetChart3DPercent(int value)
 {

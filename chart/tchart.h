@@ -135,6 +135,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    template <typename T> void assignAndInvalidate(T &field, const T &value);
     void ensureSurface();
     void normalisePlotRect();
     void innerDraw();

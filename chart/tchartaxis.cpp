@@ -113,7 +113,7 @@ void TChartAxis::SetLabelsSeparation(int value)
 double TChartAxis::SeriesExtreme(bool wantMinimum, bool isX) const
 {
     TChart *chart = ParentChart();
-    if (!chart)
+    if (chart == nullptr)
         return 0.0;
     const auto bound = [this, isX](const TChartSeries *s) {
         return isX ? (s->HorizAxis() == aBothHorizAxis || s->BoundHorizAxis() == this)
@@ -165,7 +165,7 @@ void TChartAxis::CalcPixelPositions(const TRect &plot)
 void TChartAxis::ApplySeriesMargins()
 {
     TChart *chart = ParentChart();
-    if (!chart)
+    if (chart == nullptr)
         return;
     int first = 0, second = 0;
     for (int i = 0; i < chart->SeriesCount(); ++i) {
@@ -220,7 +220,7 @@ QString TChartAxis::LabelText(double value) const
 {
     QString text = QString::fromStdString(FormatFloat(m_axisValuesFormat, value));
     TChart *chart = ParentChart();
-    if (chart && chart->OnGetAxisLabel)
+    if (chart != nullptr && chart->OnGetAxisLabel)
         chart->OnGetAxisLabel(const_cast<TChartAxis *>(this), nullptr, -1, text);
     if (m_labelsMultiLine)
         text.replace(QLatin1Char(' '), QChar(13));
@@ -275,7 +275,7 @@ TAxisLabelStyle TChartAxis::EffectiveLabelStyle() const
     if (m_labelStyle != talAuto)
         return m_labelStyle;
     TChart *chart = ParentChart();
-    if (!chart)
+    if (chart == nullptr)
         return talNone;
     bool bound = false;
     for (int i = 0; i < chart->SeriesCount(); ++i) {
@@ -292,7 +292,7 @@ TAxisLabelStyle TChartAxis::EffectiveLabelStyle() const
 bool TChartAxis::IsShown() const
 {
     TChart *chart = ParentChart();
-    if (!chart || !chart->AxisVisible() || !m_visible || IsDepthAxis)
+    if (chart == nullptr || !chart->AxisVisible() || !m_visible || IsDepthAxis)
         return false;
     for (int i = 0; i < chart->SeriesCount(); ++i) {
         const TChartSeries *s = chart->SeriesAt(i);
@@ -435,7 +435,7 @@ void TChartAxis::Draw(TVelCanvas3D &canvas)
         for (const int p : m_ticks)
             tickLine(canvas, p, 1, m_tickLength);
     }
-    if (Grid.Visible() && chart) {
+    if (Grid.Visible() && chart != nullptr) {
         applyPen(canvas, Grid);
         const TRect plot = chart->PlotRect();
         for (const int p : m_ticks) {

@@ -15,12 +15,13 @@ TChartSeries::TChartSeries(const std::string &name)
 
 TChartSeries::~TChartSeries()
 {
-    SetParentChart(nullptr);
+    if (m_parentChart != nullptr)
+        m_parentChart->RemoveSeries(this);
 }
 
 void TChartSeries::invalidateChart() const
 {
-    if (m_parentChart)
+    if (m_parentChart != nullptr)
         m_parentChart->Invalidate();
 }
 
@@ -82,7 +83,7 @@ void TChartSeries::SetVertAxis(TVertAxis value)
 
 void TChartSeries::RecalcBoundAxes()
 {
-    if (!m_parentChart) {
+    if (m_parentChart == nullptr) {
         m_boundHorizAxis = m_boundVertAxis = nullptr;
         return;
     }
@@ -96,10 +97,10 @@ void TChartSeries::SetParentChart(TChart *chart)
 {
     if (m_parentChart == chart)
         return;
-    if (m_parentChart)
+    if (m_parentChart != nullptr)
         m_parentChart->RemoveSeries(this);
     m_parentChart = chart;
-    if (chart)
+    if (chart != nullptr)
         chart->AddSeries(this);
     RecalcBoundAxes();
     ParentChartChanged();
@@ -156,7 +157,7 @@ std::string TChartSeries::PointLabel(int index) const
 
 bool TChartSeries::UsesAxis(const TChartAxis *axis) const
 {
-    if (!axis)
+    if (axis == nullptr)
         return false;
     if (axis->IsHorizontal)
         return m_horizAxis == aBothHorizAxis || axis == m_boundHorizAxis;
@@ -165,28 +166,28 @@ bool TChartSeries::UsesAxis(const TChartAxis *axis) const
 
 int TChartSeries::XValueToPixel(double value) const
 {
-    return m_boundHorizAxis ? m_boundHorizAxis->HorizValueToPixel(value) : 0;
+    return m_boundHorizAxis != nullptr ? m_boundHorizAxis->HorizValueToPixel(value) : 0;
 }
 
 int TChartSeries::YValueToPixel(double value) const
 {
-    return m_boundVertAxis ? m_boundVertAxis->VertValueToPixel(value) : 0;
+    return m_boundVertAxis != nullptr ? m_boundVertAxis->VertValueToPixel(value) : 0;
 }
 
 double TChartSeries::PixelToXValue(int pixel) const
 {
-    return m_boundHorizAxis ? m_boundHorizAxis->AxisPixelToValue(pixel) : 0.0;
+    return m_boundHorizAxis != nullptr ? m_boundHorizAxis->AxisPixelToValue(pixel) : 0.0;
 }
 
 double TChartSeries::PixelToYValue(int pixel) const
 {
-    return m_boundVertAxis ? m_boundVertAxis->AxisPixelToValue(pixel) : 0.0;
+    return m_boundVertAxis != nullptr ? m_boundVertAxis->AxisPixelToValue(pixel) : 0.0;
 }
 
 void TChartSeries::CursorValues(double &x, double &y) const
 {
     QPoint p = QCursor::pos();
-    if (m_parentChart)
+    if (m_parentChart != nullptr)
         p = m_parentChart->mapFromGlobal(p);
     x = PixelToXValue(p.x());
     y = PixelToYValue(p.y());
@@ -206,7 +207,7 @@ void TChartSeries::CalcVisibleIndices()
 {
     const int n = PointCount();
     FirstVisibleIndex = LastVisibleIndex = -1;
-    if (n == 0 || !m_parentChart || !m_boundHorizAxis)
+    if (n == 0 || m_parentChart == nullptr || m_boundHorizAxis == nullptr)
         return;
     if (m_xValues.Order() != loAscending || !m_xValues.InOrder() || !(m_xValues.Multiplier() > 0)) {
         FirstVisibleIndex = 0;

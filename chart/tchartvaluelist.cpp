@@ -18,7 +18,7 @@ void TChartValueList::SetDateTime(bool value)
     if (m_dateTime == value)
         return;
     m_dateTime = value;
-    if (m_owner)
+    if (m_owner != nullptr)
         m_owner->ValueListChanged(true);
 }
 
@@ -28,7 +28,7 @@ void TChartValueList::SetMultiplier(double value)
         return;
     m_multiplier = value;
     m_statsDirty = true;
-    if (m_owner)
+    if (m_owner != nullptr)
         m_owner->ValueListChanged(true);
 }
 
@@ -78,7 +78,7 @@ void TChartValueList::SetValueAt(int index, double value)
     m_values[static_cast<std::size_t>(index)] = value;
     noteOrderAround(static_cast<std::size_t>(index));
     m_statsDirty = true;
-    if (m_owner)
+    if (m_owner != nullptr)
         m_owner->ValueListChanged(false);
 }
 

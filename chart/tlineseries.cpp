@@ -132,7 +132,8 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     const int last = LastVisibleIndex;
     TChartAxis *horiz = BoundHorizAxis();
     TChartAxis *vert = BoundVertAxis();
-    if (first < 0 || last < first || !horiz || !vert || !ParentChart())
+    if (first < 0 || last < first || horiz == nullptr || vert == nullptr
+        || ParentChart() == nullptr)
         return;
     const FastAxisMapper toX(horiz->Mapping());
     const FastAxisMapper toY(vert->Mapping());

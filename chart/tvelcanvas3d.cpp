@@ -157,7 +157,7 @@ TVelCanvas3D::TVelCanvas3D()
 void TVelCanvas3D::SetWindowSurface(QImage *surface)
 {
     m_window = surface;
-    if (!m_target)
+    if (m_target == nullptr)
         m_current = surface;
 }
 
@@ -191,7 +191,7 @@ TRect TVelCanvas3D::BeginPass(QImage &target, const TRect &rect)
 
 void TVelCanvas3D::EndPass()
 {
-    if (m_buffered && m_target) {
+    if (m_buffered && m_target != nullptr) {
         if (m_targetRect.Left == 0 && m_targetRect.Top == 0 && m_target->size() == m_buffer.size()
             && m_target->format() == m_buffer.format()) {
             // Same size: a row-by-row copy keeps the target's own storage.
@@ -212,13 +212,14 @@ void TVelCanvas3D::EndPass()
 
 void TVelCanvas3D::notify(const QRect &area)
 {
-    if (!m_target && m_current == m_window && OnSurfaceChanged)
+    if (m_target == nullptr && m_current == m_window && OnSurfaceChanged)
         OnSurfaceChanged(area);
 }
 
 TRect TVelCanvas3D::clipBounds() const
 {
-    TRect bounds { 0, 0, m_current ? m_current->width() : 0, m_current ? m_current->height() : 0 };
+    TRect bounds { 0, 0, m_current != nullptr ? m_current->width() : 0,
+        m_current != nullptr ? m_current->height() : 0 };
     if (m_clipped) {
         bounds.Left = std::max(bounds.Left, m_clip.Left);
         bounds.Top = std::max(bounds.Top, m_clip.Top);
@@ -239,7 +240,7 @@ void TVelCanvas3D::LineTo(int x, int y)
     const int x0 = m_penX, y0 = m_penY;
     m_penX = x;
     m_penY = y;
-    if (!m_current || m_current->isNull() || Pen.Style == psClear)
+    if (m_current == nullptr || m_current->isNull() || Pen.Style == psClear)
         return;
     if (PenIsThinSolid()) {
         const Raster r { m_current->bits(), m_current->bytesPerLine(), clipBounds(),
@@ -291,7 +292,7 @@ void TVelCanvas3D::VerticalSpan(int x, int y0, int y1)
 
 void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
 {
-    if (!m_current || m_current->isNull())
+    if (m_current == nullptr || m_current->isNull())
         return;
     if (x1 > x2)
         std::swap(x1, x2);
@@ -325,7 +326,7 @@ void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
 
 void TVelCanvas3D::FillRect(const TRect &rect)
 {
-    if (!m_current || m_current->isNull())
+    if (m_current == nullptr || m_current->isNull())
         return;
     const TRect clip = clipBounds();
     const int left = std::max(rect.Left, clip.Left), right = std::min(rect.Right, clip.Right);
@@ -348,7 +349,7 @@ void TVelCanvas3D::TextOut(int x, int y, const QString &text)
 void TVelCanvas3D::TextOutAligned(
     int x, int y, const QString &text, int angle, int hAlign, bool bottomAligned)
 {
-    if (!m_current || m_current->isNull() || text.isEmpty())
+    if (m_current == nullptr || m_current->isNull() || text.isEmpty())
         return;
     const QFontMetrics metrics(Font);
     const int width = metrics.horizontalAdvance(text);
