@@ -1,3 +1,6 @@
 #include "project1.h"
 
-int main(int argc, char **argv) { return Project1(argc, argv); }
+int main(int argc, char **argv)
+{
+    return Project1(argc, argv);
+}

@@ -13,17 +13,16 @@
 
 const std::string kApplicationTitle = "Peakhound 2";
 
-namespace {
+namespace
+{
 
 // Builds a window from its layout, then sets its global reference.
-template <typename Form>
-void createForm(Form *&reference)
+template <typename Form> void createForm(Form *&reference)
 {
     reference = new Form();
 }
 
-template <typename Form>
-void destroyForm(Form *&reference)
+template <typename Form> void destroyForm(Form *&reference)
 {
     delete reference;
     reference = nullptr;

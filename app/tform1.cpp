@@ -17,7 +17,6 @@
 #include <QFrame>
 #include <QProgressBar>
 #include <QPushButton>
-
 #include <filesystem>
 #include <vector>
 
@@ -25,18 +24,23 @@ TForm1 *Form1 = nullptr;
 
 const QString kMainCaption = QStringLiteral("Peakhound V2.5");
 
-namespace {
+namespace
+{
 
 const QString kFileFilter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
 
 // The directory of the peak files below the start directory, with this platform's separator.
-std::string peakFolder() { return StartDirectory + "/peaks/"; }
+std::string peakFolder()
+{
+    return StartDirectory + "/peaks/";
+}
 
 } // namespace
 
 TForm1::TForm1()
 {
-    SetupWindow(this, { QStringLiteral("Peakhound"), 193, 217, 891, 610, true, BorderStyle::Single });
+    SetupWindow(
+        this, { QStringLiteral("Peakhound"), 193, 217, 891, 610, true, BorderStyle::Single });
     setToolTip(QStringLiteral("Das Hauptfenster."));
     peakDialog.Options.HideReadOnly = true;
     peakDialog.Options.NoChangeDir = true;
@@ -143,7 +147,10 @@ void TForm1::Button2Click()
         ListBox1->Delete(ListBox1->ItemIndex());
 }
 
-void TForm1::Button3Click() { ListBox1->Clear(); }
+void TForm1::Button3Click()
+{
+    ListBox1->Clear();
+}
 
 void TForm1::uebertragClick()
 {
@@ -167,7 +174,10 @@ void TForm1::CheckBox1Click()
 
 // ---- the sought peaks
 
-void TForm1::Button4Click() { ListBox2->Add(Edit1->text()); }
+void TForm1::Button4Click()
+{
+    ListBox2->Add(Edit1->text());
+}
 
 void TForm1::peaksenter(QChar key)
 {
@@ -181,14 +191,20 @@ void TForm1::Button5Click()
         ListBox2->Delete(ListBox2->ItemIndex());
 }
 
-void TForm1::Button6Click() { ListBox2->Clear(); }
+void TForm1::Button6Click()
+{
+    ListBox2->Clear();
+}
 
 void TForm1::readPeakFile(const std::string &fileName)
 {
     ReadPeakFile(fileName, [this](const std::string &line) { ListBox2->Add(ToQString(line)); });
 }
 
-void TForm1::Button7Click() { readPeakFile(peakFolder() + "rh6g.txt"); }
+void TForm1::Button7Click()
+{
+    readPeakFile(peakFolder() + "rh6g.txt");
+}
 
 void TForm1::Button8Click()
 {

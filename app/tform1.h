@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QWidget>
-
 #include <string>
 
 class QCheckBox;
@@ -19,7 +18,8 @@ class TSpinEdit;
 // The main window: the list of files to search, the sought peaks with the search settings, the
 // start button, the result list, and the status line with the progress bar. Its handlers
 // manage the lists, run the search and open the viewer on a file of either list.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -6,19 +6,18 @@
 #include <QStringList>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 void installFontSubstitutions()
 {
     static const bool installed = [] {
         const QStringList sans { QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                 QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
-                                 QStringLiteral("DejaVu Sans") };
+            QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
+            QStringLiteral("DejaVu Sans") };
         QFont::insertSubstitutions(QStringLiteral("Arial"), sans);
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                                   QStringList { QStringLiteral("Microsoft Sans Serif"),
-                                                 QStringLiteral("Arial") }
-                                       + sans);
+            QStringList { QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial") } + sans);
         return true;
     }();
     (void)installed;
@@ -41,7 +40,10 @@ QFont LayoutFont(const QString &family, int pixelHeight, bool bold)
     return font;
 }
 
-QFont DefaultLayoutFont() { return LayoutFont(QStringLiteral("MS Sans Serif"), 11); }
+QFont DefaultLayoutFont()
+{
+    return LayoutFont(QStringLiteral("MS Sans Serif"), 11);
+}
 
 void SetupWindow(QWidget *window, const WindowLayout &layout)
 {

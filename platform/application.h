@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QString>
-
 #include <string>
 
 class QWidget;
@@ -23,8 +22,8 @@ QFont LayoutFont(const QString &family, int pixelHeight, bool bold = false);
 QFont DefaultLayoutFont();
 
 enum class BorderStyle {
-    Sizeable,  // resizable, with all frame buttons
-    Single,    // fixed size, system menu and minimise box only
+    Sizeable, // resizable, with all frame buttons
+    Single, // fixed size, system menu and minimise box only
 };
 
 struct WindowLayout {

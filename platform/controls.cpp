@@ -12,13 +12,12 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolButton>
-
 #include <climits>
 
 // ---- TListBox
@@ -27,8 +26,8 @@ TListBox::TListBox(QWidget *parent, bool sorted, bool multiSelect)
     : QListWidget(parent)
     , m_sorted(sorted)
 {
-    setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
-                                 : QAbstractItemView::SingleSelection);
+    setSelectionMode(
+        multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
 }
 
@@ -86,7 +85,10 @@ void TListBox::Delete(int index)
     clearSelection();
 }
 
-void TListBox::Clear() { clear(); }
+void TListBox::Clear()
+{
+    clear();
+}
 
 int TListBox::ItemIndex() const
 {
@@ -148,7 +150,8 @@ void TEdit::keyPressEvent(QKeyEvent *event)
 
 // ---- TSpinEdit
 
-namespace {
+namespace
+{
 
 constexpr int kSpinButtonWidth = 15;
 
@@ -180,11 +183,20 @@ int TSpinEdit::Value() const
     return value;
 }
 
-void TSpinEdit::SetValue(int value) { m_edit->setText(QString::number(value)); }
+void TSpinEdit::SetValue(int value)
+{
+    m_edit->setText(QString::number(value));
+}
 
-QString TSpinEdit::Text() const { return m_edit->text(); }
+QString TSpinEdit::Text() const
+{
+    return m_edit->text();
+}
 
-void TSpinEdit::SetText(const QString &text) { m_edit->setText(text); }
+void TSpinEdit::SetText(const QString &text)
+{
+    m_edit->setText(text);
+}
 
 void TSpinEdit::step(int delta)
 {
@@ -226,10 +238,10 @@ void SetFontHeight(QWidget *control, int fontHeight)
         control->setFont(LayoutFont(QStringLiteral("MS Sans Serif"), fontHeight));
 }
 
-namespace {
+namespace
+{
 
-template <typename Control>
-Control *place(Control *control, QRect bounds, const QString &hint)
+template <typename Control> Control *place(Control *control, QRect bounds, const QString &hint)
 {
     control->setGeometry(bounds);
     if (!hint.isEmpty())
@@ -239,14 +251,16 @@ Control *place(Control *control, QRect bounds, const QString &hint)
 
 } // namespace
 
-QPushButton *CreateButton(QWidget *parent, QRect bounds, const QString &caption, const QString &hint)
+QPushButton *CreateButton(
+    QWidget *parent, QRect bounds, const QString &caption, const QString &hint)
 {
     auto *button = place(new QPushButton(caption, parent), bounds, hint);
     button->setAutoDefault(false);
     return button;
 }
 
-QPushButton *CreateGlyphButton(QWidget *parent, QRect bounds, const QImage &glyph, const QString &hint)
+QPushButton *CreateGlyphButton(
+    QWidget *parent, QRect bounds, const QImage &glyph, const QString &hint)
 {
     auto *button = place(new QPushButton(parent), bounds, hint);
     button->setAutoDefault(false);
@@ -264,8 +278,8 @@ TLabel *CreateLabel(QWidget *parent, QPoint at, const QString &caption, int font
     return label;
 }
 
-TEdit *CreateEdit(QWidget *parent, QRect bounds, const QString &text, const QString &hint,
-                  int fontHeight)
+TEdit *CreateEdit(
+    QWidget *parent, QRect bounds, const QString &text, const QString &hint, int fontHeight)
 {
     auto *edit = place(new TEdit(text, parent), bounds, hint);
     SetFontHeight(edit, fontHeight);
@@ -273,8 +287,8 @@ TEdit *CreateEdit(QWidget *parent, QRect bounds, const QString &text, const QStr
     return edit;
 }
 
-TListBox *CreateListBox(QWidget *parent, QRect bounds, bool sorted, const QString &hint,
-                        bool multiSelect)
+TListBox *CreateListBox(
+    QWidget *parent, QRect bounds, bool sorted, const QString &hint, bool multiSelect)
 {
     return place(new TListBox(parent, sorted, multiSelect), bounds, hint);
 }

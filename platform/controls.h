@@ -23,7 +23,8 @@ class QToolButton;
 // compared by QString::compare with Qt::CaseInsensitive (Unicode case folding, then code
 // points), so "1000" stands before "650", an empty entry stands first, and an entry equal to an
 // existing one goes after it. Index errors raise EListError.
-class TListBox : public QListWidget {
+class TListBox : public QListWidget
+{
     Q_OBJECT
 
 public:
@@ -48,7 +49,7 @@ public:
 
 signals:
     void DblClick(); // a double click anywhere in the list, entry or not
-    void Click();    // the user chose an entry with the mouse or the keyboard
+    void Click(); // the user chose an entry with the mouse or the keyboard
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -62,7 +63,8 @@ private:
 };
 
 // A label that sizes itself to its caption.
-class TLabel : public QLabel {
+class TLabel : public QLabel
+{
     Q_OBJECT
 
 public:
@@ -72,7 +74,8 @@ public:
 };
 
 // An edit field that reports every character typed (Enter as "\r") before it is entered.
-class TEdit : public QLineEdit {
+class TEdit : public QLineEdit
+{
     Q_OBJECT
 
 public:
@@ -88,7 +91,8 @@ protected:
 // A spin edit without bounds: an edit field with up and down buttons. Its value is the integer
 // written in the field; text that is not an integer counts as 0. Any text may stand in the
 // field; the buttons and the arrow keys step the value by 1 and stop at the 32-bit limits.
-class TSpinEdit : public QWidget {
+class TSpinEdit : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -117,17 +121,19 @@ private:
 
 // The Create functions: bounds are left, top, width, height in pixels relative to the parent; a
 // font height of 0 keeps the window's font, any other is the character height in pixels.
-QPushButton *CreateButton(QWidget *parent, QRect bounds, const QString &caption,
-                          const QString &hint = QString());
-QPushButton *CreateGlyphButton(QWidget *parent, QRect bounds, const QImage &glyph,
-                               const QString &hint = QString());
+QPushButton *CreateButton(
+    QWidget *parent, QRect bounds, const QString &caption, const QString &hint = QString());
+QPushButton *CreateGlyphButton(
+    QWidget *parent, QRect bounds, const QImage &glyph, const QString &hint = QString());
 TLabel *CreateLabel(QWidget *parent, QPoint at, const QString &caption, int fontHeight = 0);
-TEdit *CreateEdit(QWidget *parent, QRect bounds, const QString &text, const QString &hint = QString(),
-                  int fontHeight = 0);
+TEdit *CreateEdit(QWidget *parent, QRect bounds, const QString &text,
+    const QString &hint = QString(), int fontHeight = 0);
 TListBox *CreateListBox(QWidget *parent, QRect bounds, bool sorted, const QString &hint = QString(),
-                        bool multiSelect = false);
-TSpinEdit *CreateSpinEdit(QWidget *parent, QRect bounds, int value, const QString &hint = QString());
-QCheckBox *CreateCheckBox(QWidget *parent, QRect bounds, bool checked, const QString &hint = QString());
+    bool multiSelect = false);
+TSpinEdit *CreateSpinEdit(
+    QWidget *parent, QRect bounds, int value, const QString &hint = QString());
+QCheckBox *CreateCheckBox(
+    QWidget *parent, QRect bounds, bool checked, const QString &hint = QString());
 QFrame *CreateBevel(QWidget *parent, QRect bounds);
 QFrame *CreatePanel(QWidget *parent, QRect bounds, const QString &hint = QString());
 QProgressBar *CreateProgressBar(QWidget *parent, QRect bounds, const QString &hint = QString());

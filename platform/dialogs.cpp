@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-
 #include <utility>
 
-namespace {
+namespace
+{
 
 OpenDialogHook &hook()
 {
@@ -43,7 +43,8 @@ QStringList TOpenDialog::QtNameFilters() const
         QStringList patterns;
         for (const QString &pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
             patterns << qtPattern(pattern);
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
+                + QLatin1Char(')');
     }
     return filters;
 }
@@ -88,4 +89,7 @@ bool TOpenDialog::Execute(QWidget *parent)
     return true;
 }
 
-void SetOpenDialogHook(OpenDialogHook hook_) { hook() = std::move(hook_); }
+void SetOpenDialogHook(OpenDialogHook hook_)
+{
+    hook() = std::move(hook_);
+}

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 class QWidget;
@@ -11,7 +10,8 @@ class QWidget;
 // do; the filter is written as pairs of description and patterns separated by bars
 // ("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*") and FilterIndex counts from 1.
 // Patterns match regardless of case, and "*.*" matches every file, with or without a dot.
-class TOpenDialog {
+class TOpenDialog
+{
 public:
     struct OptionSet {
         bool AllowMultiSelect = false;

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 #include <QPolygon>
-
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 QImage blankGlyph(QSize size)
 {
@@ -38,12 +38,13 @@ QImage ArrowGlyph(GlyphDirection direction, QSize size)
     const int w = size.width();
     const int h = size.height();
     const int centre = w / 2;
-    const int headHeight = h * 11 / 29;          // the head takes the upper part
+    const int headHeight = h * 11 / 29; // the head takes the upper part
     const int shaftHalf = std::max(1, w * 4 / 25); // the shaft is about a third of the width
     QPolygon arrow;
-    arrow << QPoint(centre, 0) << QPoint(w - 1, headHeight) << QPoint(centre + shaftHalf, headHeight)
-          << QPoint(centre + shaftHalf, h - 1) << QPoint(centre - shaftHalf, h - 1)
-          << QPoint(centre - shaftHalf, headHeight) << QPoint(0, headHeight);
+    arrow << QPoint(centre, 0) << QPoint(w - 1, headHeight)
+          << QPoint(centre + shaftHalf, headHeight) << QPoint(centre + shaftHalf, h - 1)
+          << QPoint(centre - shaftHalf, h - 1) << QPoint(centre - shaftHalf, headHeight)
+          << QPoint(0, headHeight);
     fillPolygon(image, arrow);
     return oriented(image, direction);
 }

@@ -12,10 +12,10 @@
 #include <QScrollArea>
 #include <QString>
 #include <QStyle>
-
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 MessageBoxHook &hook()
 {
@@ -45,7 +45,8 @@ void showScrollable(MessageBoxKind kind, const QString &title, const QString &te
     if (kind == MessageBoxKind::Error) {
         auto *icon = new QLabel(&dialog);
         const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
-        icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(size, size));
+        icon->setPixmap(
+            dialog.style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(size, size));
         layout->addWidget(icon, 0, 0, Qt::AlignTop);
     }
     auto *label = new QLabel(text);
@@ -56,8 +57,9 @@ void showScrollable(MessageBoxKind kind, const QString &title, const QString &te
     scroll->setWidget(label);
     const QRect screen = dialog.screen()->availableGeometry();
     const int scrollBar = dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    scroll->setMinimumSize(std::min(label->sizeHint().width() + scrollBar + 4, screen.width() * 2 / 3),
-                           std::min(label->sizeHint().height(), screen.height() / 2));
+    scroll->setMinimumSize(
+        std::min(label->sizeHint().width() + scrollBar + 4, screen.width() * 2 / 3),
+        std::min(label->sizeHint().height(), screen.height() / 2));
     layout->addWidget(scroll, 0, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     buttons->setCenterButtons(true);
@@ -79,7 +81,7 @@ void show(MessageBoxKind kind, const std::string &text)
         return;
     }
     QMessageBox box(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    ToQString(request.Title), shown, QMessageBox::Ok);
+        ToQString(request.Title), shown, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -91,8 +93,17 @@ std::string ApplicationTitle()
     return QCoreApplication::applicationName().toStdString();
 }
 
-void ShowMessage(const std::string &text) { show(MessageBoxKind::Information, text); }
+void ShowMessage(const std::string &text)
+{
+    show(MessageBoxKind::Information, text);
+}
 
-void ShowErrorMessage(const std::string &text) { show(MessageBoxKind::Error, text); }
+void ShowErrorMessage(const std::string &text)
+{
+    show(MessageBoxKind::Error, text);
+}
 
-void SetMessageBoxHook(MessageBoxHook hook_) { hook() = std::move(hook_); }
+void SetMessageBoxHook(MessageBoxHook hook_)
+{
+    hook() = std::move(hook_);
+}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 
 // The meeting point of the core's 8-bit strings and Qt's text. The core keeps a file's bytes as

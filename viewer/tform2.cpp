@@ -6,7 +6,8 @@ TForm2 *Form2 = nullptr;
 
 TForm2::TForm2()
 {
-    SetupWindow(this, { QStringLiteral("Display"), 214, 106, 601, 422, false, BorderStyle::Sizeable });
+    SetupWindow(
+        this, { QStringLiteral("Display"), 214, 106, 601, 422, false, BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -11,8 +11,8 @@ TForm3 *Form3 = nullptr;
 
 TForm3::TForm3()
 {
-    SetupWindow(this, { QStringLiteral("Display Preferences"), 815, 106, 202, 395, true,
-                        BorderStyle::Single });
+    SetupWindow(this,
+        { QStringLiteral("Display Preferences"), 815, 106, 202, 395, true, BorderStyle::Single });
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // clang-format off

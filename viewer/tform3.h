@@ -10,7 +10,8 @@ class TLabel;
 
 // The display preferences window beside the chart: spacing, title and crosshair switches, the
 // spectrum removal buttons, peak finding, browsing through the file list and picture saving.
-class TForm3 : public QWidget {
+class TForm3 : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -10,8 +10,9 @@ TForm4 *Form4 = nullptr;
 
 TForm4::TForm4()
 {
-    SetupWindow(this, { QStringLiteral("Change Visible Data"), 236, 131, 694, 484, false,
-                        BorderStyle::Sizeable });
+    SetupWindow(this,
+        { QStringLiteral("Change Visible Data"), 236, 131, 694, 484, false,
+            BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
 
     const QSize arrow(25, 29);

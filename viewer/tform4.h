@@ -8,7 +8,8 @@ class TListBox;
 
 // The change-visible-data window: picks several files of the browsed list and orders them into
 // one stacked view.
-class TForm4 : public QWidget {
+class TForm4 : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -9,7 +9,8 @@ TPeakanzeige *Peakanzeige = nullptr;
 
 TPeakanzeige::TPeakanzeige()
 {
-    SetupWindow(this, { QStringLiteral("Peakanzeige"), 98, 106, 116, 422, false, BorderStyle::Sizeable });
+    SetupWindow(
+        this, { QStringLiteral("Peakanzeige"), 98, 106, 116, 422, false, BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
 
     ListBox1 = CreateListBox(this, { 8, 0, 89, 361 }, false);

@@ -6,7 +6,8 @@ class QPushButton;
 class TListBox;
 
 // The peak list window: the positions of the peaks found in the shown data, one per line.
-class TPeakanzeige : public QWidget {
+class TPeakanzeige : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -25,13 +25,13 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <vector>
 
-namespace {
+namespace
+{
 
 int coreLoop(const QStringList &files, const std::vector<std::string> &targets)
 {
@@ -41,7 +41,8 @@ int coreLoop(const QStringList &files, const std::vector<std::string> &targets)
         const int before = BadFileList.Count;
         LoadSpectrumFile(FileNameToStd(file));
         if (BadFileList.Count == before
-            && JudgeLoadedFile(SpectrumTable, PeakList, targets, SearchSettings {}, CurrentSeparators()))
+            && JudgeLoadedFile(
+                SpectrumTable, PeakList, targets, SearchSettings {}, CurrentSeparators()))
             ++selected;
     }
     return selected;
@@ -60,8 +61,7 @@ double processCpuSeconds()
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-template <typename Fn>
-Times measure(Fn &&fn)
+template <typename Fn> Times measure(Fn &&fn)
 {
     QElapsedTimer timer;
     const double cpu = processCpuSeconds();
@@ -113,16 +113,17 @@ int main(int argc, char **argv)
     for (int r = 0; r < repeats; ++r) {
         keepBest(core, measure([&] { coreSelected = coreLoop(files, targets); }), r == 0);
         QApplication::processEvents();
-        keepBest(window, measure([] { QTest::mouseClick(Form1->Button9, Qt::LeftButton); }), r == 0);
+        keepBest(
+            window, measure([] { QTest::mouseClick(Form1->Button9, Qt::LeftButton); }), r == 0);
         QApplication::processEvents();
     }
     std::printf("%lld files, %d targets, best of %d\n"
                 "  core loop    %.3f s wall %.3f s cpu (%d selected)\n"
                 "  main window  %.3f s wall %.3f s cpu (%d selected)\n"
                 "  ratio        %.2f wall %.2f cpu\n",
-                static_cast<long long>(files.size()), static_cast<int>(targets.size()), repeats,
-                core.Wall, core.Cpu, coreSelected, window.Wall, window.Cpu, Form1->ListBox3->Count(),
-                window.Wall / core.Wall, window.Cpu / core.Cpu);
+        static_cast<long long>(files.size()), static_cast<int>(targets.size()), repeats, core.Wall,
+        core.Cpu, coreSelected, window.Wall, window.Cpu, Form1->ListBox3->Count(),
+        window.Wall / core.Wall, window.Cpu / core.Cpu);
     DestroyForms();
     return 0;
 }

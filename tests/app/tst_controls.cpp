@@ -12,12 +12,12 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
-
 #include <climits>
 #include <vector>
 
 // The platform's controls, glyphs, dialogs and handler guard.
-class tst_Controls : public QObject {
+class tst_Controls : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -59,9 +59,10 @@ void tst_Controls::sortedListKeepsCaseInsensitiveTextOrder()
     for (const char *text : { "650", "1000", "b", "B", "a", "", "1500", "A" })
         list.Add(QString::fromUtf8(text));
     // equal texts keep the order in which they came
-    QCOMPARE(list.Items(), QStringList({ QString(), QStringLiteral("1000"), QStringLiteral("1500"),
-                                         QStringLiteral("650"), QStringLiteral("a"), QStringLiteral("A"),
-                                         QStringLiteral("b"), QStringLiteral("B") }));
+    QCOMPARE(list.Items(),
+        QStringList({ QString(), QStringLiteral("1000"), QStringLiteral("1500"),
+            QStringLiteral("650"), QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"),
+            QStringLiteral("B") }));
     list.Add(QStringLiteral("Ä"));
     list.Add(QStringLiteral("ä"));
     QCOMPARE(list.Item(list.Count() - 2), QStringLiteral("Ä"));
@@ -86,9 +87,11 @@ void tst_Controls::listIndexErrorsNameTheIndex()
 {
     TListBox list(nullptr, true);
     list.Add(QStringLiteral("x"));
-    PH_EXPECT_THROW(EListError, list.Item(-1), "Der Index der Liste überschreitet das Maximum (-1)");
+    PH_EXPECT_THROW(
+        EListError, list.Item(-1), "Der Index der Liste überschreitet das Maximum (-1)");
     PH_EXPECT_THROW(EListError, list.Item(1), "Der Index der Liste überschreitet das Maximum (1)");
-    PH_EXPECT_THROW(EListError, list.Delete(5), "Der Index der Liste überschreitet das Maximum (5)");
+    PH_EXPECT_THROW(
+        EListError, list.Delete(5), "Der Index der Liste überschreitet das Maximum (5)");
     QCOMPARE(list.Count(), 1);
 }
 
@@ -139,9 +142,9 @@ void tst_Controls::glyphsAreBlackOnTransparent()
     QCOMPARE(up.size(), QSize(25, 29));
     QCOMPARE(qAlpha(up.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(up.pixel(24, 28)), 0);
-    QCOMPARE(up.pixel(12, 5), qRgb(0, 0, 0));  // head
+    QCOMPARE(up.pixel(12, 5), qRgb(0, 0, 0)); // head
     QCOMPARE(up.pixel(12, 25), qRgb(0, 0, 0)); // shaft
-    QCOMPARE(qAlpha(up.pixel(2, 25)), 0);       // beside the shaft
+    QCOMPARE(qAlpha(up.pixel(2, 25)), 0); // beside the shaft
     QCOMPARE(ArrowGlyph(GlyphDirection::Down, { 25, 29 }), up.mirrored(false, true));
 
     // Two stacked triangles: two black runs down the middle column, with a gap between.
@@ -175,8 +178,9 @@ void tst_Controls::dialogFiltersMatchEveryCaseAndEveryFile()
 {
     TOpenDialog dialog;
     dialog.Filter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
-    QCOMPARE(dialog.QtNameFilters(), QStringList({ QStringLiteral("Textdateien (*.txt) (*.[tT][xX][tT])"),
-                                                   QStringLiteral("Alle Dateien (*.*) (*)") }));
+    QCOMPARE(dialog.QtNameFilters(),
+        QStringList({ QStringLiteral("Textdateien (*.txt) (*.[tT][xX][tT])"),
+            QStringLiteral("Alle Dateien (*.*) (*)") }));
 }
 
 void tst_Controls::dialogChangesTheDirectoryUnlessAskedNotTo()
@@ -216,16 +220,23 @@ void tst_Controls::guardShowsTheErrorAndGoesOn_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Datei nicht gefunden" << "Datei nicht gefunden.";
+    QTest::newRow("letter") << "Datei nicht gefunden"
+                            << "Datei nicht gefunden.";
     QTest::newRow("closing bracket (code below the full stop)")
         << "Der Index der Liste überschreitet das Maximum (3)"
         << "Der Index der Liste überschreitet das Maximum (3)";
-    QTest::newRow("full stop") << "Fertig." << "Fertig.";
-    QTest::newRow("exclamation mark") << "Achtung!" << "Achtung!";
-    QTest::newRow("digit") << "E/A-Fehler 21" << "E/A-Fehler 21.";
-    QTest::newRow("quote") << "'x' ist kein gültiger Gleitkommawert" << "'x' ist kein gültiger Gleitkommawert.";
-    QTest::newRow("umlaut") << "Fehler ä" << "Fehler ä.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("full stop") << "Fertig."
+                               << "Fertig.";
+    QTest::newRow("exclamation mark") << "Achtung!"
+                                      << "Achtung!";
+    QTest::newRow("digit") << "E/A-Fehler 21"
+                           << "E/A-Fehler 21.";
+    QTest::newRow("quote") << "'x' ist kein gültiger Gleitkommawert"
+                           << "'x' ist kein gültiger Gleitkommawert.";
+    QTest::newRow("umlaut") << "Fehler ä"
+                            << "Fehler ä.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_Controls::guardShowsTheErrorAndGoesOn()
@@ -253,7 +264,8 @@ void tst_Controls::textsKeepEveryByte()
     QCOMPARE(ToQString("Gr\xc3\xb6sse"), QStringLiteral("Grösse"));
     QCOMPARE(ToQString("Gr\xf6sse"), QStringLiteral("Grösse")); // not UTF-8: Latin-1
     QCOMPARE(ToStdString(QStringLiteral("Grösse")), std::string("Gr\xc3\xb6sse"));
-    QCOMPARE(FileNameFromStd(FileNameToStd(QStringLiteral("/tmp/ä b.txt"))), QStringLiteral("/tmp/ä b.txt"));
+    QCOMPARE(FileNameFromStd(FileNameToStd(QStringLiteral("/tmp/ä b.txt"))),
+        QStringLiteral("/tmp/ä b.txt"));
 }
 
 QTEST_MAIN(tst_Controls)

@@ -19,7 +19,8 @@
 
 // The start-up: the application title, the windows in their order, the main window's creation
 // handler and the secondary windows' layouts.
-class tst_Project1 : public QObject {
+class tst_Project1 : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -34,7 +35,10 @@ private slots:
     void startDirectoryStaysAfterBrowsing();
 };
 
-void tst_Project1::initTestCase() { SetApplicationTitle(kApplicationTitle); }
+void tst_Project1::initTestCase()
+{
+    SetApplicationTitle(kApplicationTitle);
+}
 
 void tst_Project1::cleanup()
 {
@@ -65,7 +69,8 @@ void tst_Project1::formCreateRecordsTheStartAndEmptiesTheTable()
     QCOMPARE(SpectrumTable.RowCount, 0);
     QCOMPARE(SpectrumTable.SpectrumCount, 0);
     QCOMPARE(SpectrumTable.Cell(1, 1), 42.0); // the values are not cleared
-    QCOMPARE(QString::fromStdString(StartDirectory), QFileInfo(QString::fromStdString(folder.root())).canonicalFilePath());
+    QCOMPARE(QString::fromStdString(StartDirectory),
+        QFileInfo(QString::fromStdString(folder.root())).canonicalFilePath());
 }
 
 void tst_Project1::windowsAreCreatedHiddenInOrder()
@@ -79,7 +84,7 @@ void tst_Project1::windowsAreCreatedHiddenInOrder()
     }
     DestroyForms();
     QVERIFY(Form1 == nullptr && Form2 == nullptr && Form3 == nullptr && Form4 == nullptr
-            && Peakanzeige == nullptr);
+        && Peakanzeige == nullptr);
 }
 
 void tst_Project1::onlyTheMainWindowEndsTheProgram()
@@ -137,7 +142,8 @@ void tst_Project1::startDirectoryStaysAfterBrowsing()
     QDir(QString::fromStdString(folder.root())).mkdir(QStringLiteral("sub"));
     script.answerDialog({ QString::fromStdString(folder.write("sub/a.txt", "x")) });
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
-    QCOMPARE(QDir::currentPath(), QFileInfo(QString::fromStdString(folder.path("sub"))).canonicalFilePath());
+    QCOMPARE(QDir::currentPath(),
+        QFileInfo(QString::fromStdString(folder.path("sub"))).canonicalFilePath());
     QCOMPARE(StartDirectory, start);
     QDir::setCurrent(before);
 }

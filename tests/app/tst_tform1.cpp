@@ -1,3 +1,4 @@
+#include "application.h"
 #include "controls.h"
 #include "project1.h"
 #include "separators.h"
@@ -7,8 +8,6 @@
 #include "tform3.h"
 #include "windowscript.h"
 
-#include "application.h"
-
 #include <QCheckBox>
 #include <QDir>
 #include <QFrame>
@@ -16,13 +15,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <map>
 #include <memory>
 
 // The main window, driven through its controls: defaults, the file lists, the sought peaks and
 // the search run.
-class tst_TForm1 : public QObject {
+class tst_TForm1 : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -185,14 +184,22 @@ void tst_TForm1::layoutPlacesTheControls()
     QFETCH(QString, control);
     QFETCH(QRect, bounds);
     const std::map<QString, QWidget *> controls {
-        { QStringLiteral("Button1"), Form1->Button1 }, { QStringLiteral("ListBox1"), Form1->ListBox1 },
-        { QStringLiteral("Edit1"), Form1->Edit1 },     { QStringLiteral("ListBox2"), Form1->ListBox2 },
-        { QStringLiteral("Button7"), Form1->Button7 }, { QStringLiteral("Abweichung"), Form1->Abweichung },
-        { QStringLiteral("maxfehl"), Form1->maxfehl }, { QStringLiteral("Button9"), Form1->Button9 },
-        { QStringLiteral("CheckBox1"), Form1->CheckBox1 }, { QStringLiteral("BitBtn1"), Form1->BitBtn1 },
-        { QStringLiteral("ListBox3"), Form1->ListBox3 }, { QStringLiteral("Bevel1"), Form1->Bevel1 },
-        { QStringLiteral("Bar"), Form1->Bar },         { QStringLiteral("Label1"), Form1->Label1 },
-        { QStringLiteral("Label7"), Form1->Label7 },   { QStringLiteral("Label5"), Form1->Label5 },
+        { QStringLiteral("Button1"), Form1->Button1 },
+        { QStringLiteral("ListBox1"), Form1->ListBox1 },
+        { QStringLiteral("Edit1"), Form1->Edit1 },
+        { QStringLiteral("ListBox2"), Form1->ListBox2 },
+        { QStringLiteral("Button7"), Form1->Button7 },
+        { QStringLiteral("Abweichung"), Form1->Abweichung },
+        { QStringLiteral("maxfehl"), Form1->maxfehl },
+        { QStringLiteral("Button9"), Form1->Button9 },
+        { QStringLiteral("CheckBox1"), Form1->CheckBox1 },
+        { QStringLiteral("BitBtn1"), Form1->BitBtn1 },
+        { QStringLiteral("ListBox3"), Form1->ListBox3 },
+        { QStringLiteral("Bevel1"), Form1->Bevel1 },
+        { QStringLiteral("Bar"), Form1->Bar },
+        { QStringLiteral("Label1"), Form1->Label1 },
+        { QStringLiteral("Label7"), Form1->Label7 },
+        { QStringLiteral("Label5"), Form1->Label5 },
     };
     const QWidget *widget = controls.at(control);
     QCOMPARE(widget->pos(), bounds.topLeft());
@@ -218,10 +225,12 @@ void tst_TForm1::fontsAndHints()
     QCOMPARE(Form1->Button9->palette().color(QPalette::ButtonText), QColor(Qt::black));
 
     QCOMPARE(Form1->toolTip(), QStringLiteral("Das Hauptfenster."));
-    QCOMPARE(Form1->BitBtn1->toolTip(), QStringLiteral("Ergebnisliste komplett nach  oben kopieren."));
+    QCOMPARE(
+        Form1->BitBtn1->toolTip(), QStringLiteral("Ergebnisliste komplett nach  oben kopieren."));
     QCOMPARE(Form1->ListBox1->toolTip(), QStringLiteral("Liste der zu durchsuchenen Files."));
     QCOMPARE(Form1->Abweichung->toolTip(),
-             QStringLiteral("Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
+        QStringLiteral(
+            "Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
     QCOMPARE(Form1->Bar->toolTip(), QStringLiteral("Fortschrittsanzeige."));
     QVERIFY(Form1->Edit1->toolTip().isEmpty());
 }
@@ -301,7 +310,8 @@ void tst_TForm1::doubleClickBesideTheEntriesReportsTheIndexError()
     QCOMPARE(m_script->boxes.size(), std::size_t(2));
     for (const auto &box : m_script->boxes) {
         QCOMPARE(box.Kind, MessageBoxKind::Error);
-        QCOMPARE(QString::fromStdString(box.Text), QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
+        QCOMPARE(QString::fromStdString(box.Text),
+            QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
     }
 }
 
@@ -332,7 +342,8 @@ void tst_TForm1::checkBoxSwitchesTheExplanation()
     QTest::mouseClick(Form1->CheckBox1, Qt::LeftButton);
     QVERIFY(Form1->CheckBox1->isChecked());
     QCOMPARE(Form1->Label8->Caption(), QStringLiteral("Inverse Auswahl"));
-    QCOMPARE(Form1->Label10->Caption(), QStringLiteral("die nicht die angegebenen Peaks enthalten"));
+    QCOMPARE(
+        Form1->Label10->Caption(), QStringLiteral("die nicht die angegebenen Peaks enthalten"));
     QCOMPARE(Form1->Label6->Caption(), QStringLiteral("Maximal vorhandene Peaks"));
     QCOMPARE(Form1->Label9->Caption(), QStringLiteral("Es werden die Spektren ausgewählt,"));
 
@@ -349,7 +360,7 @@ void tst_TForm1::addedPeaksStandInTextOrder()
 {
     setTargets({ QStringLiteral("1000"), QStringLiteral("650"), QStringLiteral("1500") });
     QCOMPARE(Form1->ListBox2->Items(),
-             QStringList({ QStringLiteral("1000"), QStringLiteral("1500"), QStringLiteral("650") }));
+        QStringList({ QStringLiteral("1000"), QStringLiteral("1500"), QStringLiteral("650") }));
     QCOMPARE(Form1->Edit1->text(), QStringLiteral("1500"));
 
     setTargets({ QString() }); // an empty field adds an empty entry, which stands first
@@ -365,7 +376,8 @@ void tst_TForm1::enterInTheEditFieldAddsLikeTheButton()
     QCOMPARE(Form1->ListBox2->Count(), 0); // other keys only type
     QTest::keyClick(Form1->Edit1, Qt::Key_Return);
     QTest::keyClick(Form1->Edit1, Qt::Key_Enter);
-    QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("1361,5"), QStringLiteral("1361,5") }));
+    QCOMPARE(Form1->ListBox2->Items(),
+        QStringList({ QStringLiteral("1361,5"), QStringLiteral("1361,5") }));
     QCOMPARE(Form1->Edit1->text(), QStringLiteral("1361,5"));
 }
 
@@ -389,7 +401,7 @@ void tst_TForm1::peakFileLinesBecomeEntries()
     m_script->answerDialog({ file });
     QTest::mouseClick(Form1->Button8, Qt::LeftButton);
     const QStringList once { QString(), QStringLiteral(" 612 "), QStringLiteral("1183"),
-                             QStringLiteral("1361,5"), QStringLiteral("1650") };
+        QStringLiteral("1361,5"), QStringLiteral("1650") };
     QCOMPARE(Form1->ListBox2->Items(), once);
 
     QTest::mouseClick(Form1->Button8, Qt::LeftButton); // loading again adds the lines again
@@ -419,7 +431,7 @@ void tst_TForm1::presetLoadsFromTheStartDirectory()
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
     QVERIFY(m_script->boxes.empty());
     QCOMPARE(Form1->ListBox2->Items(),
-             QStringList({ QStringLiteral("1650"), QStringLiteral("612"), QStringLiteral("774") }));
+        QStringList({ QStringLiteral("1650"), QStringLiteral("612"), QStringLiteral("774") }));
 }
 
 void tst_TForm1::loadDialogStartsInThePeakFolder()
@@ -518,8 +530,8 @@ void tst_TForm1::wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd()
         QCOMPARE(box.Kind, MessageBoxKind::Information);
         QCOMPARE(box.Title, std::string("Peakhound 2"));
         QCOMPARE(box.Text,
-                 "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: \r\t"
-                     + bad.toStdString() + "\r\t" + bad2.toStdString() + "\r");
+            "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: \r\t"
+                + bad.toStdString() + "\r\t" + bad2.toStdString() + "\r");
         QCOMPARE(box.StatusWhileOpen, QStringLiteral("Fehler !!!!"));
         QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
         QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
@@ -598,10 +610,12 @@ void tst_TForm1::progressFollowsTheFileCount()
     QCOMPARE(caption.at(files).at(0).toString(), QStringLiteral("Peakhound V2.5"));
 }
 
-namespace {
+namespace
+{
 
 // Records the status label's text at every paint it receives.
-class PaintRecorder : public QObject {
+class PaintRecorder : public QObject
+{
 public:
     explicit PaintRecorder(TLabel *label)
         : m_label(label)
@@ -629,7 +643,8 @@ void tst_TForm1::statusIsPaintedDuringTheRun()
     setFiles({ write("a.txt", SpectrumWithPeaks({ "1000" })), write("b.txt", WrongLayoutText()) });
     PaintRecorder recorder(Form1->Label5);
     runSearch(); // the run never returns to the event loop, so these paints came at once
-    QVERIFY2(recorder.painted.contains(QStringLiteral("Working......")), qPrintable(recorder.painted.join(u'|')));
+    QVERIFY2(recorder.painted.contains(QStringLiteral("Working......")),
+        qPrintable(recorder.painted.join(u'|')));
     QVERIFY(recorder.painted.contains(QStringLiteral("Fehler !!!!")));
     QCOMPARE(recorder.painted.last(), QStringLiteral("Ready !"));
 }

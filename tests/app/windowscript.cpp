@@ -9,11 +9,11 @@ WindowScript::WindowScript()
 {
     SetMessageBoxHook([this](const MessageBoxRequest &request) {
         boxes.push_back({ request.Kind, request.Title, request.Text,
-                          Form1 != nullptr ? Form1->Label5->Caption() : QString() });
+            Form1 != nullptr ? Form1->Label5->Caption() : QString() });
     });
     SetOpenDialogHook([this](const TOpenDialog &dialog, QStringList &files) {
         dialogs.push_back({ dialog.InitialDir, dialog.Filter, dialog.FilterIndex, dialog.Options,
-                            QDir::currentPath() });
+            QDir::currentPath() });
         if (m_answers.empty())
             return false;
         files = m_answers.front();
@@ -28,13 +28,17 @@ WindowScript::~WindowScript()
     SetOpenDialogHook(nullptr);
 }
 
-void WindowScript::answerDialog(const QStringList &files) { m_answers.push_back(files); }
+void WindowScript::answerDialog(const QStringList &files)
+{
+    m_answers.push_back(files);
+}
 
 std::string SpectrumWithPeaks(const std::vector<std::string> &peakPositions)
 {
     std::string text = "Probe\r\nx-data = Raman shift [1/cm] y-data = Intensity\r\nShift\tA\r\n";
     int filler = 100;
-    const auto row = [&text](const std::string &x, const char *y) { text += x + "\t" + y + "\r\n"; };
+    const auto row = [&text](
+                         const std::string &x, const char *y) { text += x + "\t" + y + "\r\n"; };
     const auto zero = [&] { row(std::to_string(filler++), "0"); };
     zero();
     zero();
@@ -49,4 +53,7 @@ std::string SpectrumWithPeaks(const std::vector<std::string> &peakPositions)
     return text + "\r\n";
 }
 
-std::string WrongLayoutText() { return "Probe\r\nx-data = x y-data = y\r\nShift A\r\n1\t2\r\n"; }
+std::string WrongLayoutText()
+{
+    return "Probe\r\nx-data = x y-data = y\r\nShift A\r\n1\t2\r\n";
+}

@@ -5,14 +5,14 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <string>
 #include <vector>
 
 // Answers the program's modal boxes and file dialogs for a test, and records what they showed.
 // Installed for the life of the object.
-class WindowScript {
+class WindowScript
+{
 public:
     struct Box {
         MessageBoxKind Kind;
