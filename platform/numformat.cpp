@@ -204,3 +204,8 @@ std::string FormatFixed(double value, int width, int decimals, char decimalSepar
         out.insert(0, static_cast<std::size_t>(width) - out.size(), ' ');
     return out;
 }
+
+std::string FormatFixed(double value, int width, int decimals, const NumberSeparators &separators)
+{
+    return FormatFixed(value, width, decimals, separators.Decimal);
+}

@@ -22,4 +22,6 @@ std::string FormatFloat(std::string_view pattern, double value);
 
 // Fixed-point text with exactly `decimals` decimals (0..18) and at least one integer digit, padded
 // with blanks on the left to `width` characters (a longer text is not cut).
+// The program's own lists use a point; pass CurrentSeparators() for the user's decimal separator.
 std::string FormatFixed(double value, int width, int decimals, char decimalSeparator = '.');
+std::string FormatFixed(double value, int width, int decimals, const NumberSeparators &separators);

@@ -80,6 +80,7 @@ private slots:
         QCOMPARE(FormatFixed(2.5, 0, 0), std::string("3"));
         QCOMPARE(FormatFixed(-0.001, 0, 2), std::string("0.00"));
         QCOMPARE(FormatFixed(1234.5, 3, 1, ','), std::string("1234,5"));
+        QCOMPARE(FormatFixed(1234.5, 7, 2, kGerman), std::string("1234,50"));
         QCOMPARE(FormatFixed(0.000123, 0, 6), std::string("0.000123"));
         QCOMPARE(FormatFixed(99.9951, 0, 2), std::string("100.00"));
     }
