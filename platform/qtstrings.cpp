@@ -6,7 +6,7 @@
 QString ToQString(const std::string &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text =
+    QString text =
         decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (!decoder.hasError())
         return text;

@@ -78,7 +78,8 @@ void tst_Project1::windowsAreCreatedHiddenInOrder()
     CreateForms();
     const QList<QWidget *> windows { Form1, Form2, Form3, Form4, Peakanzeige };
     for (QWidget *window : windows) {
-        QVERIFY(window != nullptr);
+        if (window == nullptr)
+            QFAIL("a window is missing");
         QVERIFY(window->isWindow());
         QVERIFY(!window->isVisible());
     }
