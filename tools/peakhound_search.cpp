@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -161,7 +162,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     return options;
 }
 
-enum class Verdict { Pending, Selected, Passed, WrongLayout, Failed };
+// Unjudged: read, but left to the run that knows what earlier files put into the table.
+enum class Verdict { Pending, Selected, Passed, Unjudged, WrongLayout, Failed };
 
 struct FileResult {
     Verdict verdict = Verdict::Pending;
@@ -171,10 +173,12 @@ struct FileResult {
     std::string message;
 };
 
-// Reads and judges one file on the given table, as the main window does.
+// Reads and judges one file on the given table, as the main window does. With judgeIncomplete
+// false, a file whose rows are not complete is only read: its verdict depends on cells of earlier
+// files, which only an in-order run knows.
 FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakListData &peaks,
                      const std::string &name, const Options &options,
-                     const NumberSeparators &separators)
+                     const NumberSeparators &separators, bool judgeIncomplete = true)
 {
     FileResult result;
     try {
@@ -186,6 +190,10 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
         }
         result.rows = table.RowCount;
         result.columns = table.SpectrumCount + 1;
+        if (!load.Complete && !judgeIncomplete) {
+            result.verdict = Verdict::Unjudged;
+            return result;
+        }
         const bool selected
             = JudgeLoadedFile(table, peaks, options.targets, options.settings, separators);
         result.verdict = selected ? Verdict::Selected : Verdict::Passed;
@@ -223,42 +231,41 @@ public:
     {
     }
 
-    // Calls emit(index, result) for the files in order, up to and including a failed one.
+    // Calls emit(index, result) for the files in order, up to and including a failed one. The
+    // calling thread reads files too and emits what is ready between them, so that nobody waits
+    // for each single file.
     template <typename Emit>
     void run(int jobs, Emit &&emit)
     {
         std::vector<std::thread> workers;
-        workers.reserve(static_cast<std::size_t>(jobs));
-        for (int w = 0; w < jobs; ++w)
-            workers.emplace_back([this] { work(); });
-        const std::size_t count = m_options.files.size();
-        for (std::size_t i = 0; i < count; ++i) {
-            FileResult result = waitFor(i);
-            m_seen.push_back({ result.verdict, result.complete, result.rows, result.columns, {} });
-            if ((result.verdict == Verdict::Selected || result.verdict == Verdict::Passed)
-                && !result.complete)
-                result = replay(i);
-            emit(i, result);
-            if (result.verdict == Verdict::Failed)
-                break;
-        }
+        workers.reserve(static_cast<std::size_t>(jobs - 1));
+        for (int w = 1; w < jobs; ++w)
+            workers.emplace_back([this] { work(nullptr); });
+        const std::function<bool(bool)> emitReady
+            = [this, &emit](bool wait) { return this->emitReady(emit, wait); };
+        work(&emitReady);
+        emitReady(true);
         stopAfter(0);
         for (auto &worker : workers)
             worker.join();
     }
 
 private:
-    void work()
+    // Reads and judges files until none is left. The calling thread passes its emitter, which
+    // returns true once everything that will be emitted has been.
+    void work(const std::function<bool(bool)> *emitReady)
     {
-        auto table = std::make_unique<SpectrumTableData>();
+        // The table is left uncleared (8 MB a thread): a complete file is judged only on cells it
+        // wrote itself, and an incomplete one is not judged here at all.
+        std::unique_ptr<SpectrumTableData> table(new SpectrumTableData);
         auto peaks = std::make_unique<PeakListData>();
         BadFileListData badFiles;
         for (;;) {
             const std::size_t i = m_next.fetch_add(1);
             if (i >= m_stopAt.load())
                 return;
-            FileResult result
-                = judgeFile(*table, badFiles, *peaks, m_options.files[i], m_options, m_separators);
+            FileResult result = judgeFile(*table, badFiles, *peaks, m_options.files[i], m_options,
+                                          m_separators, false);
             if (result.verdict == Verdict::Failed)
                 stopAfter(i);
             {
@@ -268,7 +275,39 @@ private:
             // Wake the emitter only for the file it waits for, not for every file.
             if (m_waitingFor.load() == i)
                 m_ready.notify_one();
+            if (emitReady != nullptr && (*emitReady)(false))
+                return;
         }
+    }
+
+    // Emits the results in order from the first one not yet emitted: those already there, or
+    // with wait all of them. Returns true when the run's output is complete.
+    template <typename Emit>
+    bool emitReady(Emit &emit, bool wait)
+    {
+        const std::size_t count = m_options.files.size();
+        for (; m_emitted < count; ++m_emitted) {
+            const std::size_t i = m_emitted;
+            FileResult result;
+            if (wait) {
+                result = waitFor(i);
+            } else {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_results[i].verdict == Verdict::Pending)
+                    return false;
+                result = std::move(m_results[i]);
+            }
+            m_seen.push_back({ result.verdict, result.complete, result.rows, result.columns, {} });
+            if (result.verdict == Verdict::Unjudged)
+                result = replay(i);
+            emit(i, result);
+            if (result.verdict == Verdict::Failed) {
+                stopAfter(i);
+                m_emitted = count;
+                return true;
+            }
+        }
+        return true;
     }
 
     // No worker starts a file after index i.
@@ -322,7 +361,8 @@ private:
     std::vector<FileResult> m_seen; // what the workers found, in order, as far as emitted
     std::atomic<std::size_t> m_next { 0 };
     std::atomic<std::size_t> m_stopAt;
-    std::atomic<std::size_t> m_waitingFor { 0 };
+    std::atomic<std::size_t> m_waitingFor { static_cast<std::size_t>(-1) };
+    std::size_t m_emitted = 0; // results before this index have been emitted
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::unique_ptr<SpectrumTableData> m_replayTable;
@@ -386,6 +426,7 @@ int main(int argc, char **argv)
             failure = options.files[i] + ": " + result.message;
             break;
         case Verdict::Passed:
+        case Verdict::Unjudged:
         case Verdict::Pending:
             break;
         }
