@@ -91,7 +91,10 @@ int TChartValueList::AppendOrdered(double value)
         const double *last = first + n;
         if (m_order == loAscending && first[n - 1] > value) {
             // After all values equal to it: before the first stored value greater than it.
-            if (m_inOrder) {
+            // Data arriving in reverse order lands in front of everything, without a search.
+            if (m_inOrder && value < first[0]) {
+                index = 0;
+            } else if (m_inOrder) {
                 index = static_cast<std::size_t>(std::upper_bound(first, last, value) - first);
             } else {
                 std::size_t i = n;
@@ -100,7 +103,9 @@ int TChartValueList::AppendOrdered(double value)
                 index = i;
             }
         } else if (m_order == loDescending && first[n - 1] < value) {
-            if (m_inOrder) {
+            if (m_inOrder && value > first[0]) {
+                index = 0;
+            } else if (m_inOrder) {
                 index = static_cast<std::size_t>(
                     std::upper_bound(first, last, value, std::greater<double>()) - first);
             } else {
