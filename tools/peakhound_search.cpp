@@ -402,8 +402,7 @@ int main(int argc, char **argv)
     try {
         options = parseArguments(argc, argv, failedFile);
     } catch (const UsageError &error) {
-        std::fprintf(stderr, "peakhound-search: %s\nTry 'peakhound-search --help'.\n",
-                     error.reason.c_str());
+        std::fprintf(stderr, "peakhound-search: %s\n\n%s", error.reason.c_str(), kUsage);
         return 2;
     } catch (const Exception &error) {
         std::fprintf(stderr, "%s: %s\n", failedFile.c_str(), error.what());
