@@ -169,6 +169,9 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
 
     TColor previousColor = m_previousColor;
     int px = 0, py = 0;
+    // Whether this pass has placed a point yet: until then there is no position a segment could
+    // start from (the first visible point may be one skipped for the pixel range).
+    bool placed = false;
     for (int i = first; i <= last; ++i) {
         const TColor k = colorAt(i);
         const int x = toX(xs[i] * xm);
@@ -178,7 +181,7 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
             previousColor = k;
             continue;
         }
-        if (previousColor == NullColorMark) {
+        if (previousColor == NullColorMark || !placed) {
             px = x;
             py = y;
         }
@@ -205,6 +208,7 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         }
         px = x;
         py = y;
+        placed = true;
         previousColor = k;
     }
     merger.flush();

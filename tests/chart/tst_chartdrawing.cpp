@@ -168,6 +168,64 @@ private slots:
             QVERIFY(IsWhite(image, x, row8));
     }
 
+    // Regression: when the first visible point lay beyond the 16-bit range, the next point drew a
+    // segment from (0, 0), a stray line across the plot. No segment starts before a point of the
+    // pass was placed.
+    void skippedFirstVisiblePointStartsNoSegment_data()
+    {
+        QTest::addColumn<bool>("merge");
+        QTest::addColumn<bool>("pointLeftOfPlot");
+        QTest::newRow("merged, first point visible") << true << false;
+        QTest::newRow("every segment, first point visible") << false << false;
+        QTest::newRow("merged, entering from the left") << true << true;
+        QTest::newRow("every segment, entering from the left") << false << true;
+    }
+    void skippedFirstVisiblePointStartsNoSegment()
+    {
+        QFETCH(bool, merge);
+        QFETCH(bool, pointLeftOfPlot);
+        // Drawn with the far point (and the point left of it), or with neither.
+        int firstVisible = -2;
+        const auto picture = [&](bool withFarPoint) {
+            auto chart = DisplayChart(1);
+            auto *s = static_cast<TLineSeries *>(chart->SeriesAt(0));
+            s->MergeColumns = merge;
+            if (withFarPoint && pointLeftOfPlot)
+                s->AddPointXY(-1, 2);
+            if (withFarPoint)
+                s->AddPointXY(0, 1e7); // the first visible point, far beyond the 16-bit range
+            s->AddPointXY(1, 2);
+            s->AddPointXY(2, 6);
+            chart->BottomAxis()->SetAxisRange(0, 2);
+            chart->LeftAxis()->SetAxisRange(0, 10);
+            const QImage image = Render(*chart);
+            firstVisible = s->FirstVisibleIndex;
+            return image;
+        };
+        const QImage withFarPoint = picture(true);
+        QCOMPARE(firstVisible, pointLeftOfPlot ? 1 : 0); // the far point
+        QCOMPARE(CountDifferences(withFarPoint, picture(false)), 0);
+    }
+
+    // The back wall's pen and the title's frame are applied like every chart pen: colour, style,
+    // width and mode (they were drawn in copy mode whatever their mode).
+    void wallAndTitleFrameKeepTheirPenMode()
+    {
+        auto chart = DisplayChart(0);
+        chart->Title.Add(QStringLiteral("TChart"));
+        for (TChartPen *pen : { &chart->BackWall.Pen, &chart->Title.Frame }) {
+            pen->SetVisible(true);
+            pen->SetColor(clYellow);
+            pen->SetMode(pmXor);
+        }
+        const QImage image = Render(*chart);
+        const TRect plot = chart->PlotRect();
+        const TRect title = chart->Title.TitleRect;
+        // Yellow in exclusive-or mode over white gives blue.
+        QCOMPARE(image.pixel((plot.Left + plot.Right) / 2, plot.Top) & 0xFFFFFF, 0x0000FFu);
+        QCOMPARE(image.pixel((title.Left + title.Right) / 2, title.Top) & 0xFFFFFF, 0x0000FFu);
+    }
+
     // Points in one pixel column are drawn as one run; the picture must be the one drawing every
     // segment gives, pixel for pixel.
     void mergedColumnsMatchEverySegment()
