@@ -339,8 +339,7 @@ void TChart::drawTitle(TChartTitle &title, bool top)
                 box.Right = box.Left + width;
             }
         }
-        m_canvas.Pen = TVelCanvas3D::TPen { title.Frame.Color(),
-            frameShown ? title.Frame.Style() : psClear, pmCopy, title.Frame.Width() };
+        m_canvas.ApplyPen(title.Frame);
         m_canvas.Brush = TVelCanvas3D::TBrush { title.Brush.Color(), title.Brush.Style() };
         m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
     }
@@ -418,8 +417,7 @@ void TChart::innerDraw()
     // 6. The back wall.
     const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
     if (wallPen || BackWall.Brush.Style() != bsClear) {
-        m_canvas.Pen = TVelCanvas3D::TPen { BackWall.Pen.Color(),
-            wallPen ? BackWall.Pen.Style() : psClear, pmCopy, BackWall.Pen.Width() };
+        m_canvas.ApplyPen(BackWall.Pen);
         m_canvas.Brush = TVelCanvas3D::TBrush { BackWall.Color(), BackWall.Brush.Style() };
         m_canvas.Rectangle(
             m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);

@@ -360,14 +360,6 @@ void TChartAxis::ReserveSpace(TVelCanvas3D &canvas, TRect &rect)
     PosAxis = edge;
 }
 
-void TChartAxis::applyPen(TVelCanvas3D &canvas, const TChartPen &pen) const
-{
-    canvas.Pen.Color = pen.Color();
-    canvas.Pen.Width = pen.Width();
-    canvas.Pen.Style = pen.Visible() ? pen.Style() : psClear;
-    canvas.Pen.Mode = pen.Mode();
-}
-
 // A tick at position p, starting offset pixels outside the axis line and length pixels long
 // (negative values point into the plot).
 void TChartAxis::tickLine(TVelCanvas3D &canvas, int p, int offset, int length) const
@@ -424,19 +416,19 @@ void TChartAxis::Draw(TVelCanvas3D &canvas)
     }
 
     if (Axis.Visible()) {
-        applyPen(canvas, Axis);
+        canvas.ApplyPen(Axis);
         if (IsHorizontal)
             canvas.Line(PixelStart(), PosAxis, PixelEnd(), PosAxis);
         else
             canvas.Line(PosAxis, PixelStart(), PosAxis, PixelEnd());
     }
     if (Ticks.Visible()) {
-        applyPen(canvas, Ticks);
+        canvas.ApplyPen(Ticks);
         for (const int p : m_ticks)
             tickLine(canvas, p, 1, m_tickLength);
     }
     if (Grid.Visible() && chart != nullptr) {
-        applyPen(canvas, Grid);
+        canvas.ApplyPen(Grid);
         const TRect plot = chart->PlotRect();
         for (const int p : m_ticks) {
             if (IsHorizontal)
@@ -446,12 +438,12 @@ void TChartAxis::Draw(TVelCanvas3D &canvas)
         }
     }
     if (TicksInner.Visible() && m_tickInnerLength != 0) {
-        applyPen(canvas, TicksInner);
+        canvas.ApplyPen(TicksInner);
         for (const int p : m_ticks)
             tickLine(canvas, p, -1, -m_tickInnerLength);
     }
     if (MinorTicks.Visible() && !m_ticks.empty() && m_minorTickCount > 0) {
-        applyPen(canvas, MinorTicks);
+        canvas.ApplyPen(MinorTicks);
         for (std::size_t j = 0; j + 1 < m_ticks.size(); ++j) {
             const int a = m_ticks[j], b = m_ticks[j + 1];
             for (int t = 1; t <= m_minorTickCount; ++t) {

@@ -136,7 +136,6 @@ public:
 private:
     QString rawLabelText(double value) const;
     int labelSize(TVelCanvas3D &canvas, const QString &text, bool alongAxis) const;
-    void applyPen(TVelCanvas3D &canvas, const TChartPen &pen) const;
     void tickLine(TVelCanvas3D &canvas, int p, int offset, int length) const;
 
     bool m_automatic = true;

@@ -1,5 +1,7 @@
 #include "tvelcanvas3d.h"
 
+#include "chartparts.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -152,6 +154,11 @@ QColor qtColor(TColor color)
 TVelCanvas3D::TVelCanvas3D()
 {
     ResetState();
+}
+
+void TVelCanvas3D::ApplyPen(const TChartPen &pen)
+{
+    Pen = TPen { pen.Color(), pen.Visible() ? pen.Style() : psClear, pen.Mode(), pen.Width() };
 }
 
 void TVelCanvas3D::SetWindowSurface(QImage *surface)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <functional>
 
+class TChartPen;
+
 // The chart's canvas. It draws on one surface at a time: the off-screen buffer during a buffered
 // drawing pass, the target image during an unbuffered one (an export), and the window's own
 // surface at all other times, where the program's transient exclusive-or drawing goes.
@@ -32,6 +34,8 @@ public:
 
     // the state the program and the drawing pass set
     TPen Pen;
+    // Takes over a chart pen's colour, style, mode and width; an invisible pen becomes clear.
+    void ApplyPen(const TChartPen &pen);
     TBrush Brush;
     QFont Font;
     TColor FontColor = clBlack;
