@@ -120,7 +120,7 @@ void TForm1::FormCreate()
     StartDirectory = std::filesystem::current_path().string();
     SpectrumTable.SpectrumCount = 0;
     SpectrumTable.RowCount = 0;
-    setWindowTitle(kMainCaption);
+    SetCaption(this, kMainCaption);
 }
 
 // ---- the file lists
@@ -249,7 +249,7 @@ void TForm1::Button9Click()
     const int count = ListBox1->Count();
     for (int i = 0; i < count; ++i) {
         const QString name = ListBox1->Item(i);
-        setWindowTitle(kMainCaption + QStringLiteral(" - ") + name);
+        SetCaption(this, kMainCaption + QStringLiteral(" - ") + name);
         const int before = BadFileList.Count;
         LoadSpectrumFile(FileNameToStd(name));
         if (BadFileList.Count == before)
@@ -266,6 +266,6 @@ void TForm1::Button9Click()
         ShowMessage(text);
     }
     setStatus(QStringLiteral("Ready !"));
-    setWindowTitle(kMainCaption);
+    SetCaption(this, kMainCaption);
     Bar->setValue(0);
 }

@@ -52,7 +52,7 @@ void SetupWindow(QWidget *window, const WindowLayout &layout)
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     window->setWindowFlags(flags);
-    window->setWindowTitle(layout.Caption);
+    SetCaption(window, layout.Caption);
     window->setFont(DefaultLayoutFont());
 
     int width = layout.Width;
@@ -66,4 +66,12 @@ void SetupWindow(QWidget *window, const WindowLayout &layout)
     else
         window->resize(width, height);
     window->move(layout.Left, layout.Top);
+}
+
+void SetCaption(QWidget *window, const QString &caption)
+{
+    // A doubled mark is shown as one.
+    QString escaped = caption;
+    escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    window->setWindowTitle(escaped);
 }

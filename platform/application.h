@@ -44,3 +44,7 @@ inline constexpr int kFrameHeight = 27;
 // Gives a top-level window its caption, position, size, border and the layout font. The window
 // stays hidden.
 void SetupWindow(QWidget *window, const WindowLayout &layout);
+
+// Sets a window's caption so that it reads exactly as given. Qt takes "[*]" in a window title
+// for the unsaved-changes mark and hides it; a caption that names a file may contain it.
+void SetCaption(QWidget *window, const QString &caption);

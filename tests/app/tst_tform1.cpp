@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <map>
 #include <memory>
 
@@ -55,6 +56,7 @@ private slots:
     void emptyTargetListCountsTenMissing();
     void wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd();
     void runtimeErrorStopsTheRunWhereItIs();
+    void captionShowsTheFileNameAsItIs();
     void targetThatIsNoNumberStopsAtTheFirstFileWithPeaks();
     void progressFollowsTheFileCount_data();
     void progressFollowsTheFileCount();
@@ -561,6 +563,20 @@ void tst_TForm1::runtimeErrorStopsTheRunWhereItIs()
     QCOMPARE(runSearch(), QStringList({ a, missing, c }));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
+}
+
+void tst_TForm1::captionShowsTheFileNameAsItIs()
+{
+    // "[*]" in a window title is Qt's unsaved-changes mark; in a file name it is just text.
+    const QString missing = QString::fromStdString(m_folder->path("a[*]b[*][*].txt"));
+    setFiles({ missing });
+    runSearch();
+    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(Form1->windowHandle()->title(), QStringLiteral("Peakhound V2.5 - ") + missing);
+    m_script->boxes.clear();
+    Form1->Button3->click();
+    runSearch();
+    QCOMPARE(Form1->windowHandle()->title(), QStringLiteral("Peakhound V2.5"));
 }
 
 void tst_TForm1::targetThatIsNoNumberStopsAtTheFirstFileWithPeaks()
