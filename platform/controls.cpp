@@ -318,9 +318,10 @@ QFrame *CreateBevel(QWidget *parent, QRect bounds)
 
 QFrame *CreatePanel(QWidget *parent, QRect bounds, const QString &hint)
 {
+    // A lowered outer and a raised inner bevel: an etched line around the panel.
     auto *panel = place(new QFrame(parent), bounds, hint);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(2);
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panel->setLineWidth(1);
     return panel;
 }
 
