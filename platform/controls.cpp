@@ -79,10 +79,14 @@ void TListBox::Add(const QString &text)
 void TListBox::Delete(int index)
 {
     checkIndex(index);
+    // Like a native list box: deleting the selected entry leaves none selected; deleting another
+    // one keeps the selection on its entry.
+    const bool selected = index == ItemIndex();
     delete takeItem(index);
-    // Like a native list box, deleting leaves no entry selected.
-    setCurrentRow(-1);
-    clearSelection();
+    if (selected) {
+        setCurrentRow(-1);
+        clearSelection();
+    }
 }
 
 void TListBox::Clear()

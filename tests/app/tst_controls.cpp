@@ -79,6 +79,15 @@ void tst_Controls::unsortedListKeepsTheAddingOrder()
     QCOMPARE(list.ItemIndex(), 1);
     list.Delete(1);
     QCOMPARE(list.ItemIndex(), -1);
+    // deleting another entry keeps the selection on its entry
+    list.Add(QStringLiteral("c"));
+    list.Add(QStringLiteral("d"));
+    list.SetItemIndex(1); // b c d
+    list.Delete(0);
+    QCOMPARE(list.ItemIndex(), 0);
+    list.Delete(1);
+    QCOMPARE(list.ItemIndex(), 0);
+    QCOMPARE(list.Items(), QStringList({ QStringLiteral("c") }));
     list.Clear();
     QCOMPARE(list.Count(), 0);
 }
