@@ -114,6 +114,21 @@ void TListBox::SetItemIndex(int index)
     setCurrentRow(index);
 }
 
+QItemSelectionModel::SelectionFlags TListBox::selectionCommand(
+    const QModelIndex &index, const QEvent *event) const
+{
+    if (selectionMode() != QAbstractItemView::SingleSelection)
+        return QListWidget::selectionCommand(index, event);
+    // Like a native list box, the user cannot unselect the entry: a click beside the entries
+    // keeps it, so that Remove and a double click there still take it, and a Ctrl-click selects.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    if (command.testFlag(QItemSelectionModel::Deselect))
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return command;
+}
+
 void TListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QListWidget::mouseDoubleClickEvent(event);

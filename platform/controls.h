@@ -55,6 +55,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex &index, const QEvent *event = nullptr) const override;
 
 private:
     void checkIndex(int index) const;

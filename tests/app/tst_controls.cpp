@@ -27,6 +27,7 @@ private slots:
     void sortedListKeepsCaseInsensitiveTextOrder();
     void unsortedListKeepsTheAddingOrder();
     void listIndexErrorsNameTheIndex();
+    void userCannotUnselectTheEntry();
     void spinEditCountsNonIntegersAsZero_data();
     void spinEditCountsNonIntegersAsZero();
     void spinEditStepsWithoutBounds();
@@ -102,6 +103,28 @@ void tst_Controls::listIndexErrorsNameTheIndex()
     PH_EXPECT_THROW(
         EListError, list.Delete(5), "Der Index der Liste überschreitet das Maximum (5)");
     QCOMPARE(list.Count(), 1);
+}
+
+void tst_Controls::userCannotUnselectTheEntry()
+{
+    QWidget window;
+    window.resize(240, 240);
+    TListBox *list = CreateListBox(&window, { 10, 10, 200, 200 }, true);
+    list->Add(QStringLiteral("a"));
+    list->Add(QStringLiteral("b"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint onB = list->visualItemRect(list->item(1)).center();
+    const QPoint beside(onB.x(), onB.y() + 100);
+    QVERIFY(list->itemAt(beside) == nullptr);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onB);
+    QCOMPARE(list->ItemIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, beside);
+    QCOMPARE(list->ItemIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onB);
+    QCOMPARE(list->ItemIndex(), 1);
+    QCOMPARE(list->selectedItems().size(), 1);
 }
 
 void tst_Controls::spinEditCountsNonIntegersAsZero_data()
