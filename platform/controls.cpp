@@ -132,7 +132,8 @@ QItemSelectionModel::SelectionFlags TListBox::selectionCommand(
 void TListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QListWidget::mouseDoubleClickEvent(event);
-    emit DblClick();
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
 }
 
 void TListBox::mousePressEvent(QMouseEvent *event)

@@ -48,7 +48,7 @@ public:
     static bool TextLess(const QString &left, const QString &right);
 
 signals:
-    void DblClick(); // a double click anywhere in the list, entry or not
+    void DblClick(); // a left double click anywhere in the list, entry or not
     void Click(); // the user chose an entry with the mouse or the keyboard
 
 protected:

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <climits>
@@ -27,7 +28,7 @@ private slots:
     void sortedListKeepsCaseInsensitiveTextOrder();
     void unsortedListKeepsTheAddingOrder();
     void listIndexErrorsNameTheIndex();
-    void userCannotUnselectTheEntry();
+    void mouseKeepsTheSelectionAndReportsLeftDoubleClicks();
     void spinEditCountsNonIntegersAsZero_data();
     void spinEditCountsNonIntegersAsZero();
     void spinEditStepsWithoutBounds();
@@ -105,7 +106,7 @@ void tst_Controls::listIndexErrorsNameTheIndex()
     QCOMPARE(list.Count(), 1);
 }
 
-void tst_Controls::userCannotUnselectTheEntry()
+void tst_Controls::mouseKeepsTheSelectionAndReportsLeftDoubleClicks()
 {
     QWidget window;
     window.resize(240, 240);
@@ -125,6 +126,14 @@ void tst_Controls::userCannotUnselectTheEntry()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onB);
     QCOMPARE(list->ItemIndex(), 1);
     QCOMPARE(list->selectedItems().size(), 1);
+
+    // only the left button's double click is reported
+    QSignalSpy doubleClicks(list, &TListBox::DblClick);
+    QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, onB);
+    QCOMPARE(doubleClicks.count(), 0);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, beside);
+    QCOMPARE(doubleClicks.count(), 1);
+    QCOMPARE(list->ItemIndex(), 1);
 }
 
 void tst_Controls::spinEditCountsNonIntegersAsZero_data()
