@@ -228,38 +228,42 @@ int StrToInt(std::string_view text)
     return value;
 }
 
-std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators)
+namespace {
+
+// Writes field to out (of the same length) with the rightmost comma or point made the decimal
+// separator and every comma or point left of it the thousands separator.
+void rewriteMarks(std::string_view field, const NumberSeparators &separators, char *out)
 {
-    std::string text(field);
     bool decimalSeen = false;
-    for (std::size_t i = text.size(); i-- > 0;) {
-        if (text[i] == ',' || text[i] == '.') {
-            text[i] = decimalSeen ? separators.Thousands : separators.Decimal;
+    for (std::size_t i = field.size(); i-- > 0;) {
+        char c = field[i];
+        if (c == ',' || c == '.') {
+            c = decimalSeen ? separators.Thousands : separators.Decimal;
             decimalSeen = true;
         }
+        out[i] = c;
     }
+}
+
+} // namespace
+
+std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators)
+{
+    std::string text(field.size(), '\0');
+    rewriteMarks(field, separators, text.data());
     return text;
 }
 
 double ConvertDataField(std::string_view field, const NumberSeparators &separators)
 {
-    if (field.size() <= kShortText) {
-        char buffer[kShortText];
-        bool decimalSeen = false;
-        for (std::size_t i = field.size(); i-- > 0;) {
-            char c = field[i];
-            if (c == ',' || c == '.') {
-                c = decimalSeen ? separators.Thousands : separators.Decimal;
-                decimalSeen = true;
-            }
-            buffer[i] = c;
-        }
-        const std::string_view rewritten(buffer, field.size());
-        double value = 0.0;
-        const ConvertStatus status = TryTextToFloat(rewritten, separators.Decimal, value);
-        if (status != ConvertStatus::Ok)
-            throwStatus(status, rewritten);
-        return value;
-    }
-    return StrToFloat(RewriteDecimalMarks(field, separators), separators);
+    if (field.size() > kShortText)
+        return StrToFloat(RewriteDecimalMarks(field, separators), separators);
+    char buffer[kShortText];
+    rewriteMarks(field, separators, buffer);
+    const std::string_view rewritten(buffer, field.size());
+    double value = 0.0;
+    const ConvertStatus status = TryTextToFloat(rewritten, separators.Decimal, value);
+    if (status != ConvertStatus::Ok)
+        throwStatus(status, rewritten);
+    return value;
 }
