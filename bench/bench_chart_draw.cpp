@@ -96,6 +96,18 @@ void reportRatio(benchmark::State &state, double seconds)
         state.counters["x_baseline"] = seconds / g_baselineSeconds;
 }
 
+// Times full drawing passes of the chart and reports them against the bare baseline.
+void timePasses(benchmark::State &state, TChart &chart)
+{
+    IterationTimer timer;
+    for (auto _ : state) {
+        chart.Repaint();
+        benchmark::DoNotOptimize(chart.Surface().constBits());
+    }
+    reportRatio(state, timer.secondsPer(state));
+    state.SetItemsProcessed(state.iterations() * kSeries * kPoints);
+}
+
 // The bare drawing: the same plot rectangle and ranges as the chart's, no text, no axes.
 void bareDraw(QImage &image, const TRect &plot)
 {
@@ -165,26 +177,14 @@ void BM_DrawingPass(benchmark::State &state)
                     ++differing;
         state.counters["pixels_differing"] = differing;
     }
-    IterationTimer timer;
-    for (auto _ : state) {
-        chart->Repaint();
-        benchmark::DoNotOptimize(chart->Surface().constBits());
-    }
-    reportRatio(state, timer.secondsPer(state));
-    state.SetItemsProcessed(state.iterations() * kSeries * kPoints);
+    timePasses(state, *chart);
 }
 
 // For comparison only: the same pass drawing every segment on its own.
 void BM_DrawingPassEverySegment(benchmark::State &state)
 {
     const auto chart = makeChart(false);
-    IterationTimer timer;
-    for (auto _ : state) {
-        chart->Repaint();
-        benchmark::DoNotOptimize(chart->Surface().constBits());
-    }
-    reportRatio(state, timer.secondsPer(state));
-    state.SetItemsProcessed(state.iterations() * kSeries * kPoints);
+    timePasses(state, *chart);
 }
 
 } // namespace
