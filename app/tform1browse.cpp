@@ -1,16 +1,32 @@
 #include "controls.h"
+#include "plotbuilder.h"
 #include "tform1.h"
+#include "tform3.h"
+#include "tform4.h"
 
-// Opening the viewer from the main window's lists. The display window takes the named entry;
-// until the viewer is in place, a double click only fetches it, so that a click beside the
-// entries reports the list's index error as it will then.
+#include <QPushButton>
+
+// Opening the viewer on an entry of the file list or of the result list. A double click beside
+// the entries reports the list's index error for -1.
 
 void TForm1::listbox1dblclik()
 {
-    (void)ListBox1->Item(ListBox1->ItemIndex());
+    const QString name = ListBox1->Item(ListBox1->ItemIndex());
+    Form4->ListBox2->Clear();
+    ShowSpectra(name);
+    Form4->ListBox2->Add(name);
+    BrowseCursor = BrowseCursorData { ListBox1, ListBox1->ItemIndex() };
+    Form3->Nextspek->setEnabled(true);
+    Form3->lastspek->setEnabled(true);
 }
 
 void TForm1::malegrafik()
 {
-    (void)ListBox3->Item(ListBox3->ItemIndex());
+    Form3->Nextspek->setEnabled(true);
+    Form3->lastspek->setEnabled(true);
+    const QString name = ListBox3->Item(ListBox3->ItemIndex());
+    Form4->ListBox2->Clear();
+    ShowSpectra(name);
+    Form4->ListBox2->Add(name);
+    BrowseCursor = BrowseCursorData { ListBox3, ListBox3->ItemIndex() };
 }

@@ -1,5 +1,7 @@
 #include "axismath.h"
 
+#include "exceptions.h"
+#include "messages.h"
 #include "rounding.h"
 
 #include <algorithm>
@@ -12,17 +14,28 @@ namespace
 constexpr double kFarAway = 2147483647.0;
 constexpr double kTinyStep = 1e-12;
 
+[[noreturn]] void overflow()
+{
+    throw EOverflow(std::string(Messages::FloatOverflow));
+}
+
 // NextNiceStep, made sure to grow: double rounding must not leave a step where it was.
 double nextStep(double s)
 {
     const double next = NextNiceStep(s);
-    return next > s ? next : 2 * s;
+    const double grown = next > s ? next : 2 * s;
+    if (!std::isfinite(grown))
+        overflow();
+    return grown;
 }
 
 } // namespace
 
 void AxisMapping::SetRange(double minimum, double maximum)
 {
+    // Limits near the ends of the double range would give an infinite span.
+    if (!std::isfinite(maximum - minimum))
+        overflow();
     RangeMinimum = minimum;
     RangeMaximum = maximum;
     RangeSpan = maximum - minimum;
@@ -87,8 +100,14 @@ int FastAxisMapper::operator()(double value) const
 
 double NextNiceStep(double s)
 {
-    if (s >= 10.0)
-        return 10.0 * NextNiceStep(s * 0.1);
+    if (!std::isfinite(s))
+        overflow();
+    if (s >= 10.0) {
+        const double step = 10.0 * NextNiceStep(s * 0.1);
+        if (!std::isfinite(step))
+            overflow();
+        return step;
+    }
     if (s < 1.0)
         return 0.1 * NextNiceStep(s * 10.0);
     if (s < 2.0)
@@ -123,10 +142,12 @@ int MaxLabelCount(int pixelLength, int maxLabelSize, int labelsSeparation)
 {
     if (maxLabelSize <= 0)
         return 1;
+    // In extended precision: 10 % of a 15-pixel label is just below 1.5 there and rounds to 1.
     int room = maxLabelSize;
     if (labelsSeparation > 0)
-        room += static_cast<int>(RoundEven(labelsSeparation * 0.01 * maxLabelSize));
-    return static_cast<int>(RoundEven(static_cast<double>(pixelLength) / room));
+        room += static_cast<int>(
+            RoundEven(static_cast<Extended>(labelsSeparation) * 0.01L * maxLabelSize));
+    return static_cast<int>(RoundEven(static_cast<Extended>(pixelLength) / room));
 }
 
 double FirstLabelValue(

@@ -53,3 +53,17 @@ enum TTitleAlignment { taLeftJustify, taRightJustify, taCenter };
 // a * b / c rounded to the nearest integer, halves away from zero, as the system's MulDiv does;
 // -1 when c is 0.
 int MulDiv(int a, int b, int c);
+
+// The mouse: buttons, the keys and buttons held (a set of flags), the cursors a chart or series
+// shows, and which directions a right-button drag scrolls.
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+using TShiftState = unsigned int;
+constexpr TShiftState ssShift = 1u << 0;
+constexpr TShiftState ssAlt = 1u << 1;
+constexpr TShiftState ssCtrl = 1u << 2;
+constexpr TShiftState ssLeft = 1u << 3;
+constexpr TShiftState ssRight = 1u << 4;
+constexpr TShiftState ssMiddle = 1u << 5;
+constexpr TShiftState ssDouble = 1u << 6;
+enum TCursor { crDefault, crArrow, crCross };
+enum TPanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };

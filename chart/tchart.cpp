@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSaveFile>
+#include <QTimer>
 #include <algorithm>
 
 namespace
@@ -58,6 +59,7 @@ TChart::TChart(QWidget *parent)
     m_axes.push_back(std::make_unique<TChartAxis>(this, false, true));
     m_axes.push_back(std::make_unique<TChartAxis>(this, false, false, true));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     resize(400, 250);
     m_canvas.SetWindowSurface(&m_surface);
     m_canvas.OnSurfaceChanged = [this](const QRect &area) { update(area); };
@@ -252,13 +254,22 @@ void TChart::resizeEvent(QResizeEvent *)
 void TChart::paintEvent(QPaintEvent *event)
 {
     m_updatePending = false;
-    Guarded([this] {
+    // A pass that fails here (values beyond what an axis can span) is reported once the paint is
+    // over, through the guard: no message box opens inside a paint event.
+    std::string failure;
+    try {
         ensureSurface();
         if (m_canvas.PictureOutOfDate())
             Draw(m_surface, TRect { 0, 0, m_surface.width(), m_surface.height() });
-    });
+    } catch (const std::exception &error) {
+        failure = error.what();
+    } catch (...) {
+        failure = "Unbekannter Fehler";
+    }
     QPainter painter(this);
     painter.drawImage(event->rect(), m_surface, event->rect());
+    if (!failure.empty())
+        QTimer::singleShot(0, this, [failure] { Guarded([&] { throw Exception(failure); }); });
 }
 
 void TChart::normalisePlotRect()
@@ -303,7 +314,8 @@ void TChart::Draw(QImage &target, const TRect &rect)
 void TChart::drawTitle(TChartTitle &title, bool top)
 {
     const QStringList &lines = title.Text();
-    if (!title.Visible() || lines.isEmpty())
+    // A visible title of no lines still takes its 5 pixels below.
+    if (!title.Visible())
         return;
     m_canvas.Font = title.Font.ToQFont();
     m_canvas.FontColor = title.Font.Color();

@@ -6,6 +6,7 @@
 #include "tvelcanvas3d.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -126,6 +127,78 @@ public:
     TZoomPanningRecord PanDrag;
     void DrawZoomRectangle();
 
+    // mouse: settings
+    bool AllowZoom = true;
+    TPanningMode AllowPanning = pmBoth;
+    bool AnimatedZoom = false;
+    int AnimatedZoomSteps = 8;
+    // The chart's cursor; the value set last is also the resting cursor the chart returns to.
+    TCursor ChartCursor() const { return m_restingCursor; }
+    void SetChartCursor(TCursor value);
+    // The cursor shown now (the resting one, a series' one, or the arrow during a drag).
+    TCursor CurrentCursor() const { return m_currentCursor; }
+    // Set just before a click event handler runs; a handler that leaves it set consumes the
+    // press. Cleared at the end of every press. OnMouseDown may set it to skip the press.
+    bool MouseHandled = false;
+    bool Zoomed() const { return m_zoomed; }
+
+    // mouse: what lies under a pixel
+    enum TChartClickedPartStyle {
+        cpNone,
+        cpLegend,
+        cpAxis,
+        cpSeries,
+        cpTitle,
+        cpFoot,
+        cpChartRect
+    };
+    struct TChartClickedPart {
+        TChartClickedPartStyle Part = cpNone;
+        int PointIndex = -1;
+        TChartSeries *ASeries = nullptr;
+        TChartAxis *AAxis = nullptr;
+    };
+    // The hit test at (x, y) on the geometry of the last drawing pass, first match wins: series
+    // from the top one down, shown axes, title, foot, the plot area (with an active series).
+    TChartClickedPart CalcClickedPart(int x, int y) const;
+
+    // mouse: operations, as the window's mouse events call them (also callable from tests)
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void MouseMove(TShiftState shift, int x, int y);
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void MouseLeave();
+    // Zooms every side axis to the pixel rectangle (x0, y0)-(x1, y1) of the last pass.
+    void ZoomRect(int x0, int y0, int x1, int y1);
+    // Restores the ranges saved before the first zoom or scroll.
+    void UndoZoom();
+    // Scrolls the axes of one orientation by the move of the pointer from pixel from to pixel to.
+    // Returns whether any axis scrolled.
+    bool ScrollAxes(bool horizontal, int from, int to);
+    // The pointer's position in client pixels now (read from the window system).
+    QPoint CursorPosition() const;
+
+    // mouse: events
+    std::function<void(TChart *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnMouseDown;
+    std::function<void(TChart *Sender, TShiftState Shift, int X, int Y)> OnMouseMove;
+    std::function<void(TChart *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnMouseUp;
+    std::function<void(TChart *Sender, TChartSeries *Series, int ValueIndex, TMouseButton Button,
+        TShiftState Shift, int X, int Y)>
+        OnClickSeries;
+    std::function<void(
+        TChart *Sender, TChartAxis *Axis, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnClickAxis;
+    std::function<void(TChart *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnClickBackground;
+    std::function<void(TChart *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
+        OnClickLegend;
+    std::function<void(TChart *Sender)> OnZoom;
+    std::function<void(TChart *Sender)> OnUndoZoom;
+    std::function<void(TChart *Sender)> OnScroll;
+    std::function<void(TChartAxis *Sender, double &AMin, double &AMax, bool &AllowScroll)>
+        OnAllowScroll;
+
     // helpers, used by the series
     void AddSeries(TChartSeries *series);
     void RemoveSeries(TChartSeries *series);
@@ -133,6 +206,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     template <typename T> void assignAndInvalidate(T &field, const T &value);
@@ -141,6 +219,10 @@ private:
     void innerDraw();
     void drawTitle(TChartTitle &title, bool top);
     void calcAxisSpace();
+    void showCursor(TCursor cursor);
+    void startDrag(TMouseButton button, TShiftState shift, int x, int y, bool &handled);
+    void backgroundClick(TMouseButton button, TShiftState shift, int x, int y, bool &handled);
+    void saveZoomMemory();
 
     std::vector<std::unique_ptr<TChartAxis>> m_axes;
     std::vector<TChartSeries *> m_series;
@@ -164,6 +246,12 @@ private:
     bool m_repaintEnabled = false;
     bool m_updatePending = false;
     bool m_drawing = false;
+
+    TCursor m_restingCursor = crDefault;
+    TCursor m_currentCursor = crDefault;
+    bool m_zoomed = false;
+    bool m_zoomMemorySaved = false;
+    std::vector<TChartAxis::TRangeState> m_zoomMemory;
 
     TRect m_panelBounds;
     TRect m_plotRect;

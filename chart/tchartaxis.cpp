@@ -208,6 +208,24 @@ void TChartAxis::SetAxisRange(double aMin, double aMax)
         assign(m_maximum, m_minimum + 1e-10);
 }
 
+TChartAxis::TRangeState TChartAxis::RangeState() const
+{
+    return TRangeState { m_automatic, m_automaticMinimum, m_automaticMaximum, m_minimum, m_maximum };
+}
+
+void TChartAxis::RestoreRangeState(const TRangeState &state)
+{
+    m_automatic = state.Automatic;
+    m_automaticMinimum = state.AutomaticMinimum;
+    m_automaticMaximum = state.AutomaticMaximum;
+    // The limits are written together, so no order of the two setters can find them crossed.
+    if (!state.AutomaticMinimum)
+        m_minimum = state.Minimum;
+    if (!state.AutomaticMaximum)
+        m_maximum = state.Maximum;
+    Changed();
+}
+
 QString TChartAxis::rawLabelText(double value) const
 {
     QString text = QString::fromStdString(FormatFloat(m_axisValuesFormat, value));

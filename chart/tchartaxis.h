@@ -107,6 +107,17 @@ public:
     void ApplySeriesMargins();
     // A manual range from now on (zooming, scrolling); kept at least 1e-10 wide.
     void SetAxisRange(double aMin, double aMax);
+    // The range settings a zoom or scroll changes, to be put back when it is undone: the
+    // automatic flags and, where not automatic, the limits.
+    struct TRangeState {
+        bool Automatic = true;
+        bool AutomaticMinimum = true;
+        bool AutomaticMaximum = true;
+        double Minimum = 0.0;
+        double Maximum = 0.0;
+    };
+    TRangeState RangeState() const;
+    void RestoreRangeState(const TRangeState &state);
     int AxisValueToPixel(double value) const { return m_mapping.ValueToPixel(value); }
     int HorizValueToPixel(double value) const { return m_mapping.ValueToPixel(value); }
     int VertValueToPixel(double value) const { return m_mapping.ValueToPixel(value); }

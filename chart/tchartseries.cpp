@@ -184,15 +184,6 @@ double TChartSeries::PixelToYValue(int pixel) const
     return m_boundVertAxis != nullptr ? m_boundVertAxis->AxisPixelToValue(pixel) : 0.0;
 }
 
-void TChartSeries::CursorValues(double &x, double &y) const
-{
-    QPoint p = QCursor::pos();
-    if (m_parentChart != nullptr)
-        p = m_parentChart->mapFromGlobal(p);
-    x = PixelToXValue(p.x());
-    y = PixelToYValue(p.y());
-}
-
 void TChartSeries::HorizMargins(int &first, int &second) const
 {
     first = second = 0;

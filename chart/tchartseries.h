@@ -75,6 +75,19 @@ public:
     // The values under the mouse cursor now (read from the window system, not from an event).
     void CursorValues(double &x, double &y) const;
 
+    // mouse
+    // The index of the point or segment under pixel (x, y) as the last drawing pass placed the
+    // points; -1 for none.
+    virtual int ClickedValueIndex(int x, int y) const;
+    // Shown while the mouse is over the series' line; crDefault for none of its own.
+    TCursor Cursor = crDefault;
+    std::function<void(TChartSeries *Sender, int ValueIndex, TMouseButton Button,
+        TShiftState Shift, int X, int Y)>
+        OnClick;
+    std::function<void(TChartSeries *Sender, int ValueIndex, TMouseButton Button,
+        TShiftState Shift, int X, int Y)>
+        OnDblClick;
+
     // drawing, used by the chart's drawing pass
     // Pixel margins the series needs at the ends of its axes (first, second).
     virtual void HorizMargins(int &first, int &second) const;

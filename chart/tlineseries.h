@@ -34,6 +34,7 @@ public:
     void HorizMargins(int &first, int &second) const override;
     void VertMargins(int &first, int &second) const override;
     void DrawValues(TVelCanvas3D &canvas) override;
+    int ClickedValueIndex(int x, int y) const override;
     // For tests and benchmarks: draw every segment on its own, without merging columns.
     bool MergeColumns = true;
 

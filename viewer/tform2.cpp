@@ -1,8 +1,58 @@
 #include "tform2.h"
 
 #include "application.h"
+#include "controls.h"
+#include "guard.h"
+#include "tchart.h"
+#include "tform3.h"
+#include "tlineseries.h"
+#include "tpeakanzeige.h"
+#include "tvelcanvas3d.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QVBoxLayout>
+#include <string>
 
 TForm2 *Form2 = nullptr;
+CrosshairStateData CrosshairState;
+
+namespace
+{
+
+void configureChart(TChart &chart)
+{
+    chart.SetChartCursor(crCross);
+    chart.SetColor(clWhite);
+    chart.SetBackColor(clWhite);
+    chart.BackWall.Brush.SetColor(clWhite);
+    chart.BackWall.Brush.SetStyle(bsClear);
+    chart.BackWall.Pen.SetVisible(false);
+    chart.BottomWall.Pen.SetVisible(false);
+    chart.LeftWall.Pen.SetVisible(false);
+    chart.SetBorderWidth(0);
+    chart.Title.SetText({ QStringLiteral("TChart") });
+    chart.BottomAxis()->Title.SetCaption(QStringLiteral("test"));
+    chart.BottomAxis()->Grid.SetVisible(false);
+    chart.LeftAxis()->Grid.SetVisible(false);
+    chart.SetLegendVisible(false);
+    chart.SetView3D(false);
+    chart.SetView3DWalls(false);
+}
+
+void configureSeries(TLineSeries &series)
+{
+    series.SetSeriesColor(clBlack);
+    series.Cursor = crCross;
+    series.SetShowInLegend(false);
+    series.SetDark3D(false);
+    series.Pointer.Visible = false;
+    series.Pointer.InflateMargins = true;
+    series.XValues().SetOrder(loAscending);
+    series.YValues().SetOrder(loNone);
+}
+
+} // namespace
 
 TForm2::TForm2()
 {
@@ -13,4 +63,92 @@ TForm2::TForm2()
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
+
+    Chart1 = new TChart(this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Chart1);
+    configureChart(*Chart1);
+    for (int i = 0; i < kSeriesCount; ++i) {
+        Lines[static_cast<std::size_t>(i)] = Chart1->AddLineSeries("Series" + std::to_string(i + 1));
+        configureSeries(*Lines[static_cast<std::size_t>(i)]);
+    }
+    // The chart's own events run inside the chart's guard.
+    Chart1->OnMouseMove = [this](TChart *sender, TShiftState shift, int x, int y) {
+        mousemove(sender, shift, x, y);
+    };
+    Chart1->OnClickSeries = [this](TChart *sender, TChartSeries *series, int index,
+                                TMouseButton button, TShiftState shift, int x, int y) {
+        Chart1ClickSeries(sender, series, index, button, shift, x, y);
+    };
+    Chart1->OnAfterDraw = [this](TChart *sender) { Chart1AfterDraw(sender); };
+}
+
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    Guarded([this] { schliesse(); });
+    event->accept();
+}
+
+void TForm2::schliesse()
+{
+    hide();
+    Form3->hide();
+    Peakanzeige->hide();
+}
+
+void TForm2::DrawCrosshair(int X, int Y)
+{
+    TVelCanvas3D &canvas = *Chart1->Canvas();
+    canvas.Pen = TVelCanvas3D::TPen { clYellow, psSolid, pmXor, 1 };
+    const TRect plot = Chart1->PlotRect();
+    canvas.MoveTo(X, plot.Top - Chart1->DepthOffsetY());
+    canvas.LineTo(X, plot.Bottom - Chart1->DepthOffsetY());
+    canvas.MoveTo(plot.Left + Chart1->DepthOffsetX(), Y);
+    canvas.LineTo(plot.Right + Chart1->DepthOffsetX(), Y);
+}
+
+void TForm2::mousemove(TChart *, TShiftState, int X, int Y)
+{
+    if (CrosshairState.X != -1) {
+        DrawCrosshair(CrosshairState.X, CrosshairState.Y);
+        CrosshairState.X = -1;
+    }
+    if (!Chart1->PlotRect().Contains(X - Chart1->DepthOffsetX(), Y + Chart1->DepthOffsetY()))
+        return;
+    if (Form3->showcrosshair->isChecked()) {
+        DrawCrosshair(X, Y);
+        CrosshairState = CrosshairStateData { X, Y };
+    }
+    double x = 0.0, y = 0.0;
+    Chart1->SeriesAt(0)->CursorValues(x, y);
+    const QString xText = Chart1->BottomAxis()->LabelText(x);
+    const QString yText = Chart1->LeftAxis()->LabelText(y);
+    SetCaption(this, QStringLiteral("( x , y ) - (") + xText + QStringLiteral(" , ") + yText
+            + QStringLiteral(" )"));
+}
+
+void TForm2::Chart1ClickSeries(
+    TChart *Sender, TChartSeries *Series, int, TMouseButton, TShiftState, int, int)
+{
+    int number = 0;
+    for (int i = 0; i <= 100; ++i)
+        if (Sender->SeriesAt(i)->Name() == Series->Name())
+            number = i;
+    Form3->Edit1->setText(QString::number(number));
+}
+
+void TForm2::Chart1AfterDraw(TChart *)
+{
+    CrosshairState.X = -1;
+}
+
+void TForm2::Paintline(TChart *, int X)
+{
+    TVelCanvas3D &canvas = *Chart1->Canvas();
+    canvas.Pen = TVelCanvas3D::TPen { clWhite, psSolid, pmXor, 1 };
+    const TRect plot = Chart1->PlotRect();
+    canvas.MoveTo(X, plot.Top - Chart1->DepthOffsetY());
+    canvas.LineTo(X, plot.Bottom - Chart1->DepthOffsetY());
 }

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class TListBox;
+
+// Which file list the viewer steps through (the main window's file list or its result list) and
+// the index in it. The list is referred to itself, so later changes of its entries are seen.
+struct BrowseCursorData {
+    TListBox *List = nullptr;
+    int Index = 0;
+};
+extern BrowseCursorData BrowseCursor;
+
+// Turns the spectrum table into the display window's picture: with a name, the file is read
+// first and names the window and the chart title; then every spectrum becomes one black line of
+// Chart1, lifted above the one before by the spacing (percent of the largest intensity) in the
+// preferences window, and both viewer windows come to the front.
+void ShowSpectra(const QString &name);
