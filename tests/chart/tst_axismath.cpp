@@ -1,4 +1,8 @@
 #include "axismath.h"
+#include "exceptions.h"
+#include "testsupport.h"
+
+#include <cmath>
 
 #include <QTest>
 #include <random>
@@ -63,6 +67,22 @@ private slots:
         QCOMPARE(LabelIncrement(0.5, 0, 10, 10), 0.05);
         // A span far beyond 2^31 steps still ends.
         QVERIFY(1e300 / LabelIncrement(1e300, 0, 10, 10) <= 10.5);
+        // The room of a label is rounded in extended precision: 10 % of 35 pixels is just below
+        // 3.5 there, so 13 labels of 38 pixels fit into 487 and a span of 2560 steps by 200.
+        QCOMPARE(MaxLabelCount(487, 35, 10), 13);
+        QCOMPARE(LabelIncrement(2560, 0, 10, MaxLabelCount(487, 35, 10)), 200.0);
+        QCOMPARE(MaxLabelCount(300, 15, 10), 19);
+    }
+
+    void spansBeyondTheDoubleRangeOverflow()
+    {
+        AxisMapping m;
+        PH_EXPECT_THROW(EOverflow, m.SetRange(-1e308, 1e308), "Gleitkommaüberlauf");
+        PH_EXPECT_THROW(EOverflow, NextNiceStep(HUGE_VAL), "Gleitkommaüberlauf");
+        PH_EXPECT_THROW(EOverflow, NextNiceStep(1.5e308), "Gleitkommaüberlauf");
+        PH_EXPECT_THROW(EOverflow, LabelIncrement(HUGE_VAL, 0, 10, 10), "Gleitkommaüberlauf");
+        m.SetRange(-1e308, 0);
+        QCOMPARE(m.RangeSpan, 1e308);
     }
 
     void horizontalConversions()
