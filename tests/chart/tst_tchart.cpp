@@ -192,15 +192,16 @@ private slots:
 
     void plotRectBeforeTitleAndAxes()
     {
+        // A visible title and foot of no lines each keep their 5-pixel gap.
         auto chart = DisplayChart(0);
         chart->Repaint();
-        QCOMPARE(chart->PlotRect(), (TRect { 18, 16, 575, 379 }));
+        QCOMPARE(chart->PlotRect(), (TRect { 18, 21, 575, 374 }));
         QCOMPARE(chart->DepthOffsetX(), 0);
         QCOMPARE(chart->DepthOffsetY(), 0);
         // With no active series no axis is shown and none takes space.
         chart->AddLineSeries("inactive")->SetActive(false);
         chart->Repaint();
-        QCOMPARE(chart->PlotRect(), (TRect { 18, 16, 575, 379 }));
+        QCOMPARE(chart->PlotRect(), (TRect { 18, 21, 575, 374 }));
     }
 
     void titleToggleMovesThePlotTop()
@@ -233,9 +234,9 @@ private slots:
         const int h = QFontMetrics(bottom->LabelsFont.ToQFont()).height();
         const int titleHeight = QFontMetrics(bottom->Title.Font.ToQFont()).height();
         // Bottom: title, labels, then axis pen width + tick length.
-        QCOMPARE(bottom->PosTitle, 379 - titleHeight);
-        QCOMPARE(bottom->PosLabels, 379 - titleHeight - h);
-        QCOMPARE(withLabels.Bottom, 379 - titleHeight - h - 5);
+        QCOMPARE(bottom->PosTitle, 374 - titleHeight);
+        QCOMPARE(bottom->PosLabels, 374 - titleHeight - h);
+        QCOMPARE(withLabels.Bottom, 374 - titleHeight - h - 5);
         QCOMPARE(bottom->PosAxis, withLabels.Bottom);
         QVERIFY(withLabels.Left > 18 + 5);
         QVERIFY(!left->TickPositions().empty());
