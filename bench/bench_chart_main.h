@@ -11,6 +11,8 @@
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
             qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));                                   \
         QApplication application(argc, argv);                                                      \
+        /* The offscreen platform warns at every raise() of a window. */                           \
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});     \
         benchmark::Initialize(&argc, argv);                                                        \
         if (benchmark::ReportUnrecognizedArguments(argc, argv))                                    \
             return 1;                                                                              \

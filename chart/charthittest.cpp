@@ -71,8 +71,7 @@ bool PointNearSegment(int x, int y, int px, int py, int qx, int qy, int toleranc
     const Wide k = absWide(dy * (static_cast<Wide>(x) - px) - (static_cast<Wide>(y) - py) * dx);
     if (k >= l)
         return false;
-    const auto beyond = [tolerance](
-                            int a, int b) { return static_cast<Wide>(a) + tolerance < b; };
+    const auto beyond = [tolerance](int a, int b) { return static_cast<Wide>(a) + tolerance < b; };
     if ((beyond(qx, px) && beyond(px, x)) || (beyond(qy, py) && beyond(py, y)))
         return false;
     if ((beyond(x, px) && beyond(px, qx)) || (beyond(y, py) && beyond(py, qy)))
@@ -90,17 +89,16 @@ int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y)
         return -1;
     const AxisMapping &h = line.Horizontal;
     // Only where columns grow (or shrink) steadily with the index can the scan be narrowed.
-    if (!line.XAscending || !(h.RangeSpan > 0.0) || h.PixelLength <= 0
-        || !(line.XMultiplier > 0.0))
+    if (!line.XAscending || !(h.RangeSpan > 0.0) || h.PixelLength <= 0 || !(line.XMultiplier > 0.0))
         return linearScan(line, first, last, x, y);
 
-    // A point or segment can only be hit where its pixel columns reach x: a segment's columns
-    // run from one end's to the other's, a point's is its own.
-    const bool descending = h.CountsFromEnd();
+    // A point can only be hit in its own column and a segment only where its columns run from
+    // one end's to the other's. Columns grow (or, counted from the end, shrink) with the values,
+    // except that values too far off the range all sit in the centre column: at most a prefix
+    // and a suffix of the points.
     const auto value = [&line](int i) { return line.X[i] * line.XMultiplier; };
-    // Points far below or above the range sit in the centre column: a prefix and a suffix.
-    int a = first, b = last;
-    {
+    int a = first, b = last; // the points a..b are not far off
+    if (farSide(h, value(first)) < 0) {
         int lo = first, hi = last + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
@@ -110,8 +108,9 @@ int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y)
                 hi = mid;
         }
         a = lo;
-        lo = a;
-        hi = last + 1;
+    }
+    if (farSide(h, value(last)) > 0) {
+        int lo = a, hi = last + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
             if (farSide(h, value(mid)) <= 0)
@@ -124,47 +123,56 @@ int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y)
     if ((a > first || b < last) && x == h.PixelCenter)
         return linearScan(line, first, last, x, y);
 
-    // Columns of points a..b in ascending order of the index (negated when they descend).
-    const PointPixels pixels { line };
-    const auto column = [&](int i) { return descending ? -pixels.px(i) : pixels.px(i); };
-    const int target = descending ? -x : x;
-    std::vector<int> candidates;
-    if (a > first && a <= last)
-        candidates.push_back(a); // the segment from a far point below into the range
-    if (a <= b) {
-        int lo = a, hi = b + 1;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (column(mid) < target)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        const int from = lo;
-        hi = b + 1;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (column(mid) <= target)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        // Points from..lo-1 sit in column x; segments ending at from and at lo cross it.
-        const int to = std::min(lo, b);
-        for (int i = from; i <= to; ++i)
-            candidates.push_back(i);
-        if (from > b && b + 1 <= last)
-            candidates.push_back(b + 1);
-    }
-    if (b < last && b + 1 >= first)
-        candidates.push_back(b + 1); // the segment from the range to a far point above
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-    for (const int i : candidates) {
+    // Points of column x lie within half a pixel of it: their values stand between those three
+    // quarters of a pixel to either side (rounded to doubles, so the bounds are inclusive).
+    const Extended offset = h.CountsFromEnd() ? h.PixelEnd - x : x - h.PixelStart;
+    const Extended perPixel = static_cast<Extended>(h.RangeSpan) / h.PixelLength;
+    double low = static_cast<double>(h.RangeMinimum + (offset - 0.75L) * perPixel);
+    double high = static_cast<double>(h.RangeMinimum + (offset + 0.75L) * perPixel);
+    if (low > high)
+        std::swap(low, high);
+    const double m = line.XMultiplier;
+    const double *begin = line.X + a;
+    const double *end = line.X + b + 1;
+    const auto below = [m](double element, double v) { return element * m < v; };
+    const auto above = [m](double v, double element) { return v < element * m; };
+    const int from = a + static_cast<int>(std::lower_bound(begin, end, low, below) - begin);
+    const int to = a + static_cast<int>(std::upper_bound(begin, end, high, above) - begin);
+
+    // Candidates in the order of the scan: the segment from a far point below, the points
+    // from..to (to being the first point past the column, a segment's end), the segment to a far
+    // point above.
+    const FastAxisMapper column(h);
+    const FastAxisMapper row(line.Vertical);
+    const auto pixelX = [&](int i) { return column(value(i)); };
+    const auto pixelY = [&](int i) { return row(line.Y[i] * line.YMultiplier); };
+    const auto test = [&](int i) {
         const bool hasPrevious = i > first;
-        const int prevX = hasPrevious ? pixels.px(i - 1) : 0;
-        const int prevY = hasPrevious ? pixels.py(i - 1) : 0;
-        const int hit = testStep(i, hasPrevious, x, y, pixels.px(i), pixels.py(i), prevX, prevY);
+        return testStep(i, hasPrevious, x, y, pixelX(i), pixelY(i), hasPrevious ? pixelX(i - 1) : 0,
+            hasPrevious ? pixelY(i - 1) : 0);
+    };
+    if (a > first && a <= last && a < from) {
+        const int hit = test(a);
+        if (hit != -1)
+            return hit;
+    }
+    const int start = std::max(from, first);
+    const int stop = std::min(to, last);
+    if (start <= stop) {
+        // Each point's pixels serve as the next segment's start.
+        int prevX = start > first ? pixelX(start - 1) : 0;
+        int prevY = start > first ? pixelY(start - 1) : 0;
+        for (int i = start; i <= stop; ++i) {
+            const int ix = pixelX(i), iy = pixelY(i);
+            const int hit = testStep(i, i > first, x, y, ix, iy, prevX, prevY);
+            if (hit != -1)
+                return hit;
+            prevX = ix;
+            prevY = iy;
+        }
+    }
+    if (b < last && b + 1 > stop) {
+        const int hit = test(b + 1);
         if (hit != -1)
             return hit;
     }

@@ -171,8 +171,8 @@ TChart::TChartClickedPart TChart::CalcClickedPart(int x, int y) const
         result.Part = cpFoot;
         return result;
     }
-    const bool anyActive
-        = std::any_of(m_series.begin(), m_series.end(), [](const TChartSeries *s) { return s->Active(); });
+    const bool anyActive = std::any_of(
+        m_series.begin(), m_series.end(), [](const TChartSeries *s) { return s->Active(); });
     if (anyActive && m_plotRect.Contains(x, y))
         result.Part = cpChartRect;
     // The legend is never drawn, so it has no rows to hit.
@@ -437,9 +437,7 @@ void TChart::mousePressEvent(QMouseEvent *event)
 void TChart::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    Guarded([&] {
-        MouseDown(buttonOf(event->button()), shiftOf(event) | ssDouble, p.x(), p.y());
-    });
+    Guarded([&] { MouseDown(buttonOf(event->button()), shiftOf(event) | ssDouble, p.x(), p.y()); });
     MouseHandled = false;
 }
 

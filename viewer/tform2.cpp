@@ -71,7 +71,8 @@ TForm2::TForm2()
     layout->addWidget(Chart1);
     configureChart(*Chart1);
     for (int i = 0; i < kSeriesCount; ++i) {
-        Lines[static_cast<std::size_t>(i)] = Chart1->AddLineSeries("Series" + std::to_string(i + 1));
+        Lines[static_cast<std::size_t>(i)] =
+            Chart1->AddLineSeries("Series" + std::to_string(i + 1));
         configureSeries(*Lines[static_cast<std::size_t>(i)]);
     }
     // The chart's own events run inside the chart's guard.
@@ -125,7 +126,8 @@ void TForm2::mousemove(TChart *, TShiftState, int X, int Y)
     Chart1->SeriesAt(0)->CursorValues(x, y);
     const QString xText = Chart1->BottomAxis()->LabelText(x);
     const QString yText = Chart1->LeftAxis()->LabelText(y);
-    SetCaption(this, QStringLiteral("( x , y ) - (") + xText + QStringLiteral(" , ") + yText
+    SetCaption(this,
+        QStringLiteral("( x , y ) - (") + xText + QStringLiteral(" , ") + yText
             + QStringLiteral(" )"));
 }
 

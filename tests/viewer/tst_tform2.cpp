@@ -67,7 +67,8 @@ private:
         for (std::size_t s = 0; s < spectra.size(); ++s)
             header += "\tS" + std::to_string(s);
         for (std::size_t r = 0; r < spectra[0].size(); ++r) {
-            std::string line = QString::number(x0 + dx * static_cast<double>(r), 'g', 17).toStdString();
+            std::string line =
+                QString::number(x0 + dx * static_cast<double>(r), 'g', 17).toStdString();
             for (const auto &spectrum : spectra)
                 line += "\t" + QString::number(spectrum[r], 'g', 17).toStdString();
             lines.push_back(line);
@@ -79,8 +80,8 @@ private:
     static void doubleClick(TListBox *list, int index)
     {
         list->SetItemIndex(index);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-            list->visualItemRect(list->item(index)).center());
+        QTest::mouseDClick(
+            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(index)).center());
     }
     static double y(int series, int point)
     {
@@ -272,13 +273,14 @@ void tst_TForm2::badFilesAndSpacingsLeaveTheProgramGoing()
     Form3->Abstand->setText(QStringLiteral("30"));
 
     // Values at the ends of the double range: an overflow, and the program goes on.
-    Form1->ListBox1->Add(QString::fromStdString(m_folder->write("huge.txt",
-        SpectrumText("x", "y", "Shift\tA", { "-1e308\t1", "0\t2", "1e308\t3", "" }))));
+    Form1->ListBox1->Add(QString::fromStdString(m_folder->write(
+        "huge.txt", SpectrumText("x", "y", "Shift\tA", { "-1e308\t1", "0\t2", "1e308\t3", "" }))));
     const int boxes = static_cast<int>(m_script->boxes.size());
     doubleClick(Form1->ListBox1, Form1->ListBox1->Count() - 1);
     QTest::qWait(20);
     QVERIFY(static_cast<int>(m_script->boxes.size()) > boxes);
-    QCOMPARE(QString::fromStdString(m_script->boxes.back().Text), QStringLiteral("Gleitkommaüberlauf."));
+    QCOMPARE(
+        QString::fromStdString(m_script->boxes.back().Text), QStringLiteral("Gleitkommaüberlauf."));
     doubleClick(Form1->ListBox1, 1);
     QCOMPARE(Form2->windowTitle(), good);
     QCOMPARE(Form2->Chart1->SeriesAt(0)->PointCount(), 3);
