@@ -297,8 +297,9 @@ void TChart::Draw(QImage &target, const TRect &rect)
         return;
     m_drawing = true;
     m_panelBounds = m_canvas.BeginPass(target, rect);
-    const ScopeExit end([this] {
-        m_canvas.EndPass();
+    bool completed = false;
+    const ScopeExit end([this, &completed] {
+        m_canvas.EndPass(completed);
         m_drawing = false;
     });
     const TRect &b = m_panelBounds;
@@ -309,6 +310,7 @@ void TChart::Draw(QImage &target, const TRect &rect)
     m_plotRect.Bottom = b.Bottom - m_borderWidth - MulDiv(m_marginBottom, h, 100);
     normalisePlotRect();
     innerDraw();
+    completed = true;
 }
 
 void TChart::drawTitle(TChartTitle &title, bool top)

@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace
@@ -413,9 +414,11 @@ bool TChart::ScrollAxes(bool horizontal, int from, int to)
         const double delta = axis->AxisPixelToValue(from) - axis->AxisPixelToValue(to);
         double aMin = axis->Minimum() + delta;
         double aMax = axis->Maximum() + delta;
-        bool allow = true;
+        // Scrolling stops where the range would leave the doubles.
+        bool allow = std::isfinite(aMax - aMin);
         if (OnAllowScroll)
             OnAllowScroll(axis.get(), aMin, aMax, allow);
+        allow = allow && std::isfinite(aMax - aMin);
         if (allow) {
             axis->SetAxisRange(aMin, aMax);
             scrolled = true;

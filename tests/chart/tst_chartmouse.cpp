@@ -1,6 +1,9 @@
 #include "chartfixture.h"
 #include "charthittest.h"
+#include "exceptions.h"
 #include "tchartaxis.h"
+#include "testsupport.h"
+#include "tvelcanvas3d.h"
 
 #include <QTest>
 #include <random>
@@ -179,6 +182,31 @@ private slots:
         QVERIFY(!chart->Zoomed() && bottom.Automatic() && left.Automatic());
         Render(*chart);
         QCOMPARE(bottom.RangeMaximum(), 1000.0);
+    }
+
+    void failedPassKeepsThePictureAndScrollingStaysFinite()
+    {
+        auto chart = DisplayChart(1);
+        chart->SeriesAt(0)->AddPointXY(0, 0);
+        chart->SeriesAt(0)->AddPointXY(1, 1);
+        chart->Repaint();
+        chart->Canvas()->Pen = TVelCanvas3D::TPen { clYellow, psSolid, pmXor, 1 };
+        chart->Canvas()->Line(100, 0, 100, 300);
+        const QImage shown = chart->Surface().copy();
+        // A span beyond the doubles ends the pass: the window keeps what it showed, and the
+        // next paint does not run the failing pass again.
+        chart->SeriesAt(0)->AddPointXY(-1e308, 0);
+        chart->SeriesAt(0)->AddPointXY(1e308, 0);
+        PH_EXPECT_THROW(EOverflow, chart->Repaint(), "Gleitkommaüberlauf");
+        QCOMPARE(chart->Surface(), shown);
+        QVERIFY(!chart->Canvas()->PictureOutOfDate());
+        // Scrolling refuses a range the doubles cannot hold.
+        chart->SeriesAt(0)->ClearPoints();
+        chart->SeriesAt(0)->AddPointXY(-8e307, 0);
+        chart->SeriesAt(0)->AddPointXY(8e307, 1);
+        chart->Repaint();
+        chart->ScrollAxes(true, -3000, 3000);
+        QVERIFY(chart->BottomAxis()->Automatic());
     }
 
     void emptyTitleStillTakesItsGap()
