@@ -68,7 +68,8 @@ double AxisMapping::PixelToValue(int pixel) const
 {
     if (PixelLength <= 0)
         return 0.0;
-    const int d = Inverted ? PixelEnd - pixel : pixel - PixelStart;
+    const long long d = Inverted ? static_cast<long long>(PixelEnd) - pixel
+                                 : static_cast<long long>(pixel) - PixelStart;
     const double t = static_cast<double>(static_cast<Extended>(d) * RangeSpan / PixelLength);
     return Horizontal ? RangeMinimum + t : RangeMaximum - t;
 }
