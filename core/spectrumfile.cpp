@@ -116,11 +116,13 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
 {
     TextFile file(fileName);
     file.ReadLine();
-    readCaptions(file.ReadLine(), table);
+    const std::string_view captionLine = file.ReadLine();
+    readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);
 
+    // A line beyond the text-file limit, here or below, makes the wrong layout.
     const std::string_view header = file.ReadLine();
     const auto tabs = std::count(header.begin(), header.end(), '\t');
-    if (tabs < 1 || tabs > kMaxSpectra)
+    if (file.LineTooLong() || tabs < 1 || tabs > kMaxSpectra)
         return rejectLayout(table, badFiles, fileName);
     const int columns = static_cast<int>(tabs) + 1;
 
@@ -135,7 +137,7 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
         const std::string_view line = file.ReadLine();
         if (line.empty())
             continue;
-        if (row == kMaxRows)
+        if (row == kMaxRows || file.LineTooLong())
             return rejectLayout(table, badFiles, fileName);
         ++row;
         double *cells = table.Cells[row - 1];

@@ -7,9 +7,9 @@
 
 // Reading a spectrum file: three header lines (anything; "x-data = " and "y-data = " captions;
 // the column header whose tabs give the column count f) and tab-separated data lines. A file of
-// the wrong layout (no tab in line 3, more than 99 tabs, more than 10000 data lines) is not an
-// error: its name is appended to the bad-file list. Runtime errors (the file cannot be opened or
-// read, a field that is not a number) are raised.
+// the wrong layout (no tab in line 3, more than 99 tabs, more than 10000 data lines, a line longer
+// than TextFile::kMaxLineLength) is not an error: its name is appended to the bad-file list.
+// Runtime errors (the file cannot be opened or read, a field that is not a number) are raised.
 
 // What one reading did, for callers that judge files on tables of their own.
 struct LoadResult {

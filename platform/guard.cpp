@@ -1,6 +1,7 @@
 #include "guard.h"
 
 #include "messagebox.h"
+#include "messages.h"
 
 std::string ErrorBoxText(const std::string &message)
 {
@@ -15,6 +16,14 @@ void ShowException(const std::exception &error) noexcept
         ShowErrorMessage(ErrorBoxText(error.what()));
     } catch (...) {
         // Showing the box failed (out of memory): the event loop must still go on.
+    }
+}
+
+void ShowOutOfMemory() noexcept
+{
+    try {
+        ShowErrorMessage(ErrorBoxText(std::string(Messages::OutOfMemory)));
+    } catch (...) {
     }
 }
 

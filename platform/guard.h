@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -13,8 +14,10 @@
 // has a higher code than the full stop.
 std::string ErrorBoxText(const std::string &message);
 
-// Shows the error box for an exception that reached the guard.
+// Shows the error box for an exception that reached the guard. Running out of memory is a
+// runtime error like the others, in words: "Zu wenig Arbeitsspeicher".
 void ShowException(const std::exception &error) noexcept;
+void ShowOutOfMemory() noexcept;
 void ShowUnknownException() noexcept;
 
 template <typename Fn>
@@ -22,6 +25,8 @@ void Guarded(Fn &&fn) noexcept
 {
     try {
         std::forward<Fn>(fn)();
+    } catch (const std::bad_alloc &) {
+        ShowOutOfMemory();
     } catch (const std::exception &error) {
         ShowException(error);
     } catch (...) {

@@ -14,6 +14,7 @@ inline constexpr std::string_view InvalidFloat = "'%s' ist kein gültiger Gleitk
 inline constexpr std::string_view InvalidInteger = "'%s' ist kein gültiger Integerwert";
 inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
 inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
+inline constexpr std::string_view OutOfMemory = "Zu wenig Arbeitsspeicher";
 inline constexpr std::string_view ListIndexError = "Der Index der Liste überschreitet das Maximum (%d)";
 } // namespace Messages
 

@@ -153,10 +153,15 @@ ConvertStatus convertNormalised(const char *first, const char *last, std::string
 {
     if (status == ConvertStatus::Overflow)
         throw EOverflow(std::string(Messages::FloatOverflow));
-    throw EConvertError(FormatMessage(Messages::InvalidFloat, text));
+    ThrowInvalidFloat(text);
 }
 
 } // namespace
+
+void ThrowInvalidFloat(std::string_view text)
+{
+    throw EConvertError(FormatMessage(Messages::InvalidFloat, text));
+}
 
 ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value)
 {

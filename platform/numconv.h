@@ -20,6 +20,9 @@ ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, doubl
 double StrToFloat(std::string_view text, const NumberSeparators &separators);
 double StrToFloat(std::string_view text);
 
+// Raises EConvertError "'%s' ist kein gültiger Gleitkommawert" for text.
+[[noreturn]] void ThrowInvalidFloat(std::string_view text);
+
 // Whole numbers of 32 bits: blanks, an optional sign, decimal digits, blanks. Anything else or a
 // value outside the 32-bit range throws EConvertError "'%s' ist kein gültiger Integerwert".
 bool TryStrToInt(std::string_view text, int &value);

@@ -3,6 +3,7 @@
 #include "exceptions.h"
 #include "messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,6 +17,8 @@ namespace {
 
 constexpr std::size_t kInitialBuffer = std::size_t { 64 } * 1024; // below malloc's mmap threshold
 constexpr std::size_t kLargestKeptBuffer = std::size_t { 4 } * 1024 * 1024;
+// Room for the longest line with a CR LF after it, so that its end can be seen.
+constexpr std::size_t kLargestBuffer = TextFile::kMaxLineLength + 2;
 constexpr char kCtrlZ = 26;
 
 // One buffer per thread, reused from file to file so that reading thousands of small files does
@@ -49,7 +52,9 @@ void ThrowInOutError(int systemError)
 {
     switch (systemError) {
     case ENOENT:
-        // Also when a folder of the path is missing: the user looks for a file that is not there.
+    case ELOOP:
+        // Also when a folder of the path is missing or symbolic links lead in a circle: the user
+        // looks for a file that is not there.
         throw EInOutError(2, std::string(Messages::FileNotFound));
     case ENOTDIR: // a part of the path is a file, not a folder
     case ENAMETOOLONG:
@@ -70,16 +75,21 @@ TextFile::TextFile(const std::string &fileName)
 {
     if (fileName.empty())
         throw EInOutError(2, std::string(Messages::FileNotFound));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. It changes nothing for the regular
+    // files that are read; everything else is refused before the first read, like a folder (a
+    // device such as /dev/zero would never end, a FIFO or socket could block for ever).
     do {
-        m_fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0)
         ThrowInOutError(errno);
     struct stat info { };
-    if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    const int statResult = ::fstat(m_fd, &info);
+    if (statResult != 0 || !S_ISREG(info.st_mode)) {
+        const int error = statResult != 0 ? errno : EACCES;
         ::close(m_fd);
         m_fd = -1;
-        ThrowInOutError(EISDIR);
+        ThrowInOutError(error);
     }
     if (!cachedBufferInUse) {
         cachedBufferInUse = true;
@@ -121,7 +131,7 @@ bool TextFile::fill()
         return false;
     compact();
     if (m_end == m_buffer->size())
-        m_buffer->resize(m_buffer->size() * 2);
+        m_buffer->resize(std::min(m_buffer->size() * 2, kLargestBuffer));
     ssize_t got;
     do {
         got = ::read(m_fd, m_buffer->data() + m_end, m_buffer->size() - m_end);
@@ -143,6 +153,8 @@ bool TextFile::fill()
 
 bool TextFile::eofSlow()
 {
+    if (m_skipping)
+        skipRestOfLine();
     while (m_begin == m_end) {
         if (!fill())
             return m_begin == m_end;
@@ -150,8 +162,42 @@ bool TextFile::eofSlow()
     return false;
 }
 
+std::string_view TextFile::cutLongLine(std::size_t skipFrom)
+{
+    m_lineTooLong = true;
+    m_skipping = true;
+    const std::string_view line(m_buffer->data() + m_begin, kMaxLineLength);
+    m_begin = skipFrom;
+    return line;
+}
+
+void TextFile::skipRestOfLine()
+{
+    m_skipping = false;
+    for (;;) {
+        const char *data = m_buffer->data();
+        const char *stop = findLineEnd(data + m_begin, data + m_end);
+        if (stop == data + m_end) {
+            m_begin = m_end;
+            if (!fill())
+                return;
+            continue;
+        }
+        m_begin = static_cast<std::size_t>(stop - data) + 1;
+        if (*stop == '\r') {
+            if (m_begin == m_end)
+                fill();
+            if (m_begin < m_end && (*m_buffer)[m_begin] == '\n')
+                ++m_begin;
+        }
+        return;
+    }
+}
+
 std::string_view TextFile::ReadLine()
 {
+    if (m_skipping)
+        skipRestOfLine();
     std::size_t scanned = 0; // bytes after m_begin known to hold no line end
     for (;;) {
         const char *data = m_buffer->data();
@@ -159,6 +205,8 @@ std::string_view TextFile::ReadLine()
         const char *stop = findLineEnd(data + m_begin + scanned, end);
         if (stop == end) {
             scanned = m_end - m_begin;
+            if (scanned > kMaxLineLength)
+                return cutLongLine(m_end); // all bytes read so far belong to the line
             if (!fill()) {
                 // The last line, without a line end (or nothing at all past the end).
                 const std::string_view line(m_buffer->data() + m_begin, m_end - m_begin);
@@ -168,6 +216,8 @@ std::string_view TextFile::ReadLine()
             continue;
         }
         const std::size_t lineLength = static_cast<std::size_t>(stop - (data + m_begin));
+        if (lineLength > kMaxLineLength)
+            return cutLongLine(static_cast<std::size_t>(stop - data));
         std::size_t next = m_begin + lineLength + 1;
         if (*stop == '\r' && next == m_end && !m_atEnd) {
             // A CR as the last byte read may still be followed by its LF: read on to see.

@@ -9,25 +9,39 @@
 // ends at its physical end or at the first Ctrl-Z (code 26); the last line needs no line end, and
 // a line end at the very end of the file does not start another line. Reading past the end yields
 // empty lines. The file is closed when the object goes, on every path.
+//
+// Only regular files are read: a folder, FIFO, device or socket (also behind a symbolic link) is
+// refused as access denied, and opening never waits for a writer. Memory stays bounded: a line
+// longer than kMaxLineLength comes back cut to that length and LineTooLong() says so.
 class TextFile {
 public:
-    // Opens the file; throws EInOutError (2 not found, 3 invalid path, 4 too many open files,
-    // 5 access denied, else "E/A-Fehler %d" with the system's error number).
+    // No line of a real spectrum or peak file comes near this.
+    static constexpr std::size_t kMaxLineLength = std::size_t { 64 } * 1024 * 1024;
+
+    // Opens the file; throws EInOutError (2 not found, also for a loop of symbolic links,
+    // 3 invalid path, 4 too many open files, 5 access denied or not a regular file, else
+    // "E/A-Fehler %d" with the system's error number).
     explicit TextFile(const std::string &fileName);
     ~TextFile();
     TextFile(const TextFile &) = delete;
     TextFile &operator=(const TextFile &) = delete;
 
     // True when nothing is left before the end of the file or a Ctrl-Z.
-    bool Eof() { return m_begin == m_end && eofSlow(); }
+    bool Eof() { return (m_begin == m_end || m_skipping) && eofSlow(); }
 
-    // The next line without its line end. The view stays valid until the next call.
+    // The next line without its line end. The view stays valid until the next call. A line
+    // longer than kMaxLineLength yields its first kMaxLineLength bytes; the rest is skipped.
     std::string_view ReadLine();
+
+    // True once a line longer than kMaxLineLength has been read.
+    bool LineTooLong() const { return m_lineTooLong; }
 
 private:
     bool eofSlow();
     bool fill();
     void compact();
+    std::string_view cutLongLine(std::size_t skipFrom);
+    void skipRestOfLine();
 
     int m_fd = -1;
     std::vector<char> *m_buffer = nullptr; // borrowed from the thread's cache, or owned below
@@ -36,6 +50,8 @@ private:
     std::size_t m_begin = 0; // first unread byte
     std::size_t m_end = 0;   // end of the bytes read so far
     bool m_atEnd = false;    // no more bytes will come: physical end or Ctrl-Z seen
+    bool m_lineTooLong = false;
+    bool m_skipping = false; // the rest of a cut line is still to be skipped
 };
 
 // Raises the runtime's input/output error for a system error number.

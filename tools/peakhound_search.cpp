@@ -3,6 +3,7 @@
 
 #include "exceptions.h"
 #include "filejudgement.h"
+#include "messages.h"
 #include "numconv.h"
 #include "peakfile.h"
 #include "separators.h"
@@ -18,7 +19,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -45,6 +49,27 @@ constexpr const char *kUsage =
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
     "be read (the run ends at that file), 2 usage error.\n";
+
+// Standard error names files and quotes their content: a control byte other than the tab is shown
+// as \x01 (two lower-case hex digits), so that no file can move the cursor, clear the screen or
+// retitle the terminal through an error message.
+std::string escapeControls(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7f) {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 15];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
 
 struct UsageError {
     std::string reason;
@@ -171,6 +196,7 @@ struct FileResult {
     int rows = 0;
     int columns = 0;
     std::string message;
+    bool outOfMemory = false; // failed for want of memory; message is then left empty
 };
 
 // Reads and judges one file on the given table, as the main window does. With judgeIncomplete
@@ -200,6 +226,9 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
     } catch (const Exception &error) {
         result.verdict = Verdict::Failed;
         result.message = error.what();
+    } catch (const std::bad_alloc &) {
+        result.verdict = Verdict::Failed;
+        result.outOfMemory = true; // no allocation here: a worker thread must not throw again
     }
     return result;
 }
@@ -229,6 +258,7 @@ public:
         : m_options(options), m_separators(separators), m_results(options.files.size()),
           m_stopAt(options.files.size())
     {
+        m_seen.reserve(options.files.size());
     }
 
     // Calls emit(index, result) for the files in order, up to and including a failed one. The
@@ -239,15 +269,29 @@ public:
     {
         std::vector<std::thread> workers;
         workers.reserve(static_cast<std::size_t>(jobs - 1));
-        for (int w = 1; w < jobs; ++w)
-            workers.emplace_back([this] { work(nullptr); });
+        // However the calling thread leaves (also for want of memory), the workers stop after
+        // their current file and are joined.
+        struct JoinOnExit {
+            ParallelSearch &search;
+            std::vector<std::thread> &threads;
+            ~JoinOnExit()
+            {
+                search.stopAfter(0);
+                for (auto &thread : threads)
+                    thread.join();
+            }
+        } joinOnExit { *this, workers };
+        for (int w = 1; w < jobs; ++w) {
+            try {
+                workers.emplace_back([this] { work(nullptr); });
+            } catch (const std::system_error &) {
+                break; // no thread to be had (memory, limits): fewer threads do the work
+            }
+        }
         const std::function<bool(bool)> emitReady
             = [this, &emit](bool wait) { return this->emitReady(emit, wait); };
         work(&emitReady);
         emitReady(true);
-        stopAfter(0);
-        for (auto &worker : workers)
-            worker.join();
     }
 
 private:
@@ -257,8 +301,13 @@ private:
     {
         // The table is left uncleared (8 MB a thread): a complete file is judged only on cells it
         // wrote itself, and an incomplete one is not judged here at all.
-        std::unique_ptr<SpectrumTableData> table(new SpectrumTableData);
-        auto peaks = std::make_unique<PeakListData>();
+        std::unique_ptr<SpectrumTableData> table(new (std::nothrow) SpectrumTableData);
+        std::unique_ptr<PeakListData> peaks(new (std::nothrow) PeakListData);
+        if (!table || !peaks) {
+            if (emitReady == nullptr)
+                return; // a worker without memory for its table leaves the files to the others
+            throw std::bad_alloc();
+        }
         BadFileListData badFiles;
         for (;;) {
             const std::size_t i = m_next.fetch_add(1);
@@ -402,10 +451,16 @@ int main(int argc, char **argv)
     try {
         options = parseArguments(argc, argv, failedFile);
     } catch (const UsageError &error) {
-        std::fprintf(stderr, "peakhound-search: %s\n\n%s", error.reason.c_str(), kUsage);
+        std::fprintf(
+            stderr, "peakhound-search: %s\n\n%s", escapeControls(error.reason).c_str(), kUsage);
         return 2;
     } catch (const Exception &error) {
-        std::fprintf(stderr, "%s: %s\n", failedFile.c_str(), error.what());
+        std::fprintf(stderr, "%s\n", escapeControls(failedFile + ": " + error.what()).c_str());
+        return 1;
+    } catch (const std::bad_alloc &) {
+        const std::string name = failedFile.empty() ? "peakhound-search" : failedFile;
+        std::fprintf(
+            stderr, "%s: %s\n", escapeControls(name).c_str(), Messages::OutOfMemory.data());
         return 1;
     }
 
@@ -422,7 +477,8 @@ int main(int argc, char **argv)
             badFiles.push_back(options.files[i]);
             break;
         case Verdict::Failed:
-            failure = options.files[i] + ": " + result.message;
+            failure = options.files[i] + ": "
+                + (result.outOfMemory ? std::string(Messages::OutOfMemory) : result.message);
             break;
         case Verdict::Passed:
         case Verdict::Unjudged:
@@ -433,23 +489,29 @@ int main(int argc, char **argv)
 
     const int jobs = static_cast<int>(
         std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
-    if (jobs == 1) {
-        const auto results = judgeSequentially(options, separators);
-        for (std::size_t i = 0; i < results.size(); ++i)
-            emit(i, results[i]);
-    } else {
-        ParallelSearch(options, separators).run(jobs, emit);
+    try {
+        if (jobs == 1) {
+            const auto results = judgeSequentially(options, separators);
+            for (std::size_t i = 0; i < results.size(); ++i)
+                emit(i, results[i]);
+        } else {
+            ParallelSearch(options, separators).run(jobs, emit);
+        }
+    } catch (const std::bad_alloc &) {
+        // Out of memory outside the reading of a file (tables, output): what was selected
+        // before is still printed.
+        failure = "peakhound-search: " + std::string(Messages::OutOfMemory);
     }
     out.flush();
 
     if (!failure.empty()) {
-        std::fprintf(stderr, "%s\n", failure.c_str());
+        std::fprintf(stderr, "%s\n", escapeControls(failure).c_str());
         return 1;
     }
     if (!badFiles.empty()) {
         std::string text = std::string(kBadFilesHeading) + '\n';
         for (const auto &name : badFiles)
-            text += '\t' + name + '\n';
+            text += '\t' + escapeControls(name) + '\n';
         std::fputs(text.c_str(), stderr);
     }
     return 0;

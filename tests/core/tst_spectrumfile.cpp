@@ -1,9 +1,9 @@
 #include "exceptions.h"
 #include "spectrumfile.h"
 #include "testsupport.h"
+#include "textfile.h"
 
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -43,6 +43,7 @@ private slots:
     void conversionErrorLeavesCounts();
     void textAfterCtrlZIsNeverRead();
     void limits();
+    void lineBeyondTheLimitMakesTheWrongLayout();
     void missingFileChangesNothing();
     void kiloScale();
 
@@ -276,6 +277,23 @@ void tst_SpectrumFile::limits()
     list.Add("again");
     QCOMPARE(list.Name(1), std::string("again"));
     QCOMPARE(list.Name(2), std::string("1"));
+}
+
+void tst_SpectrumFile::lineBeyondTheLimitMakesTheWrongLayout()
+{
+    // A data line of digits one byte beyond the limit is not converted but makes the wrong
+    // layout; so does a caption line beyond it, which leaves no caption behind.
+    const std::string huge(TextFile::kMaxLineLength + 1, '7');
+    load(SpectrumText("a", "b", "x\ty", { "1\t2" }));
+    LoadResult result = load(SpectrumText("a", "b", "x\ty", { "3\t4", "5\t" + huge, "6\t7" }));
+    QVERIFY(!result.WellFormed);
+    QCOMPARE(m_bad.Count, 1);
+    QCOMPARE(m_table->RowCount, 1);
+    QCOMPARE(m_table->SpectrumCount, 0);
+    result = load(SpectrumText("a", huge, "x\ty", { "1\t2" }));
+    QVERIFY(!result.WellFormed);
+    QCOMPARE(m_bad.Count, 2);
+    QCOMPARE(m_table->YCaption, std::string());
 }
 
 void tst_SpectrumFile::missingFileChangesNothing()

@@ -40,6 +40,8 @@ private slots:
     void linesLongerThanTheBuffer();
     void crLfSplitAcrossReads();
     void openErrors();
+    void onlyRegularFilesAreRead();
+    void linesBeyondTheLimitAreCut();
     void fileIsClosedOnEveryPath();
 };
 
@@ -119,6 +121,10 @@ void tst_TextFile::openErrors()
     const auto plain = folder.write("plain.txt", "x");
     PH_EXPECT_THROW(EInOutError, TextFile(plain + "/below.txt"), "Ungültiger Dateiname");
     PH_EXPECT_THROW(EInOutError, TextFile(folder.root()), "Dateizugriff verweigert");
+    // Symbolic links in a circle lead to no file.
+    ::symlink("loop-b", folder.path("loop-a").c_str());
+    ::symlink("loop-a", folder.path("loop-b").c_str());
+    PH_EXPECT_THROW(EInOutError, TextFile(folder.path("loop-a")), "Datei nicht gefunden");
     try {
         TextFile file(folder.path("missing.txt"));
         QFAIL("no error");
@@ -130,6 +136,57 @@ void tst_TextFile::openErrors()
         ::chmod(locked.c_str(), 0);
         PH_EXPECT_THROW(EInOutError, TextFile(locked), "Dateizugriff verweigert");
     }
+}
+
+void tst_TextFile::onlyRegularFilesAreRead()
+{
+    // A FIFO without a writer would block the open, a device never ends: both are refused at
+    // once, like a folder, also behind a symbolic link. A link to a regular file is read.
+    TestFolder folder;
+    const auto fifo = folder.path("fifo");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    ::symlink("/dev/zero", folder.path("zero.txt").c_str());
+    ::symlink(folder.write("plain.txt", "a\r\n").c_str(), folder.path("link.txt").c_str());
+    const int before = openDescriptorCount();
+    for (const auto &name : { fifo, folder.path("zero.txt"), std::string("/dev/null") }) {
+        PH_EXPECT_THROW(EInOutError, TextFile(name), "Dateizugriff verweigert");
+        try {
+            TextFile file(name);
+        } catch (const EInOutError &error) {
+            QCOMPARE(error.ErrorCode, 5);
+        }
+    }
+    QCOMPARE(openDescriptorCount(), before);
+    QCOMPARE(readAll(folder.path("link.txt")), std::vector<std::string> { "a" });
+}
+
+void tst_TextFile::linesBeyondTheLimitAreCut()
+{
+    // GIVEN a line right at the limit, and lines one and two bytes beyond it, the last one
+    // without a line end
+    constexpr std::size_t limit = TextFile::kMaxLineLength;
+    TestFolder folder;
+    std::string text(limit, 'x');
+    const auto lengths = [](const std::string &name) {
+        std::vector<std::string> lines; // long lines by their length, all of x
+        TextFile file(name);
+        while (!file.Eof()) {
+            const std::string_view line = file.ReadLine();
+            const bool allX = line.find_first_not_of('x') == std::string_view::npos;
+            lines.emplace_back(line.size() > 100 && allX ? std::to_string(line.size()) : line);
+        }
+        return std::make_pair(lines, file.LineTooLong());
+    };
+    const auto atLimit = lengths(folder.write("f.txt", text + "\r\nb"));
+    QVERIFY(atLimit.first == std::vector<std::string>({ std::to_string(limit), "b" }));
+    QVERIFY(!atLimit.second);
+
+    text = "a\n" + text + "y\r\nb\r" + text + "yz";
+    const auto beyond = lengths(folder.write("f.txt", text));
+    // THEN they come back cut, the next line follows, and no empty line is made up at the end
+    QVERIFY(beyond.first
+        == std::vector<std::string>({ "a", std::to_string(limit), "b", std::to_string(limit) }));
+    QVERIFY(beyond.second);
 }
 
 void tst_TextFile::fileIsClosedOnEveryPath()
