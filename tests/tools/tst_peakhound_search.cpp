@@ -5,7 +5,18 @@
 #include <QTest>
 
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PH_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PH_ASAN 1
+#endif
+#endif
 
 namespace {
 
@@ -24,10 +35,17 @@ struct Run {
     QByteArray err;
 };
 
+// addressSpace: a limit of the child's address space in bytes (0: none).
 Run search(const QStringList &arguments, const QString &folder = QString(),
-           const QByteArray &locale = "C")
+           const QByteArray &locale = "C", rlim_t addressSpace = 0)
 {
     QProcess process;
+    if (addressSpace != 0) {
+        process.setChildProcessModifier([addressSpace] {
+            const rlimit limit { addressSpace, addressSpace };
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
     process.setProcessEnvironment(environment);
@@ -81,6 +99,9 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void jobsGiveIdenticalOutput();
+    void specialFilesEndTheRunAtOnce();
+    void controlBytesAreEscapedOnStandardError();
+    void outOfMemoryEndsTheRunInWords();
 
 private:
     TestFolder m_folder;
@@ -258,6 +279,82 @@ void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
         QCOMPARE(many.out, oneFailing.out);
         QCOMPARE(many.err, oneFailing.err);
     }
+}
+
+void tst_PeakhoundSearch::specialFilesEndTheRunAtOnce()
+{
+    // GIVEN a FIFO without a writer, a link to an endless device and links in a circle
+    TestFolder folder;
+    const std::string fifo = folder.path("fifo.txt");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = folder.path("zero.txt");
+    QCOMPARE(::symlink("/dev/zero", zero.c_str()), 0);
+    const std::string loop = folder.path("loop.txt");
+    QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        { fifo, "Dateizugriff verweigert" },
+        { zero, "Dateizugriff verweigert" },
+        { loop, "Datei nicht gefunden" },
+    };
+    for (const char *jobs : { "1", "2" }) {
+        for (const auto &[name, message] : cases) {
+            // THEN each ends the run at once, as a runtime error does
+            const Run run = search(A("--peak", "612", "--jobs", jobs, QString::fromStdString(m_match),
+                                     QString::fromStdString(name), QString::fromStdString(m_match2)));
+            QCOMPARE(run.status, 1);
+            QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+            QCOMPARE(run.err, QByteArray::fromStdString(name + ": " + message + "\n"));
+        }
+    }
+    const Run peaks = search(A("--peak-file", QString::fromStdString(fifo), QString::fromStdString(m_match)));
+    QCOMPARE(peaks.status, 1);
+    QCOMPARE(peaks.err, QByteArray::fromStdString(fifo + ": Dateizugriff verweigert\n"));
+}
+
+void tst_PeakhoundSearch::controlBytesAreEscapedOnStandardError()
+{
+    // GIVEN names and a field with control bytes
+    TestFolder folder;
+    const std::string bad = folder.write("bad\x01\x1b[2J.txt", SpectrumText("x", "y", "x y", {}));
+    const std::string match = folder.write("match\x07.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
+    const std::string field = folder.write("field.txt", SpectrumText("x", "y", "x\ty", { "1\t2\x7f\x1b]0;x\x07" }));
+    Run run = search(A("--peak", "612", QString::fromStdString(bad), QString::fromStdString(match)));
+    // THEN standard output keeps the name as it is, standard error shows the bytes escaped
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(match + "\n"));
+    QCOMPARE(run.err, "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
+                 + QByteArray::fromStdString(folder.path("bad\\x01\\x1b[2J.txt")) + "\n");
+    run = search(A("--peak", "612", QString::fromStdString(field)));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray::fromStdString(field + ": '2\\x7f\\x1b]0;x\\x07' ist kein gültiger Gleitkommawert\n"));
+    // A tab stays a tab.
+    run = search(A("--peak", "612", "gone\t\x02"));
+    QCOMPARE(run.err, QByteArray("gone\t\\x02: Datei nicht gefunden\n"));
+}
+
+void tst_PeakhoundSearch::outOfMemoryEndsTheRunInWords()
+{
+#ifdef PH_ASAN
+    QSKIP("AddressSanitizer needs more address space than any limit that lets the test run");
+#else
+    // GIVEN a file of 40 MiB without a line end (sparse: no disk used) and an address space of
+    // 64 MiB, too little to hold the line whole
+    TestFolder folder;
+    const std::string huge = folder.write("huge.txt", "");
+    QVERIFY(QFile::resize(QString::fromStdString(huge), 40 << 20));
+    for (const char *jobs : { "1", "2" }) {
+        const Run run = search(A("--peak", "612", "--jobs", jobs, QString::fromStdString(m_match),
+                                 QString::fromStdString(huge), QString::fromStdString(m_match2)),
+                               QString(), "C", rlim_t { 64 } << 20);
+        // THEN it is a runtime error in words, after what was selected before it
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
+        QCOMPARE(run.err, QByteArray::fromStdString(huge + ": Zu wenig Arbeitsspeicher\n"));
+    }
+    // Without the limit the line is read and the file has the wrong layout.
+    const Run run = search(A("--peak", "612", QString::fromStdString(huge)));
+    QCOMPARE(run.status, 0);
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_PeakhoundSearch)
