@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <climits>
+#include <new>
 #include <vector>
 
 // The platform's controls, glyphs, dialogs and handler guard.
@@ -37,6 +38,7 @@ private slots:
     void dialogChangesTheDirectoryUnlessAskedNotTo();
     void guardShowsTheErrorAndGoesOn_data();
     void guardShowsTheErrorAndGoesOn();
+    void guardShowsOutOfMemoryInWords();
     void textsKeepEveryByte();
 
 private:
@@ -297,6 +299,22 @@ void tst_Controls::guardShowsTheErrorAndGoesOn()
     QCOMPARE(m_boxes[0].Kind, MessageBoxKind::Error);
     QCOMPARE(m_boxes[0].Title, std::string("Peakhound 2"));
     QCOMPARE(QString::fromStdString(m_boxes[0].Text), shown);
+}
+
+void tst_Controls::guardShowsOutOfMemoryInWords()
+{
+    // A handler that runs out of memory ends like any runtime error, in words, and the next
+    // handler runs.
+    bool after = false;
+    Guarded([] { throw std::bad_alloc(); });
+    Guarded([] { throw std::bad_array_new_length(); });
+    Guarded([&] { after = true; });
+    QVERIFY(after);
+    QCOMPARE(m_boxes.size(), std::size_t(2));
+    for (const auto &box : m_boxes) {
+        QCOMPARE(box.Kind, MessageBoxKind::Error);
+        QCOMPARE(box.Text, std::string("Zu wenig Arbeitsspeicher."));
+    }
 }
 
 void tst_Controls::textsKeepEveryByte()

@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The main window, driven through its controls: defaults, the file lists, the sought peaks and
 // the search run.
@@ -56,6 +58,7 @@ private slots:
     void emptyTargetListCountsTenMissing();
     void wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd();
     void runtimeErrorStopsTheRunWhereItIs();
+    void specialFilesFailAtOnceLikeAFolder();
     void captionShowsTheFileNameAsItIs();
     void targetThatIsNoNumberStopsAtTheFirstFileWithPeaks();
     void progressFollowsTheFileCount_data();
@@ -563,6 +566,32 @@ void tst_TForm1::runtimeErrorStopsTheRunWhereItIs()
     QCOMPARE(runSearch(), QStringList({ a, missing, c }));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
+}
+
+void tst_TForm1::specialFilesFailAtOnceLikeAFolder()
+{
+    // GIVEN a FIFO that nobody writes to and a link to an endless device among the files
+    const QString a = write("a.txt", SpectrumWithPeaks({ "1000" }));
+    const std::string fifo = m_folder->path("fifo.txt");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = m_folder->path("zero.txt");
+    QCOMPARE(::symlink("/dev/zero", zero.c_str()), 0);
+    setFiles({ a, QString::fromStdString(fifo), QString::fromStdString(zero) });
+    setTargets({ QStringLiteral("1000") });
+
+    // THEN the search stops at the FIFO at once with the access error and keeps what it found
+    QCOMPARE(runSearch(), QStringList({ a }));
+    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(m_script->boxes[0].Text, std::string("Dateizugriff verweigert."));
+
+    // and either, loaded as a peak file, adds nothing
+    for (const auto &name : { fifo, zero }) {
+        m_script->answerDialog({ QString::fromStdString(name) });
+        QTest::mouseClick(Form1->Button8, Qt::LeftButton);
+    }
+    QCOMPARE(m_script->boxes.size(), std::size_t(3));
+    QCOMPARE(m_script->boxes[2].Text, std::string("Dateizugriff verweigert."));
+    QCOMPARE(Form1->ListBox2->Count(), 1);
 }
 
 void tst_TForm1::captionShowsTheFileNameAsItIs()
