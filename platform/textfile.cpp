@@ -153,8 +153,8 @@ bool TextFile::fill()
 
 bool TextFile::eofSlow()
 {
-    if (m_skipping)
-        skipRestOfLine();
+    if (m_skip != Skip::None)
+        skipPending();
     while (m_begin == m_end) {
         if (!fill())
             return m_begin == m_end;
@@ -162,51 +162,56 @@ bool TextFile::eofSlow()
     return false;
 }
 
-std::string_view TextFile::cutLongLine(std::size_t skipFrom)
+std::string_view TextFile::cutLongLine(std::size_t next, Skip skip)
 {
     m_lineTooLong = true;
-    m_skipping = true;
     const std::string_view line(m_buffer->data() + m_begin, kMaxLineLength);
-    m_begin = skipFrom;
+    m_begin = next;
+    m_skip = skip;
     return line;
 }
 
-void TextFile::skipRestOfLine()
+void TextFile::skipPending()
 {
-    m_skipping = false;
-    for (;;) {
+    while (m_skip == Skip::Line) {
+        if (!fill()) {
+            m_skip = Skip::None;
+            return;
+        }
+        // Not the fast scan: it stays inlined in ReadLine only, and this runs once per cut line.
         const char *data = m_buffer->data();
-        const char *stop = findLineEnd(data + m_begin, data + m_end);
-        if (stop == data + m_end) {
-            m_begin = m_end;
-            if (!fill())
-                return;
-            continue;
+        const char *stop = std::find_if(
+            data + m_begin, data + m_end, [](char c) { return c == '\r' || c == '\n'; });
+        m_begin = static_cast<std::size_t>(stop - data);
+        if (m_begin < m_end) {
+            m_skip = *stop == '\r' ? Skip::Lf : Skip::None;
+            ++m_begin;
         }
-        m_begin = static_cast<std::size_t>(stop - data) + 1;
-        if (*stop == '\r') {
-            if (m_begin == m_end)
-                fill();
-            if (m_begin < m_end && (*m_buffer)[m_begin] == '\n')
-                ++m_begin;
-        }
-        return;
+    }
+    if (m_skip == Skip::Lf) {
+        m_skip = Skip::None;
+        if (m_begin == m_end && !fill())
+            return;
+        if ((*m_buffer)[m_begin] == '\n')
+            ++m_begin;
     }
 }
 
 std::string_view TextFile::ReadLine()
 {
-    if (m_skipping)
-        skipRestOfLine();
     std::size_t scanned = 0; // bytes after m_begin known to hold no line end
     for (;;) {
         const char *data = m_buffer->data();
         const char *end = data + m_end;
         const char *stop = findLineEnd(data + m_begin + scanned, end);
         if (stop == end) {
+            if (m_skip != Skip::None) {
+                skipPending();
+                continue;
+            }
             scanned = m_end - m_begin;
             if (scanned > kMaxLineLength)
-                return cutLongLine(m_end); // all bytes read so far belong to the line
+                return cutLongLine(m_end, Skip::Line); // all bytes read so far belong to the line
             if (!fill()) {
                 // The last line, without a line end (or nothing at all past the end).
                 const std::string_view line(m_buffer->data() + m_begin, m_end - m_begin);
@@ -216,9 +221,17 @@ std::string_view TextFile::ReadLine()
             continue;
         }
         const std::size_t lineLength = static_cast<std::size_t>(stop - (data + m_begin));
-        if (lineLength > kMaxLineLength)
-            return cutLongLine(static_cast<std::size_t>(stop - data));
         std::size_t next = m_begin + lineLength + 1;
+        if (lineLength > kMaxLineLength) {
+            // Seen whole in the largest buffer, and still too long. A CR as the last byte read
+            // leaves its LF to be looked for, as reading on would overwrite the line.
+            Skip skip = Skip::None;
+            if (*stop == '\r' && next < m_end && data[next] == '\n')
+                ++next;
+            else if (*stop == '\r' && next == m_end && !m_atEnd)
+                skip = Skip::Lf;
+            return cutLongLine(next, skip);
+        }
         if (*stop == '\r' && next == m_end && !m_atEnd) {
             // A CR as the last byte read may still be followed by its LF: read on to see.
             scanned = lineLength;

@@ -27,7 +27,7 @@ public:
     TextFile &operator=(const TextFile &) = delete;
 
     // True when nothing is left before the end of the file or a Ctrl-Z.
-    bool Eof() { return (m_begin == m_end || m_skipping) && eofSlow(); }
+    bool Eof() { return m_begin == m_end && eofSlow(); }
 
     // The next line without its line end. The view stays valid until the next call. A line
     // longer than kMaxLineLength yields its first kMaxLineLength bytes; the rest is skipped.
@@ -40,8 +40,11 @@ private:
     bool eofSlow();
     bool fill();
     void compact();
-    std::string_view cutLongLine(std::size_t skipFrom);
-    void skipRestOfLine();
+    // What is left to skip of a cut line; only while nothing is buffered (m_begin == m_end), so
+    // that Eof and ReadLine meet it on their slow paths.
+    enum class Skip { None, Line, Lf };
+    std::string_view cutLongLine(std::size_t next, Skip skip);
+    void skipPending();
 
     int m_fd = -1;
     std::vector<char> *m_buffer = nullptr; // borrowed from the thread's cache, or owned below
@@ -51,7 +54,7 @@ private:
     std::size_t m_end = 0;   // end of the bytes read so far
     bool m_atEnd = false;    // no more bytes will come: physical end or Ctrl-Z seen
     bool m_lineTooLong = false;
-    bool m_skipping = false; // the rest of a cut line is still to be skipped
+    Skip m_skip = Skip::None;
 };
 
 // Raises the runtime's input/output error for a system error number.
