@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 
 namespace
 {
@@ -254,22 +255,21 @@ void TChart::resizeEvent(QResizeEvent *)
 void TChart::paintEvent(QPaintEvent *event)
 {
     m_updatePending = false;
-    // A pass that fails here (values beyond what an axis can span) is reported once the paint is
-    // over, through the guard: no message box opens inside a paint event.
-    std::string failure;
+    // A pass that fails here (values beyond what an axis can span, memory) is reported once the
+    // paint is over, through the guard, which sees the exception itself: no message box opens
+    // inside a paint event.
+    std::exception_ptr failure;
     try {
         ensureSurface();
         if (m_canvas.PictureOutOfDate())
             Draw(m_surface, TRect { 0, 0, m_surface.width(), m_surface.height() });
-    } catch (const std::exception &error) {
-        failure = error.what();
     } catch (...) {
-        failure = "Unbekannter Fehler";
+        failure = std::current_exception();
     }
     QPainter painter(this);
     painter.drawImage(event->rect(), m_surface, event->rect());
-    if (!failure.empty())
-        QTimer::singleShot(0, this, [failure] { Guarded([&] { throw Exception(failure); }); });
+    if (failure)
+        QTimer::singleShot(0, this, [failure] { Guarded([&] { std::rethrow_exception(failure); }); });
 }
 
 void TChart::normalisePlotRect()

@@ -1,5 +1,6 @@
 #include "chartfixture.h"
 #include "chartmessages.h"
+#include "messagebox.h"
 #include "testsupport.h"
 #include "tvelcanvas3d.h"
 
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <cmath>
+#include <new>
 #include <random>
 
 namespace
@@ -295,6 +297,28 @@ private slots:
         chart->Repaint();
         QCOMPARE(passes, 2);
         QVERIFY(IsWhite(chart->Surface(), x, y));
+    }
+
+    // A pass that runs out of memory inside a paint is reported after it, in words.
+    void outOfMemoryInAPaintIsReportedInWords()
+    {
+        static std::vector<MessageBoxRequest> boxes;
+        SetMessageBoxHook([](const MessageBoxRequest &request) { boxes.push_back(request); });
+        auto chart = DisplayChart(1);
+        chart->SeriesAt(0)->AddPointXY(0, 0);
+        chart->SeriesAt(0)->AddPointXY(10, 10);
+        bool failed = false;
+        chart->OnAfterDraw = [&](TChart *) {
+            if (!failed) {
+                failed = true;
+                throw std::bad_alloc();
+            }
+        };
+        chart->show();
+        QTRY_COMPARE(boxes.size(), std::size_t(1));
+        SetMessageBoxHook(nullptr);
+        QCOMPARE(boxes[0].Kind, MessageBoxKind::Error);
+        QCOMPARE(boxes[0].Text, std::string("Zu wenig Arbeitsspeicher."));
     }
 
     void exportHasTheClientSizeAndNoExclusiveOrDrawing()
