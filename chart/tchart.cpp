@@ -269,7 +269,8 @@ void TChart::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.drawImage(event->rect(), m_surface, event->rect());
     if (failure)
-        QTimer::singleShot(0, this, [failure] { Guarded([&] { std::rethrow_exception(failure); }); });
+        QTimer::singleShot(
+            0, this, [failure] { Guarded([&] { std::rethrow_exception(failure); }); });
 }
 
 void TChart::normalisePlotRect()
