@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -96,6 +97,8 @@ void readNameList(const std::string &path, std::vector<std::string> &names)
     TextFile file(path);
     while (!file.Eof()) {
         const std::string_view line = file.ReadLine();
+        if (file.LineTooLong()) // far beyond any name the system takes
+            ThrowInOutError(ENAMETOOLONG);
         if (!line.empty())
             names.emplace_back(line);
     }

@@ -186,6 +186,11 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
     run = search(A("--peak-file", QString::fromStdString(withGap), QString::fromStdString(m_match)));
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err, QByteArray::fromStdString(m_match + ": '' ist kein gültiger Gleitkommawert\n"));
+    // A name list whose line is beyond the text-file limit names no file.
+    const std::string longList = folder.write("long.txt", m_match + "\n" + std::string((64 << 20) + 1, 'n'));
+    run = search(A("--files-from", QString::fromStdString(longList)));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.err, QByteArray::fromStdString(longList + ": Ungültiger Dateiname\n"));
     // No preset below the current folder.
     run = search(A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
     QCOMPARE(run.status, 1);
