@@ -12,8 +12,6 @@ class tst_PeakFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_lines.clear(); }
-    void everyLineIsAnEntry();
     void lineBeyondTheLimitIsNoNumber();
 
 private:
@@ -23,13 +21,6 @@ private:
         ReadPeakFile(name, [this](const std::string &line) { m_lines.push_back(line); });
     }
 };
-
-void tst_PeakFile::everyLineIsAnEntry()
-{
-    TestFolder folder;
-    read(folder.write("p.txt", " 612\r\n\r\n1361,5\nx\r"));
-    QVERIFY(m_lines == std::vector<std::string>({ " 612", "", "1361,5", "x" }));
-}
 
 void tst_PeakFile::lineBeyondTheLimitIsNoNumber()
 {
