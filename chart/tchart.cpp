@@ -298,9 +298,8 @@ void TChart::Draw(QImage &target, const TRect &rect)
         return;
     m_drawing = true;
     m_panelBounds = m_canvas.BeginPass(target, rect);
-    bool completed = false;
-    const ScopeExit end([this, &completed] {
-        m_canvas.EndPass(completed);
+    const ScopeExit end([this] {
+        m_canvas.EndPass();
         m_drawing = false;
     });
     const TRect &b = m_panelBounds;
@@ -310,8 +309,16 @@ void TChart::Draw(QImage &target, const TRect &rect)
     m_plotRect.Right = b.Right - m_borderWidth - MulDiv(m_marginRight, w, 100);
     m_plotRect.Bottom = b.Bottom - m_borderWidth - MulDiv(m_marginBottom, h, 100);
     normalisePlotRect();
-    innerDraw();
-    completed = true;
+    try {
+        innerDraw();
+    } catch (...) {
+        // A pass that an error ends still replaces the picture, transient drawing included, so
+        // OnAfterDraw tells the program that nothing of its own drawing is left on it.
+        m_canvas.ResetState();
+        if (OnAfterDraw)
+            OnAfterDraw(this);
+        throw;
+    }
 }
 
 void TChart::drawTitle(TChartTitle &title, bool top)

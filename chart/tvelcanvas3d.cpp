@@ -196,14 +196,9 @@ TRect TVelCanvas3D::BeginPass(QImage &target, const TRect &rect)
     return rect;
 }
 
-void TVelCanvas3D::EndPass(bool completed)
+void TVelCanvas3D::EndPass()
 {
-    if (!completed) {
-        // A pass that failed leaves the window's picture as it was, and is not retried by every
-        // paint: the next invalidation runs a new pass.
-        if (m_buffered && m_target != nullptr)
-            m_outOfDate = false;
-    } else if (m_buffered && m_target != nullptr) {
+    if (m_buffered && m_target != nullptr) {
         if (m_targetRect.Left == 0 && m_targetRect.Top == 0 && m_target->size() == m_buffer.size()
             && m_target->format() == m_buffer.format()) {
             // Same size: a row-by-row copy keeps the target's own storage.

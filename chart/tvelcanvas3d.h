@@ -54,9 +54,8 @@ public:
     // buffer when buffered, else rect itself.
     TRect BeginPass(QImage &target, const TRect &rect);
     // Ends the pass: a buffered pass is copied to the target at rect's corner and the picture
-    // counts as current; the window's surface becomes current again. A pass that did not
-    // complete (an error ended it) is not copied, so the target keeps its picture.
-    void EndPass(bool completed = true);
+    // counts as current; the window's surface becomes current again.
+    void EndPass();
     bool InPass() const { return m_target != nullptr; }
 
     // Called after drawing on the window's surface outside a pass, with the touched area, so the
