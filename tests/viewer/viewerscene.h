@@ -40,9 +40,6 @@ private:
 void ClickEntry(TListBox *list, int index);
 void DoubleClickEntry(TListBox *list, int index);
 
-// A spectrum file of three rows whose spectrum j holds tags[j] + row; x is 1000 + row.
-std::string TaggedSpectra(const std::vector<int> &tags, const std::string &yCaption = "Intensity");
-
 // The tag of every spectrum the chart shows, from the bottom: its first point's height minus 1
 // and minus the spacing's lift.
 QList<int> ShownTags();
