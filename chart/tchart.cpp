@@ -506,8 +506,10 @@ void TChart::SaveChartBitmap(const QString &fileName)
 {
     const QImage image = CreateChartBitmap(clWhite, TRect { 0, 0, width(), height() });
     // Written beside the target and renamed over it at the end, so a failed write leaves nothing
-    // half-written behind.
+    // half-written behind. Where the folder refuses a new file, an existing file that the user
+    // may write is written over directly.
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
         QImageWriter writer(&file, "bmp");

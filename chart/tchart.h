@@ -107,7 +107,8 @@ public:
     // A new image of rect's size with the chart drawn into it, unbuffered.
     QImage CreateChartBitmap(TColor background, const TRect &rect);
     // Writes the chart at its client size as a BMP file. A file that cannot be written raises
-    // EFCreateError and leaves any existing file as it was.
+    // EFCreateError and leaves any existing file as it was, except an existing file in a folder
+    // that refuses new files: that one is written over in place.
     void SaveChartBitmap(const QString &fileName);
 
     // events

@@ -101,6 +101,14 @@ void readCaptions(std::string_view line, SpectrumTableData &table)
     table.YCaption.assign(line.substr(py + kYMarker.size()));
 }
 
+// The number of columns the third header line announces (its tabs plus one), or 0 for a layout
+// the reader rejects.
+int headerColumns(std::string_view header)
+{
+    const auto tabs = std::count(header.begin(), header.end(), '\t');
+    return tabs < 1 || tabs > kMaxSpectra ? 0 : static_cast<int>(tabs) + 1;
+}
+
 LoadResult rejectLayout(SpectrumTableData &table, BadFileListData &badFiles,
                         const std::string &fileName)
 {
@@ -121,10 +129,9 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
 
     // A line beyond the text-file limit, here or below, makes the wrong layout.
     const std::string_view header = file.ReadLine();
-    const auto tabs = std::count(header.begin(), header.end(), '\t');
-    if (file.LineTooLong() || tabs < 1 || tabs > kMaxSpectra)
+    const int columns = file.LineTooLong() ? 0 : headerColumns(header);
+    if (columns == 0)
         return rejectLayout(table, badFiles, fileName);
-    const int columns = static_cast<int>(tabs) + 1;
 
     // Empty data lines take no row. Fields beyond the table's last column are converted (a bad
     // one is still an error) but not stored.
@@ -173,6 +180,16 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
 void LoadSpectrumFile(const std::string &fileName)
 {
     LoadSpectrumFile(SpectrumTable, BadFileList, fileName, CurrentSeparators());
+}
+
+int HeaderSpectrumCount(const std::string &fileName)
+{
+    TextFile file(fileName);
+    file.ReadLine();
+    file.ReadLine();
+    const std::string_view header = file.ReadLine();
+    const int columns = file.LineTooLong() ? 0 : headerColumns(header);
+    return columns == 0 ? 0 : columns - 1;
 }
 
 void ApplyKiloScale(SpectrumTableData &table)

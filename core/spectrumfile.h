@@ -25,6 +25,10 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
 // On the program's globals, with the user's separators.
 void LoadSpectrumFile(const std::string &fileName);
 
+// The number of spectra the file's header announces, read from its first three lines; 0 for a
+// layout the reader rejects. A file that cannot be opened or read raises the file error.
+int HeaderSpectrumCount(const std::string &fileName);
+
 // A first spectrum given in thousands: when YCaption has at least 12 characters and the 11th is
 // a lower-case k, column 2 of every row is multiplied by 1000 and the k becomes a blank.
 void ApplyKiloScale(SpectrumTableData &table);

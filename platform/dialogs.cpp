@@ -14,6 +14,12 @@ OpenDialogHook &hook()
     return instance;
 }
 
+SaveDialogHook &saveHook()
+{
+    static SaveDialogHook instance;
+    return instance;
+}
+
 // "*.txt" -> "*.[tT][xX][tT]", "*.*" -> "*": the patterns of the layouts are meant for a file
 // system that ignores case and for which "*.*" is every file.
 QString qtPattern(const QString &pattern)
@@ -33,12 +39,12 @@ QString qtPattern(const QString &pattern)
 
 } // namespace
 
-QStringList TOpenDialog::QtNameFilters() const
+QStringList QtNameFilters(const QString &filter)
 {
     // Each entry shows its description and carries its patterns in a last pair of brackets,
     // which the dialog hides (HideNameFilterDetails).
     QStringList filters;
-    const QStringList parts = Filter.split(QLatin1Char('|'));
+    const QStringList parts = filter.split(QLatin1Char('|'));
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString &pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -47,6 +53,11 @@ QStringList TOpenDialog::QtNameFilters() const
                 + QLatin1Char(')');
     }
     return filters;
+}
+
+QStringList TOpenDialog::QtNameFilters() const
+{
+    return ::QtNameFilters(Filter);
 }
 
 bool TOpenDialog::Execute(QWidget *parent)
@@ -92,4 +103,44 @@ bool TOpenDialog::Execute(QWidget *parent)
 void SetOpenDialogHook(OpenDialogHook hook_)
 {
     hook() = std::move(hook_);
+}
+
+bool TSavePictureDialog::Execute(QWidget *parent)
+{
+    QString chosen = FileName;
+    int chosenFilter = FilterIndex;
+    bool confirmed = false;
+    const QStringList filters = QtNameFilters(Filter);
+    if (saveHook()) {
+        confirmed = saveHook()(*this, chosen, chosenFilter);
+    } else {
+        QFileDialog dialog(parent);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !Options.OverwritePrompt);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!FileName.isEmpty())
+            dialog.selectFile(FileName);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            if (FilterIndex >= 1 && FilterIndex <= filters.size())
+                dialog.selectNameFilter(filters[FilterIndex - 1]);
+        }
+        confirmed = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+        if (confirmed) {
+            chosen = dialog.selectedFiles().first();
+            chosenFilter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        }
+    }
+    if (!confirmed || chosen.isEmpty())
+        return false;
+    FileName = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath());
+    FilterIndex = chosenFilter >= 1 ? chosenFilter : 1;
+    return true;
+}
+
+void SetSaveDialogHook(SaveDialogHook hook_)
+{
+    saveHook() = std::move(hook_);
 }

@@ -38,8 +38,37 @@ public:
     QStringList QtNameFilters() const;
 };
 
+// The picture-save dialog of the viewer: the same filter form, FilterIndex counting from 1 and
+// telling after Execute which filter the user chose. No extension is added to the chosen name,
+// and an existing file is taken without asking unless OverwritePrompt is set.
+class TSavePictureDialog
+{
+public:
+    struct OptionSet {
+        bool HideReadOnly = true;
+        bool EnableSizing = true;
+        bool OverwritePrompt = false;
+    };
+
+    QString Filter;
+    int FilterIndex = 1;
+    OptionSet Options;
+    QString FileName; // the chosen full path after a confirmed Execute; may be preset
+
+    bool Execute(QWidget *parent = nullptr);
+};
+
+// The name filters of a filter text in Qt's form, for the dialogs and for tests.
+QStringList QtNameFilters(const QString &filter);
+
 // Tests answer the dialogs through a hook: it receives the dialog with its settings, puts the
 // chosen full paths into files and returns true for OK, false for Cancel. An empty hook
 // restores the real dialog.
 using OpenDialogHook = std::function<bool(const TOpenDialog &dialog, QStringList &files)>;
 void SetOpenDialogHook(OpenDialogHook hook);
+
+// The save dialog's hook receives the dialog with its settings, puts the chosen full path into
+// fileName and the chosen filter's number into filterIndex, and returns true for OK.
+using SaveDialogHook =
+    std::function<bool(const TSavePictureDialog &dialog, QString &fileName, int &filterIndex)>;
+void SetSaveDialogHook(SaveDialogHook hook);

@@ -16,6 +16,11 @@ inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
 inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
 inline constexpr std::string_view OutOfMemory = "Zu wenig Arbeitsspeicher";
 inline constexpr std::string_view ListIndexError = "Der Index der Liste überschreitet das Maximum (%d)";
+
+// The viewer's own refusals, shown in its message boxes.
+inline constexpr std::string_view SpectrumNumberRange = "Die Nummer des Spektrums muss zwischen 0 und %d liegen.";
+inline constexpr std::string_view NoSpectrumShown = "Es wird kein Spektrum angezeigt.";
+inline constexpr std::string_view TooManySpectra = "Es können höchstens %d Spektren zusammen angezeigt werden.";
 } // namespace Messages
 
 // Replaces the first %s or %d of pattern with argument; the message patterns hold at most one.

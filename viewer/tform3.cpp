@@ -2,12 +2,34 @@
 
 #include "application.h"
 #include "controls.h"
+#include "guard.h"
+#include "messagebox.h"
+#include "messages.h"
+#include "numconv.h"
+#include "numformat.h"
+#include "peakfinder.h"
+#include "plotbuilder.h"
+#include "qtstrings.h"
+#include "spectrumedit.h"
+#include "spectrumtable.h"
+#include "tchart.h"
+#include "tform2.h"
+#include "tform4.h"
+#include "tpeakanzeige.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QPushButton>
 
 TForm3 *Form3 = nullptr;
+
+namespace
+{
+
+const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|Metadateien (*.wmf)|*.wmf");
+
+} // namespace
 
 TForm3::TForm3()
 {
@@ -46,4 +68,182 @@ TForm3::TForm3()
     Close = CreateButton(Panel2, {112, 8, 81, 25}, QStringLiteral("Close"),
                          QStringLiteral("Schliesse die Displayansicht."));
     // clang-format on
+
+    SavePictureDialog1.Filter = kPictureFilter;
+    connectHandlers();
+}
+
+void TForm3::connectHandlers()
+{
+    connect(Abstand, &TEdit::KeyPress, this, guarded(this, &TForm3::neuermaxwert));
+    // The check box reports every change of its state, also one made by the program.
+    connect(showtitle, &QCheckBox::toggled, this, guarded(this, &TForm3::showtitleClick));
+    connect(Button1, &QPushButton::clicked, this, guarded(this, &TForm3::Button1Click));
+    connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm3::Button3Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm3::Button2Click));
+    connect(Findepeaks, &QPushButton::clicked, this, guarded(this, &TForm3::FindepeaksClick));
+    connect(chgdata, &QPushButton::clicked, this, guarded(this, &TForm3::chgdataClick));
+    connect(lastspek, &QPushButton::clicked, this, guarded(this, &TForm3::lastspekClick));
+    connect(Nextspek, &QPushButton::clicked, this, guarded(this, &TForm3::NextspekClick));
+    connect(savebmp, &QPushButton::clicked, this, guarded(this, &TForm3::savebmpClick));
+    connect(Close, &QPushButton::clicked, this, guarded(this, &TForm3::CloseClick));
+}
+
+void TForm3::closeEvent(QCloseEvent *event)
+{
+    Guarded([this] { schliesse(); });
+    event->accept();
+}
+
+// ---- showing and hiding
+
+void TForm3::CloseClick()
+{
+    schliesse();
+}
+
+void TForm3::schliesse()
+{
+    Form2->hide();
+    hide();
+    Peakanzeige->hide();
+}
+
+void TForm3::neuermaxwert(QChar Key)
+{
+    if (Key == QLatin1Char('\r'))
+        ShowSpectra(QString());
+}
+
+void TForm3::showtitleClick()
+{
+    Form2->Chart1->Title.SetVisible(showtitle->isChecked());
+}
+
+// ---- stepping through the list the viewer was opened from
+
+void TForm3::NextspekClick()
+{
+    Nextspek->setEnabled(false);
+    lastspek->setEnabled(true);
+    if (BrowseCursor.List == nullptr || BrowseCursor.Index + 1 > BrowseCursor.List->Count() - 1) {
+        ShowMessage("Ende der Liste");
+        return;
+    }
+    step(1);
+    Nextspek->setEnabled(true);
+}
+
+void TForm3::lastspekClick()
+{
+    Nextspek->setEnabled(true);
+    lastspek->setEnabled(false);
+    if (BrowseCursor.List == nullptr || BrowseCursor.Index - 1 < 0) {
+        ShowMessage("Anfang der Liste");
+        return;
+    }
+    step(-1);
+    lastspek->setEnabled(true);
+}
+
+void TForm3::step(int by)
+{
+    // The cursor moves first: a list shortened meanwhile reports its index error after that.
+    BrowseCursor.Index += by;
+    const QString name = BrowseCursor.List->Item(BrowseCursor.Index);
+    ShowSpectra(name);
+    Form4->ListBox2->Clear();
+    Form4->ListBox2->Add(name);
+    if (Peakanzeige->isVisible())
+        FindepeaksClick();
+}
+
+void TForm3::Button2Click()
+{
+    if (BrowseCursor.List == nullptr)
+        return;
+    ShowSpectra(BrowseCursor.List->Item(BrowseCursor.Index));
+    if (Peakanzeige->isVisible())
+        FindepeaksClick();
+}
+
+// ---- removing spectra from the view
+
+int TForm3::chosenSpectrum()
+{
+    if (Edit1->text().isEmpty())
+        return -1;
+    const int number = StrToInt(ToStdString(Edit1->text()));
+    if (HasSpectrum(SpectrumTable, number))
+        return number;
+    // Only a number typed by hand gets here; clicking a line always names a shown spectrum.
+    if (SpectrumTable.SpectrumCount < 1)
+        ShowMessage(std::string(Messages::NoSpectrumShown));
+    else
+        ShowMessage(FormatMessage(Messages::SpectrumNumberRange, SpectrumTable.SpectrumCount - 1));
+    return -1;
+}
+
+void TForm3::Button1Click()
+{
+    const int number = chosenSpectrum();
+    if (number < 0)
+        return;
+    RemoveSpectrum(SpectrumTable, number);
+    ShowSpectra(QString());
+    Edit1->clear();
+}
+
+void TForm3::Button3Click()
+{
+    const int number = chosenSpectrum();
+    if (number < 0)
+        return;
+    KeepOnlySpectrum(SpectrumTable, number);
+    ShowSpectra(QString());
+    Edit1->clear();
+    if (Peakanzeige->isVisible())
+        FindepeaksClick();
+}
+
+// ---- peaks, merging, the picture
+
+void TForm3::FindepeaksClick()
+{
+    FindPeaks();
+    TListBox *list = Peakanzeige->ListBox1;
+    list->Clear();
+    for (int i = 1; i <= PeakList.Count; ++i)
+        list->Add(ToQString(FormatFixed(SpectrumTable.Cell(PeakList.Row(i), 1), 10, 1, '.')));
+    Peakanzeige->show();
+}
+
+void TForm3::chgdataClick()
+{
+    Form4->show();
+    Form4->ListBox1->Clear();
+    if (BrowseCursor.List != nullptr)
+        for (const QString &name : BrowseCursor.List->Items())
+            Form4->ListBox1->Add(name);
+}
+
+void TForm3::savebmpClick()
+{
+    if (!SavePictureDialog1.Execute(this))
+        return;
+    QString name = SavePictureDialog1.FileName;
+    const QString extension = name.right(4);
+    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")) {
+        name +=
+            SavePictureDialog1.FilterIndex == 1 ? QStringLiteral(".bmp") : QStringLiteral(".wmf");
+        SavePictureDialog1.FileName = name;
+    }
+    // The export's own drawing pass tells the display window that the crosshair is gone, while
+    // the window still shows it and the marker lines. Drawing the chart anew first takes them off
+    // the screen, so that the screen and the crosshair record agree, also when the file cannot be
+    // written.
+    Form2->Chart1->Repaint();
+    Form2->Chart1->SaveChartBitmap(name);
+    SetCaption(Form2, name);
+    ShowMessage("File gespeichert\r" + ToStdString(name));
 }

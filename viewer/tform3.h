@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -37,6 +39,32 @@ public:
     QFrame *Panel2;
     QPushButton *savebmp;
     QPushButton *Close;
+    TSavePictureDialog SavePictureDialog1;
+
+    // handlers
+    void CloseClick();
+    void schliesse();
+    void neuermaxwert(QChar Key);
+    void showtitleClick();
+    void NextspekClick();
+    void lastspekClick();
+    void Button2Click(); // Reload
+    void Button1Click(); // Remove
+    void Button3Click(); // excl. Remove
+    void FindepeaksClick();
+    void chgdataClick();
+    void savebmpClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectHandlers();
+    // Moves the browse cursor by one entry and shows that file, in the viewer and the editor.
+    void step(int by);
+    // The spectrum number in Edit1, or -1 when the field is empty or the number names no shown
+    // spectrum (then a message says which numbers are valid).
+    int chosenSpectrum();
 };
 
 extern TForm3 *Form3;

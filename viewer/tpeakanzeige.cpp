@@ -2,6 +2,12 @@
 
 #include "application.h"
 #include "controls.h"
+#include "guard.h"
+#include "numconv.h"
+#include "qtstrings.h"
+#include "tchart.h"
+#include "tchartseries.h"
+#include "tform2.h"
 
 #include <QPushButton>
 
@@ -15,4 +21,21 @@ TPeakanzeige::TPeakanzeige()
 
     ListBox1 = CreateListBox(this, { 8, 0, 89, 361 }, false);
     close = CreateButton(this, { 16, 368, 73, 25 }, QStringLiteral("Schliesse"));
+
+    connect(ListBox1, &TListBox::Click, this, guarded(this, &TPeakanzeige::ListBox1Click));
+    connect(close, &QPushButton::clicked, this, guarded(this, &TPeakanzeige::closeClick));
+}
+
+void TPeakanzeige::ListBox1Click()
+{
+    // The entries are written with a point, whatever the user's decimal separator.
+    const QString text = ListBox1->Item(ListBox1->ItemIndex());
+    const double value = StrToFloat(ToStdString(text), NumberSeparators { '.', ',' });
+    TChart *chart = Form2->Chart1;
+    Form2->Paintline(chart, chart->SeriesAt(0)->XValueToPixel(value));
+}
+
+void TPeakanzeige::closeClick()
+{
+    hide();
 }

@@ -5,7 +5,8 @@
 class QPushButton;
 class TListBox;
 
-// The peak list window: the positions of the peaks found in the shown data, one per line.
+// The peak list window: the positions of the peaks found in the shown data, one per line, as
+// the preferences window's Finde Peaks writes them. Clicking a position marks it in the chart.
 class TPeakanzeige : public QWidget
 {
     Q_OBJECT
@@ -15,6 +16,11 @@ public:
 
     TListBox *ListBox1;
     QPushButton *close;
+
+    // handlers
+    // Marks the clicked peak position in the chart with a vertical exclusive-or line.
+    void ListBox1Click();
+    void closeClick();
 };
 
 extern TPeakanzeige *Peakanzeige;

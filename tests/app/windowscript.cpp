@@ -4,6 +4,7 @@
 #include "tform1.h"
 
 #include <QDir>
+#include <tuple>
 
 WindowScript::WindowScript()
 {
@@ -20,17 +21,31 @@ WindowScript::WindowScript()
         m_answers.erase(m_answers.begin());
         return !files.isEmpty();
     });
+    SetSaveDialogHook([this](const TSavePictureDialog &dialog, QString &fileName, int &filter) {
+        saveDialogs.push_back({ dialog.Filter, dialog.FilterIndex, dialog.Options });
+        if (m_saveAnswers.empty())
+            return false;
+        std::tie(fileName, filter) = m_saveAnswers.front();
+        m_saveAnswers.erase(m_saveAnswers.begin());
+        return !fileName.isEmpty();
+    });
 }
 
 WindowScript::~WindowScript()
 {
     SetMessageBoxHook(nullptr);
     SetOpenDialogHook(nullptr);
+    SetSaveDialogHook(nullptr);
 }
 
 void WindowScript::answerDialog(const QStringList &files)
 {
     m_answers.push_back(files);
+}
+
+void WindowScript::answerSaveDialog(const QString &fileName, int filterIndex)
+{
+    m_saveAnswers.emplace_back(fileName, filterIndex);
 }
 
 std::string SpectrumWithPeaks(const std::vector<std::string> &peakPositions)

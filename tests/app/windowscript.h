@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Answers the program's modal boxes and file dialogs for a test, and records what they showed.
@@ -28,6 +29,12 @@ public:
         QString CurrentDirWhenShown;
     };
 
+    struct SaveDialog {
+        QString Filter;
+        int FilterIndex;
+        TSavePictureDialog::OptionSet Options;
+    };
+
     WindowScript();
     ~WindowScript();
     WindowScript(const WindowScript &) = delete;
@@ -36,11 +43,16 @@ public:
     // The next dialog confirms these files (full paths); an empty list cancels it.
     void answerDialog(const QStringList &files);
 
+    // The next save dialog confirms this name with this filter; an empty name cancels it.
+    void answerSaveDialog(const QString &fileName, int filterIndex);
+
     std::vector<Box> boxes;
     std::vector<Dialog> dialogs;
+    std::vector<SaveDialog> saveDialogs;
 
 private:
     std::vector<QStringList> m_answers;
+    std::vector<std::pair<QString, int>> m_saveAnswers;
 };
 
 // A spectrum file's text with one spectrum whose peak finder finds exactly one peak at each of

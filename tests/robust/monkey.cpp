@@ -162,6 +162,14 @@ public:
                 files << pool[pick(m_random, static_cast<int>(pool.size()))];
             return true;
         });
+        SetSaveDialogHook([this](const TSavePictureDialog &, QString &fileName, int &filter) {
+            static const char *const names[] = { "pic", "pic.BMP", "pic.wmf", "missing/pic" };
+            if (pick(m_random, 8) == 0)
+                return false;
+            fileName = m_corpus.dir.filePath(QString::fromLatin1(names[pick(m_random, 4)]));
+            filter = 1 + pick(m_random, 2);
+            return true;
+        });
         CreateForms();
         Form1->show();
         for (int step = 0; step < steps; ++step) {
@@ -175,6 +183,7 @@ public:
         DestroyForms();
         SetMessageBoxHook(nullptr);
         SetOpenDialogHook(nullptr);
+        SetSaveDialogHook(nullptr);
         return std::string();
     }
 

@@ -30,3 +30,18 @@ std::string SpectrumText(const std::string &xCaption, const std::string &yCaptio
         text += line + lineEnd;
     return text;
 }
+
+std::string TaggedSpectra(const std::vector<int> &tags, const std::string &yCaption)
+{
+    std::string header = "Shift";
+    for (std::size_t j = 0; j < tags.size(); ++j)
+        header += "\tS" + std::to_string(j);
+    std::vector<std::string> lines;
+    for (int r = 1; r <= 3; ++r) {
+        std::string line = std::to_string(1000 + r);
+        for (const int tag : tags)
+            line += "\t" + std::to_string(tag + r);
+        lines.push_back(line);
+    }
+    return SpectrumText("Raman shift", yCaption, header, lines);
+}

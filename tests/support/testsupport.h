@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <string>
+#include <vector>
 
 // Checks that an expression throws exactly the exception type E with exactly the given message.
 //   PH_EXPECT_THROW(EConvertError, StrToFloat("abc"), "'abc' ist kein gültiger Gleitkommawert");
@@ -42,3 +43,7 @@ private:
 std::string SpectrumText(const std::string &xCaption, const std::string &yCaption,
                          const std::string &columnHeader, const std::vector<std::string> &dataLines,
                          const std::string &lineEnd = "\r\n");
+
+// A spectrum file of three rows whose spectrum j holds tags[j] + row, so that every column tells
+// where it came from; x is 1000 + row.
+std::string TaggedSpectra(const std::vector<int> &tags, const std::string &yCaption = "Intensity");
