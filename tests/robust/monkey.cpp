@@ -176,6 +176,7 @@ public:
             m_step = step;
             act();
             QCoreApplication::processEvents();
+            m_chartSteps += Form2->isVisible() ? 1 : 0;
             const std::string broken = check();
             if (!broken.empty())
                 return broken;
@@ -189,6 +190,7 @@ public:
 
     int step() const { return m_step; }
     std::size_t boxes() const { return m_boxes.size(); }
+    int chartSteps() const { return m_chartSteps; }
 
 private:
     void log(const QString &what)
@@ -285,7 +287,15 @@ private:
     void useChart()
     {
         if (!Form2->isVisible()) {
-            clickButton();
+            // Open a file first, as a person wanting the chart would.
+            TListBox *list = pick(m_random, 3) == 0 ? Form1->ListBox3 : Form1->ListBox1;
+            if (list->Count() == 0) {
+                clickButton();
+                return;
+            }
+            log(QStringLiteral("open from ") + list->objectName());
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                list->visualItemRect(list->item(pick(m_random, list->Count()))).center());
             return;
         }
         TChart *chart = Form2->Chart1;
@@ -395,6 +405,7 @@ private:
     Corpus m_corpus;
     std::vector<std::string> m_boxes;
     int m_step = 0;
+    int m_chartSteps = 0;
 };
 
 } // namespace
@@ -444,7 +455,9 @@ int main(int argc, char **argv)
                 monkey.step(), broken.c_str(), argv[0], s, monkey.step() + 1);
             return 1;
         }
-        std::fprintf(stderr, "seed %llu: passed, %zu message boxes answered\n", s, monkey.boxes());
+        std::fprintf(stderr,
+            "seed %llu: passed, %zu message boxes answered, chart shown after %d steps\n", s,
+            monkey.boxes(), monkey.chartSteps());
         QDir::setCurrent(start.path());
     }
     return 0;
