@@ -48,6 +48,7 @@ TForm1::TForm1()
     peakDialog.Options.EnableSizing = true;
     buildLayout();
     connectHandlers();
+    setUpAccessibility();
 }
 
 void TForm1::buildLayout()

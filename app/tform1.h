@@ -88,6 +88,7 @@ public:
 private:
     void buildLayout();
     void connectHandlers();
+    void setUpAccessibility();
     void setStatus(const QString &text);
     void readPeakFile(const std::string &fileName);
 };

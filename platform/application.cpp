@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "accessibility.h"
 #include "qtstrings.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,8 @@ void SetupWindow(QWidget *window, const WindowLayout &layout)
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     window->setWindowFlags(flags);
+    // A plain widget reports itself as a client area, even as a window.
+    SetAccessibleRole(window, QAccessible::Window);
     SetCaption(window, layout.Caption);
     window->setFont(DefaultLayoutFont());
 

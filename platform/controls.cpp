@@ -2,11 +2,11 @@
 
 #include "application.h"
 #include "exceptions.h"
-#include "guard.h"
 #include "messages.h"
 #include "numconv.h"
 #include "qtstrings.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QToolButton>
+#include <algorithm>
 #include <climits>
 
 // ---- TListBox
@@ -145,10 +145,27 @@ void TListBox::mousePressEvent(QMouseEvent *event)
 
 void TListBox::keyPressEvent(QKeyEvent *event)
 {
+    // Enter does what a double click does: it opens the entry.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit DblClick();
+        return;
+    }
     const int before = currentRow();
     QListWidget::keyPressEvent(event);
     if (currentRow() != before)
         emit Click();
+}
+
+void TListBox::focusInEvent(QFocusEvent *event)
+{
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    // Qt makes the first entry current, unselected, when the keyboard brings the focus to a list
+    // without one: the list would show an entry that Remove and Enter do not take, and an arrow
+    // key could not select it. With no current entry, the first arrow key selects the first one.
+    if (!hadCurrent && selectionMode() == QAbstractItemView::SingleSelection && ItemIndex() < 0)
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 // ---- TLabel
@@ -157,6 +174,7 @@ void TLabel::SetCaption(const QString &caption)
 {
     setText(caption);
     adjustSize();
+    emit CaptionChanged();
 }
 
 // ---- TEdit
@@ -170,84 +188,67 @@ void TEdit::keyPressEvent(QKeyEvent *event)
 
 // ---- TSpinEdit
 
-namespace
-{
-
-constexpr int kSpinButtonWidth = 15;
-
-} // namespace
-
 TSpinEdit::TSpinEdit(QWidget *parent)
-    : QWidget(parent)
-    , m_edit(new QLineEdit(this))
-    , m_up(new QToolButton(this))
-    , m_down(new QToolButton(this))
+    : QAbstractSpinBox(parent)
 {
-    m_up->setArrowType(Qt::UpArrow);
-    m_down->setArrowType(Qt::DownArrow);
-    for (QToolButton *button : { m_up, m_down }) {
-        button->setAutoRepeat(true);
-        button->setFocusPolicy(Qt::NoFocus);
-    }
-    connect(m_up, &QToolButton::clicked, this, [this] { Guarded([this] { step(1); }); });
-    connect(m_down, &QToolButton::clicked, this, [this] { Guarded([this] { step(-1); }); });
-    m_edit->installEventFilter(this);
-    setFocusProxy(m_edit);
+    setAccelerated(false);
+    // Every change of the text is a change of the value for assistive technology.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        QAccessibleValueChangeEvent event(this, Value());
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 int TSpinEdit::Value() const
 {
     int value = 0;
-    if (!TryStrToInt(ToStdString(m_edit->text()), value))
+    if (!TryStrToInt(ToStdString(lineEdit()->text()), value))
         return 0;
     return value;
 }
 
 void TSpinEdit::SetValue(int value)
 {
-    m_edit->setText(QString::number(value));
+    lineEdit()->setText(QString::number(value));
 }
 
 QString TSpinEdit::Text() const
 {
-    return m_edit->text();
+    return lineEdit()->text();
 }
 
 void TSpinEdit::SetText(const QString &text)
 {
-    m_edit->setText(text);
+    lineEdit()->setText(text);
 }
 
-void TSpinEdit::step(int delta)
+// Any text may be typed and stays as typed; it is read when the value is needed.
+QValidator::State TSpinEdit::validate(QString &, int &) const
 {
-    const long long value = static_cast<long long>(Value()) + delta;
-    if (value > INT_MAX || value < INT_MIN)
-        return;
+    return QValidator::Acceptable;
+}
+
+void TSpinEdit::fixup(QString &) const { }
+
+void TSpinEdit::stepBy(int steps)
+{
+    const long long value = std::clamp(static_cast<long long>(Value()) + steps,
+        static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX));
     SetValue(static_cast<int>(value));
-    m_edit->selectAll();
+    selectAll();
 }
 
-bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)
+QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const
 {
-    if (watched == m_edit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            Guarded([&] { step(key == Qt::Key_Up ? 1 : -1); });
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void TSpinEdit::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    const int w = width();
-    const int h = height();
-    const int buttonWidth = std::min(kSpinButtonWidth, w / 2);
-    m_edit->setGeometry(0, 0, w - buttonWidth, h);
-    m_up->setGeometry(w - buttonWidth, 0, buttonWidth, h / 2);
-    m_down->setGeometry(w - buttonWidth, h / 2, buttonWidth, h - h / 2);
+    if (isReadOnly())
+        return StepNone;
+    const int value = Value();
+    StepEnabled enabled = StepNone;
+    if (value < INT_MAX)
+        enabled |= StepUpEnabled;
+    if (value > INT_MIN)
+        enabled |= StepDownEnabled;
+    return enabled;
 }
 
 // ---- Create functions
@@ -260,6 +261,32 @@ void SetFontHeight(QWidget *control, int fontHeight)
 
 namespace
 {
+
+// Enter and Return click the button that has the focus. The buttons are not auto-default ones,
+// which would give them the look of a default button and click them from other controls.
+class ClickOnEnter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
+};
+
+template <typename Button> Button *clickOnEnter(Button *button)
+{
+    button->installEventFilter(new ClickOnEnter(button));
+    return button;
+}
 
 template <typename Control> Control *place(Control *control, QRect bounds, const QString &hint)
 {
@@ -276,7 +303,7 @@ QPushButton *CreateButton(
 {
     auto *button = place(new QPushButton(caption, parent), bounds, hint);
     button->setAutoDefault(false);
-    return button;
+    return clickOnEnter(button);
 }
 
 QPushButton *CreateGlyphButton(
@@ -286,7 +313,8 @@ QPushButton *CreateGlyphButton(
     button->setAutoDefault(false);
     button->setIcon(QIcon(QPixmap::fromImage(glyph)));
     button->setIconSize(glyph.size());
-    return button;
+    button->setAccessibleName(hint);
+    return clickOnEnter(button);
 }
 
 TLabel *CreateLabel(QWidget *parent, QPoint at, const QString &caption, int fontHeight)
@@ -316,7 +344,6 @@ TListBox *CreateListBox(
 TSpinEdit *CreateSpinEdit(QWidget *parent, QRect bounds, int value, const QString &hint)
 {
     auto *spin = place(new TSpinEdit(parent), bounds, hint);
-    spin->Editor()->setToolTip(hint);
     spin->SetValue(value);
     return spin;
 }
@@ -325,7 +352,7 @@ QCheckBox *CreateCheckBox(QWidget *parent, QRect bounds, bool checked, const QSt
 {
     auto *box = place(new QCheckBox(parent), bounds, hint);
     box->setChecked(checked);
-    return box;
+    return clickOnEnter(box);
 }
 
 QFrame *CreateBevel(QWidget *parent, QRect bounds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -7,13 +8,13 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <climits>
 
 class QCheckBox;
 class QFrame;
 class QImage;
 class QProgressBar;
 class QPushButton;
-class QToolButton;
 
 // The controls of the window layouts, on Qt widgets, with the behaviour the program's handlers
 // rely on. Each window builds its controls with the Create functions below, one line per
@@ -48,13 +49,14 @@ public:
     static bool TextLess(const QString &left, const QString &right);
 
 signals:
-    void DblClick(); // a left double click anywhere in the list, entry or not
+    void DblClick(); // a left double click anywhere in the list, entry or not, or Enter
     void Click(); // the user chose an entry with the mouse or the keyboard
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(
         const QModelIndex &index, const QEvent *event = nullptr) const override;
 
@@ -73,6 +75,9 @@ public:
     using QLabel::QLabel;
     QString Caption() const { return text(); }
     void SetCaption(const QString &caption);
+
+signals:
+    void CaptionChanged(); // after SetCaption, also when the caption stays the same
 };
 
 // An edit field that reports every character typed (Enter as "\r") before it is entered.
@@ -90,12 +95,17 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-// A spin edit without bounds: an edit field with up and down buttons. Its value is the integer
-// written in the field; text that is not an integer counts as 0. Any text may stand in the
-// field; the buttons and the arrow keys step the value by 1 and stop at the 32-bit limits.
-class TSpinEdit : public QWidget
+// A spin edit without bounds. Its value is the integer written in the field; text that is not
+// an integer counts as 0. Any text may stand in the field; the arrows, the arrow keys, Page Up /
+// Page Down and the wheel step the value and stop at the 32-bit limits. Assistive technology sees
+// a spin button with that value.
+class TSpinEdit : public QAbstractSpinBox
 {
     Q_OBJECT
+    Q_PROPERTY(int value READ Value WRITE SetValue)
+    Q_PROPERTY(int minimum READ Minimum CONSTANT)
+    Q_PROPERTY(int maximum READ Maximum CONSTANT)
+    Q_PROPERTY(int stepSize READ StepSize CONSTANT)
 
 public:
     explicit TSpinEdit(QWidget *parent);
@@ -105,24 +115,24 @@ public:
     QString Text() const;
     void SetText(const QString &text);
 
-    QLineEdit *Editor() const { return m_edit; }
-    QToolButton *UpButton() const { return m_up; }
-    QToolButton *DownButton() const { return m_down; }
+    static int Minimum() { return INT_MIN; }
+    static int Maximum() { return INT_MAX; }
+    static int StepSize() { return 1; }
+
+    QLineEdit *Editor() const { return lineEdit(); }
+
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+    void stepBy(int steps) override;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    void step(int delta);
-
-    QLineEdit *m_edit;
-    QToolButton *m_up;
-    QToolButton *m_down;
+    StepEnabled stepEnabled() const override;
 };
 
 // The Create functions: bounds are left, top, width, height in pixels relative to the parent; a
-// font height of 0 keeps the window's font, any other is the character height in pixels.
+// font height of 0 keeps the window's font, any other is the character height in pixels. Enter
+// clicks a focused button or check box, as Space does; a glyph button is named by its hint for
+// assistive technology.
 QPushButton *CreateButton(
     QWidget *parent, QRect bounds, const QString &caption, const QString &hint = QString());
 QPushButton *CreateGlyphButton(

@@ -1,5 +1,6 @@
 #include "tform3.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "controls.h"
 #include "guard.h"
@@ -71,6 +72,7 @@ TForm3::TForm3()
 
     SavePictureDialog1.Filter = kPictureFilter;
     connectHandlers();
+    setUpAccessibility();
 }
 
 void TForm3::connectHandlers()
@@ -246,4 +248,19 @@ void TForm3::savebmpClick()
     Form2->Chart1->SaveChartBitmap(name);
     SetCaption(Form2, name);
     ShowMessage("File gespeichert\r" + ToStdString(name));
+}
+
+// ---- accessibility and keyboard
+
+// Names for the controls that their labels name, and Tab in reading order, a panel at a time.
+void TForm3::setUpAccessibility()
+{
+    NameAfterLabels(Abstand, { Label1, Label2 });
+    NameAfterLabels(showtitle, { Label3 });
+    NameAfterLabels(showcrosshair, { Label5 });
+    NameAfterLabels(Edit1, { Label4 });
+    SetAccessibleRole(Panel1, QAccessible::Grouping);
+    SetAccessibleRole(Panel2, QAccessible::Grouping);
+    SetTabOrder({ Abstand, showtitle, showcrosshair, Button1, Edit1, Button3, Button2, Findepeaks,
+        chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -59,6 +59,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void setUpAccessibility();
     void connectHandlers();
     // Moves the browse cursor by one entry and shows that file, in the viewer and the editor.
     void step(int by);

@@ -1,5 +1,6 @@
 #include "tform4.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "controls.h"
 #include "glyphs.h"
@@ -52,6 +53,7 @@ TForm4::TForm4()
                                       QStringLiteral("Verschiebe angewählten Datensatz ganz nach unten."));
     // clang-format on
     connectHandlers();
+    setUpAccessibility();
 }
 
 void TForm4::connectHandlers()
@@ -162,4 +164,16 @@ void TForm4::FormClose()
     ShowSpectra(QString());
     Form3->showtitle->setChecked(false);
     m_merged = true;
+}
+
+// ---- accessibility and keyboard
+
+// The lists are named by the labels above them; the glyph buttons by their hints. Tab in reading
+// order.
+void TForm4::setUpAccessibility()
+{
+    NameAfterLabels(ListBox1, { Label1 });
+    NameAfterLabels(ListBox2, { Label2 });
+    SetTabOrder({ ListBox1, Button2, Button3, BitBtn1, ListBox2, ganznochoben, Nachoben, nachunten,
+        ganznachunten });
 }

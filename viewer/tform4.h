@@ -44,6 +44,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void setUpAccessibility();
     void connectHandlers();
     void swapEntries(int upper, int lower);
 

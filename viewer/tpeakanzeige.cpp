@@ -1,5 +1,6 @@
 #include "tpeakanzeige.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "controls.h"
 #include "guard.h"
@@ -24,6 +25,7 @@ TPeakanzeige::TPeakanzeige()
 
     connect(ListBox1, &TListBox::Click, this, guarded(this, &TPeakanzeige::ListBox1Click));
     connect(close, &QPushButton::clicked, this, guarded(this, &TPeakanzeige::closeClick));
+    setUpAccessibility();
 }
 
 void TPeakanzeige::ListBox1Click()
@@ -38,4 +40,13 @@ void TPeakanzeige::ListBox1Click()
 void TPeakanzeige::closeClick()
 {
     hide();
+}
+
+// ---- accessibility and keyboard
+
+// The list has no label of its own: the window's caption names it.
+void TPeakanzeige::setUpAccessibility()
+{
+    ListBox1->setAccessibleName(windowTitle());
+    SetTabOrder({ ListBox1, close });
 }

@@ -21,6 +21,9 @@ public:
     // Marks the clicked peak position in the chart with a vertical exclusive-or line.
     void ListBox1Click();
     void closeClick();
+
+private:
+    void setUpAccessibility();
 };
 
 extern TPeakanzeige *Peakanzeige;

@@ -8,11 +8,13 @@
 #include "qtstrings.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolButton>
+#include <QTimer>
 #include <climits>
 #include <new>
 #include <vector>
@@ -40,14 +42,22 @@ private slots:
     void guardShowsTheErrorAndGoesOn();
     void guardShowsOutOfMemoryInWords();
     void textsKeepEveryByte();
+    void escapeClosesTheMessageBoxes();
 
 private:
+    void recordBoxes();
+
     std::vector<MessageBoxRequest> m_boxes;
 };
 
 void tst_Controls::initTestCase()
 {
     SetApplicationTitle("Peakhound 2");
+    recordBoxes();
+}
+
+void tst_Controls::recordBoxes()
+{
     SetMessageBoxHook([this](const MessageBoxRequest &request) { m_boxes.push_back(request); });
 }
 
@@ -165,18 +175,34 @@ void tst_Controls::spinEditStepsWithoutBounds()
 {
     TSpinEdit spin(nullptr);
     spin.resize(57, 22);
+    // the style's arrows: up in the top right corner, down in the bottom right one
+    const QPoint up(spin.width() - 4, 4);
+    const QPoint down(spin.width() - 4, spin.height() - 4);
     spin.SetText(QStringLiteral("abc"));
-    QTest::mouseClick(spin.UpButton(), Qt::LeftButton);
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, up);
     QCOMPARE(spin.Text(), QStringLiteral("1"));
     spin.SetValue(0);
-    QTest::mouseClick(spin.DownButton(), Qt::LeftButton);
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, down);
     QTest::keyClick(spin.Editor(), Qt::Key_Down);
     QCOMPARE(spin.Value(), -2);
     QTest::keyClick(spin.Editor(), Qt::Key_Up);
     QCOMPARE(spin.Value(), -1);
+    QTest::keyClick(spin.Editor(), Qt::Key_PageUp);
+    QCOMPARE(spin.Value(), 9);
     spin.SetValue(INT_MAX);
     QTest::keyClick(spin.Editor(), Qt::Key_Up);
     QCOMPARE(spin.Value(), INT_MAX);
+    spin.SetValue(INT_MIN + 3);
+    QTest::keyClick(spin.Editor(), Qt::Key_PageDown);
+    QCOMPARE(spin.Value(), INT_MIN);
+    QTest::keyClick(spin.Editor(), Qt::Key_Down);
+    QCOMPARE(spin.Value(), INT_MIN);
+    // typing keeps the text as typed, whatever it is
+    spin.SetText(QString());
+    QTest::keyClicks(spin.Editor(), QStringLiteral("1,5x"));
+    QTest::keyClick(spin.Editor(), Qt::Key_Return);
+    QCOMPARE(spin.Text(), QStringLiteral("1,5x"));
+    QCOMPARE(spin.Value(), 0);
 }
 
 void tst_Controls::glyphsAreBlackOnTransparent()
@@ -325,6 +351,33 @@ void tst_Controls::textsKeepEveryByte()
     QCOMPARE(ToStdString(QStringLiteral("Grösse")), std::string("Gr\xc3\xb6sse"));
     QCOMPARE(FileNameFromStd(FileNameToStd(QStringLiteral("/tmp/ä b.txt"))),
         QStringLiteral("/tmp/ä b.txt"));
+}
+
+void tst_Controls::escapeClosesTheMessageBoxes()
+{
+    SetMessageBoxHook(nullptr);
+    bool stuck = false;
+    // the plain box and the scrollable one of a long text
+    for (const std::string &text : { std::string("kurz"), std::string(40, '\r') + "lang" }) {
+        QTimer::singleShot(0, [] {
+            QWidget *box = QApplication::activeModalWidget();
+            QWidget *focus = QApplication::focusWidget();
+            if (box != nullptr)
+                QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Escape);
+        });
+        QTimer rescue;
+        rescue.setSingleShot(true);
+        connect(&rescue, &QTimer::timeout, [&stuck] {
+            if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                stuck = true;
+                box->reject();
+            }
+        });
+        rescue.start(3000);
+        ShowMessage(text); // returns when the box is closed
+        QVERIFY(!stuck);
+    }
+    recordBoxes();
 }
 
 QTEST_MAIN(tst_Controls)

@@ -1,0 +1,113 @@
+#include "accessibility.h"
+
+#include "controls.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+#include <vector>
+
+namespace
+{
+
+const char *const kRoleProperty = "peakhoundAccessibleRole";
+
+// A control with a role of its own; a label keeps its caption as its name.
+class RoledWidget : public QAccessibleWidget
+{
+public:
+    RoledWidget(QWidget *widget, QAccessible::Role role)
+        : QAccessibleWidget(widget, role)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            if (const auto *label = qobject_cast<const QLabel *>(widget()))
+                return label->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *roleFactory(const QString &, QObject *object)
+{
+    if (object == nullptr || !object->isWidgetType())
+        return nullptr;
+    const QVariant role = object->property(kRoleProperty);
+    if (!role.isValid())
+        return nullptr;
+    return new RoledWidget(
+        static_cast<QWidget *>(object), static_cast<QAccessible::Role>(role.toInt()));
+}
+
+struct TextProperty {
+    QString (QWidget::*get)() const;
+    void (QWidget::*set)(const QString &);
+    QAccessible::Event changed;
+};
+
+void followLabels(
+    QWidget *control, std::initializer_list<TLabel *> labels, const TextProperty &property)
+{
+    const std::vector<TLabel *> heads(labels);
+    const auto update = [control, heads, property] {
+        QStringList captions;
+        for (const TLabel *label : heads)
+            captions << label->Caption();
+        const QString text = captions.join(QLatin1Char(' '));
+        if (text == (control->*property.get)())
+            return;
+        (control->*property.set)(text);
+        // Not every Qt version announces the change itself.
+        QAccessibleEvent event(control, property.changed);
+        QAccessible::updateAccessibility(&event);
+    };
+    update();
+    for (TLabel *label : heads)
+        QObject::connect(label, &TLabel::CaptionChanged, control, update);
+}
+
+} // namespace
+
+void NameAfterLabels(QWidget *control, std::initializer_list<TLabel *> labels)
+{
+    followLabels(control, labels,
+        { &QWidget::accessibleName, &QWidget::setAccessibleName, QAccessible::NameChanged });
+}
+
+void DescribeAfterLabels(QWidget *control, std::initializer_list<TLabel *> labels)
+{
+    followLabels(control, labels,
+        { &QWidget::accessibleDescription, &QWidget::setAccessibleDescription,
+            QAccessible::DescriptionChanged });
+}
+
+void SetAccessibleRole(QWidget *control, QAccessible::Role role)
+{
+    // Installed after the application's own factory, so it is asked first.
+    static const bool installed = [] {
+        QAccessible::installFactory(roleFactory);
+        return true;
+    }();
+    (void)installed;
+    control->setProperty(kRoleProperty, static_cast<int>(role));
+    // An interface made before the role was set (an event sent while the control was built)
+    // would keep the class's role; the next query makes a new one.
+    QAccessibleInterface *made = QAccessible::queryAccessibleInterface(control);
+    if (made != nullptr && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void SetTabOrder(std::initializer_list<QWidget *> controls)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *control : controls) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
