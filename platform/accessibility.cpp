@@ -44,27 +44,17 @@ QAccessibleInterface *roleFactory(const QString &, QObject *object)
         static_cast<QWidget *>(object), static_cast<QAccessible::Role>(role.toInt()));
 }
 
-struct TextProperty {
-    QString (QWidget::*get)() const;
-    void (QWidget::*set)(const QString &);
-    QAccessible::Event changed;
-};
+// The setter announces the change to assistive technology.
+using TextSetter = void (QWidget::*)(const QString &);
 
-void followLabels(
-    QWidget *control, std::initializer_list<TLabel *> labels, const TextProperty &property)
+void followLabels(QWidget *control, std::initializer_list<TLabel *> labels, TextSetter set)
 {
     const std::vector<TLabel *> heads(labels);
-    const auto update = [control, heads, property] {
+    const auto update = [control, heads, set] {
         QStringList captions;
         for (const TLabel *label : heads)
             captions << label->Caption();
-        const QString text = captions.join(QLatin1Char(' '));
-        if (text == (control->*property.get)())
-            return;
-        (control->*property.set)(text);
-        // Not every Qt version announces the change itself.
-        QAccessibleEvent event(control, property.changed);
-        QAccessible::updateAccessibility(&event);
+        (control->*set)(captions.join(QLatin1Char(' ')));
     };
     update();
     for (TLabel *label : heads)
@@ -75,15 +65,12 @@ void followLabels(
 
 void NameAfterLabels(QWidget *control, std::initializer_list<TLabel *> labels)
 {
-    followLabels(control, labels,
-        { &QWidget::accessibleName, &QWidget::setAccessibleName, QAccessible::NameChanged });
+    followLabels(control, labels, &QWidget::setAccessibleName);
 }
 
 void DescribeAfterLabels(QWidget *control, std::initializer_list<TLabel *> labels)
 {
-    followLabels(control, labels,
-        { &QWidget::accessibleDescription, &QWidget::setAccessibleDescription,
-            QAccessible::DescriptionChanged });
+    followLabels(control, labels, &QWidget::setAccessibleDescription);
 }
 
 void SetAccessibleRole(QWidget *control, QAccessible::Role role)

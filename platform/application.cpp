@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "qtstrings.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QStringList>
 #include <QWidget>
@@ -76,5 +77,11 @@ void SetCaption(QWidget *window, const QString &caption)
     // A doubled mark is shown as one.
     QString escaped = caption;
     escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    const bool changed = escaped != window->windowTitle();
     window->setWindowTitle(escaped);
+    // Qt does not announce a new title to assistive technology itself.
+    if (changed) {
+        QAccessibleEvent event(window, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }

@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "exceptions.h"
 #include "messages.h"
@@ -360,6 +361,8 @@ QFrame *CreateBevel(QWidget *parent, QRect bounds)
     auto *bevel = place(new QFrame(parent), bounds, QString());
     bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     bevel->lower();
+    // Only a line around other controls, not a frame window.
+    SetAccessibleRole(bevel, QAccessible::Separator);
     return bevel;
 }
 

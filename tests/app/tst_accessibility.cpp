@@ -158,7 +158,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f1.BitBtn1, button, s("Ergebnisliste komplett nach  oben kopieren."), {} },
                 { f1.Label7, label, s("Ergebnis:"), {} },
                 { f1.ListBox3, list, s("Ergebnis:"), {} },
-                { f1.Bevel1, QAccessible::Border, {}, {} },
+                { f1.Bevel1, QAccessible::Separator, {}, {} },
                 { f1.Bar, QAccessible::ProgressBar, s("Fortschrittsanzeige"), s("0") },
                 { f1.Label5, QAccessible::StatusBar, s("Status"), {} },
             } },
@@ -232,7 +232,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
             QCOMPARE(control->text(QAccessible::Name), row->name);
             QCOMPARE(valueOf(control), row->value);
             // a control without a caption of its own still tells what it is for
-            if (row->name.isEmpty() && row->role != QAccessible::Border)
+            if (row->name.isEmpty() && row->role != QAccessible::Separator)
                 QVERIFY(!control->text(QAccessible::Description).isEmpty()
                     || row->role == QAccessible::Grouping);
         }
