@@ -135,6 +135,8 @@ def main():
             if event.source != frame and event.source.parent != frame:
                 return  # the file dialog's own chatter
             detail = event.any_data if isinstance(event.any_data, (str, int, float)) else ""
+            if "value" in event.type:
+                detail = event.source.queryValue().currentValue
             events.append(
                 f"{event.type} [{event.source.getRoleName()}] {event.source.name!r} {detail!r}")
         except GLib.GError:
@@ -143,6 +145,7 @@ def main():
     pyatspi.Registry.registerEventListener(
         on_event, "object:property-change:accessible-name",
         "object:property-change:accessible-description", "object:value-changed",
+        "object:property-change:accessible-value",
         "object:state-changed:checked")
 
     steps = []
@@ -173,6 +176,10 @@ def main():
         press(next(c for c in frame if c.name == "Add" and "Peak" in c.description))
         return next_step()
 
+    def step_limit():
+        find(frame, "spin button", "Maximal fehlende Peaks").queryValue().currentValue = 0
+        return next_step()
+
     def switch_mode():
         press(find(frame, "check box", "Inverse Auswahl"))
         press(find(frame, "check box", "Inverse Auswahl"))
@@ -182,7 +189,7 @@ def main():
         press(find(frame, "push button", "Start !"))
         return next_step()
 
-    steps += [type_target, switch_mode, start]
+    steps += [type_target, step_limit, switch_mode, start]
 
     def next_step():
         if steps:
@@ -205,6 +212,8 @@ def main():
     print(f"== file list: {[c.name for c in files]}")
     results = find(frame, "list", "Ergebnis:")
     print(f"== result list: {[c.name for c in results]}")
+    limit = find(frame, "spin button", "Maximal fehlende Peaks")
+    print(f"== {limit.name}: {limit.queryValue().currentValue:g}")
     status = find(frame, "status bar")
     print(f"== status: {status.name!r}")
     return 1 if missing else 0
