@@ -7,12 +7,22 @@
 #include <QStringList>
 #include <QVariant>
 #include <QWidget>
+#include <map>
 #include <vector>
 
 namespace
 {
 
 const char *const kRoleProperty = "peakhoundAccessibleRole";
+
+using TextSource = std::function<QString()>;
+
+// The texts given by SetAccessibleText, by control; a control's entries go with it.
+std::map<const QObject *, std::map<QAccessible::Text, TextSource>> &textSources()
+{
+    static std::map<const QObject *, std::map<QAccessible::Text, TextSource>> sources;
+    return sources;
+}
 
 // A control with a role of its own; a label keeps its caption as its name.
 class RoledWidget : public QAccessibleWidget
@@ -25,6 +35,12 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
+        const auto control = textSources().find(widget());
+        if (control != textSources().end()) {
+            const auto source = control->second.find(t);
+            if (source != control->second.end())
+                return source->second();
+        }
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
             if (const auto *label = qobject_cast<const QLabel *>(widget()))
                 return label->text();
@@ -87,6 +103,14 @@ void SetAccessibleRole(QWidget *control, QAccessible::Role role)
     QAccessibleInterface *made = QAccessible::queryAccessibleInterface(control);
     if (made != nullptr && made->role() != role)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void SetAccessibleText(QWidget *control, QAccessible::Text kind, std::function<QString()> text)
+{
+    auto &sources = textSources();
+    if (sources.find(control) == sources.end())
+        QObject::connect(control, &QObject::destroyed, [control] { textSources().erase(control); });
+    sources[control][kind] = std::move(text);
 }
 
 void SetTabOrder(std::initializer_list<QWidget *> controls)

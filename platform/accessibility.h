@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <functional>
 #include <initializer_list>
 
 class QWidget;
@@ -20,6 +21,10 @@ void DescribeAfterLabels(QWidget *control, std::initializer_list<TLabel *> label
 // Gives a control a role its widget class does not report (a panel is a grouping, the status
 // label a status bar, the chart a graphic). Set before the control is first queried.
 void SetAccessibleRole(QWidget *control, QAccessible::Role role);
+
+// Gives a control with a role of its own (above) a text that is read when asked for, such as a
+// chart's title as its name.
+void SetAccessibleText(QWidget *control, QAccessible::Text kind, std::function<QString()> text);
 
 // Chains the keyboard focus through the controls in the given order.
 void SetTabOrder(std::initializer_list<QWidget *> controls);

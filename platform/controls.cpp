@@ -192,7 +192,6 @@ void TEdit::keyPressEvent(QKeyEvent *event)
 TSpinEdit::TSpinEdit(QWidget *parent)
     : QAbstractSpinBox(parent)
 {
-    setAccelerated(false);
     // Every change of the text is a change of the value for assistive technology.
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
         QAccessibleValueChangeEvent event(this, Value());

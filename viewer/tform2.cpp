@@ -1,5 +1,6 @@
 #include "tform2.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "controls.h"
 #include "guard.h"
@@ -84,6 +85,8 @@ TForm2::TForm2()
         Chart1ClickSeries(sender, series, index, button, shift, x, y);
     };
     Chart1->OnAfterDraw = [this](TChart *sender) { Chart1AfterDraw(sender); };
+
+    setUpAccessibility();
 }
 
 void TForm2::closeEvent(QCloseEvent *event)
@@ -153,4 +156,16 @@ void TForm2::Paintline(TChart *, int X)
     const TRect plot = Chart1->PlotRect();
     canvas.MoveTo(X, plot.Top - Chart1->DepthOffsetY());
     canvas.LineTo(X, plot.Bottom - Chart1->DepthOffsetY());
+}
+
+// ---- accessibility
+
+// The chart is a graphic named by its title; the caption's read-out of the data coordinates
+// under the mouse describes it. A new caption is announced with the window.
+void TForm2::setUpAccessibility()
+{
+    SetAccessibleRole(Chart1, QAccessible::Graphic);
+    SetAccessibleText(
+        Chart1, QAccessible::Name, [this] { return Chart1->Title.Text().join(QLatin1Char(' ')); });
+    SetAccessibleText(Chart1, QAccessible::Description, [this] { return windowTitle(); });
 }

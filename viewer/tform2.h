@@ -49,6 +49,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setUpAccessibility();
 };
 
 extern TForm2 *Form2;

@@ -2,6 +2,7 @@
 #include "controls.h"
 #include "project1.h"
 #include "separators.h"
+#include "tchart.h"
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -211,7 +212,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { Peakanzeige->ListBox1, list, s("Peakanzeige"), {} },
                 { Peakanzeige->close, button, s("Schliesse"), {} },
             } },
-        { Form2, {} },
+        { Form2, { { Form2->Chart1, QAccessible::Graphic, s("TChart"), {} } } },
     };
 
     for (const auto &[window, rows] : windows) {
@@ -257,6 +258,13 @@ void tst_Accessibility::listsExposeEntriesAndSelection()
 
 void tst_Accessibility::namesAndValuesFollowChanges()
 {
+    // the chart: its title, and the caption's read-out
+    Form2->Chart1->Title.SetText({ QStringLiteral("probe.txt") });
+    SetCaption(Form2, QStringLiteral("x: 1000 y: 5"));
+    QCOMPARE(accessible(Form2->Chart1)->text(QAccessible::Name), QStringLiteral("probe.txt"));
+    QCOMPARE(
+        accessible(Form2->Chart1)->text(QAccessible::Description), QStringLiteral("x: 1000 y: 5"));
+
     const QString file =
         QString::fromStdString(m_folder->write("a.txt", SpectrumWithPeaks({ "1000" })));
     m_script->answerDialog({ file });
