@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -76,27 +77,12 @@ double AxisMapping::PixelToValue(int pixel) const
 
 FastAxisMapper::FastAxisMapper(const AxisMapping &mapping)
     : m_mapping(mapping)
+    , m_minimum(mapping.RangeMinimum)
+    , m_scale(mapping.RangeSpan != 0.0 ? mapping.PixelLength / mapping.RangeSpan
+                                       : std::numeric_limits<double>::quiet_NaN())
+    , m_origin(mapping.CountsFromEnd() ? mapping.PixelEnd : mapping.PixelStart)
+    , m_sign(mapping.CountsFromEnd() ? -1 : 1)
 {
-    if (mapping.RangeSpan != 0.0)
-        m_scale = mapping.PixelLength / mapping.RangeSpan;
-    m_origin = mapping.CountsFromEnd() ? mapping.PixelEnd : mapping.PixelStart;
-    m_sign = mapping.CountsFromEnd() ? -1 : 1;
-}
-
-int FastAxisMapper::operator()(double value) const
-{
-    if (m_scale == 0.0)
-        return m_mapping.ValueToPixel(value);
-    const double p = (value - m_mapping.RangeMinimum) * m_scale;
-    // Within this band the estimate's few ulps of error cannot change the rounded pixel.
-    if (std::fabs(p) < 1e9) {
-        // Adding and removing 1.5 * 2^52 rounds to the nearest integer, ties to even.
-        const double rounded = (p + 6755399441055744.0) - 6755399441055744.0;
-        const double distance = std::fabs(p - rounded);
-        if (distance < 0.4999 || distance > 0.5001)
-            return m_origin + m_sign * static_cast<int>(rounded);
-    }
-    return m_mapping.ValueToPixel(value);
 }
 
 double NextNiceStep(double s)

@@ -20,33 +20,37 @@ constexpr int kPixelLimit = 32766;
 class ColumnMerger
 {
 public:
-    explicit ColumnMerger(TVelCanvas3D &canvas)
-        : m_canvas(canvas)
+    explicit ColumnMerger(const TVelCanvas3D::SeriesRaster &raster)
+        : m_raster(raster)
     {
     }
     ~ColumnMerger() { flush(); }
 
     void segment(int px, int py, int x, int y, TColor color)
     {
-        if (m_open && (px != m_x || py != m_y || color != m_color))
-            flush();
         if (x == px) {
-            if (!m_open) {
-                m_open = true;
-                m_x = px;
-                m_lo = m_hi = py;
-                m_color = color;
-            }
-            m_endUncovered = y < m_lo || y > m_hi;
-            m_lo = std::min(m_lo, y);
-            m_hi = std::max(m_hi, y);
-            m_y = y;
+            vertical(x, py, y, color);
             return;
         }
         flush();
-        m_canvas.Pen.Color = color;
-        m_canvas.MoveTo(px, py);
-        m_canvas.SolidLineTo(x, y);
+        m_raster.Line(px, py, x, y, color);
+    }
+
+    // The vertical segment from (x, py) to (x, y), y != py, in a colour that is not the null mark.
+    void vertical(int x, int py, int y, TColor color)
+    {
+        if (m_open && (x != m_x || py != m_y || color != m_color))
+            flush();
+        if (!m_open) {
+            m_open = true;
+            m_x = x;
+            m_lo = m_hi = py;
+            m_color = color;
+        }
+        m_endUncovered = y < m_lo || y > m_hi;
+        m_lo = std::min(m_lo, y);
+        m_hi = std::max(m_hi, y);
+        m_y = y;
     }
 
     void flush()
@@ -61,12 +65,11 @@ public:
             else
                 ++lo;
         }
-        m_canvas.Pen.Color = m_color;
-        m_canvas.VerticalSpan(m_x, lo, hi);
+        m_raster.VerticalSpan(m_x, lo, hi, m_color);
     }
 
 private:
-    TVelCanvas3D &m_canvas;
+    const TVelCanvas3D::SeriesRaster &m_raster;
     bool m_open = false;
     int m_x = 0, m_y = 0, m_lo = 0, m_hi = 0;
     bool m_endUncovered = false;
@@ -154,7 +157,9 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     const bool penVisible = LinePen.Visible() && LinePen.Style() != psClear;
     const bool mergeable = MergeColumns && LinePen.Width() <= 1 && LinePen.Style() == psSolid
         && LinePen.Mode() == pmCopy;
-    ColumnMerger merger(canvas);
+    const TVelCanvas3D::SeriesRaster raster =
+        mergeable ? canvas.SeriesRasterView() : TVelCanvas3D::SeriesRaster {};
+    ColumnMerger merger(raster);
     const auto segment = [&](int px, int py, int x, int y, TColor k) {
         if ((x == px && y == py) || k == NullColorMark || !penVisible)
             return;
@@ -172,13 +177,30 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     // Whether this pass has placed a point yet: until then there is no position a segment could
     // start from (the first visible point may be one skipped for the pixel range).
     bool placed = false;
+    // Most points lie in the pixel column of the point before and have its stored colour: they
+    // draw a vertical segment at most, or nothing when they land on the same pixel. They skip the
+    // full steps below while `inColumn` holds: after a placed point of a colour that is not the
+    // null mark, with a pen that merges columns.
+    bool inColumn = false;
+    TColor columnStored = 0, columnColor = 0;
     for (int i = first; i <= last; ++i) {
-        const TColor k = colorAt(i);
         const int x = toX(xs[i] * xm);
+        if (inColumn && x == px && colors[i] == columnStored) {
+            const int y = toY(ys[i] * ym);
+            if (y >= -kPixelLimit && y <= kPixelLimit) {
+                if (y != py) {
+                    merger.vertical(x, py, y, columnColor);
+                    py = y;
+                }
+                continue;
+            }
+        }
+        const TColor k = colorAt(i);
         const int y = toY(ys[i] * ym);
         // Points beyond the 16-bit pixel range are skipped, not handed to the line drawing.
         if (x < -kPixelLimit || x > kPixelLimit || y < -kPixelLimit || y > kPixelLimit) {
             previousColor = k;
+            inColumn = false;
             continue;
         }
         if (previousColor == NullColorMark || !placed) {
@@ -210,6 +232,11 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         py = y;
         placed = true;
         previousColor = k;
+        // Points coloured from the palette change colour from point to point.
+        inColumn = mergeable && penVisible && k != NullColorMark
+            && !(eachPoint && colors[i] == DefaultColorMark);
+        columnStored = colors[i];
+        columnColor = k;
     }
     merger.flush();
     m_previousColor = previousColor;
