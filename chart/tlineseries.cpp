@@ -29,28 +29,57 @@ public:
     void segment(int px, int py, int x, int y, TColor color)
     {
         if (x == px) {
-            vertical(x, py, y, color);
+            Run run = RunAt(x, py, color);
+            run.Add(py, y);
+            PutRun(x, y, color, run);
             return;
         }
         flush();
         m_raster.Line(px, py, x, y, color);
     }
 
-    // The vertical segment from (x, py) to (x, y), y != py, in a colour that is not the null mark.
-    void vertical(int x, int py, int y, TColor color)
-    {
-        if (m_open && (x != m_x || py != m_y || color != m_color))
-            flush();
-        if (!m_open) {
-            m_open = true;
-            m_x = x;
-            m_lo = m_hi = py;
-            m_color = color;
+    // A run of vertical segments in one column, handled by the caller in local variables.
+    struct Run {
+        bool Open = false;
+        bool Taken = false; // continues the run that was open here
+        int Lo = 0, Hi = 0;
+        bool EndUncovered = false;
+
+        // The vertical segment from y0 to y1, y1 != y0, where y0 is the run's last point.
+        void Add(int y0, int y1)
+        {
+            if (!Open) {
+                Open = true;
+                Lo = Hi = y0;
+            }
+            EndUncovered = y1 < Lo || y1 > Hi;
+            Lo = std::min(Lo, y1);
+            Hi = std::max(Hi, y1);
         }
-        m_endUncovered = y < m_lo || y > m_hi;
-        m_lo = std::min(m_lo, y);
-        m_hi = std::max(m_hi, y);
+    };
+
+    // The run open at (x, y) in this colour, to continue; a closed one when none is.
+    Run RunAt(int x, int y, TColor color) const
+    {
+        if (m_open && x == m_x && y == m_y && color == m_color)
+            return Run { true, true, m_lo, m_hi, m_endUncovered };
+        return Run {};
+    }
+
+    // Takes back a run from RunAt that now ends at (x, y); a different open run is drawn first.
+    void PutRun(int x, int y, TColor color, const Run &run)
+    {
+        if (!run.Open)
+            return;
+        if (!run.Taken)
+            flush();
+        m_open = true;
+        m_x = x;
         m_y = y;
+        m_color = color;
+        m_lo = run.Lo;
+        m_hi = run.Hi;
+        m_endUncovered = run.EndUncovered;
     }
 
     void flush()
@@ -177,30 +206,13 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     // Whether this pass has placed a point yet: until then there is no position a segment could
     // start from (the first visible point may be one skipped for the pixel range).
     bool placed = false;
-    // Most points lie in the pixel column of the point before and have its stored colour: they
-    // draw a vertical segment at most, or nothing when they land on the same pixel. They skip the
-    // full steps below while `inColumn` holds: after a placed point of a colour that is not the
-    // null mark, with a pen that merges columns.
-    bool inColumn = false;
-    TColor columnStored = 0, columnColor = 0;
     for (int i = first; i <= last; ++i) {
         const int x = toX(xs[i] * xm);
-        if (inColumn && x == px && colors[i] == columnStored) {
-            const int y = toY(ys[i] * ym);
-            if (y >= -kPixelLimit && y <= kPixelLimit) {
-                if (y != py) {
-                    merger.vertical(x, py, y, columnColor);
-                    py = y;
-                }
-                continue;
-            }
-        }
         const TColor k = colorAt(i);
         const int y = toY(ys[i] * ym);
         // Points beyond the 16-bit pixel range are skipped, not handed to the line drawing.
         if (x < -kPixelLimit || x > kPixelLimit || y < -kPixelLimit || y > kPixelLimit) {
             previousColor = k;
-            inColumn = false;
             continue;
         }
         if (previousColor == NullColorMark || !placed) {
@@ -232,11 +244,26 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         py = y;
         placed = true;
         previousColor = k;
-        // Points coloured from the palette change colour from point to point.
-        inColumn = mergeable && penVisible && k != NullColorMark
-            && !(eachPoint && colors[i] == DefaultColorMark);
-        columnStored = colors[i];
-        columnColor = k;
+        // Most points lie in the pixel column of the point before and have its stored colour:
+        // they draw a vertical segment at most, or nothing when they land on its pixel. They
+        // take this short loop, which keeps the run in locals, until one does not.
+        if (!mergeable || !penVisible || k == NullColorMark
+            || (eachPoint && colors[i] == DefaultColorMark))
+            continue;
+        const TColor stored = colors[i];
+        ColumnMerger::Run run = merger.RunAt(px, py, k);
+        int j = i + 1;
+        for (; j <= last && colors[j] == stored && toX(xs[j] * xm) == px; ++j) {
+            const int yj = toY(ys[j] * ym);
+            if (yj < -kPixelLimit || yj > kPixelLimit)
+                break;
+            if (yj != py) {
+                run.Add(py, yj);
+                py = yj;
+            }
+        }
+        merger.PutRun(px, py, k, run);
+        i = j - 1;
     }
     merger.flush();
     m_previousColor = previousColor;
