@@ -85,6 +85,29 @@ FastAxisMapper::FastAxisMapper(const AxisMapping &mapping)
 {
 }
 
+FastAxisMapper::PixelSpan FastAxisMapper::SamePixel(double value, int pixel) const
+{
+    const PixelSpan alone { value, value };
+    const double p = (value - m_minimum) * m_scale;
+    if (!(std::fabs(p) < 1e9) || m_scale == 0.0)
+        return alone;
+    // The values of the half-pixel ties on either side, pulled inward by 0.0005 pixel (so that
+    // the fast estimate decides them) and by far more than the estimate's error, then checked:
+    // the mapping is monotonic between ends that are not far away.
+    const double rounded = RoundEven(p);
+    double low = m_minimum + (rounded - 0.5) / m_scale;
+    double high = m_minimum + (rounded + 0.5) / m_scale;
+    if (low > high)
+        std::swap(low, high);
+    const double slack = 5e-4 / std::fabs(m_scale) + 1e-12 * (std::fabs(low) + std::fabs(high));
+    low = std::min(low + slack, value);
+    high = std::max(high - slack, value);
+    const auto near = [this](double v) { return std::fabs((v - m_minimum) * m_scale) < 1.5e9; };
+    if (!near(low) || !near(high) || (*this)(low) != pixel || (*this)(high) != pixel)
+        return alone;
+    return PixelSpan { low, high };
+}
+
 double NextNiceStep(double s)
 {
     if (!std::isfinite(s))

@@ -52,6 +52,17 @@ public:
         return m_mapping.ValueToPixel(value);
     }
 
+    // The values around `value`, which maps to `pixel`, known to map to that pixel as well:
+    // every v with Low <= v <= High does. Exact: both ends are mapped and checked, and spans are
+    // only given where no value between them lies too far away (those map to the centre). Where
+    // that cannot be had the span holds `value` alone.
+    struct PixelSpan {
+        double Low;
+        double High;
+        bool Contains(double v) const { return v >= Low && v <= High; }
+    };
+    PixelSpan SamePixel(double value, int pixel) const;
+
 private:
     const AxisMapping &m_mapping;
     double m_minimum = 0.0;
