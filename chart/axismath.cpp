@@ -94,7 +94,7 @@ FastAxisMapper::PixelSpan FastAxisMapper::SamePixel(double value, int pixel) con
     // The values of the half-pixel ties on either side, pulled inward by 0.0005 pixel (so that
     // the fast estimate decides them) and by far more than the estimate's error, then checked:
     // the mapping is monotonic between ends that are not far away.
-    const double rounded = RoundEven(p);
+    const double rounded = (p + 6755399441055744.0) - 6755399441055744.0; // ties to even
     double low = m_minimum + (rounded - 0.5) / m_scale;
     double high = m_minimum + (rounded + 0.5) / m_scale;
     if (low > high)

@@ -253,15 +253,17 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         const TColor stored = colors[i];
         ColumnMerger::Run run = merger.RunAt(px, py, k);
         int j = i + 1;
-        // Once a second point shares the column, the x values of the column are known as a
-        // span, and most points need no mapping of x.
+        // Where more points share the column, its x values are known as a span after the first
+        // two, and the others need no mapping of x.
         FastAxisMapper::PixelSpan column { 1.0, 0.0 };
-        if (j <= last && toX(xs[j] * xm) == px)
-            column = toX.SamePixel(xs[j] * xm, px);
         for (; j <= last && colors[j] == stored; ++j) {
             const double xj = xs[j] * xm;
-            if (!column.Contains(xj) && toX(xj) != px)
-                break;
+            if (!column.Contains(xj)) {
+                if (toX(xj) != px)
+                    break;
+                if (j == i + 2)
+                    column = toX.SamePixel(xj, px);
+            }
             const int yj = toY(ys[j] * ym);
             if (yj < -kPixelLimit || yj > kPixelLimit)
                 break;
