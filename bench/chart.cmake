@@ -5,3 +5,15 @@ ph_add_bench(bench_chart_draw SOURCES bench_chart_draw.cpp bench_chart_main.h
              LIBS ph_bench_support ph_chart Qt6::Widgets GUI)
 ph_add_bench(bench_viewer SOURCES bench_viewer.cpp bench_chart_main.h
              LIBS ph_bench_support ph_ui Qt6::Widgets GUI)
+
+# Optional: the drawing pass against another Qt plotting library's default replot of the same
+# data, built only when that library is installed (Debian: libqcustomplot-dev).
+find_package(Qt6 QUIET COMPONENTS PrintSupport)
+if(TARGET Qt6::PrintSupport)
+  find_package(QCustomPlotQt6 CONFIG QUIET)
+endif()
+if(QCustomPlotQt6_FOUND)
+  target_link_libraries(bench_chart_draw PRIVATE QCustomPlotQt6::QCustomPlotQt6)
+  target_compile_definitions(bench_chart_draw PRIVATE PH_WITH_QCUSTOMPLOT)
+  message(STATUS "bench_chart_draw: comparing with QCustomPlot")
+endif()

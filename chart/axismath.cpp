@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -76,27 +77,35 @@ double AxisMapping::PixelToValue(int pixel) const
 
 FastAxisMapper::FastAxisMapper(const AxisMapping &mapping)
     : m_mapping(mapping)
+    , m_minimum(mapping.RangeMinimum)
+    , m_scale(mapping.RangeSpan != 0.0 ? mapping.PixelLength / mapping.RangeSpan
+                                       : std::numeric_limits<double>::quiet_NaN())
+    , m_origin(mapping.CountsFromEnd() ? mapping.PixelEnd : mapping.PixelStart)
+    , m_sign(mapping.CountsFromEnd() ? -1 : 1)
 {
-    if (mapping.RangeSpan != 0.0)
-        m_scale = mapping.PixelLength / mapping.RangeSpan;
-    m_origin = mapping.CountsFromEnd() ? mapping.PixelEnd : mapping.PixelStart;
-    m_sign = mapping.CountsFromEnd() ? -1 : 1;
 }
 
-int FastAxisMapper::operator()(double value) const
+FastAxisMapper::PixelSpan FastAxisMapper::SamePixel(double value, int pixel) const
 {
-    if (m_scale == 0.0)
-        return m_mapping.ValueToPixel(value);
-    const double p = (value - m_mapping.RangeMinimum) * m_scale;
-    // Within this band the estimate's few ulps of error cannot change the rounded pixel.
-    if (std::fabs(p) < 1e9) {
-        // Adding and removing 1.5 * 2^52 rounds to the nearest integer, ties to even.
-        const double rounded = (p + 6755399441055744.0) - 6755399441055744.0;
-        const double distance = std::fabs(p - rounded);
-        if (distance < 0.4999 || distance > 0.5001)
-            return m_origin + m_sign * static_cast<int>(rounded);
-    }
-    return m_mapping.ValueToPixel(value);
+    const PixelSpan alone { value, value };
+    const double p = (value - m_minimum) * m_scale;
+    if (!(std::fabs(p) < 1e9) || m_scale == 0.0)
+        return alone;
+    // The values of the half-pixel ties on either side, pulled inward by 0.0005 pixel (so that
+    // the fast estimate decides them) and by far more than the estimate's error, then checked:
+    // the mapping is monotonic between ends that are not far away.
+    const double rounded = (p + 6755399441055744.0) - 6755399441055744.0; // ties to even
+    double low = m_minimum + (rounded - 0.5) / m_scale;
+    double high = m_minimum + (rounded + 0.5) / m_scale;
+    if (low > high)
+        std::swap(low, high);
+    const double slack = 5e-4 / std::fabs(m_scale) + 1e-12 * (std::fabs(low) + std::fabs(high));
+    low = std::min(low + slack, value);
+    high = std::max(high - slack, value);
+    const auto near = [this](double v) { return std::fabs((v - m_minimum) * m_scale) < 1.5e9; };
+    if (!near(low) || !near(high) || (*this)(low) != pixel || (*this)(high) != pixel)
+        return alone;
+    return PixelSpan { low, high };
 }
 
 double NextNiceStep(double s)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 // The arithmetic of an axis without any drawing: the working range and pixel placement with the
@@ -31,15 +32,40 @@ struct AxisMapping {
 
 // Value to pixel for long runs of values (a series' points): the same results as
 // AxisMapping::ValueToPixel, with the exact extended-precision path taken only when the fast
-// double estimate lies too close to a rounding tie to decide.
+// double estimate lies too close to a rounding tie to decide. Inline: drawing calls it for every
+// point.
 class FastAxisMapper
 {
 public:
     explicit FastAxisMapper(const AxisMapping &mapping);
-    int operator()(double value) const;
+    int operator()(double value) const
+    {
+        const double p = (value - m_minimum) * m_scale;
+        // Within this band the estimate's few ulps of error cannot change the rounded pixel
+        // unless it lies next to a tie. A flat range has a scale of NaN and fails the test.
+        if (std::fabs(p) < 1e9) {
+            // Adding and removing 1.5 * 2^52 rounds to the nearest integer, ties to even.
+            const double rounded = (p + 6755399441055744.0) - 6755399441055744.0;
+            if (std::fabs(p - rounded) < 0.4999)
+                return m_origin + m_sign * static_cast<int>(rounded);
+        }
+        return m_mapping.ValueToPixel(value);
+    }
+
+    // The values around `value`, which maps to `pixel`, known to map to that pixel as well:
+    // every v with Low <= v <= High does. Exact: both ends are mapped and checked, and spans are
+    // only given where no value between them lies too far away (those map to the centre). Where
+    // that cannot be had the span holds `value` alone.
+    struct PixelSpan {
+        double Low;
+        double High;
+        bool Contains(double v) const { return v >= Low && v <= High; }
+    };
+    PixelSpan SamePixel(double value, int pixel) const;
 
 private:
     const AxisMapping &m_mapping;
+    double m_minimum = 0.0;
     double m_scale = 0.0;
     int m_origin = 0;
     int m_sign = 1;

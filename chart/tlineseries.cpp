@@ -20,33 +20,66 @@ constexpr int kPixelLimit = 32766;
 class ColumnMerger
 {
 public:
-    explicit ColumnMerger(TVelCanvas3D &canvas)
-        : m_canvas(canvas)
+    explicit ColumnMerger(const TVelCanvas3D::SeriesRaster &raster)
+        : m_raster(raster)
     {
     }
     ~ColumnMerger() { flush(); }
 
     void segment(int px, int py, int x, int y, TColor color)
     {
-        if (m_open && (px != m_x || py != m_y || color != m_color))
-            flush();
         if (x == px) {
-            if (!m_open) {
-                m_open = true;
-                m_x = px;
-                m_lo = m_hi = py;
-                m_color = color;
-            }
-            m_endUncovered = y < m_lo || y > m_hi;
-            m_lo = std::min(m_lo, y);
-            m_hi = std::max(m_hi, y);
-            m_y = y;
+            Run run = RunAt(x, py, color);
+            run.Add(py, y);
+            PutRun(x, y, color, run);
             return;
         }
         flush();
-        m_canvas.Pen.Color = color;
-        m_canvas.MoveTo(px, py);
-        m_canvas.SolidLineTo(x, y);
+        m_raster.Line(px, py, x, y, color);
+    }
+
+    // A run of vertical segments in one column, handled by the caller in local variables.
+    struct Run {
+        bool Open = false;
+        bool Taken = false; // continues the run that was open here
+        int Lo = 0, Hi = 0;
+        bool EndUncovered = false;
+
+        // The vertical segment from y0 to y1, y1 != y0, where y0 is the run's last point.
+        void Add(int y0, int y1)
+        {
+            if (!Open) {
+                Open = true;
+                Lo = Hi = y0;
+            }
+            EndUncovered = y1 < Lo || y1 > Hi;
+            Lo = std::min(Lo, y1);
+            Hi = std::max(Hi, y1);
+        }
+    };
+
+    // The run open at (x, y) in this colour, to continue; a closed one when none is.
+    Run RunAt(int x, int y, TColor color) const
+    {
+        if (m_open && x == m_x && y == m_y && color == m_color)
+            return Run { true, true, m_lo, m_hi, m_endUncovered };
+        return Run {};
+    }
+
+    // Takes back a run from RunAt that now ends at (x, y); a different open run is drawn first.
+    void PutRun(int x, int y, TColor color, const Run &run)
+    {
+        if (!run.Open)
+            return;
+        if (!run.Taken)
+            flush();
+        m_open = true;
+        m_x = x;
+        m_y = y;
+        m_color = color;
+        m_lo = run.Lo;
+        m_hi = run.Hi;
+        m_endUncovered = run.EndUncovered;
     }
 
     void flush()
@@ -61,12 +94,11 @@ public:
             else
                 ++lo;
         }
-        m_canvas.Pen.Color = m_color;
-        m_canvas.VerticalSpan(m_x, lo, hi);
+        m_raster.VerticalSpan(m_x, lo, hi, m_color);
     }
 
 private:
-    TVelCanvas3D &m_canvas;
+    const TVelCanvas3D::SeriesRaster &m_raster;
     bool m_open = false;
     int m_x = 0, m_y = 0, m_lo = 0, m_hi = 0;
     bool m_endUncovered = false;
@@ -154,7 +186,9 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     const bool penVisible = LinePen.Visible() && LinePen.Style() != psClear;
     const bool mergeable = MergeColumns && LinePen.Width() <= 1 && LinePen.Style() == psSolid
         && LinePen.Mode() == pmCopy;
-    ColumnMerger merger(canvas);
+    const TVelCanvas3D::SeriesRaster raster =
+        mergeable ? canvas.SeriesRasterView() : TVelCanvas3D::SeriesRaster {};
+    ColumnMerger merger(raster);
     const auto segment = [&](int px, int py, int x, int y, TColor k) {
         if ((x == px && y == py) || k == NullColorMark || !penVisible)
             return;
@@ -173,8 +207,8 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
     // start from (the first visible point may be one skipped for the pixel range).
     bool placed = false;
     for (int i = first; i <= last; ++i) {
-        const TColor k = colorAt(i);
         const int x = toX(xs[i] * xm);
+        const TColor k = colorAt(i);
         const int y = toY(ys[i] * ym);
         // Points beyond the 16-bit pixel range are skipped, not handed to the line drawing.
         if (x < -kPixelLimit || x > kPixelLimit || y < -kPixelLimit || y > kPixelLimit) {
@@ -210,6 +244,36 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         py = y;
         placed = true;
         previousColor = k;
+        // Most points lie in the pixel column of the point before and have its stored colour:
+        // they draw a vertical segment at most, or nothing when they land on its pixel. They
+        // take this short loop, which keeps the run in locals, until one does not.
+        if (!mergeable || !penVisible || k == NullColorMark
+            || (eachPoint && colors[i] == DefaultColorMark))
+            continue;
+        const TColor stored = colors[i];
+        ColumnMerger::Run run = merger.RunAt(px, py, k);
+        int j = i + 1;
+        // Where more points share the column, its x values are known as a span after the first
+        // two, and the others need no mapping of x.
+        FastAxisMapper::PixelSpan column { 1.0, 0.0 };
+        for (; j <= last && colors[j] == stored; ++j) {
+            const double xj = xs[j] * xm;
+            if (!column.Contains(xj)) {
+                if (toX(xj) != px)
+                    break;
+                if (j == i + 2)
+                    column = toX.SamePixel(xj, px);
+            }
+            const int yj = toY(ys[j] * ym);
+            if (yj < -kPixelLimit || yj > kPixelLimit)
+                break;
+            if (yj != py) {
+                run.Add(py, yj);
+                py = yj;
+            }
+        }
+        merger.PutRun(px, py, k, run);
+        i = j - 1;
     }
     merger.flush();
     m_previousColor = previousColor;

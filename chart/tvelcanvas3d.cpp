@@ -272,29 +272,29 @@ void TVelCanvas3D::painterLine(int x0, int y0, int x1, int y1)
     painter.drawLine(x0, y0, x1, y1);
 }
 
-void TVelCanvas3D::SolidLineTo(int x, int y)
+TVelCanvas3D::SeriesRaster TVelCanvas3D::SeriesRasterView()
 {
-    const Raster r { m_current->bits(), m_current->bytesPerLine(), clipBounds(), PixelOf(Pen.Color),
-        pmCopy };
-    rasterLine(r, m_penX, m_penY, x, y);
-    m_penX = x;
-    m_penY = y;
+    if (m_current == nullptr || m_current->isNull())
+        return SeriesRaster {};
+    return SeriesRaster { m_current->bits(), m_current->bytesPerLine(), clipBounds() };
 }
 
-void TVelCanvas3D::VerticalSpan(int x, int y0, int y1)
+void TVelCanvas3D::SeriesRaster::Line(int x0, int y0, int x1, int y1, TColor color) const
 {
-    const TRect clip = clipBounds();
-    if (x < clip.Left || x >= clip.Right)
+    if (Bits != nullptr)
+        rasterLine(Raster { Bits, Stride, Clip, PixelOf(color), pmCopy }, x0, y0, x1, y1);
+}
+
+void TVelCanvas3D::SeriesRaster::VerticalSpan(int x, int y0, int y1, TColor color) const
+{
+    if (Bits == nullptr || x < Clip.Left || x >= Clip.Right)
         return;
-    const int lo = std::max(std::min(y0, y1), clip.Top);
-    const int hi = std::min(std::max(y0, y1), clip.Bottom - 1);
-    if (lo > hi)
-        return;
-    const std::uint32_t color = PixelOf(Pen.Color);
-    const qsizetype stride = m_current->bytesPerLine();
-    std::uint8_t *row = m_current->bits() + static_cast<qsizetype>(lo) * stride;
-    for (int y = lo; y <= hi; ++y, row += stride)
-        reinterpret_cast<std::uint32_t *>(row)[x] = color;
+    const int lo = std::max(std::min(y0, y1), Clip.Top);
+    const int hi = std::min(std::max(y0, y1), Clip.Bottom - 1);
+    const std::uint32_t pixel = PixelOf(color);
+    std::uint8_t *row = Bits + static_cast<qsizetype>(lo) * Stride;
+    for (int y = lo; y <= hi; ++y, row += Stride)
+        reinterpret_cast<std::uint32_t *>(row)[x] = pixel;
 }
 
 void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)

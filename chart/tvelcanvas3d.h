@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 class TChartPen;
@@ -91,11 +92,19 @@ public:
     // Pen black, width 1, solid, copy; brush white, solid; font colour black, size 10.
     void ResetState();
 
-    // helpers for drawing series
-    // A vertical run in column x from y0 to y1, both included, in the pen's colour, copy mode.
-    void VerticalSpan(int x, int y0, int y1);
-    // LineTo for a solid pen of width 1 in copy mode (what series use), without notifications.
-    void SolidLineTo(int x, int y);
+    // Direct drawing for series: the current surface and clip, taken once per series, for lines
+    // of a solid pen of width 1 in copy mode, without notifications. Valid while the surface and
+    // the clip stay as they were.
+    struct SeriesRaster {
+        std::uint8_t *Bits = nullptr;
+        qsizetype Stride = 0;
+        TRect Clip;
+        // A line from (x0, y0) towards (x1, y1), its end pixel left out, as LineTo draws it.
+        void Line(int x0, int y0, int x1, int y1, TColor color) const;
+        // A vertical run in column x from y0 to y1, both included.
+        void VerticalSpan(int x, int y0, int y1, TColor color) const;
+    };
+    SeriesRaster SeriesRasterView();
     bool PenIsThinSolid() const { return Pen.Width <= 1 && Pen.Style == psSolid; }
 
 private:

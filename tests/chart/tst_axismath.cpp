@@ -2,9 +2,8 @@
 #include "exceptions.h"
 #include "testsupport.h"
 
-#include <cmath>
-
 #include <QTest>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -149,7 +148,25 @@ private slots:
                 const double v = m.RangeMinimum + (k * 0.5) * m.RangeSpan / m.PixelLength;
                 QCOMPARE(fast(v), m.ValueToPixel(v));
             }
+            // The span of values sharing a pixel holds its value, maps to the pixel throughout
+            // and reaches to within a hair of the half-pixel ties on either side.
+            const double pixelWidth = std::fabs(m.RangeSpan / m.PixelLength);
+            for (int i = 0; i < 20000; ++i) {
+                const double v = m.RangeMinimum + unit(random) * m.RangeSpan;
+                const int pixel = m.ValueToPixel(v);
+                const FastAxisMapper::PixelSpan span = fast.SamePixel(v, pixel);
+                QVERIFY(span.Contains(v));
+                for (double t : { 0.0, 0.25, 0.5, 0.75, 1.0 })
+                    QCOMPARE(m.ValueToPixel(span.Low + t * (span.High - span.Low)), pixel);
+                QVERIFY(span.Low == v || m.ValueToPixel(span.Low - 2e-3 * pixelWidth) != pixel);
+                QVERIFY(span.High == v || m.ValueToPixel(span.High + 2e-3 * pixelWidth) != pixel);
+            }
         }
+        // Far away, where values map to the centre, no span is given.
+        const AxisMapping m = mapping(true, 0, 1, 40, 540);
+        const FastAxisMapper::PixelSpan far = FastAxisMapper(m).SamePixel(1e10, 290);
+        QCOMPARE(far.Low, 1e10);
+        QCOMPARE(far.High, 1e10);
     }
 
     void labelValues()

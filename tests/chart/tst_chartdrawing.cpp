@@ -251,6 +251,67 @@ private slots:
         QCOMPARE(CountDifferences(Render(*chart), zoomedEvery), 0);
     }
 
+    // Random series with many points per column, stored colours that change, null points,
+    // points beyond the 16-bit range and the per-point palette: merged columns must give the
+    // picture of every segment, whole and zoomed so that segments cross the plot's edges. The
+    // visible index range found by search must be the one the linear rule gives.
+    void randomSeriesMergedMatchEverySegment()
+    {
+        std::mt19937 random(21);
+        std::uniform_real_distribution<double> unit(0, 1);
+        std::normal_distribution<double> noise(0, 2);
+        const TColor colors[] = { clBlack, clBlack, clBlack, 0x0000FF, DefaultColorMark,
+            NullColorMark };
+        for (int round = 0; round < 40; ++round) {
+            auto chart = DisplayChart(2);
+            for (int s = 0; s < 2; ++s) {
+                TChartSeries *series = chart->SeriesAt(s);
+                series->SetColorEachPoint(round % 4 == 3);
+                double x = 0, y = 0;
+                TColor color = clBlack;
+                for (int i = 0; i < 3000; ++i) {
+                    x += unit(random) < 0.2 ? 0 : 0.04 * unit(random);
+                    if (unit(random) < 0.6)
+                        y = 20 * std::sin(x / 7 + s) + noise(random);
+                    if (unit(random) < 0.01)
+                        color = colors[random() % 6];
+                    series->AddPointXY(x, unit(random) < 0.002 ? 1e7 : y, "", color);
+                }
+            }
+            chart->LeftAxis()->SetAxisRange(-25, 25);
+            const TChartValueList &xs = chart->SeriesAt(0)->XValues();
+            if (round % 2 == 1) {
+                // Zoom edges on a point's value or between points.
+                const double a = xs.ValueAt(static_cast<int>(random() % 1500));
+                const double b = xs.ValueAt(1500 + static_cast<int>(random() % 1500));
+                chart->BottomAxis()->SetAxisRange(a + (round % 4 == 1 ? 0.0 : 0.01), b);
+            }
+            const QImage merged = Render(*chart);
+            for (int s = 0; s < 2; ++s) {
+                TChartSeries *series = chart->SeriesAt(s);
+                const TChartValueList &values = series->XValues();
+                const int n = values.ValueCount();
+                const TRect plot = chart->PlotRect();
+                const double minX = series->PixelToXValue(plot.Left);
+                const double maxX = series->PixelToXValue(plot.Right);
+                int first = 0;
+                while (first < n && values.ValueAt(first) < minX)
+                    ++first;
+                int last = n - 1;
+                if (first < n && values.ValueAt(n - 1) > maxX) {
+                    last = first;
+                    while (values.ValueAt(last) < maxX)
+                        ++last;
+                }
+                QCOMPARE(series->FirstVisibleIndex, first < n ? first : -1);
+                if (first < n)
+                    QCOMPARE(series->LastVisibleIndex, last);
+                static_cast<TLineSeries *>(series)->MergeColumns = false;
+            }
+            QCOMPARE(CountDifferences(merged, Render(*chart)), 0);
+        }
+    }
+
     void afterDrawRunsAtTheEndOfEveryPassAndItsDrawingIsKept()
     {
         auto chart = DisplayChart(1);
