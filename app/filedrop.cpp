@@ -18,7 +18,8 @@ QStringList DroppedFileNames(const QList<QUrl> &urls, const QStringList &folderP
         const QFileInfo info(url.toLocalFile());
         if (info.isDir()) {
             const QDir folder(info.absoluteFilePath());
-            const QFileInfoList files = folder.entryInfoList(folderPatterns, QDir::Files, QDir::Name);
+            const QFileInfoList files =
+                folder.entryInfoList(folderPatterns, QDir::Files, QDir::Name);
             for (const QFileInfo &file : files) {
                 if (file.isFile())
                     names << QDir::toNativeSeparators(file.absoluteFilePath());

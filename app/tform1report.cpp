@@ -78,7 +78,8 @@ void TForm1::setupFileDrop()
     QString filter = defaults.QtNameFilters().value(0);
     filter = filter.mid(filter.lastIndexOf(QLatin1Char('(')) + 1);
     filter.chop(1);
-    new FileDropTarget(ListBox1->viewport(), filter.split(QLatin1Char(' '), Qt::SkipEmptyParts),
+    new FileDropTarget(
+        ListBox1->viewport(), filter.split(QLatin1Char(' '), Qt::SkipEmptyParts),
         [this](const QStringList &names) { AddDroppedFiles(names); },
         [this] { return !m_running; });
     // Only the file list takes drops; the edit fields would take a dropped name as text.

@@ -5,8 +5,8 @@
 #include "rounding.h"
 
 void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
-                const std::vector<std::string> &targets, const SearchSettings &settings,
-                const NumberSeparators &separators, FileJudgement &judgement)
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators, FileJudgement &judgement)
 {
     judgement.Targets.assign(targets.size(), TargetMatch {});
     const Extended window = settings.Tolerance;
@@ -40,16 +40,15 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
 }
 
 void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
-               const std::vector<std::string> &targets, const SearchSettings &settings,
-               const NumberSeparators &separators, FileJudgement &judgement)
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators, FileJudgement &judgement)
 {
     FindPeaks(table, peaks);
     JudgePeaks(table, peaks, targets, settings, separators, judgement);
 }
 
 int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
-                        const std::vector<std::string> &targets, int tolerance,
-                        const NumberSeparators &separators)
+    const std::vector<std::string> &targets, int tolerance, const NumberSeparators &separators)
 {
     FileJudgement judgement;
     JudgePeaks(table, peaks, targets, { tolerance, 0, false }, separators, judgement);

@@ -6,8 +6,8 @@
 std::string ReportNumber(double value, char decimalSeparator)
 {
     char buffer[400]; // enough for any double in fixed notation
-    const auto result
-        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, result.ptr);
     for (char &c : text) {
         if (c == '.')
@@ -26,10 +26,11 @@ std::string ReportHeaderRow(const std::vector<std::string> &targets)
     return row;
 }
 
-namespace {
+namespace
+{
 
 std::string fileRow(const std::string &name, const std::vector<TargetMatch> &targets,
-                    int missingCount, bool selected, char decimalSeparator)
+    int missingCount, bool selected, char decimalSeparator)
 {
     std::string row = name;
     row += selected ? "\tja\t" : "\tnein\t";
@@ -44,11 +45,11 @@ std::string fileRow(const std::string &name, const std::vector<TargetMatch> &tar
 
 } // namespace
 
-std::string ReportFileRow(const std::string &name, const FileJudgement &judgement,
-                          char decimalSeparator)
+std::string ReportFileRow(
+    const std::string &name, const FileJudgement &judgement, char decimalSeparator)
 {
-    return fileRow(name, judgement.Targets, judgement.MissingCount, judgement.Selected,
-                   decimalSeparator);
+    return fileRow(
+        name, judgement.Targets, judgement.MissingCount, judgement.Selected, decimalSeparator);
 }
 
 std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount)
@@ -77,8 +78,8 @@ std::string MatchReport::Text(char decimalSeparator) const
 {
     std::string text = ReportHeaderRow(m_targets) + '\n';
     for (const auto &file : m_judged) {
-        text += fileRow(file.Name, file.Targets, file.MissingCount, file.Selected,
-                        decimalSeparator);
+        text +=
+            fileRow(file.Name, file.Targets, file.MissingCount, file.Selected, decimalSeparator);
         text += '\n';
     }
     for (const auto &name : m_wrongLayout)

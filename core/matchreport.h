@@ -14,8 +14,8 @@
 
 // The rows one by one, without a line end, for writers that stream them.
 std::string ReportHeaderRow(const std::vector<std::string> &targets);
-std::string ReportFileRow(const std::string &name, const FileJudgement &judgement,
-                          char decimalSeparator);
+std::string ReportFileRow(
+    const std::string &name, const FileJudgement &judgement, char decimalSeparator);
 std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount);
 
 // A position as the report writes it: the shortest text that reads back as the same double, in
@@ -23,7 +23,8 @@ std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCoun
 std::string ReportNumber(double value, char decimalSeparator);
 
 // The report of one run, collected file by file.
-class MatchReport {
+class MatchReport
+{
 public:
     // Starts a new report for the given targets; what an earlier run left is dropped.
     void Start(std::vector<std::string> targets);

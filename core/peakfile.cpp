@@ -12,7 +12,8 @@
 #define PEAKHOUND_DATA_DIR "/usr/local/share/peakhound"
 #endif
 
-namespace {
+namespace
+{
 
 // How much of a line beyond the text-file limit the error quotes.
 constexpr std::size_t kQuotedStart = 20;

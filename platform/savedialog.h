@@ -15,7 +15,7 @@ public:
     int FilterIndex = 1;
     QString DefaultExt;
     QString InitialDir; // empty: the process's current directory
-    QString FileName;   // the proposed name before Execute, the chosen full name after it
+    QString FileName; // the proposed name before Execute, the chosen full name after it
 
     bool Execute(QWidget *parent = nullptr);
 };

@@ -197,8 +197,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     }
     if (presetWanted) {
         failedFile = "peaks/rh6g.txt";
-        ReadPeakFile(PresetPeakFile(std::filesystem::current_path().string(), "rh6g.txt"),
-                     addTarget);
+        ReadPeakFile(
+            PresetPeakFile(std::filesystem::current_path().string(), "rh6g.txt"), addTarget);
     }
     for (const auto &path : listFiles) {
         failedFile = path;
@@ -371,7 +371,8 @@ private:
                     return false;
                 result = std::move(m_results[i]);
             }
-            m_seen.push_back({ result.verdict, result.complete, result.rows, result.columns, {}, {} });
+            m_seen.push_back(
+                { result.verdict, result.complete, result.rows, result.columns, {}, {} });
             if (result.verdict == Verdict::Unjudged)
                 result = replay(i);
             emit(i, result);
@@ -446,7 +447,11 @@ private:
 
 class Output {
 public:
-    explicit Output(char end) : m_end(end) { m_buffer.reserve(1 << 16); }
+    explicit Output(char end)
+        : m_end(end)
+    {
+        m_buffer.reserve(1 << 16);
+    }
     ~Output() { flush(); }
     void line(const std::string &text)
     {

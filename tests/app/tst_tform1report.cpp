@@ -100,7 +100,8 @@ void tst_TForm1Report::runSearch(const QStringList &files, const QStringList &ta
 QMenu *tst_TForm1Report::openContextMenu()
 {
     QWidget *viewport = Form1->ListBox3->viewport();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent event(
+        QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
     QCoreApplication::sendEvent(viewport, &event);
     return Form1->ReportMenu;
 }
@@ -115,7 +116,8 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     const QString wrong = write("d_wrong.txt", WrongLayoutText());
     const QString two = write("e_two.txt", SpectrumWithPeaks({ "605", "615", "777" }));
     const QStringList files { match, edge, none, wrong, two };
-    const QStringList targets { QStringLiteral("612"), QStringLiteral("774"), QStringLiteral("780") };
+    const QStringList targets { QStringLiteral("612"), QStringLiteral("774"),
+        QStringLiteral("780") };
     QMenu *menu = openContextMenu();
     QVERIFY(menu->isVisible());
     QVERIFY(!Form1->ReportCopyItem->isEnabled()); // no run yet
@@ -151,8 +153,8 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     const QString fromCommand = QString::fromUtf8(command.readAllStandardOutput());
 
     // THEN all three are the same table, which says why each file was chosen
-    const QString expected = QStringLiteral("Datei\tAusgewählt\tFehlend\t612\t774\t780\n")
-        + match + QStringLiteral("\tja\t0\t612\t774\t774\n") // one peak serves two targets
+    const QString expected = QStringLiteral("Datei\tAusgewählt\tFehlend\t612\t774\t780\n") + match
+        + QStringLiteral("\tja\t0\t612\t774\t774\n") // one peak serves two targets
         + edge + QStringLiteral("\tja\t1\t\t774.5\t774.5\n") // 622 lies exactly 10 away
         + none + QStringLiteral("\tnein\t3\t\t\t\n") //
         + two + QStringLiteral("\tja\t0\t615\t777\t777\n") // the nearer of 605 and 615
@@ -230,7 +232,8 @@ void tst_TForm1Report::presetFallsBackToTheInstalledCopy()
     write("installed/peaks/rh6g.txt", "612\r\n774\r\n");
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
     QVERIFY(m_script->boxes.empty());
-    QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("612"), QStringLiteral("774") }));
+    QCOMPARE(
+        Form1->ListBox2->Items(), QStringList({ QStringLiteral("612"), QStringLiteral("774") }));
 
     // Neither exists: the message names the paths tried.
     QFile::remove(QString::fromStdString(m_folder->path("installed/peaks/rh6g.txt")));
@@ -306,7 +309,8 @@ void tst_TForm1Report::resultListIsRepaintedDuringTheRun()
     ListPaints paints(Form1->ListBox3);
     Form1->maxfehl->SetValue(0); // no file is selected
     // The click never returns to the event loop: what was painted, was painted during the run.
-    runSearch({ write("a.txt", SpectrumWithPeaks({ "1" })), write("b.txt", SpectrumWithPeaks({ "2" })) },
+    runSearch(
+        { write("a.txt", SpectrumWithPeaks({ "1" })), write("b.txt", SpectrumWithPeaks({ "2" })) },
         { QStringLiteral("1000") });
     QVERIFY2(paints.counts.contains(0), qPrintable(QString::number(paints.counts.size())));
 }

@@ -5,7 +5,6 @@
 #include "testsupport.h"
 
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -154,8 +153,8 @@ void tst_FileJudgement::nearestPeakInsideTheWindowServes()
 {
     peaksAt(*m_table, { 990, 995, 1004, 1006, 1500 });
     FileJudgement judgement;
-    JudgeFile(*m_table, m_peaks, { "1000", "1001", "1500", "2000", "1010" }, { 10, 1, true }, kEnglish,
-              judgement);
+    JudgeFile(*m_table, m_peaks, { "1000", "1001", "1500", "2000", "1010" }, { 10, 1, true },
+        kEnglish, judgement);
     QCOMPARE(judgement.Targets.size(), std::size_t(5));
     QCOMPARE(judgement.Targets[0].Position, 1004.0); // nearer than 995; 990 lies on the edge
     QCOMPARE(judgement.Targets[0].Offset, 4.0);
@@ -181,7 +180,8 @@ void tst_FileJudgement::reportRows()
     QCOMPARE(ReportNumber(1009.9, ','), std::string("1009,9"));
     QCOMPARE(ReportNumber(1650, ','), std::string("1650"));
     QCOMPARE(ReportNumber(-0.000125, '.'), std::string("-0.000125"));
-    QCOMPARE(ReportNumber(0.1 + 0.2, '.'), std::string("0.30000000000000004")); // reads back exactly
+    QCOMPARE(
+        ReportNumber(0.1 + 0.2, '.'), std::string("0.30000000000000004")); // reads back exactly
 
     FileJudgement judgement;
     judgement.Targets = { { true, 612.5, 0.5 }, {} };
@@ -193,10 +193,11 @@ void tst_FileJudgement::reportRows()
     report.AddJudged("a b.txt", judgement);
     judgement.Selected = false;
     report.AddJudged("c.txt", judgement);
-    QCOMPARE(report.Text(','), std::string("Datei\tAusgewählt\tFehlend\t612\t774,0\n"
-                                           "a b.txt\tja\t1\t612,5\t\n"
-                                           "c.txt\tnein\t1\t612,5\t\n"
-                                           "w.txt\tfalsches Format\t\t\t\n"));
+    QCOMPARE(report.Text(','),
+        std::string("Datei\tAusgewählt\tFehlend\t612\t774,0\n"
+                    "a b.txt\tja\t1\t612,5\t\n"
+                    "c.txt\tnein\t1\t612,5\t\n"
+                    "w.txt\tfalsches Format\t\t\t\n"));
     report.Start({});
     QCOMPARE(report.Text('.'), std::string("Datei\tAusgewählt\tFehlend\n"));
 }

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
-
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -200,35 +199,43 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
         return;
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err,
-             QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (" + m_folder.root()
-                                       + "/peaks/rh6g.txt, " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n"));
+        QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (" + m_folder.root()
+            + "/peaks/rh6g.txt, " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n"));
 }
 
 void tst_PeakhoundSearch::nullEndsEachName()
 {
-    const std::string newline = m_folder.write("two\nlines.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
-    const Run run = search(A("--null", "--peak", "612", QString::fromStdString(newline), QString::fromStdString(m_miss),
-                             QString::fromStdString(m_bad)));
+    const std::string newline =
+        m_folder.write("two\nlines.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
+    const Run run = search(A("--null", "--peak", "612", QString::fromStdString(newline),
+        QString::fromStdString(m_miss), QString::fromStdString(m_bad)));
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(newline + '\0' + m_miss + '\0'));
-    const Run report = search(A("--null", "--report", "--peak", "612", QString::fromStdString(newline)));
-    QCOMPARE(report.out, QByteArray::fromStdString("Datei\tAusgewählt\tFehlend\t612" + std::string(1, '\0') + newline
-                                                   + "\tja\t0\t612" + '\0'));
+    const Run report =
+        search(A("--null", "--report", "--peak", "612", QString::fromStdString(newline)));
+    QCOMPARE(report.out,
+        QByteArray::fromStdString("Datei\tAusgewählt\tFehlend\t612" + std::string(1, '\0') + newline
+            + "\tja\t0\t612" + '\0'));
 }
 
 void tst_PeakhoundSearch::keepGoingNamesEveryFailure()
 {
-    const std::string notANumber = m_folder.write("nan2.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tdrei" }));
+    const std::string notANumber =
+        m_folder.write("nan2.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tdrei" }));
     const std::string gone = m_folder.path("gone2.txt");
-    const QStringList files = A(QString::fromStdString(m_match), QString::fromStdString(gone), QString::fromStdString(m_bad),
-                                QString::fromStdString(notANumber), QString::fromStdString(m_match2));
+    const QStringList files = A(QString::fromStdString(m_match), QString::fromStdString(gone),
+        QString::fromStdString(m_bad), QString::fromStdString(notANumber),
+        QString::fromStdString(m_match2));
     for (const char *jobs : { "1", "2" }) {
-        const Run run = search(A("--keep-going", "--jobs", QString::fromLatin1(jobs), "--peak", "612") + files);
+        const Run run =
+            search(A("--keep-going", "--jobs", QString::fromLatin1(jobs), "--peak", "612") + files);
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
-        QCOMPARE(run.err, QByteArray::fromStdString(
-                              gone + ": Datei nicht gefunden\n" + notANumber + ": 'drei' ist kein gültiger Gleitkommawert\n"
-                              + "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t" + m_bad + "\n"));
+        QCOMPARE(run.err,
+            QByteArray::fromStdString(gone + ": Datei nicht gefunden\n" + notANumber
+                + ": 'drei' ist kein gültiger Gleitkommawert\n"
+                + "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
+                + m_bad + "\n"));
     }
     // Nothing failed: the status is 0 as without the option.
     const Run clean = search(A("--keep-going", "--peak", "612", QString::fromStdString(m_match)));
@@ -330,7 +337,8 @@ void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
         QCOMPARE(many.status, 1);
         QCOMPARE(many.out, oneFailing.out);
         QCOMPARE(many.err, oneFailing.err);
-        const Run keepGoing = search(targets + A("--keep-going", "--jobs", QString::fromLatin1(jobs)) + names);
+        const Run keepGoing =
+            search(targets + A("--keep-going", "--jobs", QString::fromLatin1(jobs)) + names);
         QCOMPARE(keepGoing.status, 1);
         QCOMPARE(keepGoing.out, one.out);
     }
