@@ -257,7 +257,8 @@ void TForm1::Button9Click()
     for (const QString &target : ListBox2->Items())
         targets.push_back(ToStdString(target));
     Report.Start(std::move(targets));
-    HasReport = true;
+    m_hasReport = true;
+    m_reportFiles = ListBox1->Items();
     const int count = ListBox1->Count();
     {
         // Brings caption and bar up to date also when an error ends the run at a file.

@@ -92,7 +92,7 @@ public:
     // The match report of the last run: why each file was or was not selected. Kept until the
     // next run or until the file list changes; offered by the result list's context menu.
     MatchReport Report;
-    bool HasReport = false;
+    bool HasReport() const; // a run made it and the file list is still the one it searched
     QMenu *ReportMenu;
     QAction *ReportCopyItem; // "Bericht kopieren"
     QAction *ReportSaveItem; // "Bericht speichern..."
@@ -115,6 +115,8 @@ private:
     void setupFileDrop();
 
     bool m_running = false; // a search run is under way
+    bool m_hasReport = false;
+    QStringList m_reportFiles; // the file list the report's run searched
 };
 
 extern TForm1 *Form1;

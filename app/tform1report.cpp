@@ -25,23 +25,21 @@ void TForm1::setupReport()
     connect(ListBox3, &QWidget::customContextMenuRequested, this,
         guarded(this, &TForm1::ListBox3ContextPopup));
 
-    // A changed file list makes the report of the last run stale.
-    const auto forget = [this] { HasReport = false; };
-    QAbstractItemModel *files = ListBox1->model();
-    connect(files, &QAbstractItemModel::rowsInserted, this, forget);
-    connect(files, &QAbstractItemModel::rowsRemoved, this, forget);
-    connect(files, &QAbstractItemModel::modelReset, this, forget);
-    connect(files, &QAbstractItemModel::dataChanged, this, forget);
-
     ReportDialog.Filter = QStringLiteral(
         "Tabulatorgetrennte Texte (*.tsv)|*.tsv|Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
     ReportDialog.DefaultExt = QStringLiteral("tsv");
 }
 
+// A changed file list makes the report of the last run stale.
+bool TForm1::HasReport() const
+{
+    return m_hasReport && ListBox1->Items() == m_reportFiles;
+}
+
 void TForm1::ListBox3ContextPopup(const QPoint &position)
 {
-    ReportCopyItem->setEnabled(HasReport);
-    ReportSaveItem->setEnabled(HasReport);
+    ReportCopyItem->setEnabled(HasReport());
+    ReportSaveItem->setEnabled(HasReport());
     ReportMenu->popup(ListBox3->viewport()->mapToGlobal(position));
 }
 
@@ -52,13 +50,13 @@ QString TForm1::ReportText() const
 
 void TForm1::ReportCopyClick()
 {
-    if (HasReport)
+    if (HasReport())
         QGuiApplication::clipboard()->setText(ReportText());
 }
 
 void TForm1::ReportSaveClick()
 {
-    if (!HasReport)
+    if (!HasReport())
         return;
     ReportDialog.FilterIndex = 1;
     if (ReportDialog.FileName.isEmpty())
