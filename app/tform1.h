@@ -2,7 +2,6 @@
 
 #include "dialogs.h"
 #include "matchreport.h"
-#include "savedialog.h"
 
 #include <QString>
 #include <QWidget>
@@ -96,7 +95,7 @@ public:
     QMenu *ReportMenu;
     QAction *ReportCopyItem; // "Bericht kopieren"
     QAction *ReportSaveItem; // "Bericht speichern..."
-    TSaveDialog ReportDialog;
+    TSavePictureDialog ReportDialog; // the file-save dialog, asking before it replaces a file
     void ListBox3ContextPopup(const QPoint &position);
     void ReportCopyClick();
     void ReportSaveClick();

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,7 +28,7 @@ void TForm1::setupReport()
 
     ReportDialog.Filter = QStringLiteral(
         "Tabulatorgetrennte Texte (*.tsv)|*.tsv|Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
-    ReportDialog.DefaultExt = QStringLiteral("tsv");
+    ReportDialog.Options.OverwritePrompt = true;
 }
 
 // A changed file list makes the report of the last run stale.
@@ -63,6 +64,10 @@ void TForm1::ReportSaveClick()
         ReportDialog.FileName = QStringLiteral("Bericht.tsv");
     if (!ReportDialog.Execute(this))
         return;
+    // A name without an extension gets ".tsv".
+    if (QFileInfo(ReportDialog.FileName).suffix().isEmpty()
+        && !ReportDialog.FileName.endsWith(QLatin1Char('.')))
+        ReportDialog.FileName += QStringLiteral(".tsv");
     WriteTextFile(FileNameToStd(ReportDialog.FileName), Report.Text(CurrentSeparators().Decimal));
 }
 
@@ -71,9 +76,7 @@ void TForm1::ReportSaveClick()
 void TForm1::setupFileDrop()
 {
     // The folder patterns are those of the Add dialog's default filter.
-    TOpenDialog defaults;
-    defaults.Filter = kFileFilter;
-    QString filter = defaults.QtNameFilters().value(0);
+    QString filter = QtNameFilters(kFileFilter).value(0);
     filter = filter.mid(filter.lastIndexOf(QLatin1Char('(')) + 1);
     filter.chop(1);
     new FileDropTarget(

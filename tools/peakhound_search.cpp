@@ -372,7 +372,7 @@ private:
                 result = std::move(m_results[i]);
             }
             m_seen.push_back(
-                { result.verdict, result.complete, result.rows, result.columns, {}, {} });
+                { result.verdict, result.complete, result.rows, result.columns, {}, false, {} });
             if (result.verdict == Verdict::Unjudged)
                 result = replay(i);
             emit(i, result);

@@ -3,7 +3,6 @@
 #include "peakfile.h"
 #include "project1.h"
 #include "rundisplay.h"
-#include "savedialog.h"
 #include "separators.h"
 #include "spectrumtable.h"
 #include "testsupport.h"
@@ -81,7 +80,6 @@ void tst_TForm1Report::init()
 void tst_TForm1Report::cleanup()
 {
     DestroyForms();
-    SetSaveDialogHook(nullptr);
     RunDisplay::ResetUpdateInterval();
     m_script.reset();
     QDir::setCurrent(m_startDir);
@@ -129,13 +127,8 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     QVERIFY(Form1->ReportCopyItem->isEnabled());
     Form1->ReportCopyItem->trigger();
     const QString clipboard = QGuiApplication::clipboard()->text();
-    QString proposed;
     const QString saved = QString::fromStdString(m_folder->path("saved"));
-    SetSaveDialogHook([&](const TSaveDialog &dialog, QString &fileName) {
-        proposed = dialog.FileName;
-        fileName = saved;
-        return true;
-    });
+    m_script->answerSaveDialog(saved, 1);
     openContextMenu()->hide();
     Form1->ReportSaveItem->trigger();
     QFile file(saved + QStringLiteral(".tsv")); // the default extension was added
@@ -162,7 +155,10 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     QCOMPARE(clipboard, expected);
     QCOMPARE(fromFile, expected);
     QCOMPARE(fromCommand, expected);
-    QVERIFY(proposed.endsWith(QStringLiteral(".tsv")));
+    QCOMPARE(m_script->saveDialogs.size(), std::size_t(1));
+    QVERIFY(m_script->saveDialogs[0].Filter.startsWith(
+        QStringLiteral("Tabulatorgetrennte Texte (*.tsv)|*.tsv|")));
+    QVERIFY(m_script->saveDialogs[0].Options.OverwritePrompt);
 
     // AND the rows marked "ja" are exactly the search's own selection, in its order
     QStringList selected;
