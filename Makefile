@@ -1,26 +1,39 @@
 # Quick start on a fresh Debian 12 machine:
-#   make run    installs what is missing, builds, starts Peakhound
-#   make test   installs what is missing, builds, runs every test
+#   make run    installs what the program needs, builds only the program and starts it
+#   make test   installs everything else too, builds all, runs every test
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps deps-run configure configure-run build build-run run test bench fuzz clean
 
 all: build
 
 deps:
-	bash tools/install-deps.sh
+	bash tools/install-deps.sh full
+
+deps-run:
+	bash tools/install-deps.sh run
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=ON -DPH_BENCH=ON \
+	  $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+# The program alone: no tests, benchmarks or their packages. A later "make test" in the same
+# build folder switches them back on and builds the rest.
+configure-run: deps-run
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBUILD_TESTING=OFF -DPH_BENCH=OFF \
+	  $(CMAKE_FLAGS)
+
+build-run: configure-run
+	cmake --build $(BUILD) -j$(JOBS) --target peakhound
+
 # Started from the repository, which holds peaks/ (the Rhodamine 6G preset) and examples/.
-run: build
+run: build-run
 	./$(BUILD)/app/peakhound
 
 test: build

@@ -8,6 +8,7 @@
 #include "messagebox.h"
 #include "peakfile.h"
 #include "qtstrings.h"
+#include "rundisplay.h"
 #include "separators.h"
 #include "spectrumfile.h"
 #include "spectrumtable.h"
@@ -17,17 +18,17 @@
 #include <QFrame>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <filesystem>
 #include <vector>
 
 TForm1 *Form1 = nullptr;
 
 const QString kMainCaption = QStringLiteral("Peakhound V2.5");
+const QString kFileFilter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
 
 namespace
 {
-
-const QString kFileFilter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
 
 // The directory of the peak files below the start directory, with this platform's separator.
 std::string peakFolder()
@@ -49,6 +50,8 @@ TForm1::TForm1()
     buildLayout();
     connectHandlers();
     setUpAccessibility();
+    setupReport();
+    setupFileDrop();
 }
 
 void TForm1::buildLayout()
@@ -204,7 +207,7 @@ void TForm1::readPeakFile(const std::string &fileName)
 
 void TForm1::Button7Click()
 {
-    readPeakFile(peakFolder() + "rh6g.txt");
+    readPeakFile(PresetPeakFile(StartDirectory, "rh6g.txt"));
 }
 
 void TForm1::Button8Click()
@@ -238,8 +241,11 @@ void TForm1::TestFile(const QString &fileName)
     settings.Tolerance = Abweichung->Value();
     settings.MaxMissing = maxfehl->Value();
     settings.Inverse = CheckBox1->isChecked();
-    if (JudgeLoadedFile(SpectrumTable, PeakList, targets, settings, CurrentSeparators()))
+    FileJudgement judgement;
+    JudgeFile(SpectrumTable, PeakList, targets, settings, CurrentSeparators(), judgement);
+    if (judgement.Selected)
         ListBox3->Add(fileName);
+    Report.AddJudged(ToStdString(fileName), judgement);
 }
 
 void TForm1::Button9Click()
@@ -247,15 +253,28 @@ void TForm1::Button9Click()
     ListBox3->Clear();
     setStatus(QStringLiteral("Working......"));
     BadFileList.Count = 0;
+    std::vector<std::string> targets;
+    for (const QString &target : ListBox2->Items())
+        targets.push_back(ToStdString(target));
+    Report.Start(std::move(targets));
+    m_hasReport = true;
+    m_reportFiles = ListBox1->Items();
     const int count = ListBox1->Count();
-    for (int i = 0; i < count; ++i) {
-        const QString name = ListBox1->Item(i);
-        SetCaption(this, kMainCaption + QStringLiteral(" - ") + name);
-        const int before = BadFileList.Count;
-        LoadSpectrumFile(FileNameToStd(name));
-        if (BadFileList.Count == before)
-            TestFile(name);
-        Bar->setValue(ProgressPosition(i, ListBox1->Count()));
+    {
+        // Brings caption and bar up to date also when an error ends the run at a file.
+        RunDisplay display(this, Bar);
+        const QScopedValueRollback<bool> running(m_running, true);
+        for (int i = 0; i < count; ++i) {
+            const QString name = ListBox1->Item(i);
+            display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
+            const int before = BadFileList.Count;
+            LoadSpectrumFile(FileNameToStd(name));
+            if (BadFileList.Count == before)
+                TestFile(name);
+            else
+                Report.AddWrongLayout(ToStdString(name));
+            display.Progress(ProgressPosition(i, ListBox1->Count()));
+        }
     }
     if (BadFileList.Count > 0) {
         std::string text = "\r";

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "dialogs.h"
+#include "matchreport.h"
 
 #include <QString>
 #include <QWidget>
 #include <string>
 
 class QCheckBox;
+class QAction;
 class QFrame;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class TEdit;
@@ -85,15 +88,40 @@ public:
     // Judges the file that the search just read and lists it when it is selected.
     void TestFile(const QString &fileName);
 
+    // The match report of the last run: why each file was or was not selected. Kept until the
+    // next run or until the file list changes; offered by the result list's context menu.
+    MatchReport Report;
+    bool HasReport() const; // a run made it and the file list is still the one it searched
+    QMenu *ReportMenu;
+    QAction *ReportCopyItem; // "Bericht kopieren"
+    QAction *ReportSaveItem; // "Bericht speichern..."
+    TSavePictureDialog ReportDialog; // the file-save dialog, asking before it replaces a file
+    void ListBox3ContextPopup(const QPoint &position);
+    void ReportCopyClick();
+    void ReportSaveClick();
+    QString ReportText() const; // the report with the user's separators
+
+    // Files and folders dropped on the file list are added as Add adds them.
+    void AddDroppedFiles(const QStringList &names);
+
 private:
     void buildLayout();
     void connectHandlers();
     void setUpAccessibility();
     void setStatus(const QString &text);
     void readPeakFile(const std::string &fileName);
+    void setupReport();
+    void setupFileDrop();
+
+    bool m_running = false; // a search run is under way
+    bool m_hasReport = false;
+    QStringList m_reportFiles; // the file list the report's run searched
 };
 
 extern TForm1 *Form1;
 
 // The main window's caption; during a search it is followed by " - " and the file's name.
 extern const QString kMainCaption;
+
+// The filter of the Add dialog; a folder dropped on the file list adds what its first entry shows.
+extern const QString kFileFilter;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # peakhound-search over 2000 generated 2000-row files (warm cache), with --jobs 1 and --jobs 2,
-# against the bare loop bench_search_baseline in the same run. Prints files per second and ratios.
+# against the bare loop bench_search_baseline in the same run, and the match report (--report)
+# against the plain search. Prints files per second and ratios.
 #
 #     bench/search-files.sh [BUILD-DIR] [DATA-DIR]
 set -euo pipefail
@@ -34,8 +35,12 @@ best() { # best wall time in seconds of five runs of the command
 tb=$(best "$baseline" list.txt)
 t1=$(best "$search" --rh6g --jobs 1 --files-from list.txt)
 t2=$(best "$search" --rh6g --jobs 2 --files-from list.txt)
+tr1=$(best "$search" --rh6g --jobs 1 --report --files-from list.txt)
+tr2=$(best "$search" --rh6g --jobs 2 --report --files-from list.txt)
 rate() { echo "$count / $1" | bc -l | xargs printf '%.0f'; }
 ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
 echo "bare loop (one thread):       $(rate "$tb") files/s"
 echo "peakhound-search --jobs 1:    $(rate "$t1") files/s  ($(ratio "$tb" "$t1") of the bare loop)"
 echo "peakhound-search --jobs 2:    $(rate "$t2") files/s  ($(ratio "$t1" "$t2")x --jobs 1)"
+echo "--report --jobs 1:            $(rate "$tr1") files/s  ($(ratio "$tr1" "$t1")x the time of --jobs 1)"
+echo "--report --jobs 2:            $(rate "$tr2") files/s  ($(ratio "$tr2" "$t2")x the time of --jobs 2)"

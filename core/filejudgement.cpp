@@ -4,39 +4,64 @@
 #include "peakfinder.h"
 #include "rounding.h"
 
-int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
-                        const std::vector<std::string> &targets, int tolerance,
-                        const NumberSeparators &separators)
+void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators, FileJudgement &judgement)
 {
-    if (targets.empty())
-        return 10;
-    const Extended window = tolerance;
+    judgement.Targets.assign(targets.size(), TargetMatch {});
+    const Extended window = settings.Tolerance;
     int missing = 0;
-    for (const auto &target : targets) {
-        bool hit = false;
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        TargetMatch &match = judgement.Targets[k];
         // The text is converted only when there is a peak to compare it with.
         if (peaks.Count > 0) {
-            const Extended t = StrToFloat(target, separators);
-            for (int i = 1; i <= peaks.Count && !hit; ++i) {
+            const Extended t = StrToFloat(targets[k], separators);
+            Extended nearest = 0;
+            for (int i = 1; i <= peaks.Count; ++i) {
                 const double x = table.Cell(peaks.Row(i), 1);
                 // The window is open on both sides: a peak exactly `tolerance` away is missing.
-                hit = t + window > x && t - window < x;
+                if (!(t + window > x && t - window < x))
+                    continue;
+                const Extended distance = x > t ? x - t : t - x;
+                if (!match.Found || distance < nearest) {
+                    match.Found = true;
+                    match.Position = x;
+                    match.Offset = static_cast<double>(x - t);
+                    nearest = distance;
+                }
             }
         }
-        if (!hit)
+        if (!match.Found)
             ++missing;
     }
-    return missing;
+    judgement.MissingCount = targets.empty() ? 10 : missing;
+    judgement.Matches = judgement.MissingCount <= settings.MaxMissing;
+    judgement.Selected = settings.Inverse ? !judgement.Matches : judgement.Matches;
+}
+
+void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators, FileJudgement &judgement)
+{
+    FindPeaks(table, peaks);
+    JudgePeaks(table, peaks, targets, settings, separators, judgement);
+}
+
+int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
+    const std::vector<std::string> &targets, int tolerance, const NumberSeparators &separators)
+{
+    FileJudgement judgement;
+    JudgePeaks(table, peaks, targets, { tolerance, 0, false }, separators, judgement);
+    return judgement.MissingCount;
 }
 
 bool JudgeLoadedFile(const SpectrumTableData &table, PeakListData &peaks,
                      const std::vector<std::string> &targets, const SearchSettings &settings,
                      const NumberSeparators &separators)
 {
-    FindPeaks(table, peaks);
-    const int missing = CountMissingTargets(table, peaks, targets, settings.Tolerance, separators);
-    const bool matches = missing <= settings.MaxMissing;
-    return settings.Inverse ? !matches : matches;
+    FileJudgement judgement;
+    JudgeFile(table, peaks, targets, settings, separators, judgement);
+    return judgement.Selected;
 }
 
 int ProgressPosition(int index, int count)

@@ -5,8 +5,11 @@
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 
 namespace
 {
@@ -69,7 +72,28 @@ void SetupWindow(QWidget *window, const WindowLayout &layout)
         window->setFixedSize(width, height);
     else
         window->resize(width, height);
-    window->move(layout.Left, layout.Top);
+
+    QPoint position(layout.Left, layout.Top);
+    const QScreen *screen = QGuiApplication::screenAt(position);
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect outer(position, QSize(width + kFrameWidth, height + kFrameHeight));
+        position = FitOnScreen(outer, screen->availableGeometry());
+    }
+    window->move(position);
+}
+
+QPoint FitOnScreen(const QRect &outer, const QRect &available)
+{
+    QPoint position = outer.topLeft();
+    if (position.x() + outer.width() > available.x() + available.width())
+        position.setX(available.x() + available.width() - outer.width());
+    if (position.y() + outer.height() > available.y() + available.height())
+        position.setY(available.y() + available.height() - outer.height());
+    position.setX(std::max(position.x(), available.x()));
+    position.setY(std::max(position.y(), available.y()));
+    return position;
 }
 
 void SetCaption(QWidget *window, const QString &caption)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <string>
 
@@ -42,8 +44,14 @@ inline constexpr int kFrameWidth = 8;
 inline constexpr int kFrameHeight = 27;
 
 // Gives a top-level window its caption, position, size, border and the layout font. The window
-// stays hidden.
+// stays hidden. A stored position that would put part of the window (with its frame) off the
+// available area of its screen is moved just enough to fit; the size stays.
 void SetupWindow(QWidget *window, const WindowLayout &layout);
+
+// The top-left corner nearest to the wanted one at which a window of the given outer bounds lies
+// inside the available area; a window larger than the area keeps its top-left corner in it, so
+// that its caption stays in reach.
+QPoint FitOnScreen(const QRect &outer, const QRect &available);
 
 // Sets a window's caption so that it reads exactly as given. Qt takes "[*]" in a window title
 // for the unsaved-changes mark and hides it; a caption that names a file may contain it.

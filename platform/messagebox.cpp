@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -31,6 +32,16 @@ QString displayText(const std::string &text)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return shown;
+}
+
+// Wide enough for the title in the window's caption bar: the title in a bold caption font plus
+// room for the frame's icon and buttons, so that the title is not elided in a small box.
+int widthForTitle(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kFrameButtonsAndIcon = 160;
+    return QFontMetrics(font).horizontalAdvance(title) + kFrameButtonsAndIcon;
 }
 
 // A text of more lines than this (a long list of rejected files) would push the OK button off
@@ -61,6 +72,7 @@ void showScrollable(MessageBoxKind kind, const QString &title, const QString &te
         std::min(label->sizeHint().width() + scrollBar + 4, screen.width() * 2 / 3),
         std::min(label->sizeHint().height(), screen.height() / 2));
     layout->addWidget(scroll, 0, 1);
+    dialog.setMinimumWidth(widthForTitle(title));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
     buttons->setCenterButtons(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -83,6 +95,12 @@ void show(MessageBoxKind kind, const std::string &text)
     QMessageBox box(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
         ToQString(request.Title), shown, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // The box sizes itself to its text; a spacer across its grid keeps it from going narrower.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        grid->addItem(new QSpacerItem(widthForTitle(box.windowTitle()), 0, QSizePolicy::Minimum,
+                          QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 

@@ -6,6 +6,7 @@
 // The runtime's message texts, in one place. %s and %d are filled by FormatMessage.
 namespace Messages {
 inline constexpr std::string_view FileNotFound = "Datei nicht gefunden";
+inline constexpr std::string_view PresetNotFound = "Datei nicht gefunden (%s)";
 inline constexpr std::string_view InvalidFileName = "Ungültiger Dateiname";
 inline constexpr std::string_view TooManyOpenFiles = "Zu viele geöffnete Dateien";
 inline constexpr std::string_view AccessDenied = "Dateizugriff verweigert";

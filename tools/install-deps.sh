@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Peakhound needs to build, test, benchmark and fuzz, and only
-# those that are missing. Uses sudo when not run as root.
+# Installs the Debian 12 packages Peakhound needs, and only those that are missing. Uses sudo when
+# not run as root.
+#   tools/install-deps.sh run    what building and running the program needs
+#   tools/install-deps.sh        (or "full") also what the tests, benchmarks, fuzzing and the
+#                                checks on a virtual screen need
 set -euo pipefail
+
+set_wanted="${1:-full}"
 
 packages=(
   build-essential cmake pkgconf          # the build
   qt6-base-dev                           # Qt 6 Core, Gui, Widgets, Test
-  libbenchmark-dev                       # benchmarks
-  clang libclang-rt-14-dev               # fuzz targets (libFuzzer) and sanitizers
-  python3                                # sample and benchmark data generators
   fonts-dejavu-core                      # text in windows and pictures
-  xvfb xauth openbox imagemagick         # running the desktop program without a screen
-  desktop-file-utils                     # checking the desktop entry
 )
+case "$set_wanted" in
+  run) ;;
+  full)
+    packages+=(
+      libbenchmark-dev                   # benchmarks
+      clang libclang-rt-14-dev           # fuzz targets (libFuzzer) and sanitizers
+      python3                            # sample and benchmark data generators
+      xvfb xauth openbox imagemagick     # running the desktop program without a screen
+      desktop-file-utils                 # checking the desktop entry
+    )
+    ;;
+  *)
+    echo "usage: $0 [run|full]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 
 #include "exceptions.h"
 #include "filejudgement.h"
+#include "matchreport.h"
 #include "messages.h"
 #include "numconv.h"
 #include "peakfile.h"
@@ -17,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -39,17 +41,24 @@ constexpr const char *kUsage =
     "  --peak VALUE        a sought peak position in 1/cm (repeatable)\n"
     "  --peak-file PATH    every line of PATH is a sought peak position\n"
     "  --rh6g              the Rhodamine 6G positions of peaks/rh6g.txt below the current folder\n"
+    "                      (or, when it has none, of the copy installed with the program)\n"
     "  --tolerance N       how far (in 1/cm, exclusive) a found peak may lie from a sought one\n"
     "                      (default 10)\n"
     "  --max-missing N     how many sought peaks may be missing (default 1)\n"
     "  --inverse           print the files that do not match instead\n"
     "  --jobs N            read and judge files on N threads (default: the number of cores)\n"
     "  --files-from PATH   also judge the files named in PATH, one per line\n"
+    "  --report            print the match report instead of the names: a tab-separated table\n"
+    "                      with a row per file (selected, missing count, the position found\n"
+    "                      for each sought peak), numbers with a decimal point\n"
+    "  --null              end each printed name (or report row) with a NUL byte, not a newline\n"
+    "  --keep-going        a file that cannot be read is named on standard error and the run\n"
+    "                      goes on; the exit status is then 1\n"
     "  --help              show this help\n"
     "\n"
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
-    "be read (the run ends at that file), 2 usage error.\n";
+    "be read (the run ends at that file unless --keep-going), 2 usage error.\n";
 
 // Standard error names files and quotes their content: a control byte other than the tab is shown
 // as \x01 (two lower-case hex digits), so that no file can move the cursor, clear the screen or
@@ -81,6 +90,9 @@ struct Options {
     std::vector<std::string> files;
     SearchSettings settings;
     int jobs = 0;
+    bool report = false;
+    bool null = false;
+    bool keepGoing = false;
 };
 
 int parseInteger(const std::string &option, const std::string &text)
@@ -165,6 +177,15 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
                 throw UsageError { "--jobs needs at least 1" };
         } else if (argument == "--files-from") {
             listFiles.push_back(takeValue());
+        } else if (argument == "--report") {
+            noValue();
+            options.report = true;
+        } else if (argument == "--null") {
+            noValue();
+            options.null = true;
+        } else if (argument == "--keep-going") {
+            noValue();
+            options.keepGoing = true;
         } else {
             throw UsageError { "unknown option " + argument };
         }
@@ -176,7 +197,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     }
     if (presetWanted) {
         failedFile = "peaks/rh6g.txt";
-        ReadPeakFile(failedFile, addTarget);
+        ReadPeakFile(
+            PresetPeakFile(std::filesystem::current_path().string(), "rh6g.txt"), addTarget);
     }
     for (const auto &path : listFiles) {
         failedFile = path;
@@ -200,6 +222,7 @@ struct FileResult {
     int columns = 0;
     std::string message;
     bool outOfMemory = false; // failed for want of memory; message is then left empty
+    FileJudgement judgement; // of a judged file
 };
 
 // Reads and judges one file on the given table, as the main window does. With judgeIncomplete
@@ -223,9 +246,8 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
             result.verdict = Verdict::Unjudged;
             return result;
         }
-        const bool selected
-            = JudgeLoadedFile(table, peaks, options.targets, options.settings, separators);
-        result.verdict = selected ? Verdict::Selected : Verdict::Passed;
+        JudgeFile(table, peaks, options.targets, options.settings, separators, result.judgement);
+        result.verdict = result.judgement.Selected ? Verdict::Selected : Verdict::Passed;
     } catch (const Exception &error) {
         result.verdict = Verdict::Failed;
         result.message = error.what();
@@ -236,7 +258,7 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
     return result;
 }
 
-// Judges the files in order on one table; stops at the first runtime error.
+// Judges the files in order on one table; stops at the first runtime error unless told to go on.
 std::vector<FileResult> judgeSequentially(const Options &options, const NumberSeparators &separators)
 {
     auto table = std::make_unique<SpectrumTableData>();
@@ -246,7 +268,7 @@ std::vector<FileResult> judgeSequentially(const Options &options, const NumberSe
     results.reserve(options.files.size());
     for (const auto &name : options.files) {
         results.push_back(judgeFile(*table, badFiles, *peaks, name, options, separators));
-        if (results.back().verdict == Verdict::Failed)
+        if (results.back().verdict == Verdict::Failed && !options.keepGoing)
             break;
     }
     return results;
@@ -318,7 +340,7 @@ private:
                 return;
             FileResult result = judgeFile(*table, badFiles, *peaks, m_options.files[i], m_options,
                                           m_separators, false);
-            if (result.verdict == Verdict::Failed)
+            if (result.verdict == Verdict::Failed && !m_options.keepGoing)
                 stopAfter(i);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -349,11 +371,12 @@ private:
                     return false;
                 result = std::move(m_results[i]);
             }
-            m_seen.push_back({ result.verdict, result.complete, result.rows, result.columns, {} });
+            m_seen.push_back(
+                { result.verdict, result.complete, result.rows, result.columns, {}, false, {} });
             if (result.verdict == Verdict::Unjudged)
                 result = replay(i);
             emit(i, result);
-            if (result.verdict == Verdict::Failed) {
+            if (result.verdict == Verdict::Failed && !m_options.keepGoing) {
                 stopAfter(i);
                 m_emitted = count;
                 return true;
@@ -400,7 +423,7 @@ private:
         for (std::size_t j = start;; ++j) {
             FileResult result = judgeFile(*m_replayTable, scratch, *m_replayPeaks,
                                           m_options.files[j], m_options, m_separators);
-            if (j == i || result.verdict == Verdict::Failed) {
+            if (j == i || (result.verdict == Verdict::Failed && !m_options.keepGoing)) {
                 m_replayed = j + 1;
                 return result;
             }
@@ -424,12 +447,16 @@ private:
 
 class Output {
 public:
-    Output() { m_buffer.reserve(1 << 16); }
+    explicit Output(char end)
+        : m_end(end)
+    {
+        m_buffer.reserve(1 << 16);
+    }
     ~Output() { flush(); }
     void line(const std::string &text)
     {
         m_buffer += text;
-        m_buffer += '\n';
+        m_buffer += m_end;
         if (m_buffer.size() >= (1 << 16))
             flush();
     }
@@ -443,6 +470,7 @@ public:
 
 private:
     std::string m_buffer;
+    char m_end;
 };
 
 } // namespace
@@ -468,22 +496,28 @@ int main(int argc, char **argv)
     }
 
     const NumberSeparators separators = CurrentSeparators();
-    Output out;
+    Output out(options.null ? '\0' : '\n');
     std::vector<std::string> badFiles;
-    std::string failure;
+    std::vector<std::string> failures;
+    if (options.report)
+        out.line(ReportHeaderRow(options.targets));
     const auto emit = [&](std::size_t i, const FileResult &result) {
         switch (result.verdict) {
         case Verdict::Selected:
-            out.line(options.files[i]);
+            out.line(options.report ? ReportFileRow(options.files[i], result.judgement, '.')
+                                    : options.files[i]);
+            break;
+        case Verdict::Passed:
+            if (options.report)
+                out.line(ReportFileRow(options.files[i], result.judgement, '.'));
             break;
         case Verdict::WrongLayout:
             badFiles.push_back(options.files[i]);
             break;
         case Verdict::Failed:
-            failure = options.files[i] + ": "
-                + (result.outOfMemory ? std::string(Messages::OutOfMemory) : result.message);
+            failures.push_back(options.files[i] + ": "
+                + (result.outOfMemory ? std::string(Messages::OutOfMemory) : result.message));
             break;
-        case Verdict::Passed:
         case Verdict::Unjudged:
         case Verdict::Pending:
             break;
@@ -503,19 +537,23 @@ int main(int argc, char **argv)
     } catch (const std::bad_alloc &) {
         // Out of memory outside the reading of a file (tables, output): what was selected
         // before is still printed.
-        failure = "peakhound-search: " + std::string(Messages::OutOfMemory);
+        failures.push_back("peakhound-search: " + std::string(Messages::OutOfMemory));
+    }
+    if (options.report) {
+        for (const auto &name : badFiles)
+            out.line(ReportWrongLayoutRow(name, options.targets.size()));
     }
     out.flush();
 
-    if (!failure.empty()) {
+    for (const auto &failure : failures)
         std::fprintf(stderr, "%s\n", escapeControls(failure).c_str());
+    if (!failures.empty() && !options.keepGoing)
         return 1;
-    }
     if (!badFiles.empty()) {
         std::string text = std::string(kBadFilesHeading) + '\n';
         for (const auto &name : badFiles)
             text += '\t' + escapeControls(name) + '\n';
         std::fputs(text.c_str(), stderr);
     }
-    return 0;
+    return failures.empty() ? 0 : 1;
 }

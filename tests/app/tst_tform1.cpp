@@ -1,6 +1,8 @@
 #include "application.h"
 #include "controls.h"
+#include "peakfile.h"
 #include "project1.h"
+#include "rundisplay.h"
 #include "separators.h"
 #include "spectrumtable.h"
 #include "testsupport.h"
@@ -82,11 +84,13 @@ void tst_TForm1::initTestCase()
     SetApplicationTitle(kApplicationTitle);
     SetNumberSeparators({ '.', ',' });
     m_startDir = QDir::currentPath();
+    RunDisplay::SetUpdateInterval(0); // every caption and bar change is shown
 }
 
 void tst_TForm1::init()
 {
     m_folder = std::make_unique<TestFolder>();
+    SetInstalledDataDirectory(m_folder->path("installed"));
     QDir::setCurrent(QString::fromStdString(m_folder->root()));
     m_script = std::make_unique<WindowScript>();
     CreateForms();
@@ -420,7 +424,9 @@ void tst_TForm1::missingPresetShowsTheFileError()
     QCOMPARE(m_script->boxes.size(), std::size_t(1));
     QCOMPARE(m_script->boxes[0].Kind, MessageBoxKind::Error);
     QCOMPARE(m_script->boxes[0].Title, std::string("Peakhound 2"));
-    QCOMPARE(m_script->boxes[0].Text, std::string("Datei nicht gefunden."));
+    QCOMPARE(m_script->boxes[0].Text,
+        "Datei nicht gefunden (" + StartDirectory + "/peaks/rh6g.txt, " + m_folder->root()
+            + "/installed/peaks/rh6g.txt)");
     QCOMPARE(Form1->ListBox2->Count(), 0);
     // the program goes on
     setTargets({ QStringLiteral("5") });

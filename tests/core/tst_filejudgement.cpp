@@ -1,10 +1,10 @@
 #include "exceptions.h"
 #include "filejudgement.h"
+#include "matchreport.h"
 #include "peakfinder.h"
 #include "testsupport.h"
 
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -49,6 +49,8 @@ private slots:
     void targetsConvertOnlyWhenThereArePeaks();
     void onePeakServesSeveralTargets();
     void progressPositions();
+    void nearestPeakInsideTheWindowServes();
+    void reportRows();
 
 private:
     std::unique_ptr<SpectrumTableData> m_table;
@@ -145,6 +147,59 @@ void tst_FileJudgement::progressPositions()
     QCOMPARE(ProgressPosition(0, 4), 25);
     QCOMPARE(ProgressPosition(0, 200), 0); // 0.5 goes to the even neighbour
     QCOMPARE(ProgressPosition(2, 200), 2); // 1.5 too
+}
+
+void tst_FileJudgement::nearestPeakInsideTheWindowServes()
+{
+    peaksAt(*m_table, { 990, 995, 1004, 1006, 1500 });
+    FileJudgement judgement;
+    JudgeFile(*m_table, m_peaks, { "1000", "1001", "1500", "2000", "1010" }, { 10, 1, true },
+        kEnglish, judgement);
+    QCOMPARE(judgement.Targets.size(), std::size_t(5));
+    QCOMPARE(judgement.Targets[0].Position, 1004.0); // nearer than 995; 990 lies on the edge
+    QCOMPARE(judgement.Targets[0].Offset, 4.0);
+    QCOMPARE(judgement.Targets[1].Position, 1004.0);
+    QCOMPARE(judgement.Targets[1].Offset, 3.0);
+    QCOMPARE(judgement.Targets[2].Offset, 0.0);
+    QVERIFY(!judgement.Targets[3].Found);
+    QCOMPARE(judgement.Targets[4].Position, 1006.0); // the nearest, not the first inside
+    QCOMPARE(judgement.MissingCount, 1);
+    QVERIFY(judgement.Matches);
+    QVERIFY(!judgement.Selected); // inverse mode
+
+    // Two equally near peaks: the lower one serves; the judgement's storage is reused.
+    JudgeFile(*m_table, m_peaks, { "1005" }, { 10, 1, false }, kEnglish, judgement);
+    QCOMPARE(judgement.Targets.size(), std::size_t(1));
+    QCOMPARE(judgement.Targets[0].Position, 1004.0);
+    QCOMPARE(judgement.Targets[0].Offset, -1.0);
+}
+
+void tst_FileJudgement::reportRows()
+{
+    QCOMPARE(ReportNumber(1009.9, '.'), std::string("1009.9"));
+    QCOMPARE(ReportNumber(1009.9, ','), std::string("1009,9"));
+    QCOMPARE(ReportNumber(1650, ','), std::string("1650"));
+    QCOMPARE(ReportNumber(-0.000125, '.'), std::string("-0.000125"));
+    QCOMPARE(
+        ReportNumber(0.1 + 0.2, '.'), std::string("0.30000000000000004")); // reads back exactly
+
+    FileJudgement judgement;
+    judgement.Targets = { { true, 612.5, 0.5 }, {} };
+    judgement.MissingCount = 1;
+    judgement.Selected = true;
+    MatchReport report;
+    report.Start({ "612", "774,0" });
+    report.AddWrongLayout("w.txt");
+    report.AddJudged("a b.txt", judgement);
+    judgement.Selected = false;
+    report.AddJudged("c.txt", judgement);
+    QCOMPARE(report.Text(','),
+        std::string("Datei\tAusgewählt\tFehlend\t612\t774,0\n"
+                    "a b.txt\tja\t1\t612,5\t\n"
+                    "c.txt\tnein\t1\t612,5\t\n"
+                    "w.txt\tfalsches Format\t\t\t\n"));
+    report.Start({});
+    QCOMPARE(report.Text('.'), std::string("Datei\tAusgewählt\tFehlend\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileJudgement)

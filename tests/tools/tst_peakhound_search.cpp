@@ -1,9 +1,9 @@
 #include "testsupport.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
-
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -102,6 +102,8 @@ private slots:
     void specialFilesEndTheRunAtOnce();
     void controlBytesAreEscapedOnStandardError();
     void outOfMemoryEndsTheRunInWords();
+    void nullEndsEachName();
+    void keepGoingNamesEveryFailure();
 
 private:
     TestFolder m_folder;
@@ -191,10 +193,53 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
     run = search(A("--files-from", QString::fromStdString(longList)));
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err, QByteArray::fromStdString(longList + ": Ungültiger Dateiname\n"));
-    // No preset below the current folder.
+    // No preset below the current folder: the installed copy, when there is none, the paths tried.
     run = search(A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
+    if (QFileInfo::exists(QStringLiteral(PEAKHOUND_DATA_DIR "/peaks/rh6g.txt")))
+        return;
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, QByteArray("peaks/rh6g.txt: Datei nicht gefunden\n"));
+    QCOMPARE(run.err,
+        QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (" + m_folder.root()
+            + "/peaks/rh6g.txt, " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n"));
+}
+
+void tst_PeakhoundSearch::nullEndsEachName()
+{
+    const std::string newline =
+        m_folder.write("two\nlines.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
+    const Run run = search(A("--null", "--peak", "612", QString::fromStdString(newline),
+        QString::fromStdString(m_miss), QString::fromStdString(m_bad)));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray::fromStdString(newline + '\0' + m_miss + '\0'));
+    const Run report =
+        search(A("--null", "--report", "--peak", "612", QString::fromStdString(newline)));
+    QCOMPARE(report.out,
+        QByteArray::fromStdString("Datei\tAusgewählt\tFehlend\t612" + std::string(1, '\0') + newline
+            + "\tja\t0\t612" + '\0'));
+}
+
+void tst_PeakhoundSearch::keepGoingNamesEveryFailure()
+{
+    const std::string notANumber =
+        m_folder.write("nan2.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tdrei" }));
+    const std::string gone = m_folder.path("gone2.txt");
+    const QStringList files = A(QString::fromStdString(m_match), QString::fromStdString(gone),
+        QString::fromStdString(m_bad), QString::fromStdString(notANumber),
+        QString::fromStdString(m_match2));
+    for (const char *jobs : { "1", "2" }) {
+        const Run run =
+            search(A("--keep-going", "--jobs", QString::fromLatin1(jobs), "--peak", "612") + files);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
+        QCOMPARE(run.err,
+            QByteArray::fromStdString(gone + ": Datei nicht gefunden\n" + notANumber
+                + ": 'drei' ist kein gültiger Gleitkommawert\n"
+                + "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
+                + m_bad + "\n"));
+    }
+    // Nothing failed: the status is 0 as without the option.
+    const Run clean = search(A("--keep-going", "--peak", "612", QString::fromStdString(m_match)));
+    QCOMPARE(clean.status, 0);
 }
 
 void tst_PeakhoundSearch::localeDecidesTheDecimalSeparator()
@@ -274,6 +319,15 @@ void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
         QCOMPARE(many.out, one.out);
         QCOMPARE(many.err, one.err);
     }
+    // The report's "ja" rows are the selection, whatever the number of threads.
+    const Run report = search(targets + A("--report", "--jobs", "1") + names);
+    QCOMPARE(search(targets + A("--report", "--jobs", "3") + names).out, report.out);
+    QByteArray selected;
+    for (const QByteArray &row : report.out.split('\n')) {
+        if (row.split('\t').value(1) == "ja")
+            selected += row.split('\t').value(0) + '\n';
+    }
+    QCOMPARE(selected, one.out);
     // WHEN a file fails near the end THEN all runs stop at it alike
     names.insert(250, QString::fromStdString(folder.path("missing.txt")));
     const Run oneFailing = search(targets + A("--jobs", "1") + names);
@@ -283,6 +337,10 @@ void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
         QCOMPARE(many.status, 1);
         QCOMPARE(many.out, oneFailing.out);
         QCOMPARE(many.err, oneFailing.err);
+        const Run keepGoing =
+            search(targets + A("--keep-going", "--jobs", QString::fromLatin1(jobs)) + names);
+        QCOMPARE(keepGoing.status, 1);
+        QCOMPARE(keepGoing.out, one.out);
     }
 }
 
