@@ -50,12 +50,31 @@ void AxisMapping::SetPixels(int start, int end)
     PixelCenter = (start + end) / 2;
 }
 
+namespace
+{
+
+// The distance of value from the range's start, in pixels, before rounding.
+double pixelOffset(const AxisMapping &m, double value)
+{
+    return static_cast<double>(
+        (static_cast<Extended>(value) - m.RangeMinimum) * m.PixelLength / m.RangeSpan);
+}
+
+} // namespace
+
+int AxisMapping::FarSide(double value) const
+{
+    if (RangeSpan == 0.0)
+        return 0;
+    const double p = pixelOffset(*this, value);
+    return p <= -kFarAway ? -1 : (p >= kFarAway ? 1 : 0);
+}
+
 int AxisMapping::ValueToPixel(double value) const
 {
     if (RangeSpan == 0.0)
         return PixelCenter;
-    const double p = static_cast<double>(
-        (static_cast<Extended>(value) - RangeMinimum) * PixelLength / RangeSpan);
+    const double p = pixelOffset(*this, value);
     // A value more than 2^31-1 pixels away maps to the centre, not to a clamped edge.
     if (std::fabs(p) >= kFarAway)
         return PixelCenter;

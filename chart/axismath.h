@@ -26,6 +26,9 @@ struct AxisMapping {
     // inverted, so larger values stand higher.
     int ValueToPixel(double value) const;
     double PixelToValue(int pixel) const;
+    // Where a value stands against the far limit beyond which ValueToPixel gives the centre:
+    // -1 below it, 1 above it, 0 within. Far values break the monotone order of the pixels.
+    int FarSide(double value) const;
     // Where the pixel counting starts for ValueToPixel.
     bool CountsFromEnd() const { return Horizontal ? Inverted : !Inverted; }
 };

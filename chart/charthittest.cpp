@@ -48,19 +48,6 @@ int linearScan(const LineHitData &line, int first, int last, int x, int y)
     return -1;
 }
 
-// Where the value stands against the mapping's far limit: -1 below it, 1 above it, 0 within.
-// Far values map to the centre column, so they break the monotone order of the pixel columns.
-int farSide(const AxisMapping &m, double value)
-{
-    const double p = static_cast<double>(
-        (static_cast<Extended>(value) - m.RangeMinimum) * m.PixelLength / m.RangeSpan);
-    if (p <= -2147483647.0)
-        return -1;
-    if (p >= 2147483647.0)
-        return 1;
-    return 0;
-}
-
 } // namespace
 
 bool PointNearSegment(int x, int y, int px, int py, int qx, int qy, int tolerance)
@@ -98,22 +85,22 @@ int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y)
     // and a suffix of the points.
     const auto value = [&line](int i) { return line.X[i] * line.XMultiplier; };
     int a = first, b = last; // the points a..b are not far off
-    if (farSide(h, value(first)) < 0) {
+    if (h.FarSide(value(first)) < 0) {
         int lo = first, hi = last + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
-            if (farSide(h, value(mid)) < 0)
+            if (h.FarSide(value(mid)) < 0)
                 lo = mid + 1;
             else
                 hi = mid;
         }
         a = lo;
     }
-    if (farSide(h, value(last)) > 0) {
+    if (h.FarSide(value(last)) > 0) {
         int lo = a, hi = last + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
-            if (farSide(h, value(mid)) <= 0)
+            if (h.FarSide(value(mid)) <= 0)
                 lo = mid + 1;
             else
                 hi = mid;
