@@ -3,6 +3,7 @@
 #include "testsupport.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -201,6 +202,20 @@ private slots:
         const std::vector<double> values = LabelValues(v, next, 1e-12, false);
         QVERIFY(!values.empty());
         QVERIFY(values.size() <= 2);
+    }
+
+    // Far from zero the tolerance below the range minimum is relative (1e-12 of it): near 1e16
+    // it is about 10000 wide and holds labels of its own beyond the 10000 steps of the span.
+    // Found by the fuzzer, whose bound of 10001 labels was too tight; the run stays bounded.
+    void toleranceBelowMinimumFarFromZero()
+    {
+        const double low = 1e16, high = 1e16 + 16384;
+        const std::vector<double> values = LabelValues(low, high, 2, false);
+        QCOMPARE(values.front(), high);
+        QVERIFY(values.size() > 10000);
+        QVERIFY(values.size() < 14000);
+        QVERIFY(values.back() >= low - 10001 && values.back() < low - 9990);
+        QVERIFY(std::is_sorted(values.rbegin(), values.rend()));
     }
 };
 
