@@ -9,7 +9,7 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tpeakanzeige.h"
-#include "windowscript.h"
+#include "programscene.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -39,9 +39,7 @@ private slots:
     void searchByKeyboardAlone();
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<WindowScript> m_script;
-    QString m_startDir;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 namespace
@@ -93,29 +91,19 @@ QAccessibleInterface *accessible(QObject *object)
 
 void tst_Accessibility::initTestCase()
 {
-    SetApplicationTitle(kApplicationTitle);
-    SetNumberSeparators({ '.', ',' });
-    m_startDir = QDir::currentPath();
     // as with a screen reader running: the widgets send their events, interfaces are made early
     QAccessible::setActive(true);
 }
 
 void tst_Accessibility::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    QDir::setCurrent(QString::fromStdString(m_folder->root()));
-    m_script = std::make_unique<WindowScript>();
-    CreateForms();
-    Form1->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    m_scene = std::make_unique<ProgramScene>();
+    QVERIFY(m_scene->shown());
 }
 
 void tst_Accessibility::cleanup()
 {
-    DestroyForms();
-    m_script.reset();
-    QDir::setCurrent(m_startDir);
-    m_folder.reset();
+    m_scene.reset();
 }
 
 void tst_Accessibility::everyControlReportsRoleNameAndValue()
@@ -250,8 +238,8 @@ void tst_Accessibility::namesAndValuesFollowChanges()
         accessible(Form2->Chart1)->text(QAccessible::Description), QStringLiteral("x: 1000 y: 5"));
 
     const QString file =
-        QString::fromStdString(m_folder->write("a.txt", SpectrumWithPeaks({ "1000" })));
-    m_script->answerDialog({ file });
+        QString::fromStdString(m_scene->folder.write("a.txt", SpectrumWithPeaks({ "1000" })));
+    m_scene->script.answerDialog({ file });
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     Form1->Edit1->setText(QStringLiteral("1000"));
     QTest::mouseClick(Form1->Button4, Qt::LeftButton);
@@ -284,9 +272,9 @@ void tst_Accessibility::namesAndValuesFollowChanges()
 void tst_Accessibility::searchByKeyboardAlone()
 {
     const QString first =
-        QString::fromStdString(m_folder->write("first.txt", SpectrumWithPeaks({ "1000", "1503" })));
+        QString::fromStdString(m_scene->folder.write("first.txt", SpectrumWithPeaks({ "1000", "1503" })));
     const QString second =
-        QString::fromStdString(m_folder->write("second.txt", SpectrumWithPeaks({ "1000" })));
+        QString::fromStdString(m_scene->folder.write("second.txt", SpectrumWithPeaks({ "1000" })));
     const auto focus = [] { return QApplication::focusWidget(); };
     const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(focus(), k, modifiers);
@@ -304,7 +292,7 @@ void tst_Accessibility::searchByKeyboardAlone()
     QCOMPARE(focus(), Form1->Button1);
 
     // the files come through the Add dialog
-    m_script->answerDialog({ second, first });
+    m_scene->script.answerDialog({ second, first });
     key(Qt::Key_Space);
     QCOMPARE(Form1->ListBox1->Items(), QStringList({ first, second }));
 
@@ -371,7 +359,7 @@ void tst_Accessibility::searchByKeyboardAlone()
     key(Qt::Key_End);
     key(Qt::Key_Delete);
     QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("1000") }));
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
 }
 
 QTEST_MAIN(tst_Accessibility)

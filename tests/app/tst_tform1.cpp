@@ -8,7 +8,7 @@
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform3.h"
-#include "windowscript.h"
+#include "programscene.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -74,46 +74,33 @@ private:
     void setTargets(const QStringList &targets);
     QStringList runSearch();
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<WindowScript> m_script;
-    QString m_startDir;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 void tst_TForm1::initTestCase()
 {
-    SetApplicationTitle(kApplicationTitle);
-    SetNumberSeparators({ '.', ',' });
-    m_startDir = QDir::currentPath();
     RunDisplay::SetUpdateInterval(0); // every caption and bar change is shown
 }
 
 void tst_TForm1::init()
 {
-    m_folder = std::make_unique<TestFolder>();
-    SetInstalledDataDirectory(m_folder->path("installed"));
-    QDir::setCurrent(QString::fromStdString(m_folder->root()));
-    m_script = std::make_unique<WindowScript>();
-    CreateForms();
-    Form1->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    m_scene = std::make_unique<ProgramScene>();
+    QVERIFY(m_scene->shown());
 }
 
 void tst_TForm1::cleanup()
 {
-    DestroyForms();
-    m_script.reset();
-    QDir::setCurrent(m_startDir);
-    m_folder.reset();
+    m_scene.reset();
 }
 
 QString tst_TForm1::write(const std::string &name, const std::string &text)
 {
-    return QString::fromStdString(m_folder->write(name, text));
+    return QString::fromStdString(m_scene->folder.write(name, text));
 }
 
 void tst_TForm1::setFiles(const QStringList &files)
 {
-    m_script->answerDialog(files);
+    m_scene->script.answerDialog(files);
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
 }
 
@@ -249,12 +236,12 @@ void tst_TForm1::fontsAndHints()
 void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
 {
     // GIVEN files in a sub-folder, chosen in reverse order
-    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("data"));
+    QDir(QString::fromStdString(m_scene->folder.root())).mkdir(QStringLiteral("data"));
     const QString c = write("data/c.txt", "x");
     const QString b = write("data/B.txt", "x");
     const QString a = write("data/a.txt", "x");
-    m_script->answerDialog({ c, b, a });
-    m_script->answerDialog({ a });
+    m_scene->script.answerDialog({ c, b, a });
+    m_scene->script.answerDialog({ a });
 
     // WHEN Add is pressed twice
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
@@ -266,10 +253,10 @@ void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
     const QString dataDir = QFileInfo(a).absolutePath();
     QCOMPARE(Form1->LastAddDirectory, dataDir);
     QCOMPARE(QDir::currentPath(), dataDir);
-    QCOMPARE(m_script->dialogs.size(), std::size_t(2));
-    QVERIFY(m_script->dialogs[0].InitialDir.isEmpty());
-    QCOMPARE(m_script->dialogs[1].InitialDir, dataDir);
-    for (const auto &dialog : m_script->dialogs) {
+    QCOMPARE(m_scene->script.dialogs.size(), std::size_t(2));
+    QVERIFY(m_scene->script.dialogs[0].InitialDir.isEmpty());
+    QCOMPARE(m_scene->script.dialogs[1].InitialDir, dataDir);
+    for (const auto &dialog : m_scene->script.dialogs) {
         QVERIFY(dialog.Options.AllowMultiSelect);
         QVERIFY(dialog.Options.FileMustExist);
         QVERIFY(!dialog.Options.NoChangeDir);
@@ -281,7 +268,7 @@ void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
 
 void tst_TForm1::cancelledAddStillRemembersTheFolder()
 {
-    m_script->answerDialog({});
+    m_scene->script.answerDialog({});
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QCOMPARE(Form1->ListBox1->Count(), 0);
     QCOMPARE(Form1->LastAddDirectory, QDir::currentPath());
@@ -316,8 +303,8 @@ void tst_TForm1::doubleClickBesideTheEntriesReportsTheIndexError()
 {
     QTest::mouseDClick(Form1->ListBox1->viewport(), Qt::LeftButton);
     QTest::mouseDClick(Form1->ListBox3->viewport(), Qt::LeftButton);
-    QCOMPARE(m_script->boxes.size(), std::size_t(2));
-    for (const auto &box : m_script->boxes) {
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(2));
+    for (const auto &box : m_scene->script.boxes) {
         QCOMPARE(box.Kind, MessageBoxKind::Error);
         QCOMPARE(QString::fromStdString(box.Text),
             QStringLiteral("Der Index der Liste überschreitet das Maximum (-1)"));
@@ -406,8 +393,8 @@ void tst_TForm1::peakFileLinesBecomeEntries()
 {
     // the last line has no line end; an empty line and blanks are kept; CR, CR LF and LF end lines
     const QString file = write("mine.txt", "1650\r\n\r\n 612 \r1361,5\r\n1183");
-    m_script->answerDialog({ file });
-    m_script->answerDialog({ file });
+    m_scene->script.answerDialog({ file });
+    m_scene->script.answerDialog({ file });
     QTest::mouseClick(Form1->Button8, Qt::LeftButton);
     const QStringList once { QString(), QStringLiteral(" 612 "), QStringLiteral("1183"),
         QStringLiteral("1361,5"), QStringLiteral("1650") };
@@ -415,17 +402,17 @@ void tst_TForm1::peakFileLinesBecomeEntries()
 
     QTest::mouseClick(Form1->Button8, Qt::LeftButton); // loading again adds the lines again
     QCOMPARE(Form1->ListBox2->Count(), 10);
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
 }
 
 void tst_TForm1::missingPresetShowsTheFileError()
 {
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
-    QCOMPARE(m_script->boxes[0].Kind, MessageBoxKind::Error);
-    QCOMPARE(m_script->boxes[0].Title, std::string("Peakhound 2"));
-    QCOMPARE(m_script->boxes[0].Text,
-        "Datei nicht gefunden (" + StartDirectory + "/peaks/rh6g.txt, " + m_folder->root()
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Kind, MessageBoxKind::Error);
+    QCOMPARE(m_scene->script.boxes[0].Title, std::string("Peakhound 2"));
+    QCOMPARE(m_scene->script.boxes[0].Text,
+        "Datei nicht gefunden (" + StartDirectory + "/peaks/rh6g.txt, " + m_scene->folder.root()
             + "/installed/peaks/rh6g.txt)");
     QCOMPARE(Form1->ListBox2->Count(), 0);
     // the program goes on
@@ -435,12 +422,12 @@ void tst_TForm1::missingPresetShowsTheFileError()
 
 void tst_TForm1::presetLoadsFromTheStartDirectory()
 {
-    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("peaks"));
+    QDir(QString::fromStdString(m_scene->folder.root())).mkdir(QStringLiteral("peaks"));
     write("peaks/rh6g.txt", "612\r\n774\r\n1650\r\n");
     // Browsing elsewhere does not move the start directory.
     QDir::setCurrent(QDir::tempPath());
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
     QCOMPARE(Form1->ListBox2->Items(),
         QStringList({ QStringLiteral("1650"), QStringLiteral("612"), QStringLiteral("774") }));
 }
@@ -448,11 +435,11 @@ void tst_TForm1::presetLoadsFromTheStartDirectory()
 void tst_TForm1::loadDialogStartsInThePeakFolder()
 {
     const QString before = QDir::currentPath();
-    m_script->answerDialog({});
+    m_scene->script.answerDialog({});
     QTest::mouseClick(Form1->Button8, Qt::LeftButton);
     QCOMPARE(Form1->ListBox2->Count(), 0);
-    QCOMPARE(m_script->dialogs.size(), std::size_t(1));
-    const auto &dialog = m_script->dialogs[0];
+    QCOMPARE(m_scene->script.dialogs.size(), std::size_t(1));
+    const auto &dialog = m_scene->script.dialogs[0];
     QCOMPARE(dialog.InitialDir, QString::fromStdString(StartDirectory) + QStringLiteral("/peaks/"));
     QCOMPARE(dialog.Filter, QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*"));
     QCOMPARE(dialog.FilterIndex, 1);
@@ -461,8 +448,8 @@ void tst_TForm1::loadDialogStartsInThePeakFolder()
     QVERIFY(!dialog.Options.AllowMultiSelect);
 
     // A chosen file leaves the current directory as it was.
-    QDir(QString::fromStdString(m_folder->root())).mkdir(QStringLiteral("elsewhere"));
-    m_script->answerDialog({ write("elsewhere/p.txt", "1") });
+    QDir(QString::fromStdString(m_scene->folder.root())).mkdir(QStringLiteral("elsewhere"));
+    m_scene->script.answerDialog({ write("elsewhere/p.txt", "1") });
     QTest::mouseClick(Form1->Button8, Qt::LeftButton);
     QCOMPARE(Form1->ListBox2->Items(), QStringList({ QStringLiteral("1") }));
     QCOMPARE(QDir::currentPath(), before);
@@ -532,12 +519,12 @@ void tst_TForm1::wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd()
     setTargets({ QStringLiteral("1000") });
 
     for (const bool inverse : { false, true }) {
-        m_script->boxes.clear();
+        m_scene->script.boxes.clear();
         Form1->CheckBox1->setChecked(inverse);
         const QStringList expected = inverse ? QStringList() : QStringList({ first, last });
         QCOMPARE(runSearch(), expected);
-        QCOMPARE(m_script->boxes.size(), std::size_t(1));
-        const WindowScript::Box &box = m_script->boxes[0];
+        QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+        const WindowScript::Box &box = m_scene->script.boxes[0];
         QCOMPARE(box.Kind, MessageBoxKind::Information);
         QCOMPARE(box.Title, std::string("Peakhound 2"));
         QCOMPARE(box.Text,
@@ -553,16 +540,16 @@ void tst_TForm1::wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd()
 void tst_TForm1::runtimeErrorStopsTheRunWhereItIs()
 {
     const QString a = write("a.txt", SpectrumWithPeaks({ "1000" }));
-    const QString missing = QString::fromStdString(m_folder->path("b.txt"));
+    const QString missing = QString::fromStdString(m_scene->folder.path("b.txt"));
     const QString c = write("c.txt", SpectrumWithPeaks({ "1000" }));
     const QString d = write("d.txt", WrongLayoutText());
     setFiles({ a, missing, c, d });
     setTargets({ QStringLiteral("1000") });
 
     QCOMPARE(runSearch(), QStringList({ a }));
-    QCOMPARE(m_script->boxes.size(), std::size_t(1)); // the error only, no report of bad files
-    QCOMPARE(m_script->boxes[0].Kind, MessageBoxKind::Error);
-    QCOMPARE(m_script->boxes[0].Text, std::string("Datei nicht gefunden."));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1)); // the error only, no report of bad files
+    QCOMPARE(m_scene->script.boxes[0].Kind, MessageBoxKind::Error);
+    QCOMPARE(m_scene->script.boxes[0].Text, std::string("Datei nicht gefunden."));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + missing);
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Working......"));
     QCOMPARE(Form1->Bar->value(), 25);
@@ -578,37 +565,37 @@ void tst_TForm1::specialFilesFailAtOnceLikeAFolder()
 {
     // GIVEN a FIFO that nobody writes to and a link to an endless device among the files
     const QString a = write("a.txt", SpectrumWithPeaks({ "1000" }));
-    const std::string fifo = m_folder->path("fifo.txt");
+    const std::string fifo = m_scene->folder.path("fifo.txt");
     QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string zero = m_folder->path("zero.txt");
+    const std::string zero = m_scene->folder.path("zero.txt");
     QCOMPARE(::symlink("/dev/zero", zero.c_str()), 0);
     setFiles({ a, QString::fromStdString(fifo), QString::fromStdString(zero) });
     setTargets({ QStringLiteral("1000") });
 
     // THEN the search stops at the FIFO at once with the access error and keeps what it found
     QCOMPARE(runSearch(), QStringList({ a }));
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
-    QCOMPARE(m_script->boxes[0].Text, std::string("Dateizugriff verweigert."));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Text, std::string("Dateizugriff verweigert."));
 
     // and either, loaded as a peak file, adds nothing
     for (const auto &name : { fifo, zero }) {
-        m_script->answerDialog({ QString::fromStdString(name) });
+        m_scene->script.answerDialog({ QString::fromStdString(name) });
         QTest::mouseClick(Form1->Button8, Qt::LeftButton);
     }
-    QCOMPARE(m_script->boxes.size(), std::size_t(3));
-    QCOMPARE(m_script->boxes[2].Text, std::string("Dateizugriff verweigert."));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(3));
+    QCOMPARE(m_scene->script.boxes[2].Text, std::string("Dateizugriff verweigert."));
     QCOMPARE(Form1->ListBox2->Count(), 1);
 }
 
 void tst_TForm1::captionShowsTheFileNameAsItIs()
 {
     // "[*]" in a window title is Qt's unsaved-changes mark; in a file name it is just text.
-    const QString missing = QString::fromStdString(m_folder->path("a[*]b[*][*].txt"));
+    const QString missing = QString::fromStdString(m_scene->folder.path("a[*]b[*][*].txt"));
     setFiles({ missing });
     runSearch();
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
     QCOMPARE(Form1->windowHandle()->title(), QStringLiteral("Peakhound V2.5 - ") + missing);
-    m_script->boxes.clear();
+    m_scene->script.boxes.clear();
     Form1->Button3->click();
     runSearch();
     QCOMPARE(Form1->windowHandle()->title(), QStringLiteral("Peakhound V2.5"));
@@ -626,8 +613,8 @@ void tst_TForm1::targetThatIsNoNumberStopsAtTheFirstFileWithPeaks()
     runSearch();
     SetNumberSeparators({ '.', ',' });
     QCOMPARE(Form1->ListBox3->Items(), QStringList({ noPeaks }));
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
-    QCOMPARE(m_script->boxes[0].Text, std::string("'1000.5' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Text, std::string("'1000.5' ist kein gültiger Gleitkommawert."));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + peaks);
 }
 
@@ -708,7 +695,7 @@ void tst_TForm1::emptyFileListOnlyResets()
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Ready !"));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
     QCOMPARE(Form1->Bar->value(), 0);
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
 }
 
 QTEST_MAIN(tst_TForm1)

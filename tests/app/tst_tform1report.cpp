@@ -7,7 +7,7 @@
 #include "spectrumtable.h"
 #include "testsupport.h"
 #include "tform1.h"
-#include "windowscript.h"
+#include "programscene.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -45,20 +45,16 @@ private slots:
 private:
     QString write(const std::string &name, const std::string &text)
     {
-        return QString::fromStdString(m_folder->write(name, text));
+        return QString::fromStdString(m_scene->folder.write(name, text));
     }
     void runSearch(const QStringList &files, const QStringList &targets);
     QMenu *openContextMenu();
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<WindowScript> m_script;
-    QString m_startDir;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 void tst_TForm1Report::initTestCase()
 {
-    SetApplicationTitle(kApplicationTitle);
-    m_startDir = QDir::currentPath();
     // A window's update request waits a few milliseconds by default; here the first pass of the
     // event loop delivers it, so that a short run shows whether it let the window repaint.
     qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
@@ -66,24 +62,15 @@ void tst_TForm1Report::initTestCase()
 
 void tst_TForm1Report::init()
 {
-    SetNumberSeparators({ '.', ',' });
     RunDisplay::SetUpdateInterval(0);
-    m_folder = std::make_unique<TestFolder>();
-    SetInstalledDataDirectory(m_folder->path("installed"));
-    QDir::setCurrent(QString::fromStdString(m_folder->root()));
-    m_script = std::make_unique<WindowScript>();
-    CreateForms();
-    Form1->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    m_scene = std::make_unique<ProgramScene>();
+    QVERIFY(m_scene->shown());
 }
 
 void tst_TForm1Report::cleanup()
 {
-    DestroyForms();
+    m_scene.reset();
     RunDisplay::ResetUpdateInterval();
-    m_script.reset();
-    QDir::setCurrent(m_startDir);
-    m_folder.reset();
 }
 
 void tst_TForm1Report::runSearch(const QStringList &files, const QStringList &targets)
@@ -127,8 +114,8 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     QVERIFY(Form1->ReportCopyItem->isEnabled());
     Form1->ReportCopyItem->trigger();
     const QString clipboard = QGuiApplication::clipboard()->text();
-    const QString saved = QString::fromStdString(m_folder->path("saved"));
-    m_script->answerSaveDialog(saved, 1);
+    const QString saved = QString::fromStdString(m_scene->folder.path("saved"));
+    m_scene->script.answerSaveDialog(saved, 1);
     openContextMenu()->hide();
     Form1->ReportSaveItem->trigger();
     QFile file(saved + QStringLiteral(".tsv")); // the default extension was added
@@ -155,10 +142,10 @@ void tst_TForm1Report::reportFromWindowAndCommandAgree()
     QCOMPARE(clipboard, expected);
     QCOMPARE(fromFile, expected);
     QCOMPARE(fromCommand, expected);
-    QCOMPARE(m_script->saveDialogs.size(), std::size_t(1));
-    QVERIFY(m_script->saveDialogs[0].Filter.startsWith(
+    QCOMPARE(m_scene->script.saveDialogs.size(), std::size_t(1));
+    QVERIFY(m_scene->script.saveDialogs[0].Filter.startsWith(
         QStringLiteral("Tabulatorgetrennte Texte (*.tsv)|*.tsv|")));
-    QVERIFY(m_script->saveDialogs[0].Options.OverwritePrompt);
+    QVERIFY(m_scene->script.saveDialogs[0].Options.OverwritePrompt);
 
     // AND the rows marked "ja" are exactly the search's own selection, in its order
     QStringList selected;
@@ -192,7 +179,7 @@ void tst_TForm1Report::reportUsesTheUsersSeparatorsAndGoesStale()
 
 void tst_TForm1Report::droppedFilesAndFoldersAreAdded()
 {
-    const QDir root(QString::fromStdString(m_folder->root()));
+    const QDir root(QString::fromStdString(m_scene->folder.root()));
     root.mkpath(QStringLiteral("drop/sub"));
     const QString x = write("drop/x.txt", "x");
     const QString y = write("drop/Y.TXT", "y");
@@ -224,20 +211,20 @@ void tst_TForm1Report::droppedFilesAndFoldersAreAdded()
 void tst_TForm1Report::presetFallsBackToTheInstalledCopy()
 {
     // The start folder has no peaks/: the installed copy serves.
-    QDir().mkpath(QString::fromStdString(m_folder->path("installed/peaks")));
+    QDir().mkpath(QString::fromStdString(m_scene->folder.path("installed/peaks")));
     write("installed/peaks/rh6g.txt", "612\r\n774\r\n");
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
     QCOMPARE(
         Form1->ListBox2->Items(), QStringList({ QStringLiteral("612"), QStringLiteral("774") }));
 
     // Neither exists: the message names the paths tried.
-    QFile::remove(QString::fromStdString(m_folder->path("installed/peaks/rh6g.txt")));
+    QFile::remove(QString::fromStdString(m_scene->folder.path("installed/peaks/rh6g.txt")));
     QTest::mouseClick(Form1->Button7, Qt::LeftButton);
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
-    QCOMPARE(m_script->boxes[0].Text,
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Text,
         "Datei nicht gefunden (" + StartDirectory + "/peaks/rh6g.txt, "
-            + m_folder->path("installed") + "/peaks/rh6g.txt)");
+            + m_scene->folder.path("installed") + "/peaks/rh6g.txt)");
 }
 
 void tst_TForm1Report::runStopsWithCaptionAndBarOfTheFileReached()
@@ -259,11 +246,11 @@ void tst_TForm1Report::runStopsWithCaptionAndBarOfTheFileReached()
     // ... but an error leaves the caption at its file and the bar after the file before it.
     Form1->ListBox1->Clear();
     Form1->ListBox2->Clear();
-    const QString missing = QString::fromStdString(m_folder->path("b.txt"));
+    const QString missing = QString::fromStdString(m_scene->folder.path("b.txt"));
     runSearch({ write("a.txt", SpectrumWithPeaks({ "1000" })), missing,
                   write("c.txt", SpectrumWithPeaks({ "1000" })), write("d.txt", "") },
         { QStringLiteral("1000") });
-    QCOMPARE(m_script->boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + missing);
     QCOMPARE(Form1->Bar->value(), 25);
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Working......"));

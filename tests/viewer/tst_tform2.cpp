@@ -11,7 +11,7 @@
 #include "tform2.h"
 #include "tform3.h"
 #include "tform4.h"
-#include "windowscript.h"
+#include "viewerscene.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -29,25 +29,15 @@ class tst_TForm2 : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        SetApplicationTitle(kApplicationTitle);
-        SetNumberSeparators({ '.', ',' });
-    }
     void init()
     {
-        m_folder = std::make_unique<TestFolder>();
-        m_script = std::make_unique<WindowScript>();
-        CreateForms();
-        Form1->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Form1));
+        m_scene = std::make_unique<ProgramScene>();
+        QVERIFY(m_scene->shown());
     }
     void cleanup()
     {
-        DestroyForms();
+        m_scene.reset();
         BrowseCursor = BrowseCursorData {};
-        m_script.reset();
-        m_folder.reset();
         SetNumberSeparators({ '.', ',' });
     }
 
@@ -74,7 +64,7 @@ private:
             lines.push_back(line);
         }
         lines.emplace_back();
-        return QString::fromStdString(m_folder->write(
+        return QString::fromStdString(m_scene->folder.write(
             name, SpectrumText("Raman shift [1/cm]", "Intensity [counts]", header, lines)));
     }
     static void doubleClick(TListBox *list, int index)
@@ -94,8 +84,7 @@ private:
     }
     static QRgb surface(int x, int y) { return Form2->Chart1->Surface().pixel(x, y) & 0xFFFFFF; }
 
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<WindowScript> m_script;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 void tst_TForm2::openingStacksTheSpectraOfTheFile()
@@ -104,7 +93,7 @@ void tst_TForm2::openingStacksTheSpectraOfTheFile()
     const QString three = write("three.txt", { { 1, 2, 3 }, { 4, 5, 6 }, { 7, 8, 1000 } });
     const QString one = write("one.txt", { { -5, 50, 1000 } });
     const QString negative = write("negative.txt", { { -5, -50, -1 } });
-    m_script->answerDialog({ three, one, negative });
+    m_scene->script.answerDialog({ three, one, negative });
     QTest::mouseClick(Form1->Button1, Qt::LeftButton);
     QCOMPARE(Form1->ListBox1->Count(), 3);
 
@@ -150,7 +139,7 @@ void tst_TForm2::openingStacksTheSpectraOfTheFile()
     Form1->ListBox3->Clear();
     Form1->ListBox3->Add(three);
     QCOMPARE(BrowseCursor.List->Item(BrowseCursor.Index), three);
-    QVERIFY(m_script->boxes.empty());
+    QVERIFY(m_scene->script.boxes.empty());
 }
 
 void tst_TForm2::pointerReadsCoordinatesAndDrawsTheCrosshair_data()
@@ -256,10 +245,10 @@ void tst_TForm2::badFilesAndSpacingsLeaveTheProgramGoing()
     const BrowseCursorData cursor = BrowseCursor;
 
     // A file gone since it was listed: the message, and the view stays.
-    const QString gone = QString::fromStdString(m_folder->path("gone.txt"));
+    const QString gone = QString::fromStdString(m_scene->folder.path("gone.txt"));
     Form1->ListBox1->Add(gone);
     doubleClick(Form1->ListBox1, 0);
-    QCOMPARE(m_script->boxes.back().Text, std::string("Datei nicht gefunden."));
+    QCOMPARE(m_scene->script.boxes.back().Text, std::string("Datei nicht gefunden."));
     QCOMPARE(Form2->windowTitle(), good);
     QVERIFY(Form4->ListBox2->Count() == 0);
     QCOMPARE(BrowseCursor.Index, cursor.Index);
@@ -268,19 +257,19 @@ void tst_TForm2::badFilesAndSpacingsLeaveTheProgramGoing()
     // A spacing that is no number: the message, and an empty chart.
     Form3->Abstand->setText(QStringLiteral("3x"));
     doubleClick(Form1->ListBox1, 1);
-    QCOMPARE(m_script->boxes.back().Text, std::string("'3x' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(m_scene->script.boxes.back().Text, std::string("'3x' ist kein gültiger Gleitkommawert."));
     QCOMPARE(Form2->Chart1->SeriesAt(0)->PointCount(), 0);
     Form3->Abstand->setText(QStringLiteral("30"));
 
     // Values at the ends of the double range: an overflow, and the program goes on.
-    Form1->ListBox1->Add(QString::fromStdString(m_folder->write(
+    Form1->ListBox1->Add(QString::fromStdString(m_scene->folder.write(
         "huge.txt", SpectrumText("x", "y", "Shift\tA", { "-1e308\t1", "0\t2", "1e308\t3", "" }))));
-    const int boxes = static_cast<int>(m_script->boxes.size());
+    const int boxes = static_cast<int>(m_scene->script.boxes.size());
     doubleClick(Form1->ListBox1, Form1->ListBox1->Count() - 1);
     QTest::qWait(20);
-    QVERIFY(static_cast<int>(m_script->boxes.size()) > boxes);
+    QVERIFY(static_cast<int>(m_scene->script.boxes.size()) > boxes);
     QCOMPARE(
-        QString::fromStdString(m_script->boxes.back().Text), QStringLiteral("Gleitkommaüberlauf."));
+        QString::fromStdString(m_scene->script.boxes.back().Text), QStringLiteral("Gleitkommaüberlauf."));
     doubleClick(Form1->ListBox1, 1);
     QCOMPARE(Form2->windowTitle(), good);
     QCOMPARE(Form2->Chart1->SeriesAt(0)->PointCount(), 3);

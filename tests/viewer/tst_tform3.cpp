@@ -74,12 +74,12 @@ private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
     void showCrosshairInThePlot();
 
-    std::unique_ptr<ViewerScene> m_scene;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 void tst_TForm3::init()
 {
-    m_scene = std::make_unique<ViewerScene>();
+    m_scene = std::make_unique<ProgramScene>();
 }
 
 void tst_TForm3::cleanup()

@@ -32,12 +32,12 @@ private:
     // Transfers these entries of the upper list into the lower one.
     void choose(const QList<int> &entries);
 
-    std::unique_ptr<ViewerScene> m_scene;
+    std::unique_ptr<ProgramScene> m_scene;
 };
 
 void tst_TForm4::init()
 {
-    m_scene = std::make_unique<ViewerScene>();
+    m_scene = std::make_unique<ProgramScene>();
 }
 
 void tst_TForm4::cleanup()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "testsupport.h"
+#include "windowscript.h"
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+class TListBox;
+
+// The program's windows as a user finds them: created in their order, the main window shown,
+// boxes and dialogs answered by a script, the working folder a fresh one (where no preset lies,
+// nor in the installed data folder). Lives for one test.
+class ProgramScene
+{
+public:
+    ProgramScene();
+    ~ProgramScene();
+    ProgramScene(const ProgramScene &) = delete;
+    ProgramScene &operator=(const ProgramScene &) = delete;
+
+    // Whether the main window reached the screen.
+    bool shown() const;
+    QString write(const std::string &name, const std::string &text) const;
+    QString path(const std::string &name) const;
+    // Adds the files to the main window's file list through its Add dialog.
+    void listFiles(const QStringList &files);
+    // Double-clicks entry index of the file list: the viewer opens on it.
+    void open(int index);
+    // The texts of the boxes shown so far, dropped from the record.
+    QStringList takeBoxes();
+
+    TestFolder folder;
+    WindowScript script;
+
+private:
+    QString m_startDir;
+};
+
+void ClickEntry(TListBox *list, int index);
+void DoubleClickEntry(TListBox *list, int index);
