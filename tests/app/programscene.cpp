@@ -9,8 +9,10 @@
 #include "tform1.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QPushButton>
 #include <QTest>
+#include <utility>
 
 ProgramScene::ProgramScene()
     : m_startDir(QDir::currentPath())
@@ -76,4 +78,18 @@ void DoubleClickEntry(TListBox *list, int index)
     ClickEntry(list, index);
     const QPoint at = list->visualItemRect(list->item(index)).center();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+PaintWatch::PaintWatch(QWidget *widget, std::function<void()> onPaint)
+    : m_widget(widget)
+    , m_onPaint(std::move(onPaint))
+{
+    widget->installEventFilter(this);
+}
+
+bool PaintWatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_widget && event->type() == QEvent::Paint)
+        m_onPaint();
+    return false;
 }

@@ -3,10 +3,13 @@
 #include "testsupport.h"
 #include "windowscript.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
+class QWidget;
 class TListBox;
 
 // The program's windows as a user finds them: created in their order, the main window shown,
@@ -40,3 +43,18 @@ private:
 
 void ClickEntry(TListBox *list, int index);
 void DoubleClickEntry(TListBox *list, int index);
+
+// Calls onPaint at every paint the widget receives, before it paints; for checking what a window
+// showed while a run kept the event loop away. Watches for its own lifetime.
+class PaintWatch : public QObject
+{
+public:
+    PaintWatch(QWidget *widget, std::function<void()> onPaint);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_widget;
+    std::function<void()> m_onPaint;
+};

@@ -648,43 +648,16 @@ void tst_TForm1::progressFollowsTheFileCount()
     QCOMPARE(caption.at(files).at(0).toString(), QStringLiteral("Peakhound V2.5"));
 }
 
-namespace
-{
-
-// Records the status label's text at every paint it receives.
-class PaintRecorder : public QObject
-{
-public:
-    explicit PaintRecorder(TLabel *label)
-        : m_label(label)
-    {
-        label->installEventFilter(this);
-    }
-    QStringList painted;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == m_label && event->type() == QEvent::Paint)
-            painted << m_label->Caption();
-        return false;
-    }
-
-private:
-    TLabel *m_label;
-};
-
-} // namespace
-
 void tst_TForm1::statusIsPaintedDuringTheRun()
 {
     setFiles({ write("a.txt", SpectrumWithPeaks({ "1000" })), write("b.txt", WrongLayoutText()) });
-    PaintRecorder recorder(Form1->Label5);
+    QStringList painted; // the status label's text at every paint it receives
+    const PaintWatch watch(Form1->Label5, [&] { painted << Form1->Label5->Caption(); });
     runSearch(); // the run never returns to the event loop, so these paints came at once
-    QVERIFY2(recorder.painted.contains(QStringLiteral("Working......")),
-        qPrintable(recorder.painted.join(u'|')));
-    QVERIFY(recorder.painted.contains(QStringLiteral("Fehler !!!!")));
-    QCOMPARE(recorder.painted.last(), QStringLiteral("Ready !"));
+    QVERIFY2(painted.contains(QStringLiteral("Working......")),
+        qPrintable(painted.join(u'|')));
+    QVERIFY(painted.contains(QStringLiteral("Fehler !!!!")));
+    QCOMPARE(painted.last(), QStringLiteral("Ready !"));
 }
 
 void tst_TForm1::emptyFileListOnlyResets()

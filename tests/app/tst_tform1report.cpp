@@ -256,46 +256,19 @@ void tst_TForm1Report::runStopsWithCaptionAndBarOfTheFileReached()
     QCOMPARE(Form1->Label5->Caption(), QStringLiteral("Working......"));
 }
 
-namespace
-{
-
-// Records the result list's entry count at every paint of it.
-class ListPaints : public QObject
-{
-public:
-    explicit ListPaints(TListBox *list)
-        : m_list(list)
-    {
-        list->viewport()->installEventFilter(this);
-    }
-    QList<int> counts;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            counts << m_list->Count();
-        }
-        return false;
-    }
-
-private:
-    TListBox *m_list;
-};
-
-} // namespace
-
 void tst_TForm1Report::resultListIsRepaintedDuringTheRun()
 {
     Form1->ListBox3->Add(QStringLiteral("from before"));
     QCoreApplication::processEvents();
-    ListPaints paints(Form1->ListBox3);
+    QList<int> counts; // the result list's entry count at every paint of it
+    const PaintWatch watch(
+        Form1->ListBox3->viewport(), [&] { counts << Form1->ListBox3->Count(); });
     Form1->maxfehl->SetValue(0); // no file is selected
     // The click never returns to the event loop: what was painted, was painted during the run.
     runSearch(
         { write("a.txt", SpectrumWithPeaks({ "1" })), write("b.txt", SpectrumWithPeaks({ "2" })) },
         { QStringLiteral("1000") });
-    QVERIFY2(paints.counts.contains(0), qPrintable(QString::number(paints.counts.size())));
+    QVERIFY2(counts.contains(0), qPrintable(QString::number(counts.size())));
 }
 
 QTEST_MAIN(tst_TForm1Report)
