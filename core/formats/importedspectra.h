@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a reader of an instrument file or a vendor text export hands over: the x values in the
+// file's point order and one y vector per spectrum, each as long as x, with the axis captions
+// where the file names its units. The dispatch checks the table's limits and that every value is
+// finite, and fills the spectrum table from it; a reader only decodes.
+//
+// Every reader has the same two functions:
+//   bool Looks<Format>(std::string_view head, std::size_t fileSize, std::string_view fileName)
+//       true only for the format's unmistakable signature in the first bytes of the file (head
+//       holds the first kSignatureBytes bytes, or the whole file when it is shorter);
+//   bool Read<Format>(std::string_view bytes, ImportedSpectra &out)
+//       decodes the whole file; false for anything it cannot read with certainty (damaged,
+//       truncated, an unsupported variant, beyond the table's limits). It never throws for bad
+//       input and never trusts a length, count or offset from the file before checking it
+//       against bytes.size(); what it allocates stays bounded by a small multiple of the size.
+struct ImportedSpectra {
+    std::vector<double> X;
+    std::vector<std::vector<double>> Y;
+    std::string XCaption; // empty: the default "Raman shift [1/cm]"
+    std::string YCaption; // empty: the default "Intensity"
+};
+
+// How much of a file's beginning the signature tests see.
+constexpr std::size_t kSignatureBytes = 4096;
+
+// No reader needs more points or spectra than the table holds; readers may stop as soon as a
+// count exceeds these, so that a huge count costs nothing.
+constexpr std::size_t kImportMaxPoints = 10000;
+constexpr std::size_t kImportMaxSpectra = 99;
