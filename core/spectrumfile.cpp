@@ -1,6 +1,7 @@
 #include "spectrumfile.h"
 
 #include "exceptions.h"
+#include "formats/formatdispatch.h"
 #include "messages.h"
 #include "numconv.h"
 #include "rounding.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr std::string_view kXMarker = "x-data = ";
 constexpr std::string_view kYMarker = "y-data = ";
+// The reading buffer of other formats is kept from file to file up to this size.
+constexpr std::size_t kKeptImportBuffer = std::size_t { 4 } * 1024 * 1024;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -117,6 +120,36 @@ LoadResult rejectLayout(SpectrumTableData &table, BadFileListData &badFiles,
     return {};
 }
 
+bool hasOwnMarkers(std::string_view line)
+{
+    return line.find(kXMarker) != std::string_view::npos
+        && line.find(kYMarker) != std::string_view::npos;
+}
+
+// The reader of another format whose signature the file carries, or null when the program's own
+// reader takes it: always when line 2 has the own markers (a line cut at the text-file limit
+// has none).
+const FormatReader *otherFormat(TextFile &file, std::string_view captionLine, bool lineTooLong,
+                                const std::string &fileName)
+{
+    if (!lineTooLong && hasOwnMarkers(captionLine))
+        return nullptr;
+    return DetectFormat(file.PeekHead(kSignatureBytes), file.Size(), fileName);
+}
+
+// Decodes a file of another format. Anything the reader cannot read with certainty, or that
+// does not fit the table, is the wrong layout, as for the program's own files.
+bool readImported(TextFile &file, const FormatReader &reader, ImportedSpectra &spectra)
+{
+    thread_local std::string bytes;
+    const bool read = file.ReadWhole(bytes, kMaxImportBytes) && reader.Read(bytes, spectra);
+    if (bytes.capacity() > kKeptImportBuffer) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+    }
+    return read;
+}
+
 } // namespace
 
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
@@ -126,6 +159,12 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
     readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);
+    if (const FormatReader *reader = otherFormat(file, captionLine, file.LineTooLong(), fileName)) {
+        ImportedSpectra spectra;
+        if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
+            return rejectLayout(table, badFiles, fileName);
+        return { true, true };
+    }
 
     // A line beyond the text-file limit, here or below, makes the wrong layout.
     const std::string_view header = file.ReadLine();
@@ -186,7 +225,13 @@ int HeaderSpectrumCount(const std::string &fileName)
 {
     TextFile file(fileName);
     file.ReadLine();
-    file.ReadLine();
+    const std::string_view captionLine = file.ReadLine();
+    if (const FormatReader *reader = otherFormat(file, captionLine, file.LineTooLong(), fileName)) {
+        ImportedSpectra spectra;
+        return readImported(file, *reader, spectra) && ImportedFits(spectra)
+            ? static_cast<int>(spectra.Y.size())
+            : 0;
+    }
     const std::string_view header = file.ReadLine();
     const int columns = file.LineTooLong() ? 0 : headerColumns(header);
     return columns == 0 ? 0 : columns - 1;

@@ -91,6 +91,7 @@ TextFile::TextFile(const std::string &fileName)
         m_fd = -1;
         ThrowInOutError(error);
     }
+    m_size = static_cast<std::size_t>(info.st_size);
     if (!cachedBufferInUse) {
         cachedBufferInUse = true;
         m_borrowed = true;
@@ -244,4 +245,58 @@ std::string_view TextFile::ReadLine()
         m_begin = next;
         return line;
     }
+}
+
+std::size_t TextFile::readAt(char *into, std::size_t count, std::size_t offset)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t got;
+        do {
+            got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            ThrowInOutError(errno);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::string_view TextFile::PeekHead(std::size_t count)
+{
+    m_head.resize(count);
+    m_head.resize(readAt(m_head.data(), count, 0));
+    return m_head;
+}
+
+bool TextFile::ReadWhole(std::string &bytes, std::size_t maxBytes)
+{
+    bytes.clear();
+    if (m_size > maxBytes)
+        return false;
+    // One byte more than the size seen at opening tells a file that has grown since.
+    bytes.resize(m_size + 1);
+    const std::size_t got = readAt(bytes.data(), bytes.size(), 0);
+    if (got > maxBytes) {
+        bytes.clear();
+        return false;
+    }
+    if (got > m_size) {
+        // Grown while it was being read: read what is there now, within the limit.
+        std::size_t total = got;
+        while (total == bytes.size() && bytes.size() <= maxBytes) {
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+            total += readAt(bytes.data() + total, bytes.size() - total, total);
+        }
+        if (total > maxBytes) {
+            bytes.clear();
+            return false;
+        }
+        bytes.resize(total);
+        return true;
+    }
+    bytes.resize(got);
+    return true;
 }

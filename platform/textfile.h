@@ -36,6 +36,16 @@ public:
     // True once a line longer than kMaxLineLength has been read.
     bool LineTooLong() const { return m_lineTooLong; }
 
+    // The file's size when it was opened.
+    std::size_t Size() const { return m_size; }
+
+    // Raw access for readers of other formats, independent of the line reading: the first
+    // count bytes of the file (fewer when it is shorter), and the whole file when it holds at
+    // most maxBytes (false, with bytes empty, when it holds more). Ctrl-Z and line ends mean
+    // nothing here. A read error raises the file error.
+    std::string_view PeekHead(std::size_t count);
+    bool ReadWhole(std::string &bytes, std::size_t maxBytes);
+
 private:
     bool eofSlow();
     bool fill();
@@ -46,7 +56,11 @@ private:
     std::string_view cutLongLine(std::size_t next, Skip skip);
     void skipPending();
 
+    std::size_t readAt(char *into, std::size_t count, std::size_t offset);
+
     int m_fd = -1;
+    std::size_t m_size = 0;
+    std::string m_head;
     std::vector<char> *m_buffer = nullptr; // borrowed from the thread's cache, or owned below
     std::vector<char> m_ownBuffer;
     bool m_borrowed = false;

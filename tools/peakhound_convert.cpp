@@ -1,0 +1,145 @@
+// peakhound-convert: writes spectrum files of any format the program reads in its own layout, so
+// that a laboratory can keep its files in one form and use them with other tools.
+
+#include "exceptions.h"
+#include "messages.h"
+#include "separators.h"
+#include "spectrumfile.h"
+#include "spectrumtable.h"
+#include "spectrumwriter.h"
+#include "textoutput.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char *kUsage =
+    "Usage: peakhound-convert FILE... --out DIR\n"
+    "Write every readable spectrum file (instrument files, vendor text exports, spectrum files)\n"
+    "into DIR in the program's own layout, under its name with the extension .txt.\n"
+    "\n"
+    "  --out DIR   the folder to write into (it must exist)\n"
+    "  --help      show this help\n"
+    "\n"
+    "An existing file of the same name in DIR is replaced; a file is written whole or not at all.\n"
+    "Exit status: 0 every file converted, 1 a file could not be read, had the wrong layout or\n"
+    "could not be written (the others are still converted), 2 usage error.\n";
+
+constexpr const char *kBadFilesHeading
+    = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+
+void complain(const std::string &name, const std::string &message)
+{
+    std::fprintf(stderr, "peakhound-convert: %s: %s\n", EscapeControls(name).c_str(),
+                 EscapeControls(message).c_str());
+}
+
+int run(int argc, char **argv)
+{
+    std::vector<std::string> files;
+    std::string out;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        } else if (!optionsEnded && arg == "--out") {
+            if (i + 1 == argc) {
+                std::fputs("peakhound-convert: --out needs a folder\n", stderr);
+                return 2;
+            }
+            out = argv[++i];
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "peakhound-convert: unknown option '%s'\n%s",
+                         EscapeControls(arg).c_str(), kUsage);
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (out.empty() || files.empty()) {
+        std::fprintf(stderr, "peakhound-convert: %s\n%s",
+                     out.empty() ? "--out DIR is missing" : "no file given", kUsage);
+        return 2;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(out, error)) {
+        std::fprintf(stderr, "peakhound-convert: %s: not a folder\n", EscapeControls(out).c_str());
+        return 2;
+    }
+
+    const NumberSeparators separators = CurrentSeparators();
+    auto table = std::make_unique<SpectrumTableData>();
+    BadFileListData badFiles;
+    std::map<std::string, std::string> written; // output path -> the file it came from
+    bool failed = false;
+    for (const std::string &name : files) {
+        try {
+            const LoadResult load = LoadSpectrumFile(*table, badFiles, name, separators);
+            if (!load.WellFormed)
+                continue;
+        } catch (const Exception &e) {
+            complain(name, e.what());
+            failed = true;
+            continue;
+        } catch (const std::bad_alloc &) {
+            complain(name, std::string(Messages::OutOfMemory));
+            failed = true;
+            continue;
+        }
+        const std::filesystem::path source(name);
+        const std::filesystem::path target
+            = std::filesystem::path(out) / source.filename().replace_extension(".txt");
+        const std::string targetName = target.string();
+        std::error_code same;
+        if (std::filesystem::equivalent(source, target, same)) {
+            complain(name, "would replace itself in " + out);
+            failed = true;
+            continue;
+        }
+        const auto earlier = written.find(targetName);
+        if (earlier != written.end()) {
+            complain(name, targetName + " was already written from " + earlier->second);
+            failed = true;
+            continue;
+        }
+        try {
+            WriteTextFile(targetName, SpectrumFileText(*table, source.filename().string()));
+        } catch (const Exception &e) {
+            complain(targetName, e.what());
+            failed = true;
+            continue;
+        }
+        written.emplace(targetName, name);
+    }
+    if (badFiles.Count > 0) {
+        std::fprintf(stderr, "%s\n", kBadFilesHeading);
+        for (int k = 1; k <= badFiles.Count; ++k)
+            std::fprintf(stderr, "\t%s\n", EscapeControls(badFiles.Name(k)).c_str());
+        failed = true;
+    }
+    return failed ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::setlocale(LC_ALL, "");
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "peakhound-convert: %s\n", std::string(Messages::OutOfMemory).c_str());
+        return 1;
+    }
+}
