@@ -3,6 +3,7 @@
 #include "application.h"
 #include "controls.h"
 #include "filejudgement.h"
+#include "formatdispatch.h"
 #include "glyphs.h"
 #include "guard.h"
 #include "messagebox.h"
@@ -26,6 +27,13 @@ TForm1 *Form1 = nullptr;
 
 const QString kMainCaption = QStringLiteral("Peakhound V2.5");
 const QString kFileFilter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+const QString kSpectrumFileFilter = [] {
+    QStringList patterns;
+    for (const std::string &pattern : SpectrumFilePatterns())
+        patterns << QString::fromStdString(pattern);
+    return kFileFilter + QStringLiteral("|Spektrendateien (") + patterns.join(QLatin1Char(' '))
+        + QStringLiteral(")|") + patterns.join(QLatin1Char(';'));
+}();
 
 namespace
 {
@@ -136,7 +144,7 @@ void TForm1::Button1Click()
     Adddialog.Options = TOpenDialog::OptionSet {};
     Adddialog.Options.AllowMultiSelect = true;
     Adddialog.Options.FileMustExist = true;
-    Adddialog.Filter = kFileFilter;
+    Adddialog.Filter = kSpectrumFileFilter;
     Adddialog.FilterIndex = 1;
     if (Adddialog.Execute(this)) {
         for (const QString &name : std::as_const(Adddialog.Files))

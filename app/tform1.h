@@ -123,5 +123,8 @@ extern TForm1 *Form1;
 // The main window's caption; during a search it is followed by " - " and the file's name.
 extern const QString kMainCaption;
 
-// The filter of the Add dialog; a folder dropped on the file list adds what its first entry shows.
+// The filter of the peak file dialog, and the first two entries of the Add dialog's.
 extern const QString kFileFilter;
+// The Add dialog's filter: kFileFilter and then one entry with every format the program reads,
+// which is also what a folder dropped on the file list adds.
+extern const QString kSpectrumFileFilter;

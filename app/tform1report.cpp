@@ -75,8 +75,8 @@ void TForm1::ReportSaveClick()
 
 void TForm1::setupFileDrop()
 {
-    // The folder patterns are those of the Add dialog's default filter.
-    QString filter = QtNameFilters(kFileFilter).value(0);
+    // The folder patterns are those of the Add dialog's entry for every format read.
+    QString filter = QtNameFilters(kSpectrumFileFilter).value(2);
     filter = filter.mid(filter.lastIndexOf(QLatin1Char('(')) + 1);
     filter.chop(1);
     new FileDropTarget(

@@ -261,7 +261,10 @@ void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
         QVERIFY(dialog.Options.FileMustExist);
         QVERIFY(!dialog.Options.NoChangeDir);
         QVERIFY(!dialog.Options.HideReadOnly);
-        QCOMPARE(dialog.Filter, QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*"));
+        QCOMPARE(dialog.Filter,
+                 QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*|Spektrendateien "
+                                "(*.txt *.csv *.spc *.wdf *.jdx *.dx *.jcamp)|"
+                                "*.txt;*.csv;*.spc;*.wdf;*.jdx;*.dx;*.jcamp"));
         QCOMPARE(dialog.FilterIndex, 1);
     }
 }

@@ -184,6 +184,8 @@ void tst_TForm1Report::droppedFilesAndFoldersAreAdded()
     const QString x = write("drop/x.txt", "x");
     const QString y = write("drop/Y.TXT", "y");
     write("drop/z.dat", "z");
+    const QString w = write("drop/w.WDF", "w");
+    const QString c = write("drop/c.csv", "c");
     write("drop/.hidden.txt", "h");
     write("drop/sub/inner.txt", "i");
     const QString single = write("single.dat", "s");
@@ -198,8 +200,9 @@ void tst_TForm1Report::droppedFilesAndFoldersAreAdded()
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(files, &drop);
     QVERIFY(drop.isAccepted());
-    // the folder gives the text files directly inside it, the dropped file comes as it is
-    QCOMPARE(Form1->ListBox1->Items(), QStringList({ x, y, single }));
+    // the folder gives the spectrum files of every format read directly inside it, the dropped
+    // file comes as it is
+    QCOMPARE(Form1->ListBox1->Items(), QStringList({ c, w, x, y, single }));
 
     // nothing else in the window takes a drop
     QVERIFY(!Form1->ListBox3->viewport()->acceptDrops());
