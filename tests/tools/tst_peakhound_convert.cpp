@@ -1,0 +1,124 @@
+#include "spectrumfile.h"
+#include "spectrumtable.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// peakhound-convert as a user runs it: what it writes reads back to the table the source gave,
+// every failure is named and leaves no file behind, and the other files are still converted.
+class tst_PeakhoundConvert : public QObject {
+    Q_OBJECT
+
+private slots:
+    void convertedFilesReadBackToTheSameTable();
+    void failuresAreNamedAndTheRestIsConverted();
+    void usageErrors();
+
+private:
+    struct Run {
+        int status = -1;
+        QByteArray err;
+    };
+    static Run convert(const QStringList &arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(PEAKHOUND_CONVERT), arguments);
+        process.waitForFinished(60000);
+        return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                 process.readAllStandardError() };
+    }
+    static QString q(const std::string &text) { return QString::fromStdString(text); }
+};
+
+void tst_PeakhoundConvert::convertedFilesReadBackToTheSameTable()
+{
+    TestFolder folder;
+    QDir().mkpath(q(folder.path("out")));
+    // Decimal commas, exponents, two spectra and a negative zero.
+    const std::string source = folder.write(
+        "two.txt", SpectrumText("Raman shift [1/cm] ", "Intensity [counts]", "x\ta\tb",
+                                { "100,5\t1234,5\t-0", "101,25\t1e-7\t3", "102\t0,1\t-2,5E+3" }));
+    const Run run = convert({ q(source), QStringLiteral("--out"), q(folder.path("out")) });
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.isEmpty());
+
+    auto original = std::make_unique<SpectrumTableData>();
+    auto converted = std::make_unique<SpectrumTableData>();
+    BadFileListData bad;
+    const NumberSeparators german { ',', '.' };
+    const NumberSeparators english { '.', ',' };
+    QVERIFY(LoadSpectrumFile(*original, bad, source, german).WellFormed);
+    // Written with decimal points, read back under either locale.
+    for (const NumberSeparators &separators : { german, english }) {
+        QVERIFY(LoadSpectrumFile(*converted, bad, folder.path("out/two.txt"), separators).WellFormed);
+        QCOMPARE(converted->RowCount, 3);
+        QCOMPARE(converted->SpectrumCount, 2);
+        QCOMPARE(converted->XCaption, original->XCaption);
+        QCOMPARE(converted->YCaption, original->YCaption);
+        for (int r = 1; r <= 3; ++r) {
+            for (int c = 1; c <= 3; ++c) {
+                QCOMPARE(std::signbit(converted->Cell(r, c)), std::signbit(original->Cell(r, c)));
+                QCOMPARE(converted->Cell(r, c), original->Cell(r, c));
+            }
+        }
+    }
+    QCOMPARE(bad.Count, 0);
+}
+
+void tst_PeakhoundConvert::failuresAreNamedAndTheRestIsConverted()
+{
+    TestFolder folder;
+    const QString out = q(folder.path("out"));
+    QDir().mkpath(out);
+    const std::string good = folder.write("good.txt", TaggedSpectra({ 10 }));
+    const std::string wrong = folder.write("wrong.txt", "no\ttabs\nhere\n");
+    QDir().mkpath(q(folder.path("sub")));
+    const std::string sameName = folder.write("sub/good.txt", TaggedSpectra({ 20 }));
+    const Run run = convert({ q(folder.path("missing.txt")), q(wrong), q(good), q(sameName),
+                              QStringLiteral("--out"), out });
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("missing.txt: Datei nicht gefunden"), run.err);
+    QVERIFY2(run.err.contains("Folgende Daten hatten nicht das richtige Format und wurden "
+                              "ignoriert:\n\t" + QByteArray::fromStdString(wrong)),
+             run.err);
+    QVERIFY2(run.err.contains("was already written from " + QByteArray::fromStdString(good)),
+             run.err);
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList { QStringLiteral("good.txt") });
+
+    // A folder that cannot be written: the error in words, and no file, whole or partial.
+    if (::geteuid() != 0) {
+        ::chmod(out.toLocal8Bit().constData(), 0555);
+        QFile::remove(out + QStringLiteral("/good.txt"));
+        const Run denied = convert({ q(good), QStringLiteral("--out"), out });
+        ::chmod(out.toLocal8Bit().constData(), 0755);
+        QCOMPARE(denied.status, 1);
+        QVERIFY2(denied.err.contains("Dateizugriff verweigert"), denied.err);
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+    }
+    // Converting a folder's own-layout files into that folder would replace them.
+    const Run itself = convert({ q(good), QStringLiteral("--out"), q(folder.root()) });
+    QCOMPARE(itself.status, 1);
+    QVERIFY2(itself.err.contains("would replace itself"), itself.err);
+}
+
+void tst_PeakhoundConvert::usageErrors()
+{
+    TestFolder folder;
+    QCOMPARE(convert({ QStringLiteral("a.spc") }).status, 2);
+    QCOMPARE(convert({ QStringLiteral("--out"), q(folder.root()) }).status, 2);
+    QCOMPARE(convert({ QStringLiteral("a"), QStringLiteral("--out"), q(folder.path("none")) }).status, 2);
+    QCOMPARE(convert({ QStringLiteral("--bogus") }).status, 2);
+    QCOMPARE(convert({ QStringLiteral("--help") }).status, 0);
+}
+
+QTEST_GUILESS_MAIN(tst_PeakhoundConvert)
+#include "tst_peakhound_convert.moc"
