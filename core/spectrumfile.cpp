@@ -150,16 +150,17 @@ bool readImported(TextFile &file, const FormatReader &reader, ImportedSpectra &s
     return read;
 }
 
-} // namespace
-
-LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
-                            const std::string &fileName, const NumberSeparators &separators)
+LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
+                    const std::string &fileName, const NumberSeparators &separators,
+                    bool otherFormats)
 {
     TextFile file(fileName);
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
     readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);
-    if (const FormatReader *reader = otherFormat(file, captionLine, file.LineTooLong(), fileName)) {
+    const FormatReader *reader
+        = otherFormats ? otherFormat(file, captionLine, file.LineTooLong(), fileName) : nullptr;
+    if (reader != nullptr) {
         ImportedSpectra spectra;
         if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
             return rejectLayout(table, badFiles, fileName);
@@ -214,6 +215,20 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     table.RowCount = row;
     table.SpectrumCount = columns - 1;
     return { true, complete };
+}
+
+} // namespace
+
+LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+                            const std::string &fileName, const NumberSeparators &separators)
+{
+    return loadFile(table, badFiles, fileName, separators, true);
+}
+
+LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
+                             const std::string &fileName, const NumberSeparators &separators)
+{
+    return loadFile(table, badFiles, fileName, separators, false);
 }
 
 void LoadSpectrumFile(const std::string &fileName)

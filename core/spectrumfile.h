@@ -19,8 +19,17 @@ struct LoadResult {
     bool Complete = false;
 };
 
+// Files that are not of this layout but carry the signature of another format read here (an
+// instrument file, a vendor text export; see formats/formatdispatch.h) are read by that format's
+// reader into the same table, with the same limits and the same wrong-layout verdict for what it
+// cannot read.
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
                             const std::string &fileName, const NumberSeparators &separators);
+
+// The reader of this layout alone, as if no other format were read: what a file gave before
+// other formats were added. For comparisons in tests and benchmarks.
+LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
+                             const std::string &fileName, const NumberSeparators &separators);
 
 // On the program's globals, with the user's separators.
 void LoadSpectrumFile(const std::string &fileName);
