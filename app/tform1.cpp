@@ -275,9 +275,7 @@ void TForm1::Button9Click()
         for (int i = 0; i < count; ++i) {
             const QString name = ListBox1->Item(i);
             display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
-            const int before = BadFileList.Count;
-            LoadSpectrumFile(FileNameToStd(name));
-            if (BadFileList.Count == before)
+            if (LoadSpectrumFile(FileNameToStd(name)).WellFormed)
                 TestFile(name);
             else
                 Report.AddWrongLayout(ToStdString(name));

@@ -1,7 +1,6 @@
 #include "axismath.h"
 
-#include "exceptions.h"
-#include "messages.h"
+#include "numconv.h"
 #include "rounding.h"
 
 #include <algorithm>
@@ -15,10 +14,7 @@ namespace
 constexpr double kFarAway = 2147483647.0;
 constexpr double kTinyStep = 1e-12;
 
-[[noreturn]] void overflow()
-{
-    throw EOverflow(std::string(Messages::FloatOverflow));
-}
+[[noreturn]] void overflow() { RaiseFloatOverflow(); }
 
 // NextNiceStep, made sure to grow: double rounding must not leave a step where it was.
 double nextStep(double s)

@@ -1,7 +1,6 @@
 #include "peakfinder.h"
 
-#include "exceptions.h"
-#include "messages.h"
+#include "numconv.h"
 #include "rounding.h"
 
 #include <cmath>
@@ -50,9 +49,7 @@ void scanColumn(const double *smoothed, int n, double maximum, PeakListData &pea
                 continue;
             const Extended height = (100 / static_cast<Extended>(maximum))
                 * (static_cast<Extended>(s) - runningMinimum);
-            const double relativeHeight = static_cast<double>(height);
-            if (std::isinf(relativeHeight))
-                throw EOverflow(std::string(Messages::FloatOverflow));
+            const double relativeHeight = FiniteDouble(height);
             if (relativeHeight > 10) {
                 peaks.Rows[peaks.Count++] = k + 1;
                 runningMinimum = s;

@@ -1,15 +1,11 @@
 #include "spectrumfile.h"
 
-#include "exceptions.h"
 #include "formats/formatdispatch.h"
-#include "messages.h"
 #include "numconv.h"
 #include "rounding.h"
 #include "textfile.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <cmath>
 #include <string_view>
 
@@ -20,74 +16,7 @@ constexpr std::string_view kYMarker = "y-data = ";
 // The reading buffer of other formats is kept from file to file up to this size.
 constexpr std::size_t kKeptImportBuffer = std::size_t { 4 } * 1024 * 1024;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool endsField(const char *p, const char *lineEnd) { return p == lineEnd || *p == '\t' || *p == '\0'; }
-
-// The common case of a data field, converted straight from the line: blanks, a sign, digits with
-// at most one decimal mark (comma or point), an exponent, blanks, then a tab, NUL or the line's
-// end. With one mark, the rewriting makes it the decimal separator, which is what this reads.
-// Anything else (two marks, letters, a value out of range, an unusual locale) returns false and
-// takes the general conversion, which raises the right error.
-bool convertPlainField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
-{
-    while (p != lineEnd && *p == ' ')
-        ++p;
-    const char *first = p;
-    if (p != lineEnd && (*p == '+' || *p == '-')) {
-        if (*p == '+')
-            first = p + 1;
-        ++p;
-    }
-    const char *digits = p;
-    while (p != lineEnd && isDigit(*p))
-        ++p;
-    std::size_t mantissaDigits = static_cast<std::size_t>(p - digits);
-    const char *mark = nullptr;
-    if (p != lineEnd && (*p == '.' || *p == ',')) {
-        mark = p++;
-        const char *fraction = p;
-        while (p != lineEnd && isDigit(*p))
-            ++p;
-        mantissaDigits += static_cast<std::size_t>(p - fraction);
-    }
-    if (mantissaDigits == 0)
-        return false;
-    if (p != lineEnd && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p != lineEnd && (*p == '+' || *p == '-'))
-            ++p;
-        const char *exponent = p;
-        while (p != lineEnd && isDigit(*p))
-            ++p;
-        if (p == exponent)
-            return false;
-    }
-    const char *last = p;
-    while (p != lineEnd && *p == ' ')
-        ++p;
-    if (!endsField(p, lineEnd))
-        return false;
-
-    std::from_chars_result result;
-    if (mark == nullptr || *mark == '.') {
-        result = std::from_chars(first, last, value);
-    } else {
-        constexpr std::size_t kShort = 64;
-        const auto length = static_cast<std::size_t>(last - first);
-        if (length > kShort)
-            return false;
-        char buffer[kShort];
-        std::memcpy(buffer, first, length);
-        buffer[mark - first] = '.';
-        result = std::from_chars(buffer, buffer + length, value);
-        result.ptr = first + (result.ptr - buffer);
-    }
-    if (result.ec != std::errc() || result.ptr != last)
-        return false;
-    fieldEnd = p;
-    return true;
-}
 
 void readCaptions(std::string_view line, SpectrumTableData &table)
 {
@@ -194,7 +123,7 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         for (;;) {
             double value = 0.0;
             const char *fieldEnd = nullptr;
-            if (!plainMarks || !convertPlainField(p, end, value, fieldEnd)) {
+            if (!plainMarks || !ConvertPlainDataField(p, end, value, fieldEnd)) {
                 fieldEnd = p;
                 while (!endsField(fieldEnd, end))
                     ++fieldEnd;
@@ -231,9 +160,9 @@ LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles
     return loadFile(table, badFiles, fileName, separators, false);
 }
 
-void LoadSpectrumFile(const std::string &fileName)
+LoadResult LoadSpectrumFile(const std::string &fileName)
 {
-    LoadSpectrumFile(SpectrumTable, BadFileList, fileName, CurrentSeparators());
+    return LoadSpectrumFile(SpectrumTable, BadFileList, fileName, CurrentSeparators());
 }
 
 int HeaderSpectrumCount(const std::string &fileName)
@@ -257,10 +186,8 @@ void ApplyKiloScale(SpectrumTableData &table)
     if (table.YCaption.size() < 12 || table.YCaption[10] != 'k')
         return;
     // Checked before anything changes, so an overflow leaves the column as it was.
-    for (int r = 1; r <= table.RowCount; ++r) {
-        if (std::isinf(static_cast<double>(static_cast<Extended>(table.Cell(r, 2)) * 1000)))
-            throw EOverflow(std::string(Messages::FloatOverflow));
-    }
+    for (int r = 1; r <= table.RowCount; ++r)
+        FiniteDouble(static_cast<Extended>(table.Cell(r, 2)) * 1000);
     for (int r = 1; r <= table.RowCount; ++r)
         table.Cell(r, 2) = static_cast<double>(static_cast<Extended>(table.Cell(r, 2)) * 1000);
     table.YCaption[10] = ' ';

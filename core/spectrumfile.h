@@ -32,7 +32,7 @@ LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles
                              const std::string &fileName, const NumberSeparators &separators);
 
 // On the program's globals, with the user's separators.
-void LoadSpectrumFile(const std::string &fileName);
+LoadResult LoadSpectrumFile(const std::string &fileName);
 
 // The number of spectra the file's header announces, read from its first three lines; 0 for a
 // layout the reader rejects. A file that cannot be opened or read raises the file error.

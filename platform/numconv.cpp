@@ -4,6 +4,7 @@
 #include "messages.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -152,9 +153,11 @@ ConvertStatus convertNormalised(const char *first, const char *last, std::string
 [[noreturn]] void throwStatus(ConvertStatus status, std::string_view text)
 {
     if (status == ConvertStatus::Overflow)
-        throw EOverflow(std::string(Messages::FloatOverflow));
+        RaiseFloatOverflow();
     ThrowInvalidFloat(text);
 }
+
+bool endsField(const char *p, const char *lineEnd) { return p == lineEnd || *p == '\t' || *p == '\0'; }
 
 } // namespace
 
@@ -272,3 +275,66 @@ double ConvertDataField(std::string_view field, const NumberSeparators &separato
         throwStatus(status, rewritten);
     return value;
 }
+
+void RaiseFloatOverflow() { throw EOverflow(std::string(Messages::FloatOverflow)); }
+
+bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
+{
+    while (p != lineEnd && *p == ' ')
+        ++p;
+    const char *first = p;
+    if (p != lineEnd && (*p == '+' || *p == '-')) {
+        if (*p == '+')
+            first = p + 1;
+        ++p;
+    }
+    const char *digits = p;
+    while (p != lineEnd && isDigit(*p))
+        ++p;
+    std::size_t mantissaDigits = static_cast<std::size_t>(p - digits);
+    const char *mark = nullptr;
+    if (p != lineEnd && (*p == '.' || *p == ',')) {
+        mark = p++;
+        const char *fraction = p;
+        while (p != lineEnd && isDigit(*p))
+            ++p;
+        mantissaDigits += static_cast<std::size_t>(p - fraction);
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (p != lineEnd && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != lineEnd && (*p == '+' || *p == '-'))
+            ++p;
+        const char *exponent = p;
+        while (p != lineEnd && isDigit(*p))
+            ++p;
+        if (p == exponent)
+            return false;
+    }
+    const char *last = p;
+    while (p != lineEnd && *p == ' ')
+        ++p;
+    if (!endsField(p, lineEnd))
+        return false;
+
+    std::from_chars_result result;
+    if (mark == nullptr || *mark == '.') {
+        result = std::from_chars(first, last, value);
+    } else {
+        constexpr std::size_t kShort = 64;
+        const auto length = static_cast<std::size_t>(last - first);
+        if (length > kShort)
+            return false;
+        char buffer[kShort];
+        std::memcpy(buffer, first, length);
+        buffer[mark - first] = '.';
+        result = std::from_chars(buffer, buffer + length, value);
+        result.ptr = first + (result.ptr - buffer);
+    }
+    if (result.ec != std::errc() || result.ptr != last)
+        return false;
+    fieldEnd = p;
+    return true;
+}
+

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rounding.h"
 #include "separators.h"
 
 #include <string>
@@ -33,5 +34,28 @@ int StrToInt(std::string_view text);
 // converted. A failure quotes the rewritten text.
 double ConvertDataField(std::string_view field, const NumberSeparators &separators);
 
+// The fast path of ConvertDataField for the reader's loop, straight from the line: blanks, a
+// sign, digits with at most one decimal mark (comma or point), an exponent, blanks, then a tab,
+// NUL or lineEnd. With one mark, the rewriting makes it the decimal separator, so the value is
+// what ConvertDataField gives whenever the locale's decimal separator is a comma or a point.
+// Anything else (two marks, letters, a value out of range) returns false and is left to
+// ConvertDataField, which raises the right error. On success fieldEnd is the field's end.
+bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value,
+                           const char *&fieldEnd);
+
 // The rewriting alone, for messages and tests.
 std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators);
+
+// Raises EOverflow "Gleitkommaüberlauf": a result beyond the double range, which the program
+// never lets into its data as an infinity.
+[[noreturn]] void RaiseFloatOverflow();
+
+// An extended-precision result rounded to the double it is stored as; one that is not finite
+// there raises EOverflow.
+inline double FiniteDouble(Extended value)
+{
+    const double stored = static_cast<double>(value);
+    if (!std::isfinite(stored))
+        RaiseFloatOverflow();
+    return stored;
+}

@@ -4,6 +4,9 @@
 #include "testsupport.h"
 
 #include <QTest>
+#include <algorithm>
+#include <cstring>
+#include <random>
 
 #include <cfloat>
 #include <cmath>
@@ -20,6 +23,7 @@ private slots:
     void valuesAreCorrectlyRounded();
     void integers();
     void dataFieldDecimalMarks();
+    void fastFieldAgreesWithTheFullConversion();
     void separatorsFromLocaleNames();
 };
 
@@ -155,6 +159,40 @@ void tst_NumConv::dataFieldDecimalMarks()
     QCOMPARE(ConvertDataField(longField, kEnglish), 1.5);
     PH_EXPECT_THROW(EConvertError, ConvertDataField(longField + ".0", kEnglish),
                     "'" + std::string(200, '0') + "1,5.0' ist kein gültiger Gleitkommawert");
+}
+
+// The reader's fast path must never give a value the full conversion would not: wherever it
+// accepts a field, the full conversion gives the same double; elsewhere it declines.
+void tst_NumConv::fastFieldAgreesWithTheFullConversion()
+{
+    const std::string alphabet = "0123456789.,eE+- x";
+    std::mt19937 random(12345);
+    int accepted = 0;
+    for (int n = 0; n < 200000; ++n) {
+        std::string field;
+        const int length = 1 + static_cast<int>(random() % 14);
+        for (int i = 0; i < length; ++i)
+            field += alphabet[random() % (i < 8 ? 10 : alphabet.size())];
+        std::shuffle(field.begin(), field.end(), random);
+        const std::string line = field + (n % 2 == 0 ? "\t7" : "");
+        double fast = 0;
+        const char *fieldEnd = nullptr;
+        if (!ConvertPlainDataField(line.data(), line.data() + line.size(), fast, fieldEnd))
+            continue;
+        ++accepted;
+        QCOMPARE(fieldEnd, line.data() + field.size());
+        for (const NumberSeparators separators : { NumberSeparators { '.', ',' },
+                                                   NumberSeparators { ',', '.' } }) {
+            double full = 0;
+            try {
+                full = ConvertDataField(field, separators);
+            } catch (const Exception &e) {
+                QFAIL(qPrintable(QString::fromStdString(field + ": " + e.what())));
+            }
+            QVERIFY2(std::memcmp(&full, &fast, sizeof full) == 0, field.c_str());
+        }
+    }
+    QVERIFY(accepted > 10000); // the shuffled fields do reach the fast path
 }
 
 void tst_NumConv::separatorsFromLocaleNames()
