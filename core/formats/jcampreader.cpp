@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Every number of the format has a point as its decimal mark, whatever the locale.
 constexpr char kDecimalMark = '.';
@@ -20,8 +21,14 @@ constexpr std::size_t kMaxNesting = 4;
 // ASDF values are integers; more digits than this cannot be one a writer produced.
 constexpr std::size_t kMaxAsdfDigits = 20;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // The next line of text from pos; CR LF, LF and CR (old Mac files) all end a line.
 bool nextLine(std::string_view text, std::size_t &pos, std::string_view &line)
@@ -61,7 +68,8 @@ std::string_view withoutComment(std::string_view line)
 // A record label as the format compares it: upper case, without blanks, '-', '/' and '_', so
 // "##JCAMP-DX", "##JCAMPDX" and "##JCAMP_DX" are one label. Longer labels than any this reader
 // knows keep only their beginning and can never match.
-class Label {
+class Label
+{
 public:
     explicit Label(std::string_view raw)
     {
@@ -73,7 +81,10 @@ public:
             m_text[m_size++] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
         }
     }
-    bool operator==(std::string_view other) const { return std::string_view(m_text.data(), m_size) == other; }
+    bool operator==(std::string_view other) const
+    {
+        return std::string_view(m_text.data(), m_size) == other;
+    }
 
 private:
     std::array<char, 24> m_text {};
@@ -97,7 +108,10 @@ bool toNumber(std::string_view text, double &value)
     return TryTextToFloat(text, kDecimalMark, value) == ConvertStatus::Ok && std::isfinite(value);
 }
 
-bool sameValue(double a, double b) { return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b)); }
+bool sameValue(double a, double b)
+{
+    return std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
+}
 
 enum class DataKind { None, XYData, XYPoints, PeakTable };
 
@@ -129,9 +143,13 @@ struct Token {
 // separates them) and the ASDF forms, whose first character carries the delimiter, the sign and
 // the first digit: SQZ '@' 'A'..'I' 'a'..'i' (a value), DIF '%' 'J'..'R' 'j'..'r' (a difference
 // to the value before), DUP 'S'..'Z' 's' (how often the value before occurs, itself included).
-class AsdfLine {
+class AsdfLine
+{
 public:
-    explicit AsdfLine(std::string_view line) : m_line(line) { }
+    explicit AsdfLine(std::string_view line)
+        : m_line(line)
+    {
+    }
 
     // The next value; false at the end of the line and for anything that is not a value.
     bool next(Token &token)
@@ -354,12 +372,14 @@ bool decodeXYData(const Block &block, double xFactor, double yFactor, Decoded &o
     }
     if (count > 1)
         out.x[count - 1] = lastX;
-    // Every line's abscissa (in units of XFACTOR, rounded as written) names its first point:
-    // a line with a point too many or too few shifts the abscissae after it by a whole step.
+    // Every line's abscissa (in units of XFACTOR, rounded to the digits written) names its first
+    // point: a line with a point too many or too few shifts the abscissae after it by a whole
+    // step, which is more than half a step or the rounding, whichever is larger.
     for (const LineAbscissa &line : lines) {
         const double expected = out.x[line.index];
         const double written = line.x * xFactor;
-        const double tolerance = 0.5 * std::abs(step) + 0.5 * line.unit * std::abs(xFactor)
+        const double tolerance =
+            std::max(0.5 * line.unit * std::abs(xFactor), 0.5 * std::abs(step)) * (1 + 1e-6)
             + 1e-9 * std::max(std::abs(expected), std::abs(written));
         if (!(std::abs(written - expected) <= tolerance))
             return false;
@@ -425,8 +445,8 @@ bool decodeBlock(const Block &block, Decoded &out)
 {
     double xFactor = 1;
     double yFactor = 1;
-    if (block.twoTables || !optionalNumber(block.xFactor, 1, xFactor) || !optionalNumber(block.yFactor, 1, yFactor)
-        || xFactor == 0 || yFactor == 0)
+    if (block.twoTables || !optionalNumber(block.xFactor, 1, xFactor)
+        || !optionalNumber(block.yFactor, 1, yFactor) || xFactor == 0 || yFactor == 0)
         return false;
     const std::string form = normalisedForm(block.form);
     if (block.kind == DataKind::XYData)
@@ -439,8 +459,8 @@ std::string xCaption(std::string_view units)
 {
     units = withoutComment(units);
     const std::string form = normalisedForm(units);
-    if (form == "1/CM" || form == "CM-1" || form == "CM^-1" || form == "WAVENUMBERS" || form == "WAVENUMBER"
-        || form == "RAMANSHIFT")
+    if (form == "1/CM" || form == "CM-1" || form == "CM^-1" || form == "WAVENUMBERS"
+        || form == "WAVENUMBER" || form == "RAMANSHIFT")
         return "Raman shift [1/cm]";
     return std::string(units);
 }
@@ -457,7 +477,8 @@ bool sameAxis(const std::vector<double> &a, const std::vector<double> &b)
 
 // The spectra of a file, block by block as each one ends: the first, and the others as long as
 // every block has the first one's x values.
-class Collector {
+class Collector
+{
 public:
     bool add(const Block &block)
     {
@@ -493,7 +514,8 @@ private:
 // spectra in one block are not a single spectrum. True when the table starting here is the one.
 bool startTable(Block &block, DataKind kind, std::string_view form)
 {
-    if (block.kind == DataKind::None || (block.kind == DataKind::PeakTable && kind != DataKind::PeakTable)) {
+    if (block.kind == DataKind::None
+        || (block.kind == DataKind::PeakTable && kind != DataKind::PeakTable)) {
         block.kind = kind;
         block.form = form;
         block.data = {};
@@ -571,8 +593,8 @@ bool ReadJcamp(std::string_view bytes, ImportedSpectra &out)
             open.pop_back();
         } else if (label == "XYDATA" || label == "XYPOINTS" || label == "PEAKTABLE") {
             const DataKind kind = label == "XYDATA" ? DataKind::XYData
-                : label == "XYPOINTS"                 ? DataKind::XYPoints
-                                                      : DataKind::PeakTable;
+                : label == "XYPOINTS"               ? DataKind::XYPoints
+                                                    : DataKind::PeakTable;
             if (startTable(block, kind, value)) {
                 tableOwner = open.size() - 1;
                 tableBegin = pos;
