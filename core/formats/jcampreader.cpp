@@ -179,7 +179,7 @@ public:
             return false;
         }
         ++m_pos;
-        std::array<char, kMaxAsdfDigits + 2> text {};
+        std::array<char, kMaxAsdfDigits + 2> text;
         std::size_t size = 0;
         if (negative)
             text[size++] = '-';
@@ -192,7 +192,14 @@ public:
             text[size++] = m_line[m_pos];
         }
         token.unit = 1;
-        if (!toNumber(std::string_view(text.data(), size), token.value)) {
+        // Nine digits always fit the 32-bit conversion, which costs a fraction of the general one.
+        const std::string_view digits(text.data(), size);
+        int whole = 0;
+        if (size <= (negative ? 10U : 9U) && TryStrToInt(digits, whole)) {
+            token.value = whole;
+            return true;
+        }
+        if (!toNumber(digits, token.value)) {
             m_failed = true;
             return false;
         }
