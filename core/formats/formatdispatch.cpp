@@ -1,5 +1,7 @@
 #include "formatdispatch.h"
 
+#include "jcampreader.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,7 @@ namespace {
 // Binary magics first, then the text signatures; the extension rule comes last, so that a
 // ".csv" file with another format's signature is read as that format.
 constexpr FormatReader kReaders[] = {
-    { nullptr, nullptr, nullptr },
+    { "JCAMP-DX", LooksJcamp, ReadJcamp },
 };
 
 } // namespace
