@@ -199,7 +199,7 @@ bool readOwnX(std::string_view bytes, const Header &h, ImportedSpectra &out)
     out.X.resize(firstX.size() / 4);
     for (std::size_t i = 0; i < out.X.size(); ++i)
         out.X[i] = le::F32(firstX, 4 * i);
-    return h.logOffset == 0 || h.logOffset < size;
+    return h.logOffset == 0 || (h.logOffset >= at && h.logOffset < size);
 }
 
 // Captions for the unit codes this program's users meet; other codes keep the defaults.
