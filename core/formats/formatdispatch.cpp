@@ -1,6 +1,8 @@
 #include "formatdispatch.h"
 
 #include "jcampreader.h"
+#include "spcreader.h"
+#include "wdfreader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +12,8 @@ namespace {
 // Binary magics first, then the text signatures; the extension rule comes last, so that a
 // ".csv" file with another format's signature is read as that format.
 constexpr FormatReader kReaders[] = {
+    { "SPC", LooksSpc, ReadSpc },
+    { "WDF", LooksWdf, ReadWdf },
     { "JCAMP-DX", LooksJcamp, ReadJcamp },
 };
 

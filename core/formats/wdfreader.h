@@ -1,0 +1,18 @@
+#pragma once
+
+#include "importedspectra.h"
+
+#include <cstddef>
+#include <string_view>
+
+// Renishaw WDF files: single spectra, series and maps of up to the table's 99 spectra and 10000
+// points. The file is a chain of blocks, each with a 16-byte header (four-letter name, id, size
+// including the header) that must tile the file exactly; x comes from the XLST block, the
+// spectra (float32, one after another) from the DATA block, their counts from the 512-byte file
+// header, each checked against the blocks' sizes.
+//
+// LooksWdf claims a file that starts with the "WDF1" file header of 512 bytes (and, where the
+// file goes on, the name of a second block); ReadWdf refuses anything damaged, truncated or
+// beyond the limits.
+bool LooksWdf(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadWdf(std::string_view bytes, ImportedSpectra &out);
