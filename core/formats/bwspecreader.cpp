@@ -3,7 +3,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 // The table's columns: a pixel number, wavelength, wavenumber, Raman shift, dark, reference, and
 // per acquisition raw, dark subtracted and three derived columns; far fewer than this.

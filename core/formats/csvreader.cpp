@@ -4,7 +4,8 @@
 #include <string>
 #include <utility>
 
-namespace {
+namespace
+{
 
 // x, at most the table's spectra, and an empty field after a separator at the line end.
 constexpr std::size_t kMaxCsvFields = kImportMaxSpectra + 2;
@@ -40,6 +41,17 @@ std::string caption(std::string_view name)
     return std::string(name);
 }
 
+// A header row holds a field that is no number with either decimal mark, so a row of numbers
+// with the other mark is never taken for one.
+bool namesColumns(const std::vector<std::string_view> &fields)
+{
+    double value = 0.0;
+    for (const auto field : fields)
+        if (!FieldToNumber(field, '.', value) && !FieldToNumber(field, ',', value))
+            return true;
+    return false;
+}
+
 bool readTable(std::string_view text, char separator, char mark, ImportedSpectra &out)
 {
     ImportedSpectra result;
@@ -47,7 +59,7 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
     std::string_view line;
     std::vector<std::string_view> fields;
     std::vector<double> values;
-    bool first = true;           // the first line may be the header row
+    bool first = true; // the first line may be the header row
     std::size_t headerCount = 0; // its fields, when it is one
     std::size_t columns = 0;
     while (lines.Next(line)) {
@@ -60,7 +72,7 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
         for (std::size_t i = 0; i < fields.size() && numbers; ++i)
             numbers = FieldToNumber(fields[i], mark, values[i]);
         if (!numbers) {
-            if (!first)
+            if (!first || !namesColumns(fields))
                 return false;
             first = false;
             headerCount = fields.size();
@@ -72,7 +84,8 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
         first = false;
         if (columns == 0) {
             columns = fields.size();
-            if (columns < 2 || (headerCount != 0 && headerCount != columns))
+            if (columns < 2 || columns - 1 > kImportMaxSpectra
+                || (headerCount != 0 && headerCount != columns))
                 return false;
             result.Y.resize(columns - 1);
         } else if (fields.size() != columns) {
@@ -109,7 +122,8 @@ bool ReadCsv(std::string_view bytes, ImportedSpectra &out)
     const std::string_view first = TrimField(line);
     std::string_view table = bytes;
     char separator = first.find(';') != std::string_view::npos ? ';' : ',';
-    if (first.size() == 5 && StartsWithNoCase(first, "sep=") && (first[4] == ';' || first[4] == ',')) {
+    if (first.size() == 5 && StartsWithNoCase(first, "sep=")
+        && (first[4] == ';' || first[4] == ',')) {
         separator = first[4];
         table = lines.Rest();
     }

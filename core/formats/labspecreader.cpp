@@ -3,7 +3,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 // "#Key=" followed by a tab or the line end; the key is not empty, holds no tab and does not
 // start with a second '#' (that is a JCAMP-DX or RRUFF label).

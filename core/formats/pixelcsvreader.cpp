@@ -3,7 +3,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kHeaderStart = "Pixels,Wavelength,Wavenumbers,Raman_Shift";
 // The header row names a handful of columns.
@@ -13,7 +14,8 @@ constexpr std::size_t kMaxColumns = 32;
 bool isMetadata(std::string_view line)
 {
     const char c = line.empty() ? '\0' : line[0];
-    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && line.find(',') != std::string_view::npos;
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+        && line.find(',') != std::string_view::npos;
 }
 
 // Skips the metadata lines; true when the header row follows them, then in `line`.

@@ -4,7 +4,8 @@
 #include <string>
 #include <utility>
 
-namespace {
+namespace
+{
 
 // A "##LABEL=" line's label as JCAMP-DX compares labels: upper case, without blanks, '-', '_' and
 // '/'. Empty for a line that is not a label line.

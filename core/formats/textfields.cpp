@@ -4,15 +4,23 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
-bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isTrimmed(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
-TextLines::TextLines(std::string_view text) : m_text(text)
+TextLines::TextLines(std::string_view text)
+    : m_text(text)
 {
     if (StartsWith(m_text, "\xEF\xBB\xBF"))
         m_pos = 3;
@@ -58,10 +66,13 @@ std::string_view TrimFieldEnd(std::string_view field)
     return field.substr(0, end);
 }
 
-bool IsBlankLine(std::string_view line) { return TrimField(line).empty(); }
+bool IsBlankLine(std::string_view line)
+{
+    return TrimField(line).empty();
+}
 
 bool SplitFields(std::string_view line, char separator, std::vector<std::string_view> &fields,
-                 std::size_t maxFields, bool dropEmpty)
+    std::size_t maxFields, bool dropEmpty)
 {
     fields.clear();
     std::size_t begin = 0;
@@ -114,5 +125,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size()
+        && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }

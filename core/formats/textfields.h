@@ -11,7 +11,8 @@
 // The lines of a text: a line ends at LF, at CR LF or at a lone CR (as the program's own reader
 // splits them); a UTF-8 byte-order mark at the very start is skipped. The last line needs no line
 // end. Views point into the text.
-class TextLines {
+class TextLines
+{
 public:
     explicit TextLines(std::string_view text);
     // False at the end of the text.
@@ -37,7 +38,7 @@ bool IsBlankLine(std::string_view line);
 // field of blanks counts as empty too). False, with the fields undefined, when the line has more
 // than maxFields fields, so a long line never costs more than the caller allows.
 bool SplitFields(std::string_view line, char separator, std::vector<std::string_view> &fields,
-                 std::size_t maxFields, bool dropEmpty = false);
+    std::size_t maxFields, bool dropEmpty = false);
 
 // A trimmed field as a number with the reader's decimal mark, through TryTextToFloat: false for
 // anything but a finite number of that grammar (no infinity, no not-a-number, no overflow).

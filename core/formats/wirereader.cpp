@@ -3,7 +3,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 // No header of a WiRE export has more columns than this; a longer first line is not one.
 constexpr std::size_t kMaxHeaderColumns = 8;
