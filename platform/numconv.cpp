@@ -129,6 +129,17 @@ bool magnitudeAtLeastOne(std::string_view t, const NumberParts &p)
     return (negativeExponent ? position - exponent : position + exponent) >= 0;
 }
 
+// The text is already in the form normalise() writes (the common case of a data field with a
+// decimal point), so it converts without the copy.
+bool isNormalised(std::string_view t, char decimalSeparator, const NumberParts &p)
+{
+    const bool separatorAlone = p.fracBegin > p.intEnd && p.fracEnd == p.fracBegin;
+    const std::size_t end = p.expEnd > p.expBegin ? p.expEnd : p.fracEnd > p.fracBegin ? p.fracEnd : p.intEnd;
+    return decimalSeparator == '.' && p.intEnd > p.intBegin && !separatorAlone
+        && p.intBegin == (p.negative ? 1u : 0u) && (p.expEnd == p.expBegin || t[p.expBegin] != '+')
+        && end == t.size();
+}
+
 ConvertStatus convertNormalised(const char *first, const char *last, std::string_view t,
                                 const NumberParts &parts, double &value)
 {
@@ -168,6 +179,8 @@ ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, doubl
     NumberParts parts;
     if (!parseSyntax(text, decimalSeparator, parts))
         return ConvertStatus::Invalid;
+    if (isNormalised(text, decimalSeparator, parts))
+        return convertNormalised(text.data(), text.data() + text.size(), text, parts, value);
     const std::size_t length = 3 + (parts.intEnd - parts.intBegin) + (parts.fracEnd - parts.fracBegin)
         + (parts.expEnd - parts.expBegin) + 1;
     if (length <= kShortText) {

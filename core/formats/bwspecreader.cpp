@@ -16,11 +16,14 @@ struct Columns {
     std::vector<std::size_t> spectra; // the "Dark Subtracted #n" columns
 };
 
+// The table's header row, or false with `columns` unchanged, so that a line that only starts like
+// one leaves nothing behind for the real header row.
 bool tableHeader(std::string_view line, Columns &columns)
 {
     std::vector<std::string_view> fields;
     if (!SplitFields(line, ';', fields, kMaxColumns) || TrimField(fields[0]) != "Pixel")
         return false;
+    Columns found;
     bool shift = false;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string_view name = TrimField(fields[i]);
@@ -28,13 +31,16 @@ bool tableHeader(std::string_view line, Columns &columns)
             if (shift)
                 return false;
             shift = true;
-            columns.shift = i;
+            found.shift = i;
         } else if (StartsWithNoCase(name, "Dark Subtracted #")) {
-            columns.spectra.push_back(i);
+            found.spectra.push_back(i);
         }
     }
-    columns.count = fields.size();
-    return shift && !columns.spectra.empty() && columns.spectra.size() <= kImportMaxSpectra;
+    found.count = fields.size();
+    if (!shift || found.spectra.empty() || found.spectra.size() > kImportMaxSpectra)
+        return false;
+    columns = std::move(found);
+    return true;
 }
 
 } // namespace

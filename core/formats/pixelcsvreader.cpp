@@ -10,12 +10,13 @@ constexpr std::string_view kHeaderStart = "Pixels,Wavelength,Wavenumbers,Raman_S
 // The header row names a handful of columns.
 constexpr std::size_t kMaxColumns = 32;
 
-// A metadata line: "key,value" with a key that starts with a letter, so never a row of numbers.
+// A metadata line: "key,value" with a key that starts with a letter, so never a row of numbers,
+// and without a semicolon, so never a line of a ';'-separated export.
 bool isMetadata(std::string_view line)
 {
     const char c = line.empty() ? '\0' : line[0];
     return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-        && line.find(',') != std::string_view::npos;
+        && line.find(',') != std::string_view::npos && line.find(';') == std::string_view::npos;
 }
 
 // Skips the metadata lines; true when the header row follows them, then in `line`.

@@ -31,9 +31,18 @@ bool TextLines::Next(std::string_view &line)
     if (m_pos >= m_text.size())
         return false;
     const std::size_t begin = m_pos;
-    std::size_t end = m_text.find_first_of("\r\n", begin);
-    if (end == std::string_view::npos)
-        end = m_text.size();
+    // The next LF (one fast search, kept for the lines a lone CR ends before it), then a CR
+    // before it.
+    if (!m_searched || m_lf < begin) {
+        m_searched = true;
+        m_lf = m_text.find('\n', begin);
+        if (m_lf == std::string_view::npos)
+            m_lf = m_text.size();
+    }
+    std::size_t end = m_lf;
+    const std::size_t cr = m_text.substr(begin, end - begin).find('\r');
+    if (cr != std::string_view::npos)
+        end = begin + cr;
     line = m_text.substr(begin, end - begin);
     m_pos = end;
     if (end < m_text.size()) {

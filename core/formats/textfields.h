@@ -23,6 +23,8 @@ public:
 private:
     std::string_view m_text;
     std::size_t m_pos = 0;
+    std::size_t m_lf = 0; // the first LF at or after m_pos once searched, else the end
+    bool m_searched = false;
 };
 
 // The first line of a text (of a file's head), without its line end.

@@ -18,7 +18,7 @@ WireLayout wireLayout(std::string_view firstLine)
         return WireLayout::None;
     for (auto &name : names) {
         name = TrimField(name);
-        if (name.size() < 2 || name[0] != '#' || name.find(' ') != std::string_view::npos)
+        if (name.size() < 2 || name[0] != '#' || name.find_first_of(" =") != std::string_view::npos)
             return WireLayout::None;
     }
     if (names[names.size() - 2] != "#Wave" || names.back() != "#Intensity")

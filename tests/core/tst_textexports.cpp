@@ -268,6 +268,13 @@ void tst_TextExports::bwSpecTableRows()
     QVERIFY(!ReadBwSpec(head + "3;1;1;102,5;1;1;;1;1;\r\n", s)); // no intensity
     QVERIFY(!ReadBwSpec(head + row1 + "2;1;1;101.75;1;1;1;1;1;\r\n", s)); // marks mixed
     QVERIFY(!ReadBwSpec("File Version;BWSpec4\r\nPixel;Raman Shift;Raw data #1;\r\n1;2;3;\r\n", s));
+    // Regression: a line that starts like the header row but is none left its intensity columns
+    // behind, beyond the shorter real header row's fields.
+    const std::string decoy = "Pixel;a;b;c;d;e;f;g;h;i;Dark Subtracted #9;\r\n";
+    QVERIFY(ReadBwSpec(
+        "File Version;BWRam4\r\n" + decoy + "Pixel;Raman Shift;Dark Subtracted #1\r\n1;2;3\r\n",
+        s));
+    QCOMPARE(s.Y, (std::vector<std::vector<double>> { { 3 } }));
 }
 
 void tst_TextExports::rruffIsNeverJcamp()
