@@ -129,17 +129,6 @@ bool magnitudeAtLeastOne(std::string_view t, const NumberParts &p)
     return (negativeExponent ? position - exponent : position + exponent) >= 0;
 }
 
-// The text is already in the form normalise() writes (the common case of a data field with a
-// decimal point), so it converts without the copy.
-bool isNormalised(std::string_view t, char decimalSeparator, const NumberParts &p)
-{
-    const bool separatorAlone = p.fracBegin > p.intEnd && p.fracEnd == p.fracBegin;
-    const std::size_t end = p.expEnd > p.expBegin ? p.expEnd : p.fracEnd > p.fracBegin ? p.fracEnd : p.intEnd;
-    return decimalSeparator == '.' && p.intEnd > p.intBegin && !separatorAlone
-        && p.intBegin == (p.negative ? 1u : 0u) && (p.expEnd == p.expBegin || t[p.expBegin] != '+')
-        && end == t.size();
-}
-
 ConvertStatus convertNormalised(const char *first, const char *last, std::string_view t,
                                 const NumberParts &parts, double &value)
 {
@@ -176,11 +165,22 @@ void ThrowInvalidFloat(std::string_view text)
 
 ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value)
 {
+    // The common case first: a decimal point and a text that starts with a digit (after an
+    // optional minus) and that std::from_chars reads whole. From a digit on, its grammar is this
+    // one's (digits, the point with optional digits, an exponent with optional sign), so the
+    // syntax check can be left out; everything else takes the full path below.
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (decimalSeparator == '.' && first < text.size() && isDigit(text[first])) {
+        double result = 0.0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
+        if (ec == std::errc() && end == text.data() + text.size()) {
+            value = result;
+            return ConvertStatus::Ok;
+        }
+    }
     NumberParts parts;
     if (!parseSyntax(text, decimalSeparator, parts))
         return ConvertStatus::Invalid;
-    if (isNormalised(text, decimalSeparator, parts))
-        return convertNormalised(text.data(), text.data() + text.size(), text, parts, value);
     const std::size_t length = 3 + (parts.intEnd - parts.intBegin) + (parts.fracEnd - parts.fracBegin)
         + (parts.expEnd - parts.expBegin) + 1;
     if (length <= kShortText) {

@@ -1,6 +1,7 @@
 #include "textexports.h"
 #include "textfields.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -52,27 +53,46 @@ bool namesColumns(const std::vector<std::string_view> &fields)
     return false;
 }
 
+// A row of numbers into values (the fields of csvFields, in one pass without the views); false
+// when a field is no number or there are too many.
+bool numberRow(std::string_view line, char separator, char mark, double *values, std::size_t &count)
+{
+    count = 0;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = line.find(separator, begin);
+        const bool last = end == std::string_view::npos;
+        const std::string_view field = line.substr(begin, last ? line.size() - begin : end - begin);
+        if (last && count > 0 && TrimField(field).empty())
+            return true; // a separator at the line end
+        const std::string_view trimmed = TrimField(field);
+        const bool quoted = !trimmed.empty() && trimmed.front() == '"';
+        if (count == kMaxCsvFields
+            || !FieldToNumber(quoted ? unquoted(trimmed) : trimmed, mark, values[count]))
+            return false;
+        ++count;
+        if (last)
+            return true;
+        begin = end + 1;
+    }
+}
+
 bool readTable(std::string_view text, char separator, char mark, ImportedSpectra &out)
 {
     ImportedSpectra result;
     TextLines lines(text);
     std::string_view line;
-    std::vector<std::string_view> fields;
-    std::vector<double> values;
+    double values[kMaxCsvFields];
     bool first = true; // the first line may be the header row
     std::size_t headerCount = 0; // its fields, when it is one
     std::size_t columns = 0;
     while (lines.Next(line)) {
         if (IsBlankLine(line))
             continue;
-        if (!csvFields(line, separator, fields))
-            return false;
-        values.resize(fields.size());
-        bool numbers = true;
-        for (std::size_t i = 0; i < fields.size() && numbers; ++i)
-            numbers = FieldToNumber(fields[i], mark, values[i]);
-        if (!numbers) {
-            if (!first || !namesColumns(fields))
+        std::size_t count = 0;
+        if (!numberRow(line, separator, mark, values, count)) {
+            std::vector<std::string_view> fields;
+            if (!first || !csvFields(line, separator, fields) || !namesColumns(fields))
                 return false;
             first = false;
             headerCount = fields.size();
@@ -83,12 +103,18 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
         }
         first = false;
         if (columns == 0) {
-            columns = fields.size();
+            columns = count;
             if (columns < 2 || columns - 1 > kImportMaxSpectra
                 || (headerCount != 0 && headerCount != columns))
                 return false;
             result.Y.resize(columns - 1);
-        } else if (fields.size() != columns) {
+            // A row takes at least two bytes per column: reserving for that many rows keeps the
+            // memory within a few times the file's size.
+            const std::size_t rows = std::min(kImportMaxPoints, text.size() / (2 * columns) + 1);
+            result.X.reserve(rows);
+            for (auto &y : result.Y)
+                y.reserve(rows);
+        } else if (count != columns) {
             return false;
         }
         if (result.X.size() == kImportMaxPoints)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "numconv.h"
+
+#include <cmath>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -27,14 +30,64 @@ private:
     bool m_searched = false;
 };
 
+// (Inline: the readers call it for every line.)
+inline bool TextLines::Next(std::string_view &line)
+{
+    if (m_pos >= m_text.size())
+        return false;
+    const std::size_t begin = m_pos;
+    // The next LF (one fast search, kept for the lines a lone CR ends before it), then a CR
+    // before it.
+    if (!m_searched || m_lf < begin) {
+        m_searched = true;
+        m_lf = m_text.find('\n', begin);
+        if (m_lf == std::string_view::npos)
+            m_lf = m_text.size();
+    }
+    std::size_t end = m_lf;
+    const std::size_t cr = m_text.substr(begin, end - begin).find('\r');
+    if (cr != std::string_view::npos)
+        end = begin + cr;
+    line = m_text.substr(begin, end - begin);
+    m_pos = end;
+    if (end < m_text.size()) {
+        const bool crLf = m_text[end] == '\r' && end + 1 < m_text.size() && m_text[end + 1] == '\n';
+        m_pos = end + (crLf ? 2 : 1);
+    }
+    return true;
+}
+
 // The first line of a text (of a file's head), without its line end.
 std::string_view FirstTextLine(std::string_view text);
 
-// Without the blanks, tabs, CRs and LFs at both ends.
-std::string_view TrimField(std::string_view field);
+// The blanks, tabs, CRs and LFs that fields are trimmed of.
+inline bool IsTrimmedChar(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Without them at the end only (a leading tab can carry meaning).
-std::string_view TrimFieldEnd(std::string_view field);
-bool IsBlankLine(std::string_view line);
+inline std::string_view TrimFieldEnd(std::string_view field)
+{
+    std::size_t end = field.size();
+    while (end > 0 && IsTrimmedChar(field[end - 1]))
+        --end;
+    return field.substr(0, end);
+}
+
+// Without them at both ends.
+inline std::string_view TrimField(std::string_view field)
+{
+    std::size_t begin = 0;
+    while (begin < field.size() && IsTrimmedChar(field[begin]))
+        ++begin;
+    return TrimFieldEnd(field.substr(begin));
+}
+
+inline bool IsBlankLine(std::string_view line)
+{
+    return TrimField(line).empty();
+}
 
 // Splits a line at every `separator`. Empty fields are kept, or dropped with dropEmpty (then a
 // field of blanks counts as empty too). False, with the fields undefined, when the line has more
@@ -44,7 +97,16 @@ bool SplitFields(std::string_view line, char separator, std::vector<std::string_
 
 // A trimmed field as a number with the reader's decimal mark, through TryTextToFloat: false for
 // anything but a finite number of that grammar (no infinity, no not-a-number, no overflow).
-bool FieldToNumber(std::string_view field, char decimalMark, double &value);
+// (Inline: the readers call it for every field.)
+inline bool FieldToNumber(std::string_view field, char decimalMark, double &value)
+{
+    double converted = 0.0;
+    if (TryTextToFloat(TrimField(field), decimalMark, converted) != ConvertStatus::Ok
+        || !std::isfinite(converted))
+        return false;
+    value = converted;
+    return true;
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EqualsNoCase(std::string_view a, std::string_view b);
