@@ -43,6 +43,7 @@ test: build
 bench: build
 	./$(BUILD)/bench/bench_spectrumfile
 	./$(BUILD)/bench/bench_peakfinder
+	./$(BUILD)/bench/bench_textexports
 	bash bench/search-files.sh $(BUILD)
 
 # Each fuzz target for FUZZ_SECONDS (default 60) under AddressSanitizer and UBSan.
