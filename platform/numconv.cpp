@@ -168,6 +168,19 @@ void ThrowInvalidFloat(std::string_view text)
 
 ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value)
 {
+    // The common case first: a decimal point and a text that starts with a digit (after an
+    // optional minus) and that std::from_chars reads whole. From a digit on, its grammar is this
+    // one's (digits, the point with optional digits, an exponent with optional sign), so the
+    // syntax check can be left out; everything else takes the full path below.
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (decimalSeparator == '.' && first < text.size() && isDigit(text[first])) {
+        double result = 0.0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
+        if (ec == std::errc() && end == text.data() + text.size()) {
+            value = result;
+            return ConvertStatus::Ok;
+        }
+    }
     NumberParts parts;
     if (!parseSyntax(text, decimalSeparator, parts))
         return ConvertStatus::Invalid;

@@ -2,6 +2,7 @@
 
 #include "jcampreader.h"
 #include "spcreader.h"
+#include "textexports.h"
 #include "wdfreader.h"
 
 #include <algorithm>
@@ -15,6 +16,12 @@ constexpr FormatReader kReaders[] = {
     { "SPC", LooksSpc, ReadSpc },
     { "WDF", LooksWdf, ReadWdf },
     { "JCAMP-DX", LooksJcamp, ReadJcamp },
+    { "RRUFF", LooksRruff, ReadRruff },
+    { "WiRE text", LooksWire, ReadWire },
+    { "LabSpec text", LooksLabSpec, ReadLabSpec },
+    { "BWSpec text", LooksBwSpec, ReadBwSpec },
+    { "pixel CSV", LooksPixelCsv, ReadPixelCsv },
+    { "CSV", LooksCsv, ReadCsv },
 };
 
 } // namespace

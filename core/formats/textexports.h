@@ -1,0 +1,54 @@
+#pragma once
+
+#include "importedspectra.h"
+
+#include <cstddef>
+#include <string_view>
+
+// Readers of the text exports of laboratory software, each in the shape importedspectra.h
+// describes. The signatures are mutually exclusive and none of them matches a headerless table of
+// numbers, which stays with the program's own reader; a file of the program's own layout is taken
+// by that reader before any of these is asked.
+
+// WiRE: a first line of tab-separated "#Name" fields (tabs may be doubled) ending in "#Wave" and
+// "#Intensity". Read: "#Wave #Intensity" (one spectrum, x in the file's order, usually
+// descending) and the map form "#X #Y #Wave #Intensity" (one spectrum per (X, Y) position, in the
+// file's order; every position must list the same wave values, and a position must not come
+// back later). Any other column set is refused.
+bool LooksWire(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadWire(std::string_view bytes, ImportedSpectra &out);
+
+// LabSpec: "#Key=<TAB>value" header lines, then either two tab-separated columns (x, y) or the
+// matrix form: one x row that starts with k >= 1 empty fields, then one row per spectrum with k
+// coordinates and the intensities. Decimal point.
+bool LooksLabSpec(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out);
+
+// BWSpec: ';'-separated, first line "File Version;BWRam..." (or "...;BWSpec..."), a header block
+// of key;value lines, then a table whose header row starts with "Pixel". x is the "Raman Shift"
+// column, and every "Dark Subtracted #n" column is a spectrum. Pixels outside the calibrated
+// range carry no Raman shift and are left out; a pixel without one between pixels with one
+// makes the file unreadable. The decimal mark is the comma, or the point when the first Raman
+// shift is written with one.
+bool LooksBwSpec(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadBwSpec(std::string_view bytes, ImportedSpectra &out);
+
+// RRUFF: "##KEY=value" header lines among which "##NAMES=" or "##RRUFFID=", then "x, y" lines,
+// optionally closed by "##END=". Never a JCAMP-DX file (first label TITLE, or a JCAMP-DX label in
+// the head).
+bool LooksRruff(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadRruff(std::string_view bytes, ImportedSpectra &out);
+
+// A pixel table in CSV: optional "key,value" metadata lines, then the header row
+// "Pixels,Wavelength,Wavenumbers,Raman_Shift,..."; x is Raman_Shift and y is Processed_Data (the
+// raw counts less the background).
+bool LooksPixelCsv(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out);
+
+// CSV: by the extension ".csv" alone (any case), unless the head carries one of the signatures
+// above. Comma or semicolon separated (or as an Excel "sep=" first line says), an optional header
+// row that names the columns, x in the first column and one spectrum per further column. With
+// the comma as separator the decimal mark is the point; with the semicolon it is the comma, or
+// the point when the whole file reads with it.
+bool LooksCsv(std::string_view head, std::size_t fileSize, std::string_view fileName);
+bool ReadCsv(std::string_view bytes, ImportedSpectra &out);
