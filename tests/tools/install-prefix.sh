@@ -2,7 +2,7 @@
 # Installs the build into a fresh prefix (not the configured one) and runs the installed
 # peakhound-search --rh6g from a folder without peaks/: it must find the preset installed beside
 # it and select what the build's command selects with the repository's preset. Without any copy,
-# the message names the paths tried.
+# the message names the paths tried. The installed program without a display says so in one line.
 #   install-prefix.sh BUILD_DIR SOURCE_DIR CONFIGURED_DATA_DIR
 set -euo pipefail
 build=$1 source=$2 configured=$3
@@ -18,6 +18,13 @@ got=$(cd "$prefix/elsewhere" && "$prefix/usr/bin/peakhound-search" --rh6g "$sour
 if [ "$got" != "$expected" ]; then
   printf 'installed command selected:\n%s\nexpected:\n%s\n' "$got" "$expected"
   exit 1
+fi
+
+# The installed program without a display: one line saying so, not Qt's abort.
+if [ -x "$prefix/usr/bin/peakhound" ]; then
+  message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/usr/bin/peakhound" 2>&1) && exit 1
+  [ "$message" = "peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)" ] \
+    || { printf 'without a display:\n%s\n' "$message"; exit 1; }
 fi
 
 [ ! -e "$configured/peaks/rh6g.txt" ] || exit 0
