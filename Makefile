@@ -1,12 +1,14 @@
-# Quick start on a fresh Debian 12 machine:
-#   make run    installs what the program needs, builds only the program and starts it
-#   make test   installs everything else too, builds all, runs every test
+# Quick start on a fresh Debian 12 machine (tools/quickstart.sh runs these where make is missing):
+#   make run       installs what the program needs, builds only the program and starts it
+#   make test      installs everything else too, builds all, runs every test
+#   make package   the Debian package build/peakhound_<version>_amd64.deb
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps deps-run configure configure-run build build-run run test bench fuzz clean
+.PHONY: all deps deps-run deps-package configure configure-run build build-run check-display run package test bench fuzz \
+  clean
 
 all: build
 
@@ -33,8 +35,32 @@ build-run: configure-run
 	cmake --build $(BUILD) -j$(JOBS) --target peakhound
 
 # Started from the repository, which holds peaks/ (the Rhodamine 6G preset) and examples/.
-run: build-run
+# Without a display it says so in one line; HEADLESS=1 starts it on a virtual screen (Xvfb).
+HEADLESS ?=
+ifeq ($(HEADLESS),)
+run: check-display build-run
 	./$(BUILD)/app/peakhound
+else
+run: build-run
+	bash tools/install-deps.sh headless
+	xvfb-run -a -s "-screen 0 1920x1080x24" ./$(BUILD)/app/peakhound
+endif
+
+check-display:
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run: Peakhound needs a display (DISPLAY is not set); without one: make run HEADLESS=1"; \
+	  exit 1; \
+	fi
+
+# The Debian package build/peakhound_<version>_amd64.deb of what "cmake --install" puts in place.
+# A build folder configured before is reused (with its tests); a fresh one builds only the program.
+package: deps-package
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DBUILD_TESTING=OFF -DPH_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS) --target package
+
+deps-package:
+	bash tools/install-deps.sh package
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -10,6 +10,8 @@
 #include "tpeakanzeige.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 const std::string kApplicationTitle = "Peakhound 2";
 
@@ -49,8 +51,30 @@ void DestroyForms()
     destroyForm(Form1);
 }
 
+namespace
+{
+
+// Whether a window system is there to show the windows on, or a platform is chosen by hand; Qt
+// itself aborts with a page of text about plugins when there is none.
+bool displayAvailable()
+{
+    for (const char *variable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
+        const char *value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int Project1(int &argc, char **argv)
 {
+    if (!displayAvailable()) {
+        std::fputs("peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
+                   stderr);
+        return 1;
+    }
     QApplication application(argc, argv);
     SetApplicationTitle(kApplicationTitle);
     QGuiApplication::setDesktopFileName(QStringLiteral("peakhound"));

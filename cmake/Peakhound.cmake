@@ -86,3 +86,17 @@ endfunction()
 if(PH_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+# ph_install_man_page(page): the troff page man/<page> (name.section), gzipped at build time and
+# installed into share/man/man<section>.
+function(ph_install_man_page page)
+  string(REGEX MATCH "[1-9]$" section "${page}")
+  set(source ${PROJECT_SOURCE_DIR}/man/${page})
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
+  add_custom_command(OUTPUT ${compressed}
+                     COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${source} ${compressed}
+                     DEPENDS ${source} VERBATIM)
+  add_custom_target(man_${page} ALL DEPENDS ${compressed})
+  include(GNUInstallDirs)
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+endfunction()

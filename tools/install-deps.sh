@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Peakhound needs, and only those that are missing. Uses sudo when
 # not run as root.
-#   tools/install-deps.sh run    what building and running the program needs
-#   tools/install-deps.sh        (or "full") also what the tests, benchmarks, fuzzing and the
-#                                checks on a virtual screen need
+#   tools/install-deps.sh run        what building and running the program needs
+#   tools/install-deps.sh package    that and what building the Debian package needs
+#   tools/install-deps.sh headless   that and a virtual screen to run the program on
+#   tools/install-deps.sh            (or "full") also what the tests, benchmarks, fuzzing, the
+#                                    package and the checks on a virtual screen need
 set -euo pipefail
 
 set_wanted="${1:-full}"
@@ -11,21 +13,26 @@ set_wanted="${1:-full}"
 packages=(
   build-essential cmake pkgconf          # the build
   qt6-base-dev                           # Qt 6 Core, Gui, Widgets, Test
-  fonts-dejavu-core                      # text in windows and pictures
+  fonts-liberation                       # the face the window layouts are measured for
+  fonts-dejavu-core                      # text in pictures, glyphs the layout face lacks
 )
+packaging=(dpkg-dev file)                # the package's dependencies from its libraries
 case "$set_wanted" in
   run) ;;
+  package) packages+=("${packaging[@]}") ;;
+  headless) packages+=(xvfb xauth) ;;
   full)
     packages+=(
       libbenchmark-dev                   # benchmarks
       clang libclang-rt-14-dev           # fuzz targets (libFuzzer) and sanitizers
       python3                            # sample and benchmark data generators
       xvfb xauth openbox imagemagick     # running the desktop program without a screen
-      desktop-file-utils                 # checking the desktop entry
+      desktop-file-utils appstream       # checking the desktop entry and the metadata
+      "${packaging[@]}"
     )
     ;;
   *)
-    echo "usage: $0 [run|full]" >&2
+    echo "usage: $0 [run|package|headless|full]" >&2
     exit 2
     ;;
 esac

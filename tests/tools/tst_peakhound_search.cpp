@@ -197,10 +197,18 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
     run = search(A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
     if (QFileInfo::exists(QStringLiteral(PEAKHOUND_DATA_DIR "/peaks/rh6g.txt")))
         return;
+    // Tried: the start folder, the data folder beside the command, the configured one.
+    const QString beside = QDir::cleanPath(QFileInfo(QStringLiteral(PEAKHOUND_SEARCH)).canonicalPath()
+        + QStringLiteral("/../share/peakhound/peaks/rh6g.txt"));
+    const std::string installed = beside.toStdString() + ", " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n";
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err,
         QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (" + m_folder.root()
-            + "/peaks/rh6g.txt, " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n"));
+            + "/peaks/rh6g.txt, " + installed));
+    // Started in the root folder: no doubled separator.
+    run = search(A("--rh6g", QString::fromStdString(m_match)), QStringLiteral("/"));
+    QCOMPARE(run.err,
+        QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (/peaks/rh6g.txt, " + installed));
 }
 
 void tst_PeakhoundSearch::nullEndsEachName()
