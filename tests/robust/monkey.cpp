@@ -32,6 +32,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -115,6 +116,28 @@ struct Corpus {
         for (int i = 0; i < 5000; ++i)
             binary += static_cast<char>(random() & 0xFF);
         spectra << write(QStringLiteral("binary.txt"), binary);
+        // Instrument files and exports whole, cut short and with bytes flipped.
+        const QString data = QStringLiteral(PH_SOURCE_DIR "/tests/data/");
+        const QStringList samples = { QStringLiteral("formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf"),
+            QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"),
+            QStringLiteral("formats/charisma_PST10_iR532_Probe_100_3000msx7.txt"),
+            QStringLiteral("formats/charisma_Anatase_R060277_Broad_Scan_0_unoriented_Raman_Data_RAW_21346.txt"),
+            QStringLiteral("jcamp/o01.jdx"), QStringLiteral("jcamp/blckpac1.jdx") };
+        for (const QString &sample : samples) {
+            QFile file(data + sample);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray bytes = file.readAll();
+            const QString name = QFileInfo(sample).fileName();
+            spectra << write(name, bytes);
+            spectra << write(QStringLiteral("cut-") + name,
+                             bytes.left(static_cast<qsizetype>(random() % static_cast<unsigned>(bytes.size() + 1))));
+            QByteArray flipped = bytes;
+            for (int k = 0; k < 8 && !flipped.isEmpty(); ++k)
+                flipped[static_cast<qsizetype>(random() % static_cast<unsigned>(flipped.size()))] ^= static_cast<char>(1 << (random() % 8));
+            spectra << write(QStringLiteral("flipped-") + name, flipped);
+        }
+        spectra << write(QStringLiteral("table.csv"), "x;y\r\n100,5;7\r\n101,5;9\r\n102,5;8\r\n");
         spectra << dir.filePath(QStringLiteral("missing.txt"));
         const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
         if (::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0)
