@@ -1,9 +1,11 @@
 #include "tchart.h"
 
+#include "atomicfile.h"
 #include "chartmessages.h"
 #include "exceptions.h"
 #include "guard.h"
 #include "messages.h"
+#include "qtstrings.h"
 #include "rounding.h"
 #include "tchartseries.h"
 #include "tlineseries.h"
@@ -12,7 +14,7 @@
 #include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -505,18 +507,14 @@ QImage TChart::CreateChartBitmap(TColor background, const TRect &rect)
 void TChart::SaveChartBitmap(const QString &fileName)
 {
     const QImage image = CreateChartBitmap(clWhite, TRect { 0, 0, width(), height() });
-    // Written beside the target and renamed over it at the end, so a failed write leaves nothing
-    // half-written behind. Where the folder refuses a new file, an existing file that the user
-    // may write is written over directly.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QImageWriter writer(&file, "bmp");
-        written = writer.write(image);
-    }
-    written = written ? file.commit() : (file.cancelWriting(), false);
-    if (!written)
+    // Encoded in memory first, then written whole or not at all: a full disk leaves no cut picture
+    // behind, and an existing file keeps its old picture.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const bool encoded = QImageWriter(&buffer, "bmp").write(image);
+    const std::string_view encodedBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!encoded || TryWriteFileAtomically(FileNameToStd(fileName), encodedBytes) != 0)
         throw EFCreateError(FormatMessage(
             ChartMessages::CannotCreateFile, QDir::toNativeSeparators(fileName).toStdString()));
 }

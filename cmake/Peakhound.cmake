@@ -8,6 +8,15 @@ if(PH_SANITIZE)
   add_link_options(${PH_SANITIZER_FLAGS})
 endif()
 
+if(PH_TSAN)
+  if(PH_SANITIZE)
+    message(FATAL_ERROR "PH_TSAN and PH_SANITIZE exclude each other")
+  endif()
+  set(PH_TSAN_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${PH_TSAN_FLAGS})
+  add_link_options(${PH_TSAN_FLAGS})
+endif()
+
 set(PH_WARNINGS
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast
     -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)

@@ -16,6 +16,7 @@ inline constexpr std::string_view InvalidInteger = "'%s' ist kein gültiger Inte
 inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
 inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
 inline constexpr std::string_view OutOfMemory = "Zu wenig Arbeitsspeicher";
+inline constexpr std::string_view WriteError = "Schreibfehler: %s";
 inline constexpr std::string_view ListIndexError = "Der Index der Liste überschreitet das Maximum (%d)";
 
 // The viewer's own refusals, shown in its message boxes.
@@ -23,6 +24,10 @@ inline constexpr std::string_view SpectrumNumberRange = "Die Nummer des Spektrum
 inline constexpr std::string_view NoSpectrumShown = "Es wird kein Spektrum angezeigt.";
 inline constexpr std::string_view TooManySpectra = "Es können höchstens %d Spektren zusammen angezeigt werden.";
 } // namespace Messages
+
+// The system's reason for an error number in the user's language (LC_ALL, LC_MESSAGES, LANG),
+// as a command prints it: "Auf dem Gerät ist kein Speicherplatz mehr verfügbar" for ENOSPC.
+std::string SystemErrorText(int systemError);
 
 // Replaces the first %s or %d of pattern with argument; the message patterns hold at most one.
 std::string FormatMessage(std::string_view pattern, std::string_view argument);

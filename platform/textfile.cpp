@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include "exceptions.h"
+#include "faultinjection.h"
 #include "messages.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,6 +48,61 @@ const char *findLineEnd(const char *p, const char *end)
     return p;
 }
 
+// Opens a regular file for reading, as TextFile describes; its size at opening goes to size.
+int openRegularFile(const std::string &fileName, off_t &size)
+{
+    if (fileName.empty())
+        throw EInOutError(2, std::string(Messages::FileNotFound));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. It changes nothing for the regular
+    // files that are read; everything else is refused before the first read, like a folder (a
+    // device such as /dev/zero would never end, a FIFO or socket could block for ever).
+    int fd;
+    do {
+        fd = Fault::OpenFile(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        ThrowInOutError(errno);
+    struct stat info { };
+    const int statResult = Fault::StatFile(fd, &info);
+    if (statResult != 0 || !S_ISREG(info.st_mode)) {
+        const int error = statResult != 0 ? errno : EACCES;
+        ::close(fd);
+        ThrowInOutError(error);
+    }
+    size = info.st_size;
+    return fd;
+}
+
+// At the end of a file: when it no longer has the size of the bytes read, it was cut or written
+// while it was read, and what was read is neither the old file nor the new one. Files whose size
+// the system does not know (0, as in /proc) are taken as read.
+void checkUnchanged(int fd, off_t sizeAtOpen, std::size_t bytesRead)
+{
+    struct stat info { };
+    if (Fault::StatFile(fd, &info) != 0)
+        ThrowInOutError(errno);
+    if ((sizeAtOpen != 0 || info.st_size != 0)
+        && static_cast<std::size_t>(info.st_size) != bytesRead)
+        ThrowInOutError(EIO);
+}
+
+// Reads into buffer until it holds count bytes or the file ends; returns the bytes read.
+std::size_t readFully(int fd, char *buffer, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = Fault::ReadFile(fd, buffer + done, count - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ThrowInOutError(errno);
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 } // namespace
 
 void ThrowInOutError(int systemError)
@@ -73,25 +130,13 @@ void ThrowInOutError(int systemError)
 
 TextFile::TextFile(const std::string &fileName)
 {
-    if (fileName.empty())
-        throw EInOutError(2, std::string(Messages::FileNotFound));
-    // O_NONBLOCK: opening a FIFO must not wait for a writer. It changes nothing for the regular
-    // files that are read; everything else is refused before the first read, like a folder (a
-    // device such as /dev/zero would never end, a FIFO or socket could block for ever).
-    do {
-        m_fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0)
-        ThrowInOutError(errno);
-    struct stat info { };
-    const int statResult = ::fstat(m_fd, &info);
-    if (statResult != 0 || !S_ISREG(info.st_mode)) {
-        const int error = statResult != 0 ? errno : EACCES;
+    m_fd = openRegularFile(fileName, m_sizeAtOpen);
+    try {
+        Fault::AllocationPoint();
+    } catch (...) {
         ::close(m_fd);
-        m_fd = -1;
-        ThrowInOutError(error);
+        throw;
     }
-    m_size = static_cast<std::size_t>(info.st_size);
     if (!cachedBufferInUse) {
         cachedBufferInUse = true;
         m_borrowed = true;
@@ -99,15 +144,25 @@ TextFile::TextFile(const std::string &fileName)
     } else {
         m_buffer = &m_ownBuffer;
     }
-    if (m_buffer->size() < kInitialBuffer)
-        m_buffer->resize(kInitialBuffer);
+    if (m_buffer->size() < kInitialBuffer) {
+        try {
+            m_buffer->resize(kInitialBuffer);
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
 }
 
-TextFile::~TextFile()
+TextFile::~TextFile() { release(); }
+
+void TextFile::release()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        Fault::CloseFile(m_fd); // nothing was written: a failing close loses nothing
+    m_fd = -1;
     if (m_borrowed) {
+        m_borrowed = false;
         // A freak line of many megabytes must not keep its memory for the rest of the run.
         if (cachedBuffer.size() > kLargestKeptBuffer) {
             cachedBuffer.clear();
@@ -131,18 +186,22 @@ bool TextFile::fill()
     if (m_atEnd)
         return false;
     compact();
-    if (m_end == m_buffer->size())
+    if (m_end == m_buffer->size()) {
+        Fault::AllocationPoint();
         m_buffer->resize(std::min(m_buffer->size() * 2, kLargestBuffer));
+    }
     ssize_t got;
     do {
-        got = ::read(m_fd, m_buffer->data() + m_end, m_buffer->size() - m_end);
+        got = Fault::ReadFile(m_fd, m_buffer->data() + m_end, m_buffer->size() - m_end);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
         ThrowInOutError(errno);
     if (got == 0) {
         m_atEnd = true;
+        checkUnchanged(m_fd, m_sizeAtOpen, m_bytesRead);
         return false;
     }
+    m_bytesRead += static_cast<std::size_t>(got);
     char *fresh = m_buffer->data() + m_end;
     if (const void *ctrlZ = std::memchr(fresh, kCtrlZ, static_cast<std::size_t>(got))) {
         got = static_cast<const char *>(ctrlZ) - fresh;
@@ -251,10 +310,13 @@ std::size_t TextFile::readAt(char *into, std::size_t count, std::size_t offset)
 {
     std::size_t done = 0;
     while (done < count) {
-        ssize_t got;
-        do {
-            got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
-        } while (got < 0 && errno == EINTR);
+        int error = 0;
+        if (Fault::ShouldFail(Fault::Read, error))
+            ThrowInOutError(error);
+        const ssize_t got
+            = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got < 0)
             ThrowInOutError(errno);
         if (got == 0)
@@ -266,6 +328,7 @@ std::size_t TextFile::readAt(char *into, std::size_t count, std::size_t offset)
 
 std::string_view TextFile::PeekHead(std::size_t count)
 {
+    Fault::AllocationPoint();
     m_head.resize(count);
     m_head.resize(readAt(m_head.data(), count, 0));
     return m_head;
@@ -274,29 +337,65 @@ std::string_view TextFile::PeekHead(std::size_t count)
 bool TextFile::ReadWhole(std::string &bytes, std::size_t maxBytes)
 {
     bytes.clear();
-    if (m_size > maxBytes)
+    const auto size = static_cast<std::size_t>(m_sizeAtOpen);
+    if (size > maxBytes)
         return false;
-    // One byte more than the size seen at opening tells a file that has grown since.
-    bytes.resize(m_size + 1);
-    const std::size_t got = readAt(bytes.data(), bytes.size(), 0);
+    // One byte more than the size seen at opening tells a file that has grown since: it is read
+    // on to its end, within the limit.
+    Fault::AllocationPoint();
+    bytes.resize(size + 1);
+    std::size_t got = readAt(bytes.data(), bytes.size(), 0);
+    while (got == bytes.size() && got <= maxBytes) {
+        Fault::AllocationPoint();
+        bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        got += readAt(bytes.data() + got, bytes.size() - got, got);
+    }
     if (got > maxBytes) {
         bytes.clear();
         return false;
     }
-    if (got > m_size) {
-        // Grown while it was being read: read what is there now, within the limit.
-        std::size_t total = got;
-        while (total == bytes.size() && bytes.size() <= maxBytes) {
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-            total += readAt(bytes.data() + total, bytes.size() - total, total);
+    bytes.resize(got);
+    checkUnchanged(m_fd, m_sizeAtOpen, got);
+    return true;
+}
+
+std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, bool &tooLarge)
+{
+    tooLarge = false;
+    off_t sizeAtOpen = 0;
+    const int fd = openRegularFile(fileName, sizeAtOpen);
+    struct CloseOnExit {
+        int fd;
+        ~CloseOnExit() { Fault::CloseFile(fd); }
+    } closeOnExit { fd };
+    // The size at opening is a first guess only: the file may change, or tell 0 (as in /proc).
+    const std::size_t expected = std::min(static_cast<std::size_t>(sizeAtOpen), maxBytes);
+    Fault::AllocationPoint();
+    std::string bytes(expected, '\0');
+    std::size_t got = readFully(fd, bytes.data(), expected);
+    // One byte past the limit tells a file that is too large.
+    const std::size_t limit = maxBytes < SIZE_MAX ? maxBytes + 1 : maxBytes;
+    if (got == expected) {
+        // At the expected end, or more to come: read on in growing steps up to the limit.
+        for (;;) {
+            const std::size_t room
+                = std::min(std::max<std::size_t>(bytes.size(), 64 * 1024), limit - got);
+            if (room == 0)
+                break;
+            Fault::AllocationPoint();
+            bytes.resize(got + room);
+            const std::size_t more = readFully(fd, bytes.data() + got, room);
+            got += more;
+            if (more < room)
+                break;
         }
-        if (total > maxBytes) {
-            bytes.clear();
-            return false;
-        }
-        bytes.resize(total);
-        return true;
+    }
+    if (got > maxBytes) {
+        tooLarge = true;
+        bytes.resize(maxBytes);
+        return bytes;
     }
     bytes.resize(got);
-    return true;
+    checkUnchanged(fd, sizeAtOpen, got);
+    return bytes;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 // Line-by-line input of an 8-bit text file. A line ends at CR, at CR LF or at a lone LF; the file
@@ -12,7 +13,9 @@
 //
 // Only regular files are read: a folder, FIFO, device or socket (also behind a symbolic link) is
 // refused as access denied, and opening never waits for a writer. Memory stays bounded: a line
-// longer than kMaxLineLength comes back cut to that length and LineTooLong() says so.
+// longer than kMaxLineLength comes back cut to that length and LineTooLong() says so. A read that
+// fails is an error, never an early end; a file cut or rewritten while it is read (its size at
+// the end no longer that of the bytes read) raises "E/A-Fehler 5" when its end is reached.
 class TextFile {
 public:
     // No line of a real spectrum or peak file comes near this.
@@ -37,7 +40,7 @@ public:
     bool LineTooLong() const { return m_lineTooLong; }
 
     // The file's size when it was opened.
-    std::size_t Size() const { return m_size; }
+    std::size_t Size() const { return static_cast<std::size_t>(m_sizeAtOpen); }
 
     // Raw access for readers of other formats, independent of the line reading: the first
     // count bytes of the file (fewer when it is shorter), and the whole file when it holds at
@@ -47,6 +50,7 @@ public:
     bool ReadWhole(std::string &bytes, std::size_t maxBytes);
 
 private:
+    void release();
     bool eofSlow();
     bool fill();
     void compact();
@@ -59,8 +63,9 @@ private:
     std::size_t readAt(char *into, std::size_t count, std::size_t offset);
 
     int m_fd = -1;
-    std::size_t m_size = 0;
     std::string m_head;
+    off_t m_sizeAtOpen = 0;
+    std::size_t m_bytesRead = 0; // from the file, including any bytes after a Ctrl-Z
     std::vector<char> *m_buffer = nullptr; // borrowed from the thread's cache, or owned below
     std::vector<char> m_ownBuffer;
     bool m_borrowed = false;
@@ -70,6 +75,12 @@ private:
     bool m_lineTooLong = false;
     Skip m_skip = Skip::None;
 };
+
+// The whole file as bytes, for the readers of binary and other formats, with the same checks
+// and errors as TextFile (a failing read is an error, never a short file). A file longer than
+// maxBytes sets tooLarge and yields its first maxBytes bytes; otherwise tooLarge is false.
+// A file that changes size while it is read raises "E/A-Fehler 5".
+std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, bool &tooLarge);
 
 // Raises the runtime's input/output error for a system error number.
 [[noreturn]] void ThrowInOutError(int systemError);

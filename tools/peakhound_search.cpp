@@ -2,6 +2,7 @@
 // file, finds its peaks and prints the names of the files that match the sought peaks.
 
 #include "exceptions.h"
+#include "faultinjection.h"
 #include "filejudgement.h"
 #include "matchreport.h"
 #include "messages.h"
@@ -27,7 +28,12 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 #include <vector>
+
+#ifdef PH_FAULT_FROM_ENVIRONMENT
+void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
+#endif
 
 namespace {
 
@@ -84,6 +90,40 @@ std::string escapeControls(std::string_view text)
 struct UsageError {
     std::string reason;
 };
+
+// Standard output could not take what was written (a full disk, a closed descriptor, a file size
+// limit): the run ends with exit status 1, whatever --keep-going says, since a script would take
+// a cut list for a whole one.
+struct OutputError {
+    int error;
+};
+
+// Writes all bytes to standard output; throws OutputError when the system refuses them.
+void writeOut(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = Fault::WriteFile(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw OutputError { n < 0 ? errno : EIO };
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// The end of standard output: a file system may report a failed write only at the close.
+void closeOut()
+{
+    if (Fault::CloseFile(STDOUT_FILENO) != 0 && errno != EINTR)
+        throw OutputError { errno };
+}
+
+int reportOutputError(const OutputError &failure)
+{
+    std::fprintf(stderr, "peakhound-search: %s\n",
+                 FormatMessage(Messages::WriteError, SystemErrorText(failure.error)).c_str());
+    return 1;
+}
 
 struct Options {
     std::vector<std::string> targets;
@@ -155,7 +195,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         };
         if (argument == "--help") {
             noValue();
-            std::fputs(kUsage, stdout);
+            writeOut(kUsage);
+            closeOut();
             std::exit(0);
         } else if (argument == "--peak") {
             options.targets.push_back(takeValue());
@@ -445,30 +486,32 @@ private:
     std::size_t m_replayed = 0; // the replay table holds the state after files 0 .. m_replayed - 1
 };
 
+// The printed names or report rows, gathered and written in blocks. A failed write throws
+// OutputError.
 class Output {
 public:
     explicit Output(char end)
         : m_end(end)
     {
-        m_buffer.reserve(1 << 16);
+        m_buffer.reserve(kBlock);
     }
-    ~Output() { flush(); }
     void line(const std::string &text)
     {
+        if (m_buffer.size() + text.size() + 1 > m_buffer.capacity())
+            Fault::AllocationPoint();
         m_buffer += text;
         m_buffer += m_end;
-        if (m_buffer.size() >= (1 << 16))
+        if (m_buffer.size() >= kBlock)
             flush();
     }
     void flush()
     {
-        if (!m_buffer.empty())
-            std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
-        m_buffer.clear();
-        std::fflush(stdout);
+        writeOut(m_buffer);
+        m_buffer.clear(); // keeps its memory: the next rows need none
     }
 
 private:
+    static constexpr std::size_t kBlock = 1 << 16;
     std::string m_buffer;
     char m_end;
 };
@@ -477,10 +520,15 @@ private:
 
 int main(int argc, char **argv)
 {
+#ifdef PH_FAULT_FROM_ENVIRONMENT
+    ArmFaultFromEnvironment();
+#endif
     Options options;
     std::string failedFile;
     try {
         options = parseArguments(argc, argv, failedFile);
+    } catch (const OutputError &failure) {
+        return reportOutputError(failure);
     } catch (const UsageError &error) {
         std::fprintf(
             stderr, "peakhound-search: %s\n\n%s", escapeControls(error.reason).c_str(), kUsage);
@@ -499,8 +547,6 @@ int main(int argc, char **argv)
     Output out(options.null ? '\0' : '\n');
     std::vector<std::string> badFiles;
     std::vector<std::string> failures;
-    if (options.report)
-        out.line(ReportHeaderRow(options.targets));
     const auto emit = [&](std::size_t i, const FileResult &result) {
         switch (result.verdict) {
         case Verdict::Selected:
@@ -527,23 +573,41 @@ int main(int argc, char **argv)
     const int jobs = static_cast<int>(
         std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
     try {
-        if (jobs == 1) {
-            const auto results = judgeSequentially(options, separators);
-            for (std::size_t i = 0; i < results.size(); ++i)
-                emit(i, results[i]);
-        } else {
-            ParallelSearch(options, separators).run(jobs, emit);
+        if (options.report)
+            out.line(ReportHeaderRow(options.targets));
+        try {
+            if (jobs == 1) {
+                const auto results = judgeSequentially(options, separators);
+                for (std::size_t i = 0; i < results.size(); ++i)
+                    emit(i, results[i]);
+            } else {
+                ParallelSearch(options, separators).run(jobs, emit);
+            }
+        } catch (const std::bad_alloc &) {
+            // Out of memory outside the reading of a file (tables, output): what was selected
+            // before is still printed.
+            failures.push_back("peakhound-search: " + std::string(Messages::OutOfMemory));
         }
+        if (options.report) {
+            for (const auto &name : badFiles)
+                out.line(ReportWrongLayoutRow(name, options.targets.size()));
+        }
+        out.flush();
+        closeOut();
+    } catch (const OutputError &failure) {
+        return reportOutputError(failure);
     } catch (const std::bad_alloc &) {
-        // Out of memory outside the reading of a file (tables, output): what was selected
-        // before is still printed.
-        failures.push_back("peakhound-search: " + std::string(Messages::OutOfMemory));
+        // No memory left for the last rows: what is gathered is still printed, and the run
+        // fails.
+        try {
+            out.flush();
+            closeOut();
+        } catch (const OutputError &failure) {
+            return reportOutputError(failure);
+        }
+        std::fprintf(stderr, "peakhound-search: %s\n", Messages::OutOfMemory.data());
+        return 1;
     }
-    if (options.report) {
-        for (const auto &name : badFiles)
-            out.line(ReportWrongLayoutRow(name, options.targets.size()));
-    }
-    out.flush();
 
     for (const auto &failure : failures)
         std::fprintf(stderr, "%s\n", escapeControls(failure).c_str());

@@ -1,4 +1,6 @@
+#include "atomicfile.h"
 #include "exceptions.h"
+#include "faultinjection.h"
 #include "testsupport.h"
 #include "textfile.h"
 
@@ -43,6 +45,10 @@ private slots:
     void onlyRegularFilesAreRead();
     void linesBeyondTheLimitAreCut();
     void fileIsClosedOnEveryPath();
+    void failingReadIsAnErrorNotAnEnd();
+    void fileCutWhileReadIsAnError();
+    void wholeFileAsBytes();
+    void atomicWriteIsWholeOrNothing();
 };
 
 void tst_TextFile::lineEnds_data()
@@ -203,6 +209,114 @@ void tst_TextFile::fileIsClosedOnEveryPath()
     } catch (const EInOutError &) {
     }
     QCOMPARE(openDescriptorCount(), before);
+}
+
+void tst_TextFile::failingReadIsAnErrorNotAnEnd()
+{
+    // GIVEN a file of several buffers, WHEN the third read fails THEN the error comes out, not
+    // an early end of the file, and the file is closed
+    TestFolder folder;
+    const std::string name = folder.write("big.txt", std::string(300000, 'x') + "\r\nlast");
+    const Fault::DisarmOnExit disarm;
+    const int before = openDescriptorCount();
+    Fault::Arm(Fault::Read, 3, EIO);
+    PH_EXPECT_THROW(EInOutError, readAll(name), "E/A-Fehler 5");
+    Fault::Arm(Fault::Read, 1, EIO);
+    bool tooLarge = false;
+    PH_EXPECT_THROW(EInOutError, ReadFileBytes(name, 1 << 20, tooLarge), "E/A-Fehler 5");
+    Fault::Arm(Fault::Allocation, 1, 0);
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, readAll(name));
+    Fault::Disarm();
+    QCOMPARE(openDescriptorCount(), before);
+    QCOMPARE(readAll(name).back(), std::string("last"));
+}
+
+void tst_TextFile::fileCutWhileReadIsAnError()
+{
+    // GIVEN a file being read, WHEN another program cuts it short THEN reaching its end is an
+    // error, not the end of a shorter file
+    TestFolder folder;
+    const std::string text = "first\r\n" + std::string(200000, 'y') + "\r\nlast\r\n";
+    const std::string name = folder.write("cut.txt", text);
+    {
+        TextFile file(name);
+        QCOMPARE(file.ReadLine(), std::string_view("first"));
+        QVERIFY(::truncate(name.c_str(), 1000) == 0); // shorter than what was read
+        const auto readOn = [&file] {
+            while (!file.Eof())
+                file.ReadLine();
+            return 0;
+        };
+        PH_EXPECT_THROW(EInOutError, readOn(), "E/A-Fehler 5");
+    }
+    // Grown while read: the whole new file is read (it is a file, complete).
+    folder.write("cut.txt", text);
+    TextFile grown(name);
+    grown.ReadLine();
+    QFile append(QString::fromStdString(name));
+    QVERIFY(append.open(QIODevice::Append));
+    append.write("more\r\n");
+    append.close();
+    std::vector<std::string> rest;
+    while (!grown.Eof())
+        rest.emplace_back(grown.ReadLine());
+    QCOMPARE(rest.back(), std::string("more"));
+}
+
+void tst_TextFile::wholeFileAsBytes()
+{
+    TestFolder folder;
+    const std::string bytes = std::string("\0\x1a\r\n", 4) + std::string(100000, 'z');
+    const std::string name = folder.write("b.bin", bytes);
+    bool tooLarge = true;
+    QCOMPARE(ReadFileBytes(name, bytes.size(), tooLarge), bytes); // Ctrl-Z is a byte like others
+    QVERIFY(!tooLarge);
+    QCOMPARE(ReadFileBytes(name, 10, tooLarge), bytes.substr(0, 10));
+    QVERIFY(tooLarge);
+    PH_EXPECT_THROW(EInOutError, ReadFileBytes(folder.path("none"), 10, tooLarge),
+                    "Datei nicht gefunden");
+    PH_EXPECT_THROW(EInOutError, ReadFileBytes(folder.root(), 10, tooLarge),
+                    "Dateizugriff verweigert");
+}
+
+void tst_TextFile::atomicWriteIsWholeOrNothing()
+{
+    // GIVEN an existing file, WHEN each call of a new writing fails in turn THEN the file holds
+    // its old contents and nothing else lies in the folder, until the writing goes through
+    TestFolder folder;
+    const std::string name = folder.write("out.txt", "old");
+    QVERIFY(::chmod(name.c_str(), 0640) == 0);
+    const std::string text(200000, 'n');
+    const Fault::DisarmOnExit disarm;
+    const QDir dir(QString::fromStdString(folder.root()));
+    long k = 1;
+    for (;; ++k) {
+        Fault::Arm(Fault::AnyFileCall, k, ENOSPC);
+        try {
+            WriteFileAtomically(name, text);
+        } catch (const EInOutError &error) {
+            QCOMPARE(std::string(error.what()), std::string("E/A-Fehler 28"));
+        }
+        Fault::Disarm();
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("out.txt") });
+        QFile file(QString::fromStdString(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        if (!Fault::Fired()) {
+            QCOMPARE(file.readAll().size(), qint64(text.size()));
+            break;
+        }
+        QCOMPARE(file.readAll(), QByteArray("old"));
+    }
+    QVERIFY(k >= 5); // open, write, sync, close, rename
+    struct stat info { };
+    QVERIFY(::stat(name.c_str(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0640)); // the file kept its permissions
+    // A symbolic link is written through; a folder is refused.
+    const std::string link = folder.path("link.txt");
+    QVERIFY(::symlink(name.c_str(), link.c_str()) == 0);
+    WriteFileAtomically(link, "through");
+    QCOMPARE(readAll(name), std::vector<std::string> { "through" });
+    PH_EXPECT_THROW(EInOutError, WriteFileAtomically(folder.root(), "x"), "Dateizugriff verweigert");
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)
