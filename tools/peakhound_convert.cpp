@@ -18,6 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef PH_FAULT_FROM_ENVIRONMENT
+void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
+#endif
+
 namespace {
 
 constexpr const char *kUsage =
@@ -136,6 +140,9 @@ int run(int argc, char **argv)
 int main(int argc, char **argv)
 {
     std::setlocale(LC_ALL, "");
+#ifdef PH_FAULT_FROM_ENVIRONMENT
+    ArmFaultFromEnvironment();
+#endif
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc &) {

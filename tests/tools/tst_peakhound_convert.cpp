@@ -1,3 +1,4 @@
+#include "faultinjection.h"
 #include "spectrumfile.h"
 #include "spectrumtable.h"
 #include "testsupport.h"
@@ -6,7 +7,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <cerrno>
 #include <memory>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,19 +22,27 @@ private slots:
     void convertedFilesReadBackToTheSameTable();
     void failuresAreNamedAndTheRestIsConverted();
     void usageErrors();
+    void everyFaultPointOfAConversion();
 
 private:
     struct Run {
         int status = -1;
         QByteArray err;
     };
-    static Run convert(const QStringList &arguments)
+    static Run convert(const QStringList &arguments, const QString &fault = QString(),
+                       const QString &faultReport = QString())
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        if (!fault.isEmpty()) {
+            environment.insert(QStringLiteral("PEAKHOUND_FAULT"), fault);
+            environment.insert(QStringLiteral("PEAKHOUND_FAULT_REPORT"), faultReport);
+        }
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(PEAKHOUND_CONVERT), arguments);
+        process.start(fault.isEmpty() ? QStringLiteral(PEAKHOUND_CONVERT)
+                                      : QStringLiteral(PEAKHOUND_CONVERT_FAULTS),
+                      arguments);
         process.waitForFinished(60000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                  process.readAllStandardError() };
@@ -118,6 +129,59 @@ void tst_PeakhoundConvert::usageErrors()
     QCOMPARE(convert({ QStringLiteral("a"), QStringLiteral("--out"), q(folder.path("none")) }).status, 2);
     QCOMPARE(convert({ QStringLiteral("--bogus") }).status, 2);
     QCOMPARE(convert({ QStringLiteral("--help") }).status, 0);
+}
+
+// Each file or memory call of a conversion of three files fails in turn: the run fails in words
+// or, where nothing was lost, succeeds, and every file in the folder is one the clean run wrote,
+// whole: no partial file, no temporary left behind.
+void tst_PeakhoundConvert::everyFaultPointOfAConversion()
+{
+    TestFolder folder;
+    const QString data = qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
+    const QStringList files = { q(folder.write("own.txt", TaggedSpectra({ 10, 20 }))),
+        data + QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"),
+        data + QStringLiteral("jcamp/o01.jdx") };
+    const QString clean = q(folder.path("clean"));
+    QDir().mkpath(clean);
+    QCOMPARE(convert(files + QStringList { QStringLiteral("--out"), clean }).status, 0);
+    const QStringList written = QDir(clean).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(written.size(), 3);
+    const auto contents = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    for (const auto &[points, error] : { std::pair { unsigned(Fault::AnyFileCall), EIO },
+                                         std::pair { unsigned(Fault::Write), ENOSPC },
+                                         std::pair { unsigned(Fault::Allocation), 0 } }) {
+        int k = 1;
+        for (;; ++k) {
+            const QString out = q(folder.path("out" + std::to_string(points) + "_" + std::to_string(k)));
+            QDir().mkpath(out);
+            const QString report = q(folder.path("report"));
+            const Run run = convert(files + QStringList { QStringLiteral("--out"), out },
+                                    QStringLiteral("%1 %2 %3").arg(points).arg(k).arg(error), report);
+            const QString context = QStringLiteral("points %1, k=%2: %3")
+                                        .arg(points).arg(k).arg(QString::fromUtf8(run.err));
+            QVERIFY2(run.status == 0 || run.status == 1, qPrintable(context));
+            for (const QString &name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
+                QVERIFY2(written.contains(name), qPrintable(context + name));
+                QVERIFY2(contents(out + QLatin1Char('/') + name) == contents(clean + QLatin1Char('/') + name),
+                         qPrintable(context + name));
+            }
+            QFile fired(report);
+            QVERIFY(fired.open(QIODevice::ReadOnly));
+            if (!fired.readAll().trimmed().endsWith(" 1"))
+                break; // the run no longer reaches its k-th call
+            if (run.status == 1) {
+                QVERIFY2(run.err.contains("E/A-Fehler") || run.err.contains("Zu wenig Arbeitsspeicher")
+                             || run.err.contains("Dateizugriff verweigert")
+                             || run.err.contains("Speicherplatz"),
+                         qPrintable(context));
+            }
+        }
+        qInfo("fault kinds %u: %d fault points", points, k - 1);
+        QVERIFY(k > 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_PeakhoundConvert)
