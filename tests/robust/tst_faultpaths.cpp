@@ -92,6 +92,11 @@ void tst_FaultPaths::init()
                             m_scene->write("b.txt", WrongLayoutText()),
                             m_scene->write("c.txt", SpectrumWithPeaks({ "800" })),
                             m_scene->write("d.txt", SpectrumWithPeaks({ "1000", "1201" })) };
+    // An instrument file among them: its reader reads through the same calls.
+    QFile spc(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR")
+              + QStringLiteral("/tests/data/formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"));
+    QVERIFY(spc.open(QIODevice::ReadOnly));
+    m_files << m_scene->write("e.spc", spc.readAll().toStdString());
     m_scene->listFiles(m_files);
     for (const char *target : { "1000", "1200" }) {
         Form1->Edit1->setText(QString::fromLatin1(target));
@@ -133,7 +138,7 @@ void tst_FaultPaths::searchInTheWindow()
     // GIVEN four files (one of the wrong layout) and the clean run's results
     press(Form1->Button9);
     const QStringList clean = Form1->ListBox3->Items();
-    QCOMPARE(clean, QStringList({ m_files[0], m_files[3] }));
+    QCOMPARE(clean, QStringList({ m_files[0], m_files[3], m_files[4] }));
     const QStringList cleanBoxes = m_scene->takeBoxes();
     for (const FaultClass &faults : kClasses) {
         const int points = sweep(faults, [] { press(Form1->Button9); },
@@ -284,7 +289,7 @@ void tst_FaultPaths::filesThatChangeUnderTheWindows()
     QVERIFY(QDir().rmdir(m_files[0]));
     m_scene->write("a.txt", SpectrumWithPeaks({ "1000", "1200" }));
     press(Form1->Button9);
-    QCOMPARE(Form1->ListBox3->Items(), QStringList { m_files[0] });
+    QCOMPARE(Form1->ListBox3->Items(), QStringList({ m_files[0], m_files[4] }));
 }
 
 QTEST_MAIN(tst_FaultPaths)
