@@ -6,6 +6,7 @@
 # crash, an orderly exit status. Usage: tools/tsan-jobs.sh [build folder] (default build-tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repo=$PWD
 build=${1:-build-tsan}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPH_TSAN=ON -DPH_GUI=OFF \
@@ -53,6 +54,17 @@ for ((i = 0; i < 300; ++i)); do
   8) ;; # vanished before the run
   esac
   names+=("$name")
+done
+
+# Instrument files and exports of every reader, whole and cut short, among them.
+data="$repo/tests/data"
+k=0
+for sample in "$data"/formats/*.spc "$data"/formats/*.wdf "$data"/formats/*.txt "$data"/jcamp/o0[1-5].jdx \
+  "$data"/jcamp/blckpac1.jdx; do
+  cp "$sample" "i$k.${sample##*.}"
+  head -c $(($(wc -c <"$sample") / 2)) "$sample" >"cut$k.${sample##*.}"
+  names+=("i$k.${sample##*.}" "cut$k.${sample##*.}")
+  k=$((k + 1))
 done
 
 targets=(--peak 612 --peak 774 --peak 1650 --max-missing 0)
