@@ -62,6 +62,8 @@ constexpr const char *kUsage =
     "                      goes on; the exit status is then 1\n"
     "  --help              show this help\n"
     "\n"
+    "Instrument files (SPC, WDF, JCAMP-DX) and the text exports of instrument software are read\n"
+    "and judged like spectrum files.\n"
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
     "be read (the run ends at that file unless --keep-going), 2 usage error.\n";
