@@ -12,6 +12,7 @@
 #include "spectrumfile.h"
 #include "spectrumtable.h"
 #include "textfile.h"
+#include "textoutput.h"
 
 #include <algorithm>
 #include <atomic>
@@ -67,27 +68,6 @@ constexpr const char *kUsage =
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
     "be read (the run ends at that file unless --keep-going), 2 usage error.\n";
-
-// Standard error names files and quotes their content: a control byte other than the tab is shown
-// as \x01 (two lower-case hex digits), so that no file can move the cursor, clear the screen or
-// retitle the terminal through an error message.
-std::string escapeControls(std::string_view text)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7f) {
-            escaped += "\\x";
-            escaped += kHex[byte >> 4];
-            escaped += kHex[byte & 15];
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 struct UsageError {
     std::string reason;
@@ -533,15 +513,15 @@ int main(int argc, char **argv)
         return reportOutputError(failure);
     } catch (const UsageError &error) {
         std::fprintf(
-            stderr, "peakhound-search: %s\n\n%s", escapeControls(error.reason).c_str(), kUsage);
+            stderr, "peakhound-search: %s\n\n%s", EscapeControls(error.reason).c_str(), kUsage);
         return 2;
     } catch (const Exception &error) {
-        std::fprintf(stderr, "%s\n", escapeControls(failedFile + ": " + error.what()).c_str());
+        std::fprintf(stderr, "%s\n", EscapeControls(failedFile + ": " + error.what()).c_str());
         return 1;
     } catch (const std::bad_alloc &) {
         const std::string name = failedFile.empty() ? "peakhound-search" : failedFile;
         std::fprintf(
-            stderr, "%s: %s\n", escapeControls(name).c_str(), Messages::OutOfMemory.data());
+            stderr, "%s: %s\n", EscapeControls(name).c_str(), Messages::OutOfMemory.data());
         return 1;
     }
 
@@ -612,13 +592,13 @@ int main(int argc, char **argv)
     }
 
     for (const auto &failure : failures)
-        std::fprintf(stderr, "%s\n", escapeControls(failure).c_str());
+        std::fprintf(stderr, "%s\n", EscapeControls(failure).c_str());
     if (!failures.empty() && !options.keepGoing)
         return 1;
     if (!badFiles.empty()) {
         std::string text = std::string(kBadFilesHeading) + '\n';
         for (const auto &name : badFiles)
-            text += '\t' + escapeControls(name) + '\n';
+            text += '\t' + EscapeControls(name) + '\n';
         std::fputs(text.c_str(), stderr);
     }
     return failures.empty() ? 0 : 1;
