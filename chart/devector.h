@@ -55,6 +55,23 @@ public:
         }
     }
 
+    // Adds n elements at the back (or the front) and returns the first of them, for the caller
+    // to fill. A sequence filled in one go from empty gets exactly the room it needs.
+    T *growBack(std::size_t n)
+    {
+        if (m_store.size() - m_end < n)
+            makeRoom(n, false);
+        m_end += n;
+        return data() + (size() - n);
+    }
+    T *growFront(std::size_t n)
+    {
+        if (m_begin < n)
+            makeRoom(n, true);
+        m_begin -= n;
+        return data();
+    }
+
     // Empties the sequence and gives its memory back.
     void clear()
     {
@@ -63,11 +80,22 @@ public:
     }
 
 private:
-    // Doubles the room and centres the contents, so both ends have space again.
-    void grow()
+    void makeRoom(std::size_t n, bool front)
+    {
+        if (empty()) {
+            std::vector<T>(n).swap(m_store);
+            m_begin = m_end = front ? n : 0;
+            return;
+        }
+        grow(n);
+    }
+
+    // Doubles the room (for extra more elements) and centres the contents, so both ends have
+    // space again.
+    void grow(std::size_t extra = 0)
     {
         const std::size_t n = size();
-        const std::size_t capacity = std::max<std::size_t>(16, 2 * n + 2);
+        const std::size_t capacity = std::max<std::size_t>(16, 2 * (n + extra) + 2);
         std::vector<T> bigger(capacity);
         const std::size_t newBegin = (capacity - n) / 2;
         std::move(m_store.begin() + static_cast<std::ptrdiff_t>(m_begin),

@@ -13,30 +13,27 @@ TChartValueList::TChartValueList(ChartValueListOwner *owner, std::string name)
 {
 }
 
-void TChartValueList::SetDateTime(bool value)
+void TChartValueList::Invalidate()
 {
-    if (m_dateTime == value)
-        return;
-    m_dateTime = value;
     if (m_owner != nullptr)
         m_owner->ValueListChanged(true);
+}
+
+void TChartValueList::SetDateTime(bool value)
+{
+    SetProperty(m_dateTime, value);
 }
 
 void TChartValueList::SetMultiplier(double value)
 {
-    if (m_multiplier == value)
-        return;
-    m_multiplier = value;
-    m_statsDirty = true;
-    if (m_owner != nullptr)
-        m_owner->ValueListChanged(true);
+    if (SetProperty(m_multiplier, value))
+        m_statsDirty = true;
 }
 
 void TChartValueList::SetOrder(TChartListOrder value)
 {
-    if (m_order == value)
+    if (!SetProperty(m_order, value))
         return;
-    m_order = value;
     // Existing values are not re-sorted; the ordered search only trusts them once checked.
     m_inOrder = true;
     const std::size_t n = m_values.size();
@@ -119,6 +116,40 @@ int TChartValueList::AppendOrdered(double value)
     m_values.insert(index, value);
     m_statsDirty = true;
     return static_cast<int>(index);
+}
+
+TChartValueList::ColumnPlacement TChartValueList::PlaceColumn(
+    const double *values, std::size_t count) const
+{
+    if (count == 0 || m_order == loNone)
+        return ColumnPlacement::Append;
+    // AppendOrdered puts a value at the end unless the last value lies beyond it in the order.
+    const auto beyond = [this](double last, double value) {
+        return m_order == loAscending ? last > value : last < value;
+    };
+    const std::size_t n = m_values.size();
+    bool append = n == 0 || !beyond(m_values[n - 1], values[0]);
+    for (std::size_t i = 1; i < count && append; ++i)
+        append = !beyond(values[i - 1], values[i]);
+    if (append)
+        return ColumnPlacement::Append;
+    // At the front go values strictly before the list's first one, in a list known to be in
+    // order (equal values would land behind each other, not in front).
+    if (!m_inOrder || (n > 0 && !beyond(m_values[0], values[0])))
+        return ColumnPlacement::PointByPoint;
+    for (std::size_t i = 1; i < count; ++i)
+        if (!beyond(values[i - 1], values[i]))
+            return ColumnPlacement::PointByPoint;
+    return ColumnPlacement::Prepend;
+}
+
+void TChartValueList::AddColumn(const double *values, std::size_t count, ColumnPlacement placement)
+{
+    if (placement == ColumnPlacement::Prepend)
+        std::reverse_copy(values, values + count, m_values.growFront(count));
+    else
+        std::copy(values, values + count, m_values.growBack(count));
+    m_statsDirty = true;
 }
 
 void TChartValueList::InsertValueAt(int index, double value)
