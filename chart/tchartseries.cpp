@@ -106,10 +106,11 @@ void TChartSeries::AddPoints(const double *x, const double *y, int count, TColor
     m_yValues.AddColumn(y, n, placement);
     const bool front = placement == TChartValueList::ColumnPlacement::Prepend;
     std::fill_n(front ? m_pointColors.growFront(n) : m_pointColors.growBack(n), n, color);
-    std::unique_ptr<std::string> *labels =
-        front ? m_pointLabels.growFront(n) : m_pointLabels.growBack(n);
-    for (std::size_t i = 0; i < n; ++i)
-        labels[i].reset();
+    // No labels: the new elements hold none already.
+    if (front)
+        m_pointLabels.growFront(n);
+    else
+        m_pointLabels.growBack(n);
     if (m_active)
         Invalidate();
 }

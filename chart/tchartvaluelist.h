@@ -79,6 +79,8 @@ public:
 
 private:
     void checkIndex(int index) const;
+    void refreshExtremes();
+    void refreshSums();
     void noteOrderAround(std::size_t index);
 
     ChartValueListOwner *m_owner;
@@ -91,6 +93,7 @@ private:
     TChartListOrder m_order = loNone;
     double m_sumOfValues = 0.0;
     double m_absSumOfValues = 0.0;
-    bool m_statsDirty = true;
+    bool m_statsDirty = true; // the extremes
+    bool m_sumsDirty = true;
     bool m_inOrder = true;
 };
