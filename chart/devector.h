@@ -100,7 +100,8 @@ private:
                 m_store.reset(new T[n]);
                 m_capacity = n;
             }
-            m_begin = m_end = front ? n : 0;
+            // All the room on the side that grows, for more of the same to follow.
+            m_begin = m_end = front ? m_capacity : 0;
             return;
         }
         grow(n);
