@@ -4,8 +4,9 @@
 // one QPainter polyline per series. Then the pass zoomed to a tenth of the x range against the
 // full pass and, when the build found it, another Qt plotting library's default replot of the
 // same data (adaptive sampling, not pixel-exact) against the full pass.
-// Ratios are given in wall time (x_...) and in the benchmark thread's CPU time (x_..._cpu), the
-// steadier figure on a machine busy with other work.
+// Ratios are given in wall time (x_...) and in the benchmark thread's CPU time (x_..._cpu);
+// the steadiest figure on a machine busy with other work is x_bare_in_rounds, the median ratio of
+// alternating short rounds of the bare drawing and the pass.
 
 #include "bench_chart_main.h"
 #include "benchsupport.h"
@@ -18,7 +19,6 @@
 #include <QPolygon>
 #include <climits>
 #include <cmath>
-#include <ctime>
 #include <memory>
 #include <random>
 #include <string>
@@ -102,24 +102,17 @@ struct Seconds {
     double cpu = 0;
 };
 
-double threadCpuSeconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
 class LoopTimer
 {
 public:
     LoopTimer()
-        : m_cpuStart(threadCpuSeconds())
+        : m_cpuStart(ThreadCpuSeconds())
     {
     }
     Seconds per(const benchmark::State &state) const
     {
         const double n = static_cast<double>(state.iterations());
-        return Seconds { m_wall.secondsPer(state), (threadCpuSeconds() - m_cpuStart) / n };
+        return Seconds { m_wall.secondsPer(state), (ThreadCpuSeconds() - m_cpuStart) / n };
     }
 
 private:
@@ -226,6 +219,24 @@ void BM_DrawingPass(benchmark::State &state)
     g_fullPass = timePasses(state, *chart);
 }
 
+// The full pass against the bare drawing in alternating rounds.
+void BM_DrawingPassAgainstBareInRounds(benchmark::State &state)
+{
+    const auto chart = makeChart(true);
+    const TRect plot = chart->PlotRect();
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    ReportAlternatingRounds(
+        state, "bare_in_rounds",
+        [&] {
+            bareDraw(image, plot);
+            benchmark::DoNotOptimize(image.constBits());
+        },
+        [&] {
+            chart->Repaint();
+            benchmark::DoNotOptimize(chart->Surface().constBits());
+        });
+}
+
 // The pass after a zoom to the middle tenth of the x range: only the visible points are walked.
 void BM_DrawingPassZoomedToATenth(benchmark::State &state)
 {
@@ -285,6 +296,7 @@ void BM_OtherLibraryReplot(benchmark::State &state)
 BENCHMARK(BM_BareMergedPolylines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawingPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawingPassEverySegment)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawingPassAgainstBareInRounds)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawingPassZoomedToATenth)->Unit(benchmark::kMillisecond);
 #ifdef PH_WITH_QCUSTOMPLOT
 BENCHMARK(BM_OtherLibraryReplot)->Unit(benchmark::kMillisecond);

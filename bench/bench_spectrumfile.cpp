@@ -60,8 +60,28 @@ void BM_LoadSpectrumFile(benchmark::State &state)
         state.SkipWithError("the file was not read whole");
 }
 
+// The same ratio from alternating rounds of the two, the figure to compare across runs.
+void BM_LoadAgainstBareLoopInRounds(benchmark::State &state)
+{
+    const Shape shape = kShapes[state.range(0)];
+    const std::string name = WriteBenchmarkSpectrum(shape.rows, shape.spectra);
+    auto table = std::make_unique<SpectrumTableData>();
+    BadFileListData badFiles;
+    const NumberSeparators separators;
+    std::vector<char> buffer;
+    ReportAlternatingRounds(
+        state, "bare_loop",
+        [&] { benchmark::DoNotOptimize(BareLoadSpectrum(name, *table, buffer)); },
+        [&] {
+            LoadSpectrumFile(*table, badFiles, name, separators);
+            benchmark::DoNotOptimize(table->RowCount);
+        });
+    state.SetLabel(key(shape));
+}
+
 } // namespace
 
 BENCHMARK(BM_BareLoop)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSpectrumFile)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAgainstBareLoopInRounds)->DenseRange(0, 1)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

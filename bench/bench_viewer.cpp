@@ -4,7 +4,10 @@
 //   must do for it (two exclusive-or lines erased and drawn with QPainter, the caption set);
 // - ClickedValueIndex of all 99 series at a pixel on no line against the scan of every point;
 // - ShowSpectra of the file with descending x against the same file ascending, and against the
-//   sum of its parts measured alone (reading, filling the series, the first drawing pass).
+//   sum of its parts measured alone (reading, filling the series, the first drawing pass);
+//   filling the series a column at a time against adding every point on its own; and the two
+//   ShowSpectra ratios again from alternating short rounds (x_parts, x_ascending_in_rounds), the
+//   figures to compare across runs on a busy machine.
 
 #include "bench_chart_main.h"
 #include "benchsupport.h"
@@ -217,23 +220,49 @@ void BM_PartRead(benchmark::State &state)
     partTimes()["read"] = timer.secondsPer(state);
 }
 
+// Fills the display's series from the table as ShowSpectra does: a column at a time, or every
+// point on its own.
+void fillSeries(bool columns)
+{
+    TChart &chart = *Form2->Chart1;
+    for (int s = 0; s < TForm2::kSeriesCount; ++s)
+        chart.SeriesAt(s)->ClearPoints();
+    const int rows = SpectrumTable.RowCount;
+    std::vector<double> x(static_cast<std::size_t>(rows)), y(x.size());
+    for (int r = 1; r <= rows; ++r)
+        x[static_cast<std::size_t>(r - 1)] = SpectrumTable.Cell(r, 1);
+    for (int s = 0; s < SpectrumTable.SpectrumCount; ++s) {
+        TChartSeries &series = *chart.SeriesAt(s);
+        for (int r = 1; r <= rows; ++r)
+            y[static_cast<std::size_t>(r - 1)] = SpectrumTable.Cell(r, s + 2) + 300.0 * (s + 1);
+        if (columns) {
+            series.AddPoints(x.data(), y.data(), rows, clBlack);
+        } else {
+            for (std::size_t i = 0; i < x.size(); ++i)
+                series.AddPointXY(x[i], y[i], std::string(), clBlack);
+        }
+    }
+}
+
+void BM_FillPointByPoint(benchmark::State &state)
+{
+    ensureWindows();
+    LoadSpectrumFile(descendingFile());
+    const IterationTimer timer;
+    for (auto _ : state)
+        fillSeries(false);
+    RecordBaseline("fill", timer.secondsPer(state));
+}
+
 void BM_PartFill(benchmark::State &state)
 {
     ensureWindows();
     LoadSpectrumFile(descendingFile());
-    TChart &chart = *Form2->Chart1;
     const IterationTimer timer;
-    for (auto _ : state) {
-        for (int s = 0; s < TForm2::kSeriesCount; ++s)
-            chart.SeriesAt(s)->ClearPoints();
-        for (int s = 0; s < SpectrumTable.SpectrumCount; ++s) {
-            TChartSeries &series = *chart.SeriesAt(s);
-            for (int r = 1; r <= SpectrumTable.RowCount; ++r)
-                series.AddPointXY(
-                    SpectrumTable.Cell(r, 1), SpectrumTable.Cell(r, s + 2) + 300.0 * (s + 1));
-        }
-    }
+    for (auto _ : state)
+        fillSeries(true);
     partTimes()["fill"] = timer.secondsPer(state);
+    ReportAgainstBaseline(state, "fill", timer.secondsPer(state));
 }
 
 void BM_PartFirstPass(benchmark::State &state)
@@ -252,6 +281,30 @@ void BM_ShowSpectraDescending(benchmark::State &state)
     showSpectra(state, descendingFile(), "descending");
 }
 
+// ShowSpectra of the descending file against its parts run one after the other (reading,
+// filling, the pass), and against ShowSpectra of the ascending file, in alternating rounds.
+void BM_ShowSpectraInRounds(benchmark::State &state)
+{
+    ensureWindows();
+    const QString descending = FileNameFromStd(descendingFile());
+    const QString ascending = FileNameFromStd(ascendingFile());
+    TChart &chart = *Form2->Chart1;
+    const auto parts = [&] {
+        LoadSpectrumFile(descendingFile());
+        fillSeries(true);
+        chart.Repaint();
+    };
+    const auto show = [&] { ShowSpectra(descending); };
+    AlternatingRounds againstAscending;
+    for (auto _ : state)
+        againstAscending = RunAlternatingRounds([&] { ShowSpectra(ascending); }, show);
+    state.counters["x_ascending_in_rounds"] = againstAscending.Ratio;
+    const AlternatingRounds againstParts = RunAlternatingRounds(parts, show);
+    state.counters["x_parts"] = againstParts.Ratio;
+    state.counters["parts_ms"] = againstParts.BaselineSeconds * 1e3;
+    state.counters["show_ms"] = againstParts.MeasuredSeconds * 1e3;
+}
+
 } // namespace
 
 BENCHMARK(BM_MouseMoveBaseline)->Unit(benchmark::kMicrosecond);
@@ -260,8 +313,10 @@ BENCHMARK(BM_ClickedValueIndexScanEveryPoint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ClickedValueIndex)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ShowSpectraAscending)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillPointByPoint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartFill)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartFirstPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowSpectraDescending)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowSpectraInRounds)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 PH_CHART_BENCHMARK_MAIN()

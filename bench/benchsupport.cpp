@@ -1,6 +1,8 @@
 #include "benchsupport.h"
 
+#include <algorithm>
 #include <charconv>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -51,6 +53,69 @@ void ReportAgainstBaseline(benchmark::State &state, const std::string &key, doub
     const auto found = baselines().find(key);
     if (found != baselines().end() && secondsPerIteration > 0)
         state.counters["vs_baseline"] = found->second / secondsPerIteration;
+}
+
+double ThreadCpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+namespace {
+
+// Seconds per call of one round of fn.
+double round(const std::function<void()> &fn, double roundSeconds)
+{
+    const double start = ThreadCpuSeconds();
+    int calls = 0;
+    double elapsed = 0;
+    do {
+        fn();
+        ++calls;
+        elapsed = ThreadCpuSeconds() - start;
+    } while (elapsed < roundSeconds);
+    return elapsed / calls;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace
+
+AlternatingRounds RunAlternatingRounds(const std::function<void()> &baseline,
+                                       const std::function<void()> &measured, int rounds,
+                                       double roundSeconds)
+{
+    std::vector<double> ratios, baselines, measurements;
+    // A first call of each warms caches and lazy set-up outside the rounds.
+    baseline();
+    measured();
+    for (int k = 0; k < rounds; ++k) {
+        const double b = round(baseline, roundSeconds);
+        const double m = round(measured, roundSeconds);
+        baselines.push_back(b);
+        measurements.push_back(m);
+        ratios.push_back(m / b);
+    }
+    return AlternatingRounds { median(ratios), median(baselines), median(measurements) };
+}
+
+AlternatingRounds ReportAlternatingRounds(benchmark::State &state, const std::string &name,
+                                          const std::function<void()> &baseline,
+                                          const std::function<void()> &measured)
+{
+    AlternatingRounds result;
+    for (auto _ : state)
+        result = RunAlternatingRounds(baseline, measured);
+    state.counters["x_" + name] = result.Ratio;
+    state.counters[name + "_ms"] = result.MeasuredSeconds * 1e3;
+    state.counters[name + "_baseline_ms"] = result.BaselineSeconds * 1e3;
+    return result;
 }
 
 std::string WriteBenchmarkSpectrum(int rows, int spectra, unsigned seed)

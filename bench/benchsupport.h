@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,27 @@ private:
 
 void RecordBaseline(const std::string &key, double secondsPerIteration);
 void ReportAgainstBaseline(benchmark::State &state, const std::string &key, double secondsPerIteration);
+
+// The CPU time of the calling thread, which other work on the machine does not add to.
+double ThreadCpuSeconds();
+
+// A ratio that holds on a machine busy with other work: the baseline and the measured work run
+// alternately in short rounds (each at least roundSeconds of the thread's CPU time, one call at
+// least), so load that comes and goes falls on both alike, and the median of the rounds' ratios
+// is taken. Ratio is measured time over baseline time; the seconds are medians per call.
+struct AlternatingRounds {
+    double Ratio = 0;
+    double BaselineSeconds = 0;
+    double MeasuredSeconds = 0;
+};
+AlternatingRounds RunAlternatingRounds(const std::function<void()> &baseline,
+                                       const std::function<void()> &measured, int rounds = 9,
+                                       double roundSeconds = 0.03);
+// Runs the rounds as the benchmark's single iteration and reports x_<name> (the median ratio),
+// <name>_ms and <name>_baseline_ms (median CPU milliseconds per call).
+AlternatingRounds ReportAlternatingRounds(benchmark::State &state, const std::string &name,
+                                          const std::function<void()> &baseline,
+                                          const std::function<void()> &measured);
 
 // Writes a spectrum file of `rows` data lines and `spectra` spectra with realistic numbers
 // ("1234.56\t812.345\t..." with CR LF line ends) and returns its name. Files live in a temporary

@@ -165,3 +165,21 @@ int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y)
     }
     return -1;
 }
+
+int ClickedStairsIndex(const LineHitData &line, int first, int last, int x, int y)
+{
+    const PointPixels pixels { line };
+    int prevX = 0, prevY = 0;
+    for (int i = first; i <= last; ++i) {
+        const int ix = pixels.px(i), iy = pixels.py(i);
+        if (ix == x && iy == y)
+            return i;
+        if (i > first
+            && (PointNearSegment(x, y, prevX, prevY, ix, prevY, 0)
+                || PointNearSegment(x, y, ix, prevY, ix, iy, 0)))
+            return i - 1;
+        prevX = ix;
+        prevY = iy;
+    }
+    return -1;
+}

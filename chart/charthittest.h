@@ -28,3 +28,8 @@ struct LineHitData {
 // ends at it; the first index that matches wins. For ascending X values only the few points whose
 // pixel columns reach x are tested, with the same result as testing every point.
 int ClickedLineIndex(const LineHitData &line, int first, int last, int x, int y);
+
+// The same for a stairs line, whose every step from point i - 1 to point i is drawn as a
+// horizontal leg at i - 1's height to i's column and a vertical leg up or down to i: the index of
+// the point hit exactly, or of the step's first point when a leg is hit, in point order.
+int ClickedStairsIndex(const LineHitData &line, int first, int last, int x, int y);

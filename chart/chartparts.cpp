@@ -1,16 +1,9 @@
 #include "chartparts.h"
 
 #include "rounding.h"
-#include "tchart.h"
 
-void ChartPart::Changed() const
-{
-    if (m_chart != nullptr)
-        m_chart->Invalidate();
-}
-
-TChartFont::TChartFont(TChart *chart)
-    : ChartPart(chart)
+TChartFont::TChartFont(ChartOwner *owner)
+    : ChartPart(owner)
     , m_name(DefaultName())
 {
 }
@@ -31,11 +24,11 @@ QFont TChartFont::ToQFont() const
     return font;
 }
 
-TChartTitle::TChartTitle(TChart *chart)
-    : ChartPart(chart)
-    , Brush(chart, clWhite, bsClear)
-    , Frame(chart, clBlack, false)
-    , Font(chart)
+TChartTitle::TChartTitle(ChartOwner *owner)
+    : ChartPart(owner)
+    , Brush(owner, clWhite, bsClear)
+    , Frame(owner, clBlack, false)
+    , Font(owner)
 {
 }
 
@@ -44,11 +37,11 @@ void TChartTitle::Clear()
     if (m_text.isEmpty())
         return;
     m_text.clear();
-    Changed();
+    Invalidate();
 }
 
 void TChartTitle::Add(const QString &line)
 {
     m_text.append(line);
-    Changed();
+    Invalidate();
 }

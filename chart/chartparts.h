@@ -1,62 +1,53 @@
 #pragma once
 
+#include "chartowner.h"
 #include "charttypes.h"
 
 #include <QFont>
 #include <QString>
 #include <QStringList>
 
-class TChart;
-
-// The small property objects of a chart (pens, brushes, fonts, titles, walls). Each keeps a
-// reference to its chart and follows the chart's setter rule: a setter compares, and only a
-// different value is stored and invalidates the chart.
-class ChartPart
+// The small property objects of a chart (pens, brushes, fonts, titles, walls). Each is given
+// its owner (the chart, or the series it belongs to) and passes every change on to it through
+// the setter idiom of ChartOwner: only a different value is stored and invalidates.
+class ChartPart : public ChartOwner
 {
 public:
-    explicit ChartPart(TChart *chart)
-        : m_chart(chart)
+    explicit ChartPart(ChartOwner *owner)
+        : m_owner(owner)
     {
     }
-    TChart *ParentChart() const { return m_chart; }
-    // For parts of a series, which may move between charts.
-    void SetParentChart(TChart *chart) { m_chart = chart; }
-
-protected:
-    // Invalidates the chart, if there is one; the chart ignores this while it is being built.
-    void Changed() const;
-
-    template <typename T> void assign(T &field, const T &value)
+    ChartOwner *Owner() const { return m_owner; }
+    // Invalidates the owner, if there is one; the chart ignores this while it is being built.
+    void Invalidate() override
     {
-        if (field == value)
-            return;
-        field = value;
-        Changed();
+        if (m_owner != nullptr)
+            m_owner->Invalidate();
     }
 
 private:
-    TChart *m_chart;
+    ChartOwner *m_owner;
 };
 
 class TChartPen : public ChartPart
 {
 public:
-    explicit TChartPen(TChart *chart, TColor color = clBlack, bool visible = true)
-        : ChartPart(chart)
+    explicit TChartPen(ChartOwner *owner, TColor color = clBlack, bool visible = true)
+        : ChartPart(owner)
         , m_color(color)
         , m_visible(visible)
     {
     }
     TColor Color() const { return m_color; }
-    void SetColor(TColor value) { assign(m_color, value); }
+    void SetColor(TColor value) { SetProperty(m_color, value); }
     int Width() const { return m_width; }
-    void SetWidth(int value) { assign(m_width, value); }
+    void SetWidth(int value) { SetProperty(m_width, value); }
     TPenStyle Style() const { return m_style; }
-    void SetStyle(TPenStyle value) { assign(m_style, value); }
+    void SetStyle(TPenStyle value) { SetProperty(m_style, value); }
     TPenMode Mode() const { return m_mode; }
-    void SetMode(TPenMode value) { assign(m_mode, value); }
+    void SetMode(TPenMode value) { SetProperty(m_mode, value); }
     bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { assign(m_visible, value); }
+    void SetVisible(bool value) { SetProperty(m_visible, value); }
 
 private:
     TColor m_color;
@@ -69,16 +60,16 @@ private:
 class TChartBrush : public ChartPart
 {
 public:
-    explicit TChartBrush(TChart *chart, TColor color = clWhite, TBrushStyle style = bsSolid)
-        : ChartPart(chart)
+    explicit TChartBrush(ChartOwner *owner, TColor color = clWhite, TBrushStyle style = bsSolid)
+        : ChartPart(owner)
         , m_color(color)
         , m_style(style)
     {
     }
     TColor Color() const { return m_color; }
-    void SetColor(TColor value) { assign(m_color, value); }
+    void SetColor(TColor value) { SetProperty(m_color, value); }
     TBrushStyle Style() const { return m_style; }
-    void SetStyle(TBrushStyle value) { assign(m_style, value); }
+    void SetStyle(TBrushStyle value) { SetProperty(m_style, value); }
 
 private:
     TColor m_color;
@@ -90,15 +81,15 @@ private:
 class TChartFont : public ChartPart
 {
 public:
-    explicit TChartFont(TChart *chart);
+    explicit TChartFont(ChartOwner *owner);
     const QString &Name() const { return m_name; }
-    void SetName(const QString &value) { assign(m_name, value); }
+    void SetName(const QString &value) { SetProperty(m_name, value); }
     int Size() const { return m_size; }
-    void SetSize(int value) { assign(m_size, value); }
+    void SetSize(int value) { SetProperty(m_size, value); }
     TColor Color() const { return m_color; }
-    void SetColor(TColor value) { assign(m_color, value); }
+    void SetColor(TColor value) { SetProperty(m_color, value); }
     bool Bold() const { return m_bold; }
-    void SetBold(bool value) { assign(m_bold, value); }
+    void SetBold(bool value) { SetProperty(m_bold, value); }
 
     QFont ToQFont() const;
 
@@ -116,20 +107,20 @@ private:
 class TChartTitle : public ChartPart
 {
 public:
-    explicit TChartTitle(TChart *chart);
+    explicit TChartTitle(ChartOwner *owner);
 
     // The lines. Every change of their contents invalidates the chart.
     const QStringList &Text() const { return m_text; }
-    void SetText(const QStringList &value) { assign(m_text, value); }
+    void SetText(const QStringList &value) { SetProperty(m_text, value); }
     void Clear();
     void Add(const QString &line);
 
     bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { assign(m_visible, value); }
+    void SetVisible(bool value) { SetProperty(m_visible, value); }
     TTitleAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TTitleAlignment value) { assign(m_alignment, value); }
+    void SetAlignment(TTitleAlignment value) { SetProperty(m_alignment, value); }
     bool AdjustFrame() const { return m_adjustFrame; }
-    void SetAdjustFrame(bool value) { assign(m_adjustFrame, value); }
+    void SetAdjustFrame(bool value) { SetProperty(m_adjustFrame, value); }
 
     TChartBrush Brush;
     TChartPen Frame;
@@ -147,16 +138,16 @@ private:
 class TChartAxisTitle : public ChartPart
 {
 public:
-    TChartAxisTitle(TChart *chart, int angle)
-        : ChartPart(chart)
-        , Font(chart)
+    TChartAxisTitle(ChartOwner *owner, int angle)
+        : ChartPart(owner)
+        , Font(owner)
         , m_angle(angle)
     {
     }
     const QString &Caption() const { return m_caption; }
-    void SetCaption(const QString &value) { assign(m_caption, value); }
+    void SetCaption(const QString &value) { SetProperty(m_caption, value); }
     int Angle() const { return m_angle; }
-    void SetAngle(int value) { assign(m_angle, value); }
+    void SetAngle(int value) { SetProperty(m_angle, value); }
 
     TChartFont Font;
 
@@ -168,18 +159,18 @@ private:
 class TChartWall : public ChartPart
 {
 public:
-    explicit TChartWall(TChart *chart)
-        : ChartPart(chart)
-        , Brush(chart, clWhite, bsClear)
-        , Pen(chart)
+    explicit TChartWall(ChartOwner *owner)
+        : ChartPart(owner)
+        , Brush(owner, clWhite, bsClear)
+        , Pen(owner)
     {
     }
     TColor Color() const { return Brush.Color(); }
     void SetColor(TColor value) { Brush.SetColor(value); }
     int Size() const { return m_size; }
-    void SetSize(int value) { assign(m_size, value); }
+    void SetSize(int value) { SetProperty(m_size, value); }
     bool Dark3D() const { return m_dark3D; }
-    void SetDark3D(bool value) { assign(m_dark3D, value); }
+    void SetDark3D(bool value) { SetProperty(m_dark3D, value); }
 
     TChartBrush Brush;
     TChartPen Pen;

@@ -41,6 +41,19 @@ struct TRect {
     bool operator!=(const TRect &o) const { return !(*this == o); }
 };
 
+// The smallest and largest value of a series along one axis.
+struct TValueRange {
+    double Minimum = 0.0;
+    double Maximum = 0.0;
+};
+
+// The pixels a series needs at the two ends of an axis: First at the start of a horizontal axis
+// (left) and the top of a vertical one, Second at the other end.
+struct TAxisMargins {
+    int First = 0;
+    int Second = 0;
+};
+
 enum TChartListOrder { loNone, loAscending, loDescending };
 enum THorizAxis { aTopAxis, aBottomAxis, aBothHorizAxis, aCustomHorizAxis };
 enum TVertAxis { aLeftAxis, aRightAxis, aBothVertAxis, aCustomVertAxis };

@@ -40,14 +40,6 @@ private:
 
 } // namespace
 
-template <typename T> void TChart::assignAndInvalidate(T &field, const T &value)
-{
-    if (field == value)
-        return;
-    field = value;
-    Invalidate();
-}
-
 TChart::TChart(QWidget *parent)
     : QWidget(parent)
     , Title(this)
@@ -61,6 +53,11 @@ TChart::TChart(QWidget *parent)
     m_axes.push_back(std::make_unique<TChartAxis>(this, false, false));
     m_axes.push_back(std::make_unique<TChartAxis>(this, false, true));
     m_axes.push_back(std::make_unique<TChartAxis>(this, false, false, true));
+    for (auto &axis : m_axes)
+        axis->OnLabelText = [this](TChartAxis *sender, QString &text) {
+            if (OnGetAxisLabel)
+                OnGetAxisLabel(sender, nullptr, -1, text);
+        };
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(400, 250);
@@ -72,10 +69,7 @@ TChart::TChart(QWidget *parent)
 TChart::~TChart()
 {
     m_repaintEnabled = false;
-    // Series owned elsewhere outlive their attachment only; owned ones go with the chart.
-    const std::vector<TChartSeries *> series = m_series;
-    for (TChartSeries *s : series)
-        s->SetParentChart(nullptr);
+    m_series.clear();
     m_ownedSeries.clear();
 }
 
@@ -88,18 +82,13 @@ TChartSeries *TChart::SeriesAt(int index) const
 
 TLineSeries *TChart::AddLineSeries(const std::string &name)
 {
-    auto series = std::make_unique<TLineSeries>(name);
-    TLineSeries *raw = series.get();
-    m_ownedSeries.push_back(std::move(series));
-    raw->SetParentChart(this);
-    return raw;
+    return static_cast<TLineSeries *>(AddSeries(std::make_unique<TLineSeries>(name)));
 }
 
-void TChart::AddSeries(TChartSeries *series)
+TChartSeries *TChart::AddSeries(std::unique_ptr<TChartSeries> series)
 {
-    if (std::find(m_series.begin(), m_series.end(), series) != m_series.end())
-        return;
-    if (series->SeriesColor() == DefaultColorMark) {
+    TChartSeries *raw = series.get();
+    if (raw->SeriesColor() == DefaultColorMark) {
         TColor chosen = DefaultPaletteColor(0);
         for (int i = 0; i < 16; ++i) {
             const TColor candidate = DefaultPaletteColor(i);
@@ -110,27 +99,18 @@ void TChart::AddSeries(TChartSeries *series)
                 break;
             }
         }
-        series->SetSeriesColor(chosen);
+        raw->SetSeriesColor(chosen);
     }
-    m_series.push_back(series);
+    m_ownedSeries.push_back(std::move(series));
+    m_series.push_back(raw);
+    raw->AttachTo(this, TSideAxes { BottomAxis(), TopAxis(), LeftAxis(), RightAxis() });
     Invalidate();
-}
-
-void TChart::RemoveSeries(TChartSeries *series)
-{
-    const auto it = std::find(m_series.begin(), m_series.end(), series);
-    if (it == m_series.end())
-        return;
-    m_series.erase(it);
-    Invalidate();
+    return raw;
 }
 
 void TChart::SetColor(TColor value)
 {
-    if (m_color == value)
-        return;
-    m_color = value;
-    Invalidate();
+    SetProperty(m_color, value);
 }
 
 void TChart::SetBackColor(TColor value)
@@ -142,57 +122,57 @@ void TChart::SetBackColor(TColor value)
 
 void TChart::SetMarginLeft(int value)
 {
-    assignAndInvalidate(m_marginLeft, value);
+    SetProperty(m_marginLeft, value);
 }
 
 void TChart::SetMarginTop(int value)
 {
-    assignAndInvalidate(m_marginTop, value);
+    SetProperty(m_marginTop, value);
 }
 
 void TChart::SetMarginRight(int value)
 {
-    assignAndInvalidate(m_marginRight, value);
+    SetProperty(m_marginRight, value);
 }
 
 void TChart::SetMarginBottom(int value)
 {
-    assignAndInvalidate(m_marginBottom, value);
+    SetProperty(m_marginBottom, value);
 }
 
 void TChart::SetBorderWidth(int value)
 {
-    assignAndInvalidate(m_borderWidth, value);
+    SetProperty(m_borderWidth, value);
 }
 
 void TChart::SetView3D(bool value)
 {
-    assignAndInvalidate(m_view3D, value);
+    SetProperty(m_view3D, value);
 }
 
 void TChart::SetView3DWalls(bool value)
 {
-    assignAndInvalidate(m_view3DWalls, value);
+    SetProperty(m_view3DWalls, value);
 }
 
 void TChart::SetView3DOrthogonal(bool value)
 {
-    assignAndInvalidate(m_view3DOrthogonal, value);
+    SetProperty(m_view3DOrthogonal, value);
 }
 
 void TChart::SetClipPoints(bool value)
 {
-    assignAndInvalidate(m_clipPoints, value);
+    SetProperty(m_clipPoints, value);
 }
 
 void TChart::SetAxisVisible(bool value)
 {
-    assignAndInvalidate(m_axisVisible, value);
+    SetProperty(m_axisVisible, value);
 }
 
 void TChart::SetLegendVisible(bool value)
 {
-    assignAndInvalidate(m_legendVisible, value);
+    SetProperty(m_legendVisible, value);
 }
 
 void TChart::SetChart3DPercent(int value)
@@ -201,10 +181,7 @@ void TChart::SetChart3DPercent(int value)
         std::string message = FormatMessage(ChartMessages::Chart3DPercent, 1);
         throw ChartException(FormatMessage(message, 100));
     }
-    if (m_chart3DPercent == value)
-        return;
-    m_chart3DPercent = value;
-    Invalidate();
+    SetProperty(m_chart3DPercent, value);
 }
 
 TVelCanvas3D *TChart::Canvas()
@@ -388,10 +365,66 @@ void TChart::drawTitle(TChartTitle &title, bool top)
     normalisePlotRect();
 }
 
+bool TChart::axisShown(const TChartAxis &axis) const
+{
+    if (!m_axisVisible || !axis.Visible() || axis.IsDepthAxis)
+        return false;
+    return std::any_of(m_series.begin(), m_series.end(),
+        [&](const TChartSeries *s) { return s->Active() && s->UsesAxis(&axis); });
+}
+
+TValueRange TChart::seriesExtent(const TChartAxis &axis) const
+{
+    const bool anyActive = std::any_of(m_series.begin(), m_series.end(),
+        [&](const TChartSeries *s) { return s->Active() && s->UsesAxis(&axis); });
+    bool found = false;
+    TValueRange range;
+    for (TChartSeries *s : m_series) {
+        if (!(s->Active() || !anyActive) || s->PointCount() == 0 || !s->UsesAxis(&axis))
+            continue;
+        const TValueRange extent = axis.IsHorizontal ? s->XRange() : s->YRange();
+        if (!found || extent.Minimum < range.Minimum)
+            range.Minimum = extent.Minimum;
+        if (!found || extent.Maximum > range.Maximum)
+            range.Maximum = extent.Maximum;
+        found = true;
+    }
+    return range;
+}
+
+TAxisMargins TChart::seriesMargins(const TChartAxis &axis) const
+{
+    TAxisMargins margins;
+    for (const TChartSeries *s : m_series) {
+        if (!s->Active() || !s->UsesAxis(&axis))
+            continue;
+        const TAxisMargins own = axis.IsHorizontal ? s->HorizMargins() : s->VertMargins();
+        margins.First = std::max(margins.First, own.First);
+        margins.Second = std::max(margins.Second, own.Second);
+    }
+    return margins;
+}
+
+TAxisLabelStyle TChart::seriesLabelStyle(const TChartAxis &axis) const
+{
+    bool bound = false;
+    for (const TChartSeries *s : m_series) {
+        if (!s->Active() || !s->UsesAxis(&axis))
+            continue;
+        bound = true;
+        if (s->PointCount() > 0 && !s->PointLabel(0).empty())
+            return talText;
+    }
+    return bound ? talValue : talNone;
+}
+
 void TChart::calcAxisSpace()
 {
-    for (auto &axis : m_axes)
-        axis->AutoRange();
+    for (auto &axis : m_axes) {
+        axis->UseSeriesLabelStyle(seriesLabelStyle(*axis));
+        const TValueRange extent = seriesExtent(*axis);
+        axis->AutoRange(extent.Minimum, extent.Maximum);
+    }
     if (m_view3D) {
         int d = static_cast<int>(RoundEven(m_plotRect.Width() * m_chart3DPercent * 0.001));
         if (!m_view3DOrthogonal)
@@ -404,7 +437,7 @@ void TChart::calcAxisSpace()
     TRect working = m_plotRect;
     for (std::size_t i = 0; i < m_axes.size() && i < 5; ++i) {
         TChartAxis &axis = *m_axes[i];
-        if (!axis.IsShown())
+        if (!axisShown(axis))
             continue;
         TRect copy = working;
         axis.ReserveSpace(m_canvas, copy);
@@ -436,7 +469,7 @@ void TChart::innerDraw()
     // 4.-5. Axis space and series margins.
     calcAxisSpace();
     for (TChartAxis *axis : { TopAxis(), LeftAxis(), RightAxis(), BottomAxis() })
-        axis->ApplySeriesMargins();
+        axis->ApplySeriesMargins(seriesMargins(*axis));
 
     // 6. The back wall.
     const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
@@ -451,9 +484,13 @@ void TChart::innerDraw()
     if (m_axisVisible) {
         if (OnBeforeDrawAxes)
             OnBeforeDrawAxes(this);
-        for (auto &axis : m_axes)
-            if (axis->IsShown())
-                axis->Draw(m_canvas);
+        for (auto &axis : m_axes) {
+            if (!axisShown(*axis))
+                continue;
+            // OnBeforeDrawAxes may have changed the series.
+            axis->UseSeriesLabelStyle(seriesLabelStyle(*axis));
+            axis->Draw(m_canvas, m_plotRect);
+        }
     }
 
     // 8.-9. Series in list order, higher indices over lower ones.
@@ -462,7 +499,9 @@ void TChart::innerDraw()
     for (TChartSeries *series : m_series) {
         if (!series->Active())
             continue;
-        series->CalcVisibleIndices();
+        const AxisMapping &xMap = series->BoundHorizAxis()->Mapping();
+        const AxisMapping &yMap = series->BoundVertAxis()->Mapping();
+        series->CalcVisibleIndices(xMap, m_plotRect);
         if (series->FirstVisibleIndex == -1)
             continue;
         if (series->BeforeDrawValues)
@@ -470,7 +509,7 @@ void TChart::innerDraw()
         if (m_clipPoints)
             m_canvas.ClipRectangle(TRect {
                 m_plotRect.Left + 1, m_plotRect.Top + 1, m_plotRect.Right, m_plotRect.Bottom - 1 });
-        series->DrawValues(m_canvas);
+        series->DrawValues(m_canvas, xMap, yMap, m_plotRect);
         m_canvas.UnClipRectangle();
         if (series->AfterDrawValues)
             series->AfterDrawValues(series);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chartowner.h"
 #include "chartparts.h"
 #include "charttypes.h"
 #include "tchartaxis.h"
@@ -23,7 +24,10 @@ class TLineSeries;
 // picture out of date and the next paint runs a pass. Exclusive-or drawing through Canvas()
 // between passes goes onto the surface and stays there, also when the window is uncovered, until
 // the next pass. The same Draw renders an export into a fresh image, never the surface.
-class TChart : public QWidget
+// The pass hands the series and axes what they need (the axis mappings, the plot rectangle, each
+// axis' extent and margins gathered from its series); they tell the chart of changes through
+// ChartOwner::Invalidate.
+class TChart : public QWidget, public ChartOwner
 {
 public:
     explicit TChart(QWidget *parent = nullptr);
@@ -36,6 +40,9 @@ public:
     const std::vector<TChartSeries *> &SeriesList() const { return m_series; }
     // A new line series owned by the chart and attached to it.
     TLineSeries *AddLineSeries(const std::string &name);
+    // Takes series in: owned by the chart from now on, given a colour of the palette if it has
+    // none, and attached to the chart's axes. Returns it.
+    TChartSeries *AddSeries(std::unique_ptr<TChartSeries> series);
 
     // axes, in their list order bottom, top, left, right, depth
     TChartAxis *BottomAxis() const { return m_axes[0].get(); }
@@ -99,7 +106,7 @@ public:
 
     // operations
     // Marks the picture out of date and asks for a paint (ignored while the chart is built).
-    void Invalidate();
+    void Invalidate() override;
     // Invalidates and runs the drawing pass at once.
     void Repaint();
     // The drawing pass onto target over rect (buffered through the canvas when buffering is on).
@@ -177,6 +184,8 @@ public:
     bool ScrollAxes(bool horizontal, int from, int to);
     // The pointer's position in client pixels now (read from the window system).
     QPoint CursorPosition() const;
+    // The values of series' axes under the pointer now (not from an event).
+    void CursorValues(const TChartSeries &series, double &x, double &y) const;
 
     // mouse: events
     std::function<void(TChart *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>
@@ -200,10 +209,6 @@ public:
     std::function<void(TChartAxis *Sender, double &AMin, double &AMax, bool &AllowScroll)>
         OnAllowScroll;
 
-    // helpers, used by the series
-    void AddSeries(TChartSeries *series);
-    void RemoveSeries(TChartSeries *series);
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -214,8 +219,14 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    template <typename T> void assignAndInvalidate(T &field, const T &value);
     void ensureSurface();
+    // Shown when axes are visible, this one is, and an active series belongs to it.
+    bool axisShown(const TChartAxis &axis) const;
+    // The extent of the series bound to axis along it (the active ones, or all when none is
+    // active); 0 to 0 for none.
+    TValueRange seriesExtent(const TChartAxis &axis) const;
+    TAxisMargins seriesMargins(const TChartAxis &axis) const;
+    TAxisLabelStyle seriesLabelStyle(const TChartAxis &axis) const;
     void normalisePlotRect();
     void innerDraw();
     void drawTitle(TChartTitle &title, bool top);

@@ -4,8 +4,6 @@
 #include "messages.h"
 #include "numformat.h"
 #include "rounding.h"
-#include "tchart.h"
-#include "tchartseries.h"
 #include "tvelcanvas3d.h"
 
 #include <algorithm>
@@ -33,16 +31,16 @@ QStringList textLines(const QString &text)
 
 } // namespace
 
-TChartAxis::TChartAxis(TChart *chart, bool horizontal, bool otherSide, bool depth)
-    : ChartPart(chart)
-    , Axis(chart)
-    , Grid(chart, clGray)
-    , MinorGrid(chart, clGray, false)
-    , Ticks(chart, clGray)
-    , MinorTicks(chart, clGray)
-    , TicksInner(chart, clGray)
-    , LabelsFont(chart)
-    , Title(chart, defaultTitleAngle(horizontal, otherSide))
+TChartAxis::TChartAxis(ChartOwner *owner, bool horizontal, bool otherSide, bool depth)
+    : ChartPart(owner)
+    , Axis(owner)
+    , Grid(owner, clGray)
+    , MinorGrid(owner, clGray, false)
+    , Ticks(owner, clGray)
+    , MinorTicks(owner, clGray)
+    , TicksInner(owner, clGray)
+    , LabelsFont(owner)
+    , Title(owner, defaultTitleAngle(horizontal, otherSide))
     , IsHorizontal(horizontal)
     , IsOtherSide(otherSide)
     , IsDepthAxis(depth)
@@ -52,102 +50,60 @@ TChartAxis::TChartAxis(TChart *chart, bool horizontal, bool otherSide, bool dept
         m_visible = false;
 }
 
+// Invalidation only marks the picture out of date, so the flags that follow the one set may be
+// stored after it.
 void TChartAxis::SetAutomatic(bool value)
 {
-    if (m_automatic == value)
-        return;
-    m_automatic = value;
-    m_automaticMinimum = value;
-    m_automaticMaximum = value;
-    Changed();
+    if (SetProperty(m_automatic, value))
+        m_automaticMinimum = m_automaticMaximum = value;
 }
 
 void TChartAxis::SetAutomaticMaximum(bool value)
 {
-    if (m_automaticMaximum == value)
-        return;
-    m_automaticMaximum = value;
-    if (!value || m_automaticMinimum)
+    if (SetProperty(m_automaticMaximum, value) && (!value || m_automaticMinimum))
         m_automatic = value;
-    Changed();
 }
 
 void TChartAxis::SetAutomaticMinimum(bool value)
 {
-    if (m_automaticMinimum == value)
-        return;
-    m_automaticMinimum = value;
-    if (!value || m_automaticMaximum)
+    if (SetProperty(m_automaticMinimum, value) && (!value || m_automaticMaximum))
         m_automatic = value;
-    Changed();
 }
 
 void TChartAxis::SetMaximum(double value)
 {
     if (value < m_minimum)
         throw AxisException(std::string(ChartMessages::AxisMaximum));
-    assign(m_maximum, value);
+    SetProperty(m_maximum, value);
 }
 
 void TChartAxis::SetMinimum(double value)
 {
     if (value > m_maximum)
         throw AxisException(std::string(ChartMessages::AxisMinimum));
-    assign(m_minimum, value);
+    SetProperty(m_minimum, value);
 }
 
 void TChartAxis::SetIncrement(double value)
 {
     if (value < 0)
         throw AxisException(std::string(ChartMessages::AxisIncrement));
-    assign(m_increment, value);
+    SetProperty(m_increment, value);
 }
 
 void TChartAxis::SetLabelsSeparation(int value)
 {
     if (value < 0)
         throw AxisException(std::string(ChartMessages::LabelsSeparation));
-    assign(m_labelsSeparation, value);
+    SetProperty(m_labelsSeparation, value);
 }
 
-double TChartAxis::SeriesExtreme(bool wantMinimum, bool isX) const
-{
-    TChart *chart = ParentChart();
-    if (chart == nullptr)
-        return 0.0;
-    const auto bound = [this, isX](const TChartSeries *s) {
-        return isX ? (s->HorizAxis() == aBothHorizAxis || s->BoundHorizAxis() == this)
-                   : (s->VertAxis() == aBothVertAxis || s->BoundVertAxis() == this);
-    };
-    bool anyActive = false;
-    for (int i = 0; i < chart->SeriesCount(); ++i) {
-        const TChartSeries *s = chart->SeriesAt(i);
-        if (s->Active() && bound(s)) {
-            anyActive = true;
-            break;
-        }
-    }
-    bool found = false;
-    double result = 0.0;
-    for (int i = 0; i < chart->SeriesCount(); ++i) {
-        TChartSeries *s = chart->SeriesAt(i);
-        if (!(s->Active() || !anyActive) || s->PointCount() == 0 || !bound(s))
-            continue;
-        const double candidate =
-            isX ? (wantMinimum ? s->MinX() : s->MaxX()) : (wantMinimum ? s->MinY() : s->MaxY());
-        if (!found || (wantMinimum ? candidate < result : candidate > result))
-            result = candidate;
-        found = true;
-    }
-    return result;
-}
-
-void TChartAxis::AutoRange()
+void TChartAxis::AutoRange(double seriesMinimum, double seriesMaximum)
 {
     if (m_automatic || m_automaticMaximum)
-        m_maximum = SeriesExtreme(false, IsHorizontal);
+        m_maximum = seriesMaximum;
     if (m_automatic || m_automaticMinimum)
-        m_minimum = SeriesExtreme(true, IsHorizontal);
+        m_minimum = seriesMinimum;
     m_mapping.SetRange(m_minimum, m_maximum);
 }
 
@@ -162,28 +118,12 @@ void TChartAxis::CalcPixelPositions(const TRect &plot)
     m_mapping.SetPixels(start, end);
 }
 
-void TChartAxis::ApplySeriesMargins()
+void TChartAxis::ApplySeriesMargins(const TAxisMargins &margins)
 {
-    TChart *chart = ParentChart();
-    if (chart == nullptr)
-        return;
-    int first = 0, second = 0;
-    for (int i = 0; i < chart->SeriesCount(); ++i) {
-        const TChartSeries *s = chart->SeriesAt(i);
-        if (!s->Active() || !s->UsesAxis(this))
-            continue;
-        int a = 0, b = 0;
-        if (IsHorizontal)
-            s->HorizMargins(a, b);
-        else
-            s->VertMargins(a, b);
-        const bool takeFirst = IsHorizontal ? m_automaticMinimum : m_automaticMaximum;
-        const bool takeSecond = IsHorizontal ? m_automaticMaximum : m_automaticMinimum;
-        if (takeFirst)
-            first = std::max(first, a);
-        if (takeSecond)
-            second = std::max(second, b);
-    }
+    const bool takeFirst = IsHorizontal ? m_automaticMinimum : m_automaticMaximum;
+    const bool takeSecond = IsHorizontal ? m_automaticMaximum : m_automaticMinimum;
+    const int first = takeFirst ? margins.First : 0;
+    const int second = takeSecond ? margins.Second : 0;
     if (first == 0 && second == 0)
         return;
     const int oldStart = m_mapping.PixelStart;
@@ -202,10 +142,10 @@ void TChartAxis::SetAxisRange(double aMin, double aMax)
     m_automatic = m_automaticMinimum = m_automaticMaximum = false;
     if (aMin > aMax)
         std::swap(aMin, aMax);
-    assign(m_minimum, aMin);
-    assign(m_maximum, aMax);
+    SetProperty(m_minimum, aMin);
+    SetProperty(m_maximum, aMax);
     if (m_maximum - m_minimum < 1e-10)
-        assign(m_maximum, m_minimum + 1e-10);
+        SetProperty(m_maximum, m_minimum + 1e-10);
 }
 
 TChartAxis::TRangeState TChartAxis::RangeState() const
@@ -223,7 +163,7 @@ void TChartAxis::RestoreRangeState(const TRangeState &state)
         m_minimum = state.Minimum;
     if (!state.AutomaticMaximum)
         m_maximum = state.Maximum;
-    Changed();
+    Invalidate();
 }
 
 QString TChartAxis::rawLabelText(double value) const
@@ -237,9 +177,8 @@ QString TChartAxis::rawLabelText(double value) const
 QString TChartAxis::LabelText(double value) const
 {
     QString text = QString::fromStdString(FormatFloat(m_axisValuesFormat, value));
-    TChart *chart = ParentChart();
-    if (chart != nullptr && chart->OnGetAxisLabel)
-        chart->OnGetAxisLabel(const_cast<TChartAxis *>(this), nullptr, -1, text);
+    if (OnLabelText)
+        OnLabelText(const_cast<TChartAxis *>(this), text);
     if (m_labelsMultiLine)
         text.replace(QLatin1Char(' '), QChar(13));
     return text;
@@ -290,34 +229,7 @@ std::vector<double> TChartAxis::LabelValues(TVelCanvas3D &canvas) const
 
 TAxisLabelStyle TChartAxis::EffectiveLabelStyle() const
 {
-    if (m_labelStyle != talAuto)
-        return m_labelStyle;
-    TChart *chart = ParentChart();
-    if (chart == nullptr)
-        return talNone;
-    bool bound = false;
-    for (int i = 0; i < chart->SeriesCount(); ++i) {
-        const TChartSeries *s = chart->SeriesAt(i);
-        if (!s->Active() || !s->UsesAxis(this))
-            continue;
-        bound = true;
-        if (s->PointCount() > 0 && !s->PointLabel(0).empty())
-            return talText;
-    }
-    return bound ? talValue : talNone;
-}
-
-bool TChartAxis::IsShown() const
-{
-    TChart *chart = ParentChart();
-    if (chart == nullptr || !chart->AxisVisible() || !m_visible || IsDepthAxis)
-        return false;
-    for (int i = 0; i < chart->SeriesCount(); ++i) {
-        const TChartSeries *s = chart->SeriesAt(i);
-        if (s->Active() && s->UsesAxis(this))
-            return true;
-    }
-    return false;
+    return m_labelStyle != talAuto ? m_labelStyle : m_seriesLabelStyle;
 }
 
 int TChartAxis::LabelRoom(TVelCanvas3D &canvas) const
@@ -392,10 +304,9 @@ void TChartAxis::tickLine(TVelCanvas3D &canvas, int p, int offset, int length) c
         canvas.Line(a, p, b, p);
 }
 
-void TChartAxis::Draw(TVelCanvas3D &canvas)
+void TChartAxis::Draw(TVelCanvas3D &canvas, const TRect &plot)
 {
     m_ticks.clear();
-    TChart *chart = ParentChart();
     const std::vector<double> values = LabelValues(canvas); // selects LabelsFont
     const int h = canvas.TextHeight(QStringLiteral("W"));
 
@@ -445,9 +356,8 @@ void TChartAxis::Draw(TVelCanvas3D &canvas)
         for (const int p : m_ticks)
             tickLine(canvas, p, 1, m_tickLength);
     }
-    if (Grid.Visible() && chart != nullptr) {
+    if (Grid.Visible()) {
         canvas.ApplyPen(Grid);
-        const TRect plot = chart->PlotRect();
         for (const int p : m_ticks) {
             if (IsHorizontal)
                 canvas.Line(p, plot.Top, p, plot.Bottom);

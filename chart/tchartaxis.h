@@ -4,19 +4,21 @@
 #include "chartparts.h"
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
 class TVelCanvas3D;
 
-// One axis of a chart: its range (automatic from the series bound to it, or set), its placement
-// along one side of the plot rectangle, the conversions between values and pixels, the label
-// step and texts, and the drawing of line, ticks, labels and title. The working range and pixel
-// placement live in an AxisMapping, valid from one drawing pass to the next.
+// One axis of a chart: its range (automatic from the extent the chart gathers from the series
+// bound to it, or set), its placement along one side of the plot rectangle, the conversions
+// between values and pixels, the label step and texts, and the drawing of line, ticks, labels and
+// title. The working range and pixel placement live in an AxisMapping, valid from one drawing
+// pass to the next. The axis knows nothing of the series: the chart hands it what it needs.
 class TChartAxis : public ChartPart
 {
 public:
-    TChartAxis(TChart *chart, bool horizontal, bool otherSide, bool depth = false);
+    TChartAxis(ChartOwner *owner, bool horizontal, bool otherSide, bool depth = false);
 
     // properties
     bool Automatic() const { return m_automatic; }
@@ -32,43 +34,43 @@ public:
     double Increment() const { return m_increment; }
     void SetIncrement(double value);
     bool Inverted() const { return m_inverted; }
-    void SetInverted(bool value) { assign(m_inverted, value); }
+    void SetInverted(bool value) { SetProperty(m_inverted, value); }
     bool Labels() const { return m_labels; }
-    void SetLabels(bool value) { assign(m_labels, value); }
+    void SetLabels(bool value) { SetProperty(m_labels, value); }
     int LabelsAngle() const { return m_labelsAngle; }
-    void SetLabelsAngle(int value) { assign(m_labelsAngle, value); }
+    void SetLabelsAngle(int value) { SetProperty(m_labelsAngle, value); }
     bool LabelsMultiLine() const { return m_labelsMultiLine; }
-    void SetLabelsMultiLine(bool value) { assign(m_labelsMultiLine, value); }
+    void SetLabelsMultiLine(bool value) { SetProperty(m_labelsMultiLine, value); }
     bool LabelsOnAxis() const { return m_labelsOnAxis; }
-    void SetLabelsOnAxis(bool value) { assign(m_labelsOnAxis, value); }
+    void SetLabelsOnAxis(bool value) { SetProperty(m_labelsOnAxis, value); }
     int LabelsSeparation() const { return m_labelsSeparation; }
     void SetLabelsSeparation(int value);
     int LabelsSize() const { return m_labelsSize; }
-    void SetLabelsSize(int value) { assign(m_labelsSize, value); }
+    void SetLabelsSize(int value) { SetProperty(m_labelsSize, value); }
     TAxisLabelStyle LabelStyle() const { return m_labelStyle; }
-    void SetLabelStyle(TAxisLabelStyle value) { assign(m_labelStyle, value); }
+    void SetLabelStyle(TAxisLabelStyle value) { SetProperty(m_labelStyle, value); }
     const std::string &AxisValuesFormat() const { return m_axisValuesFormat; }
-    void SetAxisValuesFormat(const std::string &value) { assign(m_axisValuesFormat, value); }
+    void SetAxisValuesFormat(const std::string &value) { SetProperty(m_axisValuesFormat, value); }
     bool RoundFirstLabel() const { return m_roundFirstLabel; }
-    void SetRoundFirstLabel(bool value) { assign(m_roundFirstLabel, value); }
+    void SetRoundFirstLabel(bool value) { SetProperty(m_roundFirstLabel, value); }
     double StartPosition() const { return m_startPosition; }
-    void SetStartPosition(double value) { assign(m_startPosition, value); }
+    void SetStartPosition(double value) { SetProperty(m_startPosition, value); }
     double EndPosition() const { return m_endPosition; }
-    void SetEndPosition(double value) { assign(m_endPosition, value); }
+    void SetEndPosition(double value) { SetProperty(m_endPosition, value); }
     int TickLength() const { return m_tickLength; }
-    void SetTickLength(int value) { assign(m_tickLength, value); }
+    void SetTickLength(int value) { SetProperty(m_tickLength, value); }
     int MinorTickLength() const { return m_minorTickLength; }
-    void SetMinorTickLength(int value) { assign(m_minorTickLength, value); }
+    void SetMinorTickLength(int value) { SetProperty(m_minorTickLength, value); }
     int MinorTickCount() const { return m_minorTickCount; }
-    void SetMinorTickCount(int value) { assign(m_minorTickCount, value); }
+    void SetMinorTickCount(int value) { SetProperty(m_minorTickCount, value); }
     int TickInnerLength() const { return m_tickInnerLength; }
-    void SetTickInnerLength(int value) { assign(m_tickInnerLength, value); }
+    void SetTickInnerLength(int value) { SetProperty(m_tickInnerLength, value); }
     bool TickOnLabelsOnly() const { return m_tickOnLabelsOnly; }
-    void SetTickOnLabelsOnly(bool value) { assign(m_tickOnLabelsOnly, value); }
+    void SetTickOnLabelsOnly(bool value) { SetProperty(m_tickOnLabelsOnly, value); }
     int TitleSize() const { return m_titleSize; }
-    void SetTitleSize(int value) { assign(m_titleSize, value); }
+    void SetTitleSize(int value) { SetProperty(m_titleSize, value); }
     bool Visible() const { return m_visible; }
-    void SetVisible(bool value) { assign(m_visible, value); }
+    void SetVisible(bool value) { SetProperty(m_visible, value); }
 
     TChartPen Axis;
     TChartPen Grid;
@@ -101,10 +103,13 @@ public:
     static constexpr int kMaxTicks = 2000;
 
     // operations
-    void AutoRange();
-    double SeriesExtreme(bool wantMinimum, bool isX) const;
+    // The working range for the pass: the set limits, or where automatic the extent of the
+    // series (0 and 0 for none).
+    void AutoRange(double seriesMinimum, double seriesMaximum);
     void CalcPixelPositions(const TRect &plot);
-    void ApplySeriesMargins();
+    // Widens the range so the series' margins (the largest at each end) fit inside the pixels;
+    // only the automatic ends take them.
+    void ApplySeriesMargins(const TAxisMargins &margins);
     // A manual range from now on (zooming, scrolling); kept at least 1e-10 wide.
     void SetAxisRange(double aMin, double aMax);
     // The range settings a zoom or scroll changes, to be put back when it is undone: the
@@ -136,13 +141,19 @@ public:
     int TitleRoom(TVelCanvas3D &canvas) const;
     // Room for the axis line and ticks.
     int TickRoom() const;
-    // The label kind in effect: talValue or talNone for talAuto.
+    // The label kind in effect: for talAuto the one the series ask for.
     TAxisLabelStyle EffectiveLabelStyle() const;
-    // Shown when axes are visible, this one is, and an active series belongs to it.
-    bool IsShown() const;
     // Takes the axis' space off its side of rect and records PosTitle and PosLabels.
     void ReserveSpace(TVelCanvas3D &canvas, TRect &rect);
-    void Draw(TVelCanvas3D &canvas);
+    // Draws the axis along plot (grid lines span it).
+    void Draw(TVelCanvas3D &canvas, const TRect &plot);
+
+    // helpers, set by the chart
+    // Passes every label text through the chart's OnGetAxisLabel.
+    std::function<void(TChartAxis *Sender, QString &LabelText)> OnLabelText;
+    // The label kind the active series of the axis ask for (talNone for none, talText when the
+    // first has a label at its first point, talValue otherwise), gathered by the chart.
+    void UseSeriesLabelStyle(TAxisLabelStyle value) { m_seriesLabelStyle = value; }
 
 private:
     QString rawLabelText(double value) const;
@@ -174,6 +185,7 @@ private:
     bool m_tickOnLabelsOnly = true;
     int m_titleSize = 0;
     bool m_visible = true;
+    TAxisLabelStyle m_seriesLabelStyle = talNone;
 
     AxisMapping m_mapping;
     std::vector<int> m_ticks;

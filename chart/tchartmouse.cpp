@@ -1,12 +1,11 @@
-// The chart's answer to the mouse: the hit test, click events, the rubber-band zoom and its
-// undo, scrolling with the right button, and the cursor over series lines.
+// The chart's answer to the mouse, the second half of TChart's members: the hit test of the
+// chart's parts, click events, the rubber-band zoom and its undo, scrolling with the right
+// button, and the cursor over series lines. What a series answers lives with the series.
 
-#include "charthittest.h"
 #include "guard.h"
 #include "tchart.h"
 #include "tchartaxis.h"
 #include "tchartseries.h"
-#include "tlineseries.h"
 
 #include <QCursor>
 #include <QMouseEvent>
@@ -60,56 +59,13 @@ Qt::CursorShape shapeOf(TCursor cursor)
     return cursor == crCross ? Qt::CrossCursor : Qt::ArrowCursor;
 }
 
-// The two legs of every step of a stairs line, tested in point order.
-int stairsClickedIndex(const TChartSeries &s, int x, int y)
-{
-    int prevX = 0, prevY = 0;
-    for (int i = s.FirstVisibleIndex; i <= s.LastVisibleIndex; ++i) {
-        const int ix = s.XValueToPixel(s.XValues().ValueAt(i));
-        const int iy = s.YValueToPixel(s.YValues().ValueAt(i));
-        if (ix == x && iy == y)
-            return i;
-        if (i > s.FirstVisibleIndex
-            && (PointNearSegment(x, y, prevX, prevY, ix, prevY, 0)
-                || PointNearSegment(x, y, ix, prevY, ix, iy, 0)))
-            return i - 1;
-        prevX = ix;
-        prevY = iy;
-    }
-    return -1;
-}
-
 } // namespace
 
-int TChartSeries::ClickedValueIndex(int, int) const
+void TChart::CursorValues(const TChartSeries &series, double &x, double &y) const
 {
-    return -1;
-}
-
-int TLineSeries::ClickedValueIndex(int x, int y) const
-{
-    if (FirstVisibleIndex < 0 || LastVisibleIndex < 0)
-        return -1;
-    if (BoundHorizAxis() == nullptr || BoundVertAxis() == nullptr)
-        return -1;
-    if (m_stairs)
-        return stairsClickedIndex(*this, x, y);
-    LineHitData line;
-    line.X = XValues().RawValues();
-    line.Y = YValues().RawValues();
-    line.XMultiplier = XValues().Multiplier();
-    line.YMultiplier = YValues().Multiplier();
-    line.XAscending = XValues().Order() == loAscending && XValues().InOrder();
-    line.Horizontal = BoundHorizAxis()->Mapping();
-    line.Vertical = BoundVertAxis()->Mapping();
-    return ClickedLineIndex(line, FirstVisibleIndex, LastVisibleIndex, x, y);
-}
-
-void TChartSeries::CursorValues(double &x, double &y) const
-{
-    const QPoint p = m_parentChart != nullptr ? m_parentChart->CursorPosition() : QCursor::pos();
-    x = PixelToXValue(p.x());
-    y = PixelToYValue(p.y());
+    const QPoint p = CursorPosition();
+    x = series.PixelToXValue(p.x());
+    y = series.PixelToYValue(p.y());
 }
 
 QPoint TChart::CursorPosition() const
@@ -147,7 +103,7 @@ TChart::TChartClickedPart TChart::CalcClickedPart(int x, int y) const
         }
     }
     for (const auto &axis : m_axes) {
-        if (!axis->IsShown())
+        if (!axisShown(*axis))
             continue;
         const int alongFrom = std::min(axis->PixelStart(), axis->PixelEnd());
         const int alongTo = std::max(axis->PixelStart(), axis->PixelEnd());

@@ -1,9 +1,8 @@
 #include "tchartseries.h"
 
-#include "tchart.h"
 #include "tchartaxis.h"
 
-#include <QCursor>
+#include <algorithm>
 
 TChartSeries::TChartSeries(const std::string &name)
     : m_name(name)
@@ -13,97 +12,63 @@ TChartSeries::TChartSeries(const std::string &name)
     m_xValues.SetOrder(loAscending);
 }
 
-TChartSeries::~TChartSeries()
-{
-    if (m_parentChart != nullptr)
-        m_parentChart->RemoveSeries(this);
-}
+TChartSeries::~TChartSeries() = default;
 
-void TChartSeries::invalidateChart() const
+void TChartSeries::Invalidate()
 {
-    if (m_parentChart != nullptr)
-        m_parentChart->Invalidate();
+    if (m_chart != nullptr)
+        m_chart->Invalidate();
 }
 
 void TChartSeries::ValueListChanged(bool repaint)
 {
     if (repaint)
-        invalidateChart();
+        Invalidate();
 }
 
 void TChartSeries::SetActive(bool value)
 {
-    if (m_active == value)
-        return;
-    m_active = value;
-    invalidateChart();
+    SetProperty(m_active, value);
 }
 
 void TChartSeries::SetSeriesColor(TColor value)
 {
-    if (m_seriesColor == value)
-        return;
-    m_seriesColor = value;
-    invalidateChart();
+    SetProperty(m_seriesColor, value);
 }
 
 void TChartSeries::SetColorEachPoint(bool value)
 {
-    if (m_colorEachPoint == value)
-        return;
-    m_colorEachPoint = value;
-    invalidateChart();
+    SetProperty(m_colorEachPoint, value);
 }
 
 void TChartSeries::SetShowInLegend(bool value)
 {
-    if (m_showInLegend == value)
-        return;
-    m_showInLegend = value;
-    invalidateChart();
+    SetProperty(m_showInLegend, value);
 }
 
 void TChartSeries::SetHorizAxis(THorizAxis value)
 {
-    if (m_horizAxis == value)
-        return;
-    m_horizAxis = value;
-    RecalcBoundAxes();
-    invalidateChart();
+    if (SetProperty(m_horizAxis, value))
+        RecalcBoundAxes();
 }
 
 void TChartSeries::SetVertAxis(TVertAxis value)
 {
-    if (m_vertAxis == value)
-        return;
-    m_vertAxis = value;
-    RecalcBoundAxes();
-    invalidateChart();
+    if (SetProperty(m_vertAxis, value))
+        RecalcBoundAxes();
 }
 
 void TChartSeries::RecalcBoundAxes()
 {
-    if (m_parentChart == nullptr) {
-        m_boundHorizAxis = m_boundVertAxis = nullptr;
-        return;
-    }
-    m_boundHorizAxis =
-        m_horizAxis == aTopAxis ? m_parentChart->TopAxis() : m_parentChart->BottomAxis();
-    m_boundVertAxis =
-        m_vertAxis == aRightAxis ? m_parentChart->RightAxis() : m_parentChart->LeftAxis();
+    m_boundHorizAxis = m_horizAxis == aTopAxis ? m_sideAxes.Top : m_sideAxes.Bottom;
+    m_boundVertAxis = m_vertAxis == aRightAxis ? m_sideAxes.Right : m_sideAxes.Left;
 }
 
-void TChartSeries::SetParentChart(TChart *chart)
+void TChartSeries::AttachTo(ChartOwner *chart, const TSideAxes &axes)
 {
-    if (m_parentChart == chart)
-        return;
-    if (m_parentChart != nullptr)
-        m_parentChart->RemoveSeries(this);
-    m_parentChart = chart;
-    if (chart != nullptr)
-        chart->AddSeries(this);
+    m_chart = chart;
+    m_sideAxes = axes;
     RecalcBoundAxes();
-    ParentChartChanged();
 }
 
 int TChartSeries::AddPointXY(double x, double y, const std::string &label, TColor color)
@@ -120,8 +85,34 @@ int TChartSeries::AddPointXY(double x, double y, const std::string &label, TColo
     if (OnAfterAdd)
         OnAfterAdd(this, index);
     if (m_active)
-        invalidateChart();
+        Invalidate();
     return index;
+}
+
+void TChartSeries::AddPoints(const double *x, const double *y, int count, TColor color)
+{
+    if (count <= 0)
+        return;
+    const auto n = static_cast<std::size_t>(count);
+    const TChartValueList::ColumnPlacement placement = m_xValues.PlaceColumn(x, n);
+    // Y follows X; an ordered Y list would have to check each value against its neighbours.
+    if (OnBeforeAdd || OnAfterAdd || m_yValues.Order() != loNone
+        || placement == TChartValueList::ColumnPlacement::PointByPoint) {
+        for (int i = 0; i < count; ++i)
+            AddPointXY(x[i], y[i], std::string(), color);
+        return;
+    }
+    m_xValues.AddColumn(x, n, placement);
+    m_yValues.AddColumn(y, n, placement);
+    const bool front = placement == TChartValueList::ColumnPlacement::Prepend;
+    std::fill_n(front ? m_pointColors.growFront(n) : m_pointColors.growBack(n), n, color);
+    // No labels: the new elements hold none already.
+    if (front)
+        m_pointLabels.growFront(n);
+    else
+        m_pointLabels.growBack(n);
+    if (m_active)
+        Invalidate();
 }
 
 void TChartSeries::ClearPoints()
@@ -134,7 +125,7 @@ void TChartSeries::ClearPoints()
     if (OnClearValues)
         OnClearValues(this);
     if (m_active)
-        invalidateChart();
+        Invalidate();
 }
 
 TColor TChartSeries::PointColor(int index) const
@@ -184,31 +175,30 @@ double TChartSeries::PixelToYValue(int pixel) const
     return m_boundVertAxis != nullptr ? m_boundVertAxis->AxisPixelToValue(pixel) : 0.0;
 }
 
-void TChartSeries::HorizMargins(int &first, int &second) const
+TAxisMargins TChartSeries::HorizMargins() const
 {
-    first = second = 0;
+    return {};
 }
 
-void TChartSeries::VertMargins(int &first, int &second) const
+TAxisMargins TChartSeries::VertMargins() const
 {
-    first = second = 0;
+    return {};
 }
 
-void TChartSeries::CalcVisibleIndices()
+void TChartSeries::CalcVisibleIndices(const AxisMapping &xMap, const TRect &plot)
 {
     const int n = PointCount();
     FirstVisibleIndex = LastVisibleIndex = -1;
-    if (n == 0 || m_parentChart == nullptr || m_boundHorizAxis == nullptr)
+    if (n == 0)
         return;
     if (m_xValues.Order() != loAscending || !m_xValues.InOrder() || !(m_xValues.Multiplier() > 0)) {
         FirstVisibleIndex = 0;
         LastVisibleIndex = n - 1;
         return;
     }
-    const TRect plot = m_parentChart->PlotRect();
-    const bool inverted = m_boundHorizAxis->Inverted();
-    const double minX = PixelToXValue(inverted ? plot.Right : plot.Left);
-    const double maxX = PixelToXValue(inverted ? plot.Left : plot.Right);
+    const bool inverted = xMap.Inverted;
+    const double minX = xMap.PixelToValue(inverted ? plot.Right : plot.Left);
+    const double maxX = xMap.PixelToValue(inverted ? plot.Left : plot.Right);
     // Binary searches over the raw values; the multiplier is applied when comparing.
     const double *x = m_xValues.RawValues();
     const double multiplier = m_xValues.Multiplier();
@@ -236,4 +226,9 @@ void TChartSeries::CalcVisibleIndices()
     } else {
         LastVisibleIndex = n - 1;
     }
+}
+
+int TChartSeries::ClickedValueIndex(int, int) const
+{
+    return -1;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "axismath.h"
+#include "chartowner.h"
 #include "charttypes.h"
 #include "devector.h"
 #include "tchartvaluelist.h"
@@ -8,14 +10,24 @@
 #include <memory>
 #include <string>
 
-class TChart;
 class TChartAxis;
 class TVelCanvas3D;
 
+// The four side axes of a chart, from which a series picks the two it is drawn against.
+struct TSideAxes {
+    TChartAxis *Bottom = nullptr;
+    TChartAxis *Top = nullptr;
+    TChartAxis *Left = nullptr;
+    TChartAxis *Right = nullptr;
+};
+
 // One data series of a chart: the X and Y value lists with a colour and an optional label per
 // point, the axes it is drawn against, and its events. X decides where a new point goes (the X
-// list is ascending by default); Y, colour and label follow it to the same index.
-class TChartSeries : public ChartValueListOwner
+// list is ascending by default); Y, colour and label follow it to the same index. The series
+// draws and measures with what the chart's pass hands it (the axis mappings and the plot
+// rectangle) and tells its chart of changes through the ChartOwner it was attached with; it
+// never reaches into the chart.
+class TChartSeries : public ChartOwner, public ChartValueListOwner
 {
 public:
     explicit TChartSeries(const std::string &name = {});
@@ -25,7 +37,7 @@ public:
 
     // properties
     const std::string &Name() const { return m_name; }
-    void SetName(const std::string &value) { m_name = value; }
+    void SetName(const std::string &value) { SetProperty(m_name, value); }
     bool Active() const { return m_active; }
     void SetActive(bool value);
     TColor SeriesColor() const { return m_seriesColor; }
@@ -40,9 +52,9 @@ public:
     void SetVertAxis(TVertAxis value);
     TChartAxis *BoundHorizAxis() const { return m_boundHorizAxis; }
     TChartAxis *BoundVertAxis() const { return m_boundVertAxis; }
-    TChart *ParentChart() const { return m_parentChart; }
-    // Attaches the series to chart (appended to its series list) or detaches it (nullptr).
-    void SetParentChart(TChart *chart);
+    // The chart's half of taking the series in: the chart as the owner told of every change,
+    // and its side axes.
+    void AttachTo(ChartOwner *chart, const TSideAxes &axes);
     const std::string &ValueFormat() const { return m_valueFormat; }
     const std::string &PercentFormat() const { return m_percentFormat; }
 
@@ -56,6 +68,11 @@ public:
     // vetoes. An empty label is stored as none.
     int AddPointXY(
         double x, double y, const std::string &label = {}, TColor color = DefaultColorMark);
+    // Adds count points without labels, all in one colour, with the same result as AddPointXY
+    // for each in turn. A column whose x values already run in the list's order (or exactly
+    // against it, as a file written from high to low wavenumbers does) is stored in one go;
+    // anything else, or a series with OnBeforeAdd or OnAfterAdd, goes point by point.
+    void AddPoints(const double *x, const double *y, int count, TColor color = DefaultColorMark);
     void ClearPoints();
     int PointCount() const { return m_xValues.ValueCount(); }
     // The colour point index is drawn with (see DefaultColorMark).
@@ -65,6 +82,8 @@ public:
     double MinX() { return m_xValues.MinOfValues(); }
     double MaxY() { return m_yValues.MaxOfValues(); }
     double MinY() { return m_yValues.MinOfValues(); }
+    TValueRange XRange() { return TValueRange { MinX(), MaxX() }; }
+    TValueRange YRange() { return TValueRange { MinY(), MaxY() }; }
     bool UsesAxis(const TChartAxis *axis) const;
     bool AssociatedToAxis(const TChartAxis *axis) const { return UsesAxis(axis); }
 
@@ -72,8 +91,6 @@ public:
     int YValueToPixel(double value) const;
     double PixelToXValue(int pixel) const;
     double PixelToYValue(int pixel) const;
-    // The values under the mouse cursor now (read from the window system, not from an event).
-    void CursorValues(double &x, double &y) const;
 
     // mouse
     // The index of the point or segment under pixel (x, y) as the last drawing pass placed the
@@ -89,12 +106,16 @@ public:
         OnDblClick;
 
     // drawing, used by the chart's drawing pass
-    // Pixel margins the series needs at the ends of its axes (first, second).
-    virtual void HorizMargins(int &first, int &second) const;
-    virtual void VertMargins(int &first, int &second) const;
-    // Computes FirstVisibleIndex and LastVisibleIndex for the current plot rectangle.
-    virtual void CalcVisibleIndices();
-    virtual void DrawValues(TVelCanvas3D &canvas) = 0;
+    // Pixel margins the series needs at the ends of its axes.
+    virtual TAxisMargins HorizMargins() const;
+    virtual TAxisMargins VertMargins() const;
+    // Computes FirstVisibleIndex and LastVisibleIndex for the plot rectangle and the mapping of
+    // the horizontal axis.
+    virtual void CalcVisibleIndices(const AxisMapping &xMap, const TRect &plot);
+    // Draws the visible points onto canvas with the mappings of its two axes.
+    virtual void DrawValues(TVelCanvas3D &canvas, const AxisMapping &xMap,
+        const AxisMapping &yMap, const TRect &plot)
+        = 0;
     int FirstVisibleIndex = -1;
     int LastVisibleIndex = -1;
 
@@ -106,14 +127,13 @@ public:
     std::function<void(TChartSeries *Sender)> AfterDrawValues;
 
     // helpers
+    // Passes a change on to the chart, if attached.
+    void Invalidate() override;
     void ValueListChanged(bool repaint) override;
-    // Recomputes BoundHorizAxis and BoundVertAxis from the chart and the two enums.
+    // Recomputes BoundHorizAxis and BoundVertAxis from the side axes and the two enums.
     void RecalcBoundAxes();
 
 protected:
-    void invalidateChart() const;
-    // Called after the series moved to another chart (or none).
-    virtual void ParentChartChanged() { }
     // The raw colour list (DefaultColorMark means the series colour).
     const TColor *RawColors() const { return m_pointColors.data(); }
 
@@ -127,7 +147,8 @@ private:
     TVertAxis m_vertAxis = aLeftAxis;
     TChartAxis *m_boundHorizAxis = nullptr;
     TChartAxis *m_boundVertAxis = nullptr;
-    TChart *m_parentChart = nullptr;
+    ChartOwner *m_chart = nullptr;
+    TSideAxes m_sideAxes;
     TChartValueList m_xValues;
     TChartValueList m_yValues;
     DoubleEndedVector<TColor> m_pointColors;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chartowner.h"
 #include "charttypes.h"
 #include "devector.h"
 
@@ -17,8 +18,9 @@ public:
 
 // One list of doubles of a series (its X or Y values), ordered or not, with statistics computed
 // lazily. The stored values are raw; Multiplier applies when they are read. An ascending list
-// keeps equal values in the order they came: a value lands after all values equal to it.
-class TChartValueList
+// keeps equal values in the order they came: a value lands after all values equal to it. Its
+// setters follow the chart's setter idiom and pass a change on to the owner as a repaint.
+class TChartValueList : public ChartOwner
 {
 public:
     TChartValueList(ChartValueListOwner *owner, std::string name);
@@ -29,7 +31,7 @@ public:
     double Multiplier() const { return m_multiplier; }
     void SetMultiplier(double value);
     const std::string &Name() const { return m_name; }
-    void SetName(const std::string &value) { m_name = value; }
+    void SetName(const std::string &value) { SetProperty(m_name, value); }
     TChartListOrder Order() const { return m_order; }
     void SetOrder(TChartListOrder value);
     ChartValueListOwner *ValueOwner() const { return m_owner; }
@@ -47,6 +49,15 @@ public:
     void DeleteValueAt(int index);
     void RemoveAllValues();
 
+    // Where a column of values goes when each is stored with AppendOrdered in turn: all at the
+    // end in their own order (Append), all at the front in reverse order (Prepend: strictly
+    // against the list's order, and before what the list holds), or neither.
+    enum class ColumnPlacement { PointByPoint, Append, Prepend };
+    ColumnPlacement PlaceColumn(const double *values, std::size_t count) const;
+    // Stores the column as placed (for Prepend the last value goes to index 0), without looking
+    // at the order; a list that is not ordered takes any placement a series gives it.
+    void AddColumn(const double *values, std::size_t count, ColumnPlacement placement);
+
     // statistics, refreshed first when the values changed since they were computed
     double MaxOfValues();
     double MinOfValues();
@@ -62,8 +73,14 @@ public:
     // InsertValueAt against the order clears it until the list is emptied.
     bool InOrder() const { return m_inOrder; }
 
+    // helpers
+    // Tells the owner to repaint.
+    void Invalidate() override;
+
 private:
     void checkIndex(int index) const;
+    void refreshExtremes();
+    void refreshSums();
     void noteOrderAround(std::size_t index);
 
     ChartValueListOwner *m_owner;
@@ -76,6 +93,7 @@ private:
     TChartListOrder m_order = loNone;
     double m_sumOfValues = 0.0;
     double m_absSumOfValues = 0.0;
-    bool m_statsDirty = true;
+    bool m_statsDirty = true; // the extremes
+    bool m_sumsDirty = true;
     bool m_inOrder = true;
 };

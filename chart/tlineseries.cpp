@@ -1,8 +1,8 @@
 #include "tlineseries.h"
 
 #include "axismath.h"
+#include "charthittest.h"
 #include "rounding.h"
-#include "tchart.h"
 #include "tchartaxis.h"
 #include "tvelcanvas3d.h"
 
@@ -109,66 +109,76 @@ private:
 
 TLineSeries::TLineSeries(const std::string &name)
     : TChartSeries(name)
-    , LinePen(nullptr)
+    , LinePen(this)
 {
 }
 
 void TLineSeries::SetStairs(bool value)
 {
-    if (m_stairs == value)
-        return;
-    m_stairs = value;
-    invalidateChart();
+    SetProperty(m_stairs, value);
 }
 
 void TLineSeries::SetLineHeight(int value)
 {
-    if (m_lineHeight == value)
-        return;
-    m_lineHeight = value;
-    invalidateChart();
+    SetProperty(m_lineHeight, value);
 }
 
 void TLineSeries::SetDark3D(bool value)
 {
-    if (m_dark3D == value)
-        return;
-    m_dark3D = value;
-    invalidateChart();
+    SetProperty(m_dark3D, value);
 }
 
-void TLineSeries::HorizMargins(int &first, int &second) const
+TAxisMargins TLineSeries::HorizMargins() const
 {
-    first = second = 0;
+    TAxisMargins m;
     if (Pointer.Visible && Pointer.InflateMargins)
-        first = second = Pointer.HorizSize + 1;
+        m.First = m.Second = Pointer.HorizSize + 1;
     if (m_stairs)
-        first = second = std::max(first, LinePen.Width());
+        m.First = m.Second = std::max(m.First, LinePen.Width());
+    return m;
 }
 
-void TLineSeries::VertMargins(int &first, int &second) const
+TAxisMargins TLineSeries::VertMargins() const
 {
-    first = second = 0;
+    TAxisMargins m;
     if (Pointer.Visible && Pointer.InflateMargins)
-        first = second = Pointer.VertSize + 1;
+        m.First = m.Second = Pointer.VertSize + 1;
     if (m_stairs) {
-        first = std::max(first, LinePen.Width());
-        second = std::max(second, LinePen.Width() + 1);
+        m.First = std::max(m.First, LinePen.Width());
+        m.Second = std::max(m.Second, LinePen.Width() + 1);
     }
-    second = std::max(second, m_lineHeight);
+    m.Second = std::max(m.Second, m_lineHeight);
+    return m;
 }
 
-void TLineSeries::DrawValues(TVelCanvas3D &canvas)
+int TLineSeries::ClickedValueIndex(int x, int y) const
+{
+    if (FirstVisibleIndex < 0 || LastVisibleIndex < 0)
+        return -1;
+    if (BoundHorizAxis() == nullptr || BoundVertAxis() == nullptr)
+        return -1;
+    LineHitData line;
+    line.X = XValues().RawValues();
+    line.Y = YValues().RawValues();
+    line.XMultiplier = XValues().Multiplier();
+    line.YMultiplier = YValues().Multiplier();
+    line.XAscending = XValues().Order() == loAscending && XValues().InOrder();
+    line.Horizontal = BoundHorizAxis()->Mapping();
+    line.Vertical = BoundVertAxis()->Mapping();
+    if (m_stairs)
+        return ClickedStairsIndex(line, FirstVisibleIndex, LastVisibleIndex, x, y);
+    return ClickedLineIndex(line, FirstVisibleIndex, LastVisibleIndex, x, y);
+}
+
+void TLineSeries::DrawValues(
+    TVelCanvas3D &canvas, const AxisMapping &xMap, const AxisMapping &yMap, const TRect &plot)
 {
     const int first = FirstVisibleIndex;
     const int last = LastVisibleIndex;
-    TChartAxis *horiz = BoundHorizAxis();
-    TChartAxis *vert = BoundVertAxis();
-    if (first < 0 || last < first || horiz == nullptr || vert == nullptr
-        || ParentChart() == nullptr)
+    if (first < 0 || last < first)
         return;
-    const FastAxisMapper toX(horiz->Mapping());
-    const FastAxisMapper toY(vert->Mapping());
+    const FastAxisMapper toX(xMap);
+    const FastAxisMapper toY(yMap);
     const double *xs = XValues().RawValues();
     const double *ys = YValues().RawValues();
     const double xm = XValues().Multiplier();
@@ -222,9 +232,8 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
         if (i == first) {
             if (first > 0) {
                 // The segment entering from the left: start it on the plot's edge.
-                const TRect plot = ParentChart()->PlotRect();
-                const int edge = horiz->Inverted() ? plot.Right : plot.Left;
-                const double edgeValue = PixelToXValue(edge);
+                const int edge = xMap.Inverted ? plot.Right : plot.Left;
+                const double edgeValue = xMap.PixelToValue(edge);
                 const double x0 = xs[i - 1] * xm, x1 = xs[i] * xm;
                 const double y0 = ys[i - 1] * ym, y1 = ys[i] * ym;
                 const double yEdge = x1 == x0
@@ -233,7 +242,7 @@ void TLineSeries::DrawValues(TVelCanvas3D &canvas)
                         + (static_cast<Extended>(y1) - y0) * (edgeValue - x0)
                             / (static_cast<Extended>(x1) - x0));
                 px = edge;
-                py = YValueToPixel(yEdge);
+                py = yMap.ValueToPixel(yEdge);
                 if (colorAt(i - 1) != NullColorMark)
                     segment(px, py, x, y, k);
             }

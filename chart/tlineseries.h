@@ -31,15 +31,13 @@ public:
     void SetDark3D(bool value);
 
     // drawing
-    void HorizMargins(int &first, int &second) const override;
-    void VertMargins(int &first, int &second) const override;
-    void DrawValues(TVelCanvas3D &canvas) override;
+    TAxisMargins HorizMargins() const override;
+    TAxisMargins VertMargins() const override;
+    void DrawValues(TVelCanvas3D &canvas, const AxisMapping &xMap, const AxisMapping &yMap,
+        const TRect &plot) override;
     int ClickedValueIndex(int x, int y) const override;
     // For tests and benchmarks: draw every segment on its own, without merging columns.
     bool MergeColumns = true;
-
-protected:
-    void ParentChartChanged() override { LinePen.SetParentChart(ParentChart()); }
 
 private:
     bool m_stairs = false;

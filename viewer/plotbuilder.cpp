@@ -14,21 +14,47 @@
 #include "tform3.h"
 #include "tlineseries.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 BrowseCursorData BrowseCursor;
 
 namespace
 {
 
+// The smallest and largest intensity of each spectrum, read row by row, the order the table
+// keeps its cells in.
+struct SpectrumExtremes {
+    std::vector<double> Lowest;
+    std::vector<double> Highest;
+};
+
+SpectrumExtremes spectrumExtremes(const SpectrumTableData &table)
+{
+    const auto spectra = static_cast<std::size_t>(std::max(table.SpectrumCount, 0));
+    SpectrumExtremes e { std::vector<double>(spectra), std::vector<double>(spectra) };
+    if (table.RowCount < 1)
+        return e;
+    for (std::size_t i = 0; i < spectra; ++i)
+        e.Lowest[i] = e.Highest[i] = table.Cell(1, static_cast<int>(i) + 2);
+    for (int r = 2; r <= table.RowCount; ++r) {
+        const double *cells = &table.Cells[r - 1][1];
+        for (std::size_t i = 0; i < spectra; ++i) {
+            e.Lowest[i] = cells[i] < e.Lowest[i] ? cells[i] : e.Lowest[i];
+            e.Highest[i] = cells[i] > e.Highest[i] ? cells[i] : e.Highest[i];
+        }
+    }
+    return e;
+}
+
 // The largest intensity of all spectra over every row, never below 0.
-double largestIntensity(const SpectrumTableData &table)
+double largestIntensity(const SpectrumExtremes &extremes)
 {
     double m = 0.0;
-    for (int k = 2; k <= table.SpectrumCount + 1; ++k)
-        for (int r = 1; r <= table.RowCount; ++r)
-            if (!(m >= table.Cell(r, k)))
-                m = table.Cell(r, k);
+    for (const double v : extremes.Highest)
+        if (!(m >= v))
+            m = v;
     return m;
 }
 
@@ -41,7 +67,8 @@ void ShowSpectra(const QString &name)
         LoadSpectrumFile(FileNameToStd(name));
         SetCaption(Form2, name);
     }
-    const double m = largestIntensity(table);
+    const SpectrumExtremes extremes = spectrumExtremes(table);
+    const double m = largestIntensity(extremes);
 
     TChart &chart = *Form2->Chart1;
     for (int s = 0; s < TForm2::kSeriesCount; ++s)
@@ -50,15 +77,55 @@ void ShowSpectra(const QString &name)
 
     if (table.SpectrumCount > 0 && table.RowCount > 0) {
         const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
-        for (int i = 0; i < table.SpectrumCount; ++i) {
-            TChartSeries &series = *chart.SeriesAt(i);
-            const Extended lift = a / 100 * (i + 1) * m;
-            for (int r = 1; r <= table.RowCount; ++r) {
-                const double y = static_cast<double>(table.Cell(r, i + 2) + lift);
+        // Each series is filled with its column a block of rows at a time: the series stores
+        // points whose x values run one way without the work of adding every point on its own,
+        // and a block of rows lies together in the table.
+        const int rows = table.RowCount;
+        const int spectra = table.SpectrumCount;
+        const auto index = [](int k) { return static_cast<std::size_t>(k); };
+        std::vector<double> x(index(rows));
+        for (int r = 1; r <= rows; ++r)
+            x[index(r - 1)] = table.Cell(r, 1);
+        std::vector<Extended> lift(index(spectra));
+        // The stacked values of a spectrum are finite when its extremes' are (rounding keeps the
+        // order); otherwise it is filled alone, up to the overflow.
+        bool finite = true;
+        for (int i = 0; i < spectra; ++i) {
+            lift[index(i)] = a / 100 * (i + 1) * m;
+            finite = finite
+                && std::isfinite(static_cast<double>(extremes.Lowest[index(i)] + lift[index(i)]))
+                && std::isfinite(static_cast<double>(extremes.Highest[index(i)] + lift[index(i)]));
+        }
+        if (finite) {
+            constexpr int kBlock = 128;
+            std::vector<double> tile(index(spectra * kBlock));
+            for (int r0 = 1; r0 <= rows; r0 += kBlock) {
+                const int count = std::min(kBlock, rows - r0 + 1);
+                for (int r = r0; r < r0 + count; ++r) {
+                    const double *cells = &table.Cells[r - 1][1];
+                    for (int i = 0; i < spectra; ++i)
+                        tile[index(i * kBlock + r - r0)] =
+                            static_cast<double>(cells[i] + lift[index(i)]);
+                }
+                for (int i = 0; i < spectra; ++i)
+                    chart.SeriesAt(i)->AddPoints(
+                        x.data() + (r0 - 1), tile.data() + i * kBlock, count, clBlack);
+            }
+        } else {
+            std::vector<double> y(index(rows));
+            for (int i = 0; i < spectra; ++i) {
+                int r = 1;
+                for (; r <= rows; ++r) {
+                    const double v = static_cast<double>(table.Cell(r, i + 2) + lift[index(i)]);
+                    if (!std::isfinite(v))
+                        break;
+                    y[index(r - 1)] = v;
+                }
+                // The points before an overflow stay in the series, as when added one by one.
+                chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, clBlack);
                 // A stacked value beyond the double range is an overflow, never an infinity.
-                if (!std::isfinite(y))
+                if (r <= rows)
                     throw EOverflow(std::string(Messages::FloatOverflow));
-                series.AddPointXY(table.Cell(r, 1), y, std::string(), clBlack);
             }
         }
     }

@@ -126,7 +126,7 @@ void TForm2::mousemove(TChart *, TShiftState, int X, int Y)
         CrosshairState = CrosshairStateData { X, Y };
     }
     double x = 0.0, y = 0.0;
-    Chart1->SeriesAt(0)->CursorValues(x, y);
+    Chart1->CursorValues(*Chart1->SeriesAt(0), x, y);
     const QString xText = Chart1->BottomAxis()->LabelText(x);
     const QString yText = Chart1->LeftAxis()->LabelText(y);
     SetCaption(this,

@@ -54,6 +54,30 @@ private slots:
             2000000000, -2000000000, -2000000000, 2000000000, 2000000000, 2000000000, 0));
     }
 
+    // A stairs line is hit on its two legs per step: along at the height of the step's first
+    // point, then up or down at the column of its second.
+    void stairsAreHitOnBothLegs()
+    {
+        const double x[] = { 0, 10, 20 };
+        const double y[] = { 0, 10, 5 };
+        LineHitData line;
+        line.X = x;
+        line.Y = y;
+        line.Horizontal.Horizontal = true;
+        line.Horizontal.SetRange(0, 20);
+        line.Horizontal.SetPixels(0, 20);
+        line.Vertical.Horizontal = false;
+        line.Vertical.SetRange(0, 20);
+        line.Vertical.SetPixels(0, 20); // y = 20 - value
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 0, 20), 0); // the first point
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 5, 20), 0); // along at its height
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 10, 15), 0); // up in the next column
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 15, 10), 1); // along from the second point
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 5, 15), -1); // on the straight line only
+        QCOMPARE(ClickedStairsIndex(line, 1, 2, 5, 20), -1); // before the first visible point
+        QCOMPARE(ClickedStairsIndex(line, 0, 2, 20, 15), 2); // the last point
+    }
+
     void clickedValueIndexAgreesWithTheScanOfEveryPoint()
     {
         std::mt19937 random(20261208);

@@ -7,6 +7,7 @@
 
 #include <QFontMetrics>
 #include <QTest>
+#include <vector>
 
 class tst_TChart : public QObject
 {
@@ -53,6 +54,67 @@ private slots:
         QCOMPARE(s->MinX(), 1.0);
         QCOMPARE(s->MaxX(), 3.0);
         QCOMPARE(s->MaxY(), 30.0);
+    }
+
+    // A column added in one go gives the series every point, colour, label and statistic that
+    // adding its points one by one gives, whichever way its x values run, onto an empty series
+    // or one that holds points already, and with an OnAfterAdd that must see every point.
+    void addPointsMatchesAddingEveryPoint_data()
+    {
+        QTest::addColumn<std::vector<double>>("before");
+        QTest::addColumn<std::vector<double>>("column");
+        QTest::addColumn<bool>("watched");
+        using V = std::vector<double>;
+        QTest::newRow("ascending") << V {} << V { 1, 2, 2, 3, 5 } << false;
+        QTest::newRow("descending") << V {} << V { 9, 7, 4, 3 } << false;
+        QTest::newRow("descending with equal values") << V {} << V { 9, 7, 7, 3 } << false;
+        QTest::newRow("mixed") << V {} << V { 4, 1, 8, 2 } << false;
+        QTest::newRow("after the points held") << V { 1, 3 } << V { 3, 4, 6 } << false;
+        QTest::newRow("before the points held") << V { 5, 8 } << V { 4, 2, 1 } << false;
+        QTest::newRow("into the points held") << V { 1, 8 } << V { 9, 5, 0 } << false;
+        QTest::newRow("watched") << V {} << V { 3, 2, 1 } << true;
+    }
+
+    void addPointsMatchesAddingEveryPoint()
+    {
+        QFETCH(std::vector<double>, before);
+        QFETCH(std::vector<double>, column);
+        QFETCH(bool, watched);
+        auto chart = DisplayChart(2);
+        TChartSeries *bulk = chart->SeriesAt(0);
+        TChartSeries *single = chart->SeriesAt(1);
+        std::vector<int> seen;
+        for (TChartSeries *s : { bulk, single }) {
+            // A label and colour left from an earlier filling must not come back.
+            s->AddPointXY(50, 50, "old", clBlue);
+            s->ClearPoints();
+            for (double x : before)
+                s->AddPointXY(x, -x, "kept", clBlue);
+            if (watched)
+                s->OnAfterAdd = [&seen](TChartSeries *, int index) { seen.push_back(index); };
+        }
+        std::vector<double> y;
+        for (std::size_t i = 0; i < column.size(); ++i)
+            y.push_back(10.0 * static_cast<double>(i) + column[i]);
+        bulk->AddPoints(column.data(), y.data(), static_cast<int>(column.size()), clYellow);
+        for (std::size_t i = 0; i < column.size(); ++i)
+            single->AddPointXY(column[i], y[i], std::string(), clYellow);
+        QCOMPARE(bulk->PointCount(), single->PointCount());
+        for (int i = 0; i < bulk->PointCount(); ++i) {
+            QCOMPARE(bulk->XValues().ValueAt(i), single->XValues().ValueAt(i));
+            QCOMPARE(bulk->YValues().ValueAt(i), single->YValues().ValueAt(i));
+            QCOMPARE(bulk->PointColor(i), single->PointColor(i));
+            QCOMPARE(bulk->PointLabel(i), single->PointLabel(i));
+        }
+        QCOMPARE(bulk->XValues().InOrder(), single->XValues().InOrder());
+        QCOMPARE(bulk->MinY(), single->MinY());
+        QCOMPARE(bulk->MaxX(), single->MaxX());
+        QCOMPARE(bulk->YValues().SumOfValues(), single->YValues().SumOfValues());
+        if (watched)
+            QCOMPARE(seen.size(), 2 * column.size());
+        chart->Repaint();
+        bulk->AddPoints(column.data(), y.data(), 1);
+        QVERIFY(chart->Canvas()->PictureOutOfDate());
     }
 
     void pointColours()
