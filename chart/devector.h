@@ -78,18 +78,13 @@ public:
     }
 
     // Empties the sequence and keeps its room for the next filling (a display shows file after
-    // file of about the same size); release() gives the memory back.
+    // file of about the same size).
     void clear()
     {
         if constexpr (!std::is_trivially_destructible_v<T>)
             for (T &element : *this)
                 element = T();
         m_begin = m_end = 0;
-    }
-    void release()
-    {
-        m_store.reset();
-        m_capacity = m_begin = m_end = 0;
     }
 
 private:
