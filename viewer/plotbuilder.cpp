@@ -2,8 +2,6 @@
 
 #include "application.h"
 #include "controls.h"
-#include "exceptions.h"
-#include "messages.h"
 #include "numconv.h"
 #include "qtstrings.h"
 #include "rounding.h"
@@ -125,7 +123,7 @@ void ShowSpectra(const QString &name)
                 chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, clBlack);
                 // A stacked value beyond the double range is an overflow, never an infinity.
                 if (r <= rows)
-                    throw EOverflow(std::string(Messages::FloatOverflow));
+                    RaiseFloatOverflow();
             }
         }
     }
