@@ -70,6 +70,9 @@ bench: build
 	./$(BUILD)/bench/bench_spectrumfile
 	./$(BUILD)/bench/bench_peakfinder
 	./$(BUILD)/bench/bench_textexports
+	./$(BUILD)/bench/bench_formats
+	./$(BUILD)/bench/bench_jcamp
+	./$(BUILD)/bench/bench_dispatch
 	bash bench/search-files.sh $(BUILD)
 
 # Each fuzz target for FUZZ_SECONDS (default 60) under AddressSanitizer and UBSan.
