@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sensitivepeaks.h"
 #include "separators.h"
 #include "spectrumtable.h"
 
@@ -12,6 +13,8 @@ struct SearchSettings {
     int Tolerance = 10;  // in 1/cm; the window around a target is open on both sides
     int MaxMissing = 1;  // the missing-peak limit
     bool Inverse = false; // list the files that do not match
+    PeakRuleSettings Rule; // which peak rule finds the peaks (the fixed one by default)
+    bool Score = false; // also score the match (always done under the sensitive rule)
 };
 
 // What the judgement found for one target: the peak nearest to it inside the open window (the
@@ -20,7 +23,15 @@ struct TargetMatch {
     bool Found = false;
     double Position = 0; // x of that peak
     double Offset = 0; // Position minus the target, formed in extended precision
+    double Prominence = 0; // of that peak, when the judgement is scored
 };
+
+// How well a file's peaks answer the sought ones, 0 to 100: per target its closeness inside the
+// tolerance window (1 at the target, falling linearly to 0 at the window's edge) times its
+// strength (the peak's prominence in noise levels, p / (p + kScoreHalfStrength), so that a clear
+// band counts nearly fully and one just above the noise little), averaged over all targets, so
+// a missing target counts 0. Zero for an empty target list or a tolerance of 0 or less.
+constexpr double kScoreHalfStrength = 25;
 
 // The whole judgement of one file: every target in list order, the missing count and the verdict.
 // The search's selection, the batch command and the match report all come from it.
@@ -29,6 +40,8 @@ struct FileJudgement {
     int MissingCount = 0; // 10 for an empty target list
     bool Matches = false; // MissingCount is at most the missing-peak limit
     bool Selected = false; // Matches, or in inverse mode its opposite
+    bool Scored = false; // Score holds the match score
+    double Score = 0;
 };
 
 // Finds the peaks of the table's data (into peaks) and judges them against the targets, into
@@ -37,10 +50,12 @@ void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const NumberSeparators &separators, FileJudgement &judgement);
 
-// Judges the peaks already in the list (no peak finding).
+// Judges the peaks already in the list (no peak finding); with strengths, the judgement is
+// scored as well.
 void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
-    const NumberSeparators &separators, FileJudgement &judgement);
+    const NumberSeparators &separators, FileJudgement &judgement,
+    const PeakStrengthData *strengths = nullptr);
 
 // Finds the peaks of the table's data (into peaks) and decides whether the file is selected.
 // Targets are texts, converted with the given separators (no rewriting of decimal marks) only
@@ -49,6 +64,10 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
 bool JudgeLoadedFile(const SpectrumTableData &table, PeakListData &peaks,
                      const std::vector<std::string> &targets, const SearchSettings &settings,
                      const NumberSeparators &separators);
+
+// The match score of the judged targets (see kScoreHalfStrength), with the noise level of the
+// spectrum their prominences were measured on.
+double MatchScore(const std::vector<TargetMatch> &targets, int tolerance, double noise);
 
 // The number of targets with no peak inside the window, for the peaks already in the list.
 int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
