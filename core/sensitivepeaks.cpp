@@ -227,6 +227,9 @@ void gather(const SpectrumTableData &table, double from, double to, Work &w)
 
 } // namespace
 
+PeakRuleSettings PeakRuleInForce;
+PeakStrengthData PeakStrengths;
+
 void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from,
     double to, PeakStrengthData *strengths)
 {

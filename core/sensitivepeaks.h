@@ -49,3 +49,8 @@ void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
 // The prominences and the noise of the given peaks of the table's last spectrum.
 void MeasurePeakStrengths(
     const SpectrumTableData &table, const PeakListData &peaks, PeakStrengthData &strengths);
+
+// The rule in force for the program's windows: the main window's choice, which the search, its
+// report and the viewer's Finde Peaks read; and the strengths of the peaks Finde Peaks found.
+extern PeakRuleSettings PeakRuleInForce;
+extern PeakStrengthData PeakStrengths;
