@@ -53,14 +53,22 @@ void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const NumberSeparators &separators, FileJudgement &judgement)
 {
-    if (settings.Rule.Rule == PeakRule::Standard && !settings.Score) {
-        FindPeaks(table, peaks);
-        JudgePeaks(table, peaks, targets, settings, separators, judgement);
+    FindPeaks(table, peaks);
+    JudgePeaks(table, peaks, targets, settings, separators, judgement);
+}
+
+void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
+    FileJudgement &judgement)
+{
+    if (rule.Rule == PeakRule::Standard && !score) {
+        JudgeFile(table, peaks, targets, settings, separators, judgement);
         return;
     }
     // 80 kB a thread, kept between files instead of on the stack of every call.
     thread_local PeakStrengthData strengths;
-    FindPeaksByRule(table, peaks, settings.Rule, &strengths);
+    FindPeaksByRule(table, peaks, rule, &strengths);
     JudgePeaks(table, peaks, targets, settings, separators, judgement, &strengths);
 }
 

@@ -13,8 +13,6 @@ struct SearchSettings {
     int Tolerance = 10;  // in 1/cm; the window around a target is open on both sides
     int MaxMissing = 1;  // the missing-peak limit
     bool Inverse = false; // list the files that do not match
-    PeakRuleSettings Rule; // which peak rule finds the peaks (the fixed one by default)
-    bool Score = false; // also score the match (always done under the sensitive rule)
 };
 
 // What the judgement found for one target: the peak nearest to it inside the open window (the
@@ -49,6 +47,13 @@ struct FileJudgement {
 void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const NumberSeparators &separators, FileJudgement &judgement);
+
+// The same with the peaks of the given rule; with score (and always under the sensitive rule)
+// the judgement is scored. For the fixed rule without score it is the call above.
+void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
+    FileJudgement &judgement);
 
 // Judges the peaks already in the list (no peak finding); with strengths, the judgement is
 // scored as well.

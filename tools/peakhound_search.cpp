@@ -101,6 +101,8 @@ struct Options {
     bool null = false;
     bool keepGoing = false;
     bool sortByScore = false;
+    PeakRuleSettings rule;
+    bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
 
 double parseNumber(const std::string &option, const std::string &text)
@@ -195,21 +197,20 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         } else if (argument == "--rule") {
             const std::string rule = takeValue();
             if (rule == "standard")
-                options.settings.Rule.Rule = PeakRule::Standard;
+                options.rule.Rule = PeakRule::Standard;
             else if (rule == "sensitive")
-                options.settings.Rule.Rule = PeakRule::Sensitive;
+                options.rule.Rule = PeakRule::Sensitive;
             else
                 throw UsageError { "--rule takes standard or sensitive, not '" + rule + "'" };
         } else if (argument == "--from") {
-            options.settings.Rule.From = parseNumber(argument, takeValue());
+            options.rule.From = parseNumber(argument, takeValue());
         } else if (argument == "--to") {
-            options.settings.Rule.To = parseNumber(argument, takeValue());
+            options.rule.To = parseNumber(argument, takeValue());
         } else if (argument == "--sort") {
             const std::string key = takeValue();
             if (key != "score")
                 throw UsageError { "--sort takes score, not '" + key + "'" };
             options.sortByScore = true;
-            options.settings.Score = true;
         } else if (argument == "--jobs") {
             options.jobs = parseInteger(argument, takeValue());
             if (options.jobs < 1)
@@ -285,7 +286,8 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
             result.verdict = Verdict::Unjudged;
             return result;
         }
-        JudgeFile(table, peaks, options.targets, options.settings, separators, result.judgement);
+        JudgeFile(table, peaks, options.targets, options.settings, options.rule,
+            options.sortByScore, separators, result.judgement);
         result.verdict = result.judgement.Selected ? Verdict::Selected : Verdict::Passed;
     } catch (const Exception &error) {
         result.verdict = Verdict::Failed;
@@ -538,7 +540,7 @@ int main(int argc, char **argv)
     Output out(options.null ? '\0' : '\n');
     std::vector<std::string> badFiles;
     std::vector<std::string> failures;
-    const bool scored = options.settings.Score || options.settings.Rule.Rule == PeakRule::Sensitive;
+    const bool scored = options.scored();
     if (options.report)
         out.line(ReportHeaderRow(options.targets, scored));
     // Sorted by score, the judged files are held back until the run is done; in the report the

@@ -121,8 +121,6 @@ RealDataFigures MeasureRealData(const std::string &folder, const PeakRuleSetting
     SearchSettings settings;
     settings.Tolerance = 10;
     settings.MaxMissing = 0;
-    settings.Rule = rule;
-    settings.Score = true;
 
     auto table = std::make_unique<SpectrumTableData>();
     auto peaks = std::make_unique<PeakListData>();
