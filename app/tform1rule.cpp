@@ -29,7 +29,7 @@ void TForm1::setupPeakRule()
     SortByScore->resize(180, 17);
     RuleUsedLabel = CreateLabel(this, {616, 364}, QString());
     // clang-format on
-    PeakRuleBox->setAccessibleName(RuleLabel->text());
+    PeakRuleBox->setAccessibleDescription(RuleLabel->text());
     NameAfterLabels(FromEdit, { FromLabel });
     connect(PeakRuleBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
         guarded(this, &TForm1::PeakRuleBoxChange));

@@ -101,10 +101,10 @@ double estimateNoise(Work &w)
         sum += d;
     }
     w.diffs = w.scratch;
-    double spread = kMadToSigma * median(w.scratch);
+    double spread = finite(static_cast<Extended>(kMadToSigma) * median(w.scratch));
     if (spread <= 0)
         spread = finite(sum / static_cast<Extended>(w.scratch.size()) * 1.2533L);
-    return spread / std::sqrt(2.0);
+    return finite(spread / std::sqrt(2.0L));
 }
 
 void smooth(Work &w)
@@ -207,7 +207,7 @@ double localNoise(Work &w, std::size_t k)
         return 0;
     w.local.assign(w.diffs.begin() + static_cast<std::ptrdiff_t>(first),
         w.diffs.begin() + static_cast<std::ptrdiff_t>(end));
-    return kMadToSigma * median(w.local) / std::sqrt(2.0);
+    return finite(static_cast<Extended>(kMadToSigma) * median(w.local) / std::sqrt(2.0L));
 }
 
 // The rows of the last spectrum with x inside [from, to], in row order.
