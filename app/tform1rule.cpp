@@ -28,6 +28,7 @@ void TForm1::setupPeakRule()
     SortByScore->setText(QStringLiteral("nach Güte sortieren"));
     SortByScore->resize(180, 17);
     RuleUsedLabel = CreateLabel(this, {616, 364}, QString());
+    RuleUsedLabel->setToolTip(QStringLiteral("Die Peakregel der letzten Suche."));
     // clang-format on
     PeakRuleBox->setAccessibleDescription(RuleLabel->text());
     NameAfterLabels(FromEdit, { FromLabel });

@@ -205,6 +205,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
             {
                 { Peakanzeige->ListBox1, list, s("Peakanzeige"), {} },
                 { Peakanzeige->close, button, s("Schliesse"), {} },
+                { Peakanzeige->Prominences, list, s("Prominenz"), {} },
             } },
         { Form2, { { Form2->Chart1, QAccessible::Graphic, s("TChart"), {} } } },
     };
