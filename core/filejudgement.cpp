@@ -45,7 +45,7 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     judgement.Selected = settings.Inverse ? !judgement.Matches : judgement.Matches;
     judgement.Scored = strengths != nullptr;
     judgement.Score = strengths != nullptr ? MatchScore(judgement.Targets, settings.Tolerance,
-                                                 strengths->Noise)
+                                                 strengths->Noise, strengths->Strongest)
                                            : 0;
 }
 
@@ -72,7 +72,8 @@ void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
     JudgePeaks(table, peaks, targets, settings, separators, judgement, &strengths);
 }
 
-double MatchScore(const std::vector<TargetMatch> &targets, int tolerance, double noise)
+double MatchScore(
+    const std::vector<TargetMatch> &targets, int tolerance, double noise, double strongest)
 {
     if (targets.empty() || tolerance <= 0)
         return 0;
@@ -82,8 +83,9 @@ double MatchScore(const std::vector<TargetMatch> &targets, int tolerance, double
             continue;
         const Extended closeness = 1 - std::fabs(static_cast<Extended>(match.Offset)) / tolerance;
         // A noise-free curve makes every peak count fully.
-        const Extended strength = noise > 0 ? match.Prominence / noise : kMaxRows * 1.0L;
-        sum += std::max<Extended>(closeness, 0) * strength / (strength + kScoreHalfStrength);
+        const Extended clear = noise > 0 ? match.Prominence / noise : kMaxRows * 1.0L;
+        const Extended share = strongest > 0 ? std::min<Extended>(match.Prominence / strongest, 1) : 1;
+        sum += std::max<Extended>(closeness, 0) * share * clear / (clear + kScoreHalfStrength);
     }
     const double score = static_cast<double>(100 * sum / static_cast<Extended>(targets.size()));
     return std::isfinite(score) ? score : 0;

@@ -25,8 +25,10 @@ struct TargetMatch {
 };
 
 // How well a file's peaks answer the sought ones, 0 to 100: per target its closeness inside the
-// tolerance window (1 at the target, falling linearly to 0 at the window's edge) times its
-// strength (the peak's prominence in noise levels, p / (p + kScoreHalfStrength), so that a clear
+// tolerance window (1 at the target, falling linearly to 0 at the window's edge) times its share
+// of the spectrum's strongest band (prominence over the strongest prominence, so that a file
+// whose sought bands are its main bands ranks above one where they are side bands) times its
+// clearness (the prominence in noise levels p, as p / (p + kScoreHalfStrength), so that a clear
 // band counts nearly fully and one just above the noise little), averaged over all targets, so
 // a missing target counts 0. Zero for an empty target list or a tolerance of 0 or less.
 constexpr double kScoreHalfStrength = 25;
@@ -70,9 +72,10 @@ bool JudgeLoadedFile(const SpectrumTableData &table, PeakListData &peaks,
                      const std::vector<std::string> &targets, const SearchSettings &settings,
                      const NumberSeparators &separators);
 
-// The match score of the judged targets (see kScoreHalfStrength), with the noise level of the
-// spectrum their prominences were measured on.
-double MatchScore(const std::vector<TargetMatch> &targets, int tolerance, double noise);
+// The match score of the judged targets (see kScoreHalfStrength), with the noise level and the
+// strongest prominence of the spectrum their prominences were measured on.
+double MatchScore(
+    const std::vector<TargetMatch> &targets, int tolerance, double noise, double strongest);
 
 // The number of targets with no peak inside the window, for the peaks already in the list.
 int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,

@@ -17,6 +17,13 @@ namespace {
 // See README, "The sensitive rule".
 constexpr double kProminenceFactor = 8;
 
+// A band must also reach this share of the most prominent band inside the window (spikes
+// aside): a chemist reads a spectrum by its main bands and ignores what is 50 times weaker,
+// while the weakest bands searched for on the reference spectra (calcite 712) are 3.4 % of
+// their spectrum's main band and more. On a strong spectrum the noise alone would let
+// hundreds of tiny wiggles of the background through.
+constexpr double kRelativeFloor = 0.02;
+
 // A spike (a cosmic ray on one to three detector pixels) is a maximum far narrower than the
 // spectrum's bands: narrower than kSpikeWidthRatio times the most prominent band's width and at
 // most kSpikeMaxWidth points wide, both at half prominence on the raw values (the cosmic ray of
@@ -36,21 +43,24 @@ constexpr std::size_t kLocalNoisePoints = 32;
 // Widths are measured out to this many points on each side; a wider peak is simply wide.
 constexpr int kWidthWalk = 12;
 
-// 1.4826 turns the median absolute deviation of normal noise into its standard deviation; the
-// difference of two points has sqrt(2) times the noise of one.
-constexpr double kMadToSigma = 1.4826;
-// Differences of neighbouring points; wider lags were tried and found no better on the data.
-constexpr std::size_t kNoiseLag = 1;
+// The median absolute difference of neighbouring points, times this, is the noise level of one
+// point: 1.4826 turns the median absolute value of normal noise into its standard deviation, and
+// the difference of two points has sqrt(2) times the noise of one. (Differences at wider lags
+// and second differences were tried on the reference set: they trade found files against
+// strangers one for one, and they take band slopes for noise on coarse grids.)
+constexpr double kMadToSigma = 1.4826 / 1.4142135623730951;
 
+// Buffers kept between calls, each grown when a longer spectrum comes and never shrunk; the
+// first m entries of y, rowOf, s and leftBase (and m / 2 of diffs) belong to the spectrum.
 struct Work {
-    std::vector<double> diffs; // |y[i + 1] - y[i]| around the median difference
-    std::vector<double> local;
+    std::size_t m = 0; // points inside the window
+    std::vector<double> diffs; // |y[2j + 1] - y[2j]| / 2, in row order
+    std::vector<double> scratch; // for the median selections
     std::vector<double> y; // raw values of the rows inside the window
     std::vector<int> rowOf; // their table rows
     std::vector<double> s; // the smoothed curve
-    std::vector<double> scratch;
     std::vector<double> leftBase; // lowest s between k and the nearest not-lower point left
-    std::vector<int> stack;
+    std::vector<std::size_t> stack; // of computeLeftBases and visitMaxima, m entries at most
     std::vector<double> stackMin;
     struct Candidate {
         std::size_t K;
@@ -60,111 +70,123 @@ struct Work {
     std::vector<Candidate> candidates; // right to left
 };
 
+template <typename T> T *room(std::vector<T> &buffer, std::size_t n)
+{
+    if (buffer.size() < n)
+        buffer.resize(n);
+    return buffer.data();
+}
+
 Work &work()
 {
     thread_local Work w;
     return w;
 }
 
-double finite(Extended value)
+double bounded(double v)
 {
-    const double v = static_cast<double>(value);
     if (std::isnan(v))
         return 0;
     return std::clamp(v, -DBL_MAX, DBL_MAX);
 }
 
-double median(std::vector<double> &values)
+// The median of the values (which it reorders); the upper one of the two middle values.
+double median(double *first, double *last)
 {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
+    double *middle = first + (last - first) / 2;
+    std::nth_element(first, middle, last);
     return *middle;
 }
 
-// The noise level of one point: the median absolute deviation of the point-to-point differences.
-// Data with mostly equal neighbours (zero-filled ends, coarse integer counts) fall back to the
-// mean absolute deviation, which is not zero unless the curve is constant.
+// The noise level of one point from the median absolute difference of the neighbour pairs
+// (points 1 and 2, 3 and 4, ...: disjoint pairs, whose differences are independent of each other). Data with
+// mostly equal neighbours (zero-filled ends, coarse integer counts) fall back to the mean
+// absolute difference, which is not zero unless the curve is constant. Leaves the differences
+// in w.diffs for the local noise.
 double estimateNoise(Work &w)
 {
-    const std::size_t m = w.y.size();
-    if (m < 2)
-        return 0;
-    const std::size_t lag = std::min<std::size_t>(kNoiseLag, m - 1);
-    w.scratch.resize(m - lag);
-    for (std::size_t i = 0; i + lag < m; ++i)
-        w.scratch[i] = finite(static_cast<Extended>(w.y[i + lag]) - w.y[i]);
-    const double centre = median(w.scratch);
-    Extended sum = 0;
-    for (std::size_t i = 0; i + lag < m; ++i) {
-        const double d = std::fabs(finite(static_cast<Extended>(w.y[i + lag]) - w.y[i] - centre));
-        w.scratch[i] = d;
+    const std::size_t n = w.m / 2;
+    const double *y = w.y.data();
+    double *diffs = room(w.diffs, n);
+    // Halves of the differences, so that the difference of two finite values stays finite.
+    double sum = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        const double d = std::fabs(y[2 * j + 1] / 2 - y[2 * j] / 2);
+        diffs[j] = d;
         sum += d;
     }
-    w.diffs = w.scratch;
-    double spread = finite(static_cast<Extended>(kMadToSigma) * median(w.scratch));
+    double *scratch = room(w.scratch, w.m);
+    std::copy(diffs, diffs + n, scratch);
+    const double centre = median(scratch, scratch + n);
+    double spread = bounded(2 * kMadToSigma * centre);
     if (spread <= 0)
-        spread = finite(sum / static_cast<Extended>(w.scratch.size()) * 1.2533L);
-    return finite(spread / std::sqrt(2.0L));
+        spread = bounded(2 * 1.2533 / 1.4142135623730951 * (sum / static_cast<double>(n)));
+    return spread;
 }
 
+// The 3-point moving mean; thirds first, so that no sum of finite values overflows.
 void smooth(Work &w)
 {
-    const std::size_t m = w.y.size();
-    w.s.resize(m);
-    const auto y = [&](std::size_t i) { return static_cast<Extended>(w.y[i]); };
-    if (m == 1) {
-        w.s[0] = w.y[0];
-        return;
-    }
-    w.s[0] = finite((y(0) + y(1)) / 2);
+    const std::size_t m = w.m;
+    const double *y = w.y.data();
+    double *s = room(w.s, m);
+    constexpr double third = 1.0 / 3;
+    s[0] = y[0] / 2 + y[1] / 2;
     for (std::size_t k = 1; k + 1 < m; ++k)
-        w.s[k] = finite((y(k - 1) + y(k) + y(k + 1)) / 3);
-    w.s[m - 1] = finite((y(m - 2) + y(m - 1)) / 2);
+        s[k] = y[k - 1] * third + y[k] * third + y[k + 1] * third;
+    s[m - 1] = y[m - 2] / 2 + y[m - 1] / 2;
 }
 
 // leftBase[k]: the lowest smoothed value between k and the nearest point to its left that is at
 // least as high (or the start). One pass with a stack of falling values: O(n).
 void computeLeftBases(Work &w)
 {
-    const std::size_t m = w.s.size();
-    w.leftBase.resize(m);
-    w.stack.clear();
-    w.stackMin.clear();
+    const std::size_t m = w.m;
+    const double *s = w.s.data();
+    double *leftBase = room(w.leftBase, m);
+    std::size_t *stack = room(w.stack, m);
+    double *stackMin = room(w.stackMin, m);
+    std::size_t top = 0; // entries on the stack
     for (std::size_t k = 0; k < m; ++k) {
-        double low = w.s[k];
-        while (!w.stack.empty() && w.s[static_cast<std::size_t>(w.stack.back())] < w.s[k]) {
-            low = std::min(low, w.stackMin.back());
-            w.stack.pop_back();
-            w.stackMin.pop_back();
+        const double here = s[k];
+        double low = here;
+        while (top > 0 && s[stack[top - 1]] < here) {
+            --top;
+            low = std::min(low, stackMin[top]);
         }
-        w.leftBase[k] = low;
-        w.stack.push_back(static_cast<int>(k));
-        w.stackMin.push_back(low);
+        leftBase[k] = low;
+        stack[top] = k;
+        stackMin[top] = low;
+        ++top;
     }
 }
 
-// Calls visit(k, prominence) for every local maximum k (strictly higher than its left neighbour,
-// not lower than its right one; the first point of a flat top) from right to left. The right base
-// is the lowest value up to the nearest strictly higher point to the right (or the end), so of two
-// equal summits the left one carries the prominence.
+// Calls visit(k, prominence, base) for every local maximum k (strictly higher than its left
+// neighbour, not lower than its right one; the first point of a flat top) from right to left.
+// The right base is the lowest value up to the nearest strictly higher point to the right (or
+// the end), so of two equal summits the left one carries the prominence.
 template <typename Visit> void visitMaxima(Work &w, Visit &&visit)
 {
-    const std::size_t m = w.s.size();
-    w.stack.clear();
-    w.stackMin.clear();
+    const std::size_t m = w.m;
+    const double *s = w.s.data();
+    const double *leftBase = w.leftBase.data();
+    std::size_t *stack = w.stack.data();
+    double *stackMin = w.stackMin.data();
+    std::size_t top = 0;
     for (std::size_t k = m; k-- > 0;) {
-        double low = w.s[k];
-        while (!w.stack.empty() && w.s[static_cast<std::size_t>(w.stack.back())] <= w.s[k]) {
-            low = std::min(low, w.stackMin.back());
-            w.stack.pop_back();
-            w.stackMin.pop_back();
+        const double here = s[k];
+        double low = here;
+        while (top > 0 && s[stack[top - 1]] <= here) {
+            --top;
+            low = std::min(low, stackMin[top]);
         }
-        if (k > 0 && k + 1 < m && w.s[k] > w.s[k - 1] && w.s[k] >= w.s[k + 1]) {
-            const double base = std::max(low, w.leftBase[k]);
-            visit(k, finite(static_cast<Extended>(w.s[k]) - base), base);
+        if (k > 0 && k + 1 < m && here > s[k - 1] && here >= s[k + 1]) {
+            const double base = std::max(low, leftBase[k]);
+            visit(k, bounded(here - base), base);
         }
-        w.stack.push_back(static_cast<int>(k));
-        w.stackMin.push_back(low);
+        stack[top] = k;
+        stackMin[top] = low;
+        ++top;
     }
 }
 
@@ -173,7 +195,7 @@ template <typename Visit> void visitMaxima(Work &w, Visit &&visit)
 // linear interpolation between the points on either side of that level.
 double halfWidth(const Work &w, std::size_t k, double base)
 {
-    const std::size_t m = w.y.size();
+    const std::size_t m = w.m;
     std::size_t top = k;
     if (w.y[k - 1] > w.y[top])
         top = k - 1;
@@ -201,28 +223,44 @@ double halfWidth(const Work &w, std::size_t k, double base)
 // The noise level around point k, as estimateNoise measures it (without its fallback).
 double localNoise(Work &w, std::size_t k)
 {
-    const std::size_t first = k > kLocalNoisePoints ? k - kLocalNoisePoints : 0;
-    const std::size_t end = std::min(w.diffs.size(), k + kLocalNoisePoints);
+    const std::size_t first = (k > kLocalNoisePoints ? k - kLocalNoisePoints : 0) / 2;
+    const std::size_t end = std::min(w.m / 2, (k + kLocalNoisePoints) / 2);
     if (end <= first)
         return 0;
-    w.local.assign(w.diffs.begin() + static_cast<std::ptrdiff_t>(first),
-        w.diffs.begin() + static_cast<std::ptrdiff_t>(end));
-    return finite(static_cast<Extended>(kMadToSigma) * median(w.local) / std::sqrt(2.0L));
+    double *scratch = w.scratch.data(); // m long since estimateNoise
+    std::copy(w.diffs.data() + first, w.diffs.data() + end, scratch);
+    return bounded(2 * kMadToSigma * median(scratch, scratch + (end - first)));
 }
 
 // The rows of the last spectrum with x inside [from, to], in row order.
 void gather(const SpectrumTableData &table, double from, double to, Work &w)
 {
     const int column = table.SpectrumCount + 1;
-    w.y.clear();
-    w.rowOf.clear();
-    for (int r = 1; r <= table.RowCount; ++r) {
+    const auto rows = static_cast<std::size_t>(std::max(table.RowCount, 0));
+    double *y = room(w.y, rows);
+    int *rowOf = room(w.rowOf, rows);
+    std::size_t m = 0;
+    const int count = table.RowCount;
+    for (int r = 1; r <= count; ++r) {
         const double x = table.Cell(r, 1);
         if (x >= from && x <= to) {
-            w.y.push_back(table.Cell(r, column));
-            w.rowOf.push_back(r);
+            y[m] = bounded(table.Cell(r, column));
+            rowOf[m] = r;
+            ++m;
         }
     }
+    w.m = m;
+}
+
+// Every row of the last spectrum, whatever its x.
+void gatherAll(const SpectrumTableData &table, Work &w)
+{
+    const int column = table.SpectrumCount + 1;
+    const auto rows = static_cast<std::size_t>(std::max(table.RowCount, 0));
+    double *y = room(w.y, rows);
+    for (std::size_t i = 0; i < rows; ++i)
+        y[i] = bounded(table.Cell(static_cast<int>(i) + 1, column));
+    w.m = rows;
 }
 
 } // namespace
@@ -239,26 +277,25 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
     if (strengths != nullptr) {
         strengths->Count = 0;
         strengths->Noise = 0;
+        strengths->Strongest = 0;
     }
     if (table.RowCount < 3)
         return;
     Work &w = work();
     gather(table, from, to, w);
-    if (w.y.size() < 3)
+    if (w.m < 3)
         return;
     const double noise = estimateNoise(w);
     smooth(w);
     computeLeftBases(w);
     if (strengths != nullptr)
         strengths->Noise = noise;
-    const double threshold = finite(static_cast<Extended>(kProminenceFactor) * noise);
+    const double threshold = bounded(kProminenceFactor * noise);
     w.candidates.clear();
     double reference = 0; // the width of the most prominent candidate
     double strongest = -1;
     visitMaxima(w, [&](std::size_t k, double prominence, double base) {
         if (!(prominence > threshold))
-            return;
-        if (!(prominence > kProminenceFactor * localNoise(w, k)))
             return;
         const double width = halfWidth(w, k, base);
         w.candidates.push_back({ k, prominence, width });
@@ -267,19 +304,33 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
             reference = width;
         }
     });
+    const auto spike = [&](const Work::Candidate &c) {
+        return c.Width <= kSpikeMaxWidth && c.Width < kSpikeWidthRatio * reference;
+    };
+    double top = 0; // the most prominent band, spikes aside
+    for (const auto &c : w.candidates)
+        if (!spike(c))
+            top = std::max(top, c.Prominence);
+    const double floor = kRelativeFloor * top;
     // The candidates were visited from right to left.
     int count = 0;
+    double kept = 0;
     for (auto c = w.candidates.rbegin(); c != w.candidates.rend(); ++c) {
-        if (c->Width <= kSpikeMaxWidth && c->Width < kSpikeWidthRatio * reference)
+        if (spike(*c) || c->Prominence < floor)
+            continue;
+        if (!(c->Prominence > kProminenceFactor * localNoise(w, c->K)))
             continue;
         peaks.Rows[count] = w.rowOf[c->K];
         if (strengths != nullptr)
             strengths->Prominence[count] = c->Prominence;
+        kept = std::max(kept, c->Prominence);
         ++count;
     }
     peaks.Count = count;
-    if (strengths != nullptr)
+    if (strengths != nullptr) {
         strengths->Count = count;
+        strengths->Strongest = kept;
+    }
 }
 
 void MeasurePeakStrengths(
@@ -287,29 +338,26 @@ void MeasurePeakStrengths(
 {
     strengths.Count = 0;
     strengths.Noise = 0;
+    strengths.Strongest = 0;
     if (table.SpectrumCount < 1 || table.RowCount < 3 || peaks.Count == 0)
         return;
     Work &w = work();
-    gather(table, -std::numeric_limits<double>::infinity(),
-        std::numeric_limits<double>::infinity(), w);
-    // Rows whose x is not a number fall out of the gathered rows; measure on every row then.
-    if (static_cast<int>(w.y.size()) != table.RowCount) {
-        const int column = table.SpectrumCount + 1;
-        w.y.clear();
-        for (int r = 1; r <= table.RowCount; ++r)
-            w.y.push_back(table.Cell(r, column));
-    }
+    gatherAll(table, w);
     strengths.Noise = estimateNoise(w);
     smooth(w);
     computeLeftBases(w);
-    std::vector<double> &byRow = w.scratch;
-    byRow.assign(w.s.size(), 0);
+    double *byRow = w.scratch.data(); // m long since estimateNoise
+    std::fill(byRow, byRow + (w.m - 1), 0.0);
+    // The last point is never a local maximum.
     visitMaxima(w, [&](std::size_t k, double prominence, double) { byRow[k] = prominence; });
     for (int i = 1; i <= peaks.Count; ++i) {
         const auto k = static_cast<std::size_t>(peaks.Row(i) - 1);
-        strengths.Prominence[i - 1] = k < byRow.size() ? byRow[k] : 0;
+        strengths.Prominence[i - 1] = k < w.m - 1 ? byRow[k] : 0;
     }
     strengths.Count = peaks.Count;
+    strengths.Strongest = 0;
+    for (int i = 1; i <= peaks.Count; ++i)
+        strengths.Strongest = std::max(strengths.Strongest, strengths.Of(i));
 }
 
 void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,

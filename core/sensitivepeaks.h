@@ -31,6 +31,7 @@ struct PeakRuleSettings {
 struct PeakStrengthData {
     double Prominence[kMaxRows] = {};
     double Noise = 0;
+    double Strongest = 0; // the largest of the prominences
     int Count = 0;
 
     double Of(int i) const { return Prominence[i - 1]; }

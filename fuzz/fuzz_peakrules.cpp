@@ -69,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     matches[0].Found = true;
     matches[0].Offset = from;
     matches[0].Prominence = strengths->Count > 0 ? strengths->Of(1) : 0;
-    check(std::isfinite(MatchScore(matches, 10, strengths->Noise)));
+    check(std::isfinite(MatchScore(matches, 10, strengths->Noise, strengths->Strongest)));
     return 0;
 }

@@ -69,6 +69,25 @@ NumberSeparators separatorsOf(const std::string &path)
     return { '.', ',' };
 }
 
+// Files that hold several spectra (multi_*): the manifest names their substances joined by '+',
+// in file order. The rules read the last spectrum, so a file whose last spectrum is of a substance
+// is no stranger to it (nor one of its files: known_bands.tsv does not list it).
+std::vector<std::pair<std::string, std::string>> readLastSubstances(const std::string &folder)
+{
+    std::vector<std::pair<std::string, std::string>> last;
+    std::ifstream in(folder + "/manifest.tsv");
+    std::string line;
+    std::getline(in, line); // the header
+    while (std::getline(in, line)) {
+        const auto fields = splitOn(line, '\t');
+        if (fields.size() < 2 || fields[1].find('+') == std::string::npos)
+            continue;
+        const std::string name = fields[0].substr(fields[0].rfind('/') + 1);
+        last.emplace_back(name, fields[1].substr(fields[1].rfind('+') + 1));
+    }
+    return last;
+}
+
 struct Judged {
     std::string Name;
     std::vector<FileJudgement> PerSubstance;
@@ -111,6 +130,7 @@ int RealDataFigures::WorstTopStrangers() const
 RealDataFigures MeasureRealData(const std::string &folder, const PeakRuleSettings &rule)
 {
     const std::vector<Known> known = readKnownBands(folder);
+    const auto lastSubstances = readLastSubstances(folder);
     std::vector<std::string> names;
     for (const auto &entry : std::filesystem::directory_iterator(folder + "/spectra"))
         if (entry.is_regular_file())
@@ -161,16 +181,26 @@ RealDataFigures MeasureRealData(const std::string &folder, const PeakRuleSetting
             return std::find(known[s].Files.begin(), known[s].Files.end(), name)
                 != known[s].Files.end();
         };
-        std::vector<std::pair<double, bool>> scores; // score, of the substance
+        // "TiO2 (anatase)" is "TiO2" in the manifest.
+        const std::string shortName = f.Substance.substr(0, f.Substance.find(' '));
+        const auto lastIsSubstance = [&](const std::string &name) {
+            return std::find(lastSubstances.begin(), lastSubstances.end(),
+                       std::make_pair(name, shortName))
+                != lastSubstances.end();
+        };
+        std::vector<std::pair<double, bool>> scores; // score, not a stranger
         for (const auto &file : judged) {
             const bool own = ofSubstance(file.Name);
+            const bool kin = own || lastIsSubstance(file.Name);
             const FileJudgement &j = file.PerSubstance[s];
             f.Files += own ? 1 : 0;
-            if (j.Selected)
-                (own ? f.Found : f.Strangers) += 1;
-            if (j.Selected && !own)
+            if (j.Selected && own)
+                ++f.Found;
+            if (j.Selected && !kin) {
+                ++f.Strangers;
                 f.StrangerNames.push_back(file.Name);
-            scores.push_back({ j.Selected ? j.Score : -1, own });
+            }
+            scores.push_back({ j.Selected ? j.Score : -1, kin });
         }
         std::stable_sort(scores.begin(), scores.end(),
             [](const auto &a, const auto &b) { return a.first > b.first; });

@@ -84,18 +84,21 @@ void tst_SensitivePeaks::init()
     m_strengths = std::make_unique<PeakStrengthData>();
 }
 
-// GIVEN a strong band, one at 5 % of it and one at 20 noise levels WHEN the sensitive rule runs
-// THEN all three are found, the noise is estimated near its true level, and nothing else is a
-// peak; the fixed rule misses the weak ones.
+// GIVEN a strong band, one at 5 % of it, one at 3 % and one at 1 % (still 20 noise levels high)
+// WHEN the sensitive rule runs THEN the first three are found, the noise is estimated near its
+// true level, and neither the 1 % band (below the relative floor) nor any wiggle is a peak; the
+// fixed rule misses the weak ones.
 void tst_SensitivePeaks::weakBandsAboveTheNoiseAndNothingElse()
 {
-    synthetic(*m_table, { { 1086, 20000, 4 }, { 712, 1000, 4 }, { 281, 200, 5 } }, 10);
+    synthetic(*m_table,
+        { { 1086, 20000, 4 }, { 712, 1000, 4 }, { 281, 600, 5 }, { 1500, 200, 5 } }, 10);
     FindSensitivePeaks(*m_table, *m_peaks, 100, 1e9, m_strengths.get());
     const auto found = positions(*m_table, *m_peaks);
     QCOMPARE(found.size(), std::size_t(3));
     QVERIFY(near(found, 1086) && near(found, 712) && near(found, 281));
     QVERIFY(m_strengths->Noise > 7 && m_strengths->Noise < 13);
     QCOMPARE(m_strengths->Count, 3);
+    QCOMPARE(m_strengths->Strongest, m_strengths->Of(3));
 
     FindPeaks(*m_table, *m_peaks);
     const auto standard = positions(*m_table, *m_peaks);
@@ -188,22 +191,24 @@ void tst_SensitivePeaks::scoreRanksCloseStrongMatchesFirst()
         m.Prominence = prominence;
         return m;
     };
-    const double exactStrong = MatchScore({ match(0, 1000) }, 10, 1);
-    const double offStrong = MatchScore({ match(5, 1000) }, 10, 1);
-    const double exactWeak = MatchScore({ match(0, 10) }, 10, 1);
+    const double exactStrong = MatchScore({ match(0, 1000) }, 10, 1, 1000);
+    const double offStrong = MatchScore({ match(5, 1000) }, 10, 1, 1000);
+    const double exactWeak = MatchScore({ match(0, 10) }, 10, 1, 10);
     QVERIFY(exactStrong > 95 && exactStrong <= 100);
     QVERIFY(offStrong < exactStrong && offStrong > 45);
     QVERIFY(exactWeak < 50);
+    // A clear band that is a tenth of the spectrum's main band counts a tenth.
+    const double sideBand = MatchScore({ match(0, 1000) }, 10, 1, 10000);
+    QVERIFY(std::fabs(sideBand - exactStrong / 10) < 1e-9);
     // A missing target counts 0 in the mean; no targets or no window score 0.
-    QCOMPARE(MatchScore({ match(0, 1000), TargetMatch {} }, 10, 1), exactStrong / 2);
-    QCOMPARE(MatchScore({}, 10, 1), 0.0);
-    QCOMPARE(MatchScore({ match(0, 1000) }, 0, 1), 0.0);
+    QCOMPARE(MatchScore({ match(0, 1000), TargetMatch {} }, 10, 1, 1000), exactStrong / 2);
+    QCOMPARE(MatchScore({}, 10, 1, 1), 0.0);
+    QCOMPARE(MatchScore({ match(0, 1000) }, 0, 1, 1000), 0.0);
 }
 
 // The real spectra kept in the repository: every substance file is found by its bands, the
-// cosmic spike is no peak, and the fixed rule finds fewer. Two files show a peak within 10 of
-// TiO2's 144 (the oversampled calcite, a neon line) and are selected by its one band, but rank
-// below the TiO2 files.
+// cosmic spike is no peak, and the fixed rule finds fewer. A neon line lies within 10 of TiO2's
+// 144, so that file is selected by its one band, but it ranks below the TiO2 files.
 void tst_SensitivePeaks::realSpectraOfTheRepository()
 {
     PeakRuleSettings sensitive;
@@ -212,7 +217,7 @@ void tst_SensitivePeaks::realSpectraOfTheRepository()
     QCOMPARE(figures.SpectrumFiles, 10);
     QCOMPARE(figures.Found(), figures.Files());
     QCOMPARE(figures.SpikePeaks, 0);
-    QCOMPARE(figures.Strangers(), 2);
+    QCOMPARE(figures.Strangers(), 1);
     QCOMPARE(figures.WorstTopStrangers(), 0);
     const auto standard = MeasureRealData(PH_TEST_DATA "/realdata", PeakRuleSettings {});
     QVERIFY(standard.Found() < figures.Found());
@@ -232,12 +237,14 @@ void tst_SensitivePeaks::fullReferenceSet()
     QCOMPARE(standard.Found(), 105);
     QVERIFY2(figures.Found() >= 124, std::to_string(figures.Found()).c_str());
     QCOMPARE(figures.SpikePeaks, 0);
-    // The TiO2 replicates are anatase in a polymer whose bands (1001, 1031, 1602) the sensitive
-    // rule finds, and anatase's 516 band lies inside silicon's window: they count as strangers.
-    QEXPECT_FAIL("", "TiO2 replicates show polystyrene bands", Continue);
+    QVERIFY2(figures.WorstTopStrangers() <= 1, std::to_string(figures.WorstTopStrangers()).c_str());
+    // The strangers show the sought bands (see README, "The sensitive rule on the reference
+    // set"): 35 TiO2 replicates carry a phenyl compound's 1001, 1031 and 1602 as clear bands
+    // (1001 at 58-91 % of anatase's 144), anatase's 516 lies in silicon's window at 4-5 % of the
+    // main band, and calcite's 155 and neon lines lie in TiO2's. Hold the count where it is.
+    QVERIFY2(figures.Strangers() <= 52, std::to_string(figures.Strangers()).c_str());
+    QEXPECT_FAIL("", "the strangers' spectra show the sought bands", Continue);
     QVERIFY(figures.Strangers() <= 10);
-    QEXPECT_FAIL("", "TiO2 replicates with strong polymer bands rank among polystyrene", Continue);
-    QVERIFY(figures.WorstTopStrangers() <= 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SensitivePeaks)
