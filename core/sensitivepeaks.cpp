@@ -60,7 +60,7 @@ struct Work {
     std::vector<int> rowOf; // their table rows
     std::vector<double> s; // the smoothed curve
     std::vector<double> leftBase; // lowest s between k and the nearest not-lower point left
-    std::vector<std::size_t> stack; // of computeLeftBases and visitMaxima, m entries at most
+    std::vector<std::size_t> stack; // of smoothWithLeftBases and visitMaxima, m entries at most
     std::vector<double> stackMin;
     struct Candidate {
         std::size_t K;
@@ -124,31 +124,24 @@ double estimateNoise(Work &w)
     return spread;
 }
 
-// The 3-point moving mean; thirds first, so that no sum of finite values overflows.
-void smooth(Work &w)
+// The 3-point moving mean (thirds first, so that no sum of finite values overflows), and with it
+// leftBase[k]: the lowest smoothed value between k and the nearest point to its left that is at
+// least as high (or the start), in the same pass with a stack of falling values: O(n).
+void smoothWithLeftBases(Work &w)
 {
     const std::size_t m = w.m;
     const double *y = w.y.data();
     double *s = room(w.s, m);
-    constexpr double third = 1.0 / 3;
-    s[0] = y[0] / 2 + y[1] / 2;
-    for (std::size_t k = 1; k + 1 < m; ++k)
-        s[k] = y[k - 1] * third + y[k] * third + y[k + 1] * third;
-    s[m - 1] = y[m - 2] / 2 + y[m - 1] / 2;
-}
-
-// leftBase[k]: the lowest smoothed value between k and the nearest point to its left that is at
-// least as high (or the start). One pass with a stack of falling values: O(n).
-void computeLeftBases(Work &w)
-{
-    const std::size_t m = w.m;
-    const double *s = w.s.data();
     double *leftBase = room(w.leftBase, m);
     std::size_t *stack = room(w.stack, m);
     double *stackMin = room(w.stackMin, m);
+    constexpr double third = 1.0 / 3;
     std::size_t top = 0; // entries on the stack
     for (std::size_t k = 0; k < m; ++k) {
-        const double here = s[k];
+        const double here = k == 0 ? y[0] / 2 + y[1] / 2
+            : k + 1 == m           ? y[k - 1] / 2 + y[k] / 2
+                                   : y[k - 1] * third + y[k] * third + y[k + 1] * third;
+        s[k] = here;
         double low = here;
         while (top > 0 && s[stack[top - 1]] < here) {
             --top;
@@ -286,8 +279,7 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
     if (w.m < 3)
         return;
     const double noise = estimateNoise(w);
-    smooth(w);
-    computeLeftBases(w);
+    smoothWithLeftBases(w);
     if (strengths != nullptr)
         strengths->Noise = noise;
     const double threshold = bounded(kProminenceFactor * noise);
@@ -344,8 +336,7 @@ void MeasurePeakStrengths(
     Work &w = work();
     gatherAll(table, w);
     strengths.Noise = estimateNoise(w);
-    smooth(w);
-    computeLeftBases(w);
+    smoothWithLeftBases(w);
     double *byRow = w.scratch.data(); // m long since estimateNoise
     std::fill(byRow, byRow + (w.m - 1), 0.0);
     // The last point is never a local maximum.
