@@ -60,7 +60,7 @@ struct Work {
     std::vector<int> rowOf; // their table rows
     std::vector<double> s; // the smoothed curve
     std::vector<double> leftBase; // lowest s between k and the nearest not-lower point left
-    std::vector<std::size_t> stack; // of smoothWithLeftBases and visitMaxima, m entries at most
+    std::vector<double> stack; // values, of smoothWithLeftBases and visitMaxima, m + 1 at most
     std::vector<double> stackMin;
     struct Candidate {
         std::size_t K;
@@ -133,22 +133,23 @@ void smoothWithLeftBases(Work &w)
     const double *y = w.y.data();
     double *s = room(w.s, m);
     double *leftBase = room(w.leftBase, m);
-    std::size_t *stack = room(w.stack, m);
-    double *stackMin = room(w.stackMin, m);
+    double *stack = room(w.stack, m + 1);
+    double *stackMin = room(w.stackMin, m + 1);
     constexpr double third = 1.0 / 3;
-    std::size_t top = 0; // entries on the stack
+    stack[0] = std::numeric_limits<double>::infinity(); // higher than any point: never taken
+    std::size_t top = 1; // entries on the stack
     for (std::size_t k = 0; k < m; ++k) {
         const double here = k == 0 ? y[0] / 2 + y[1] / 2
             : k + 1 == m           ? y[k - 1] / 2 + y[k] / 2
                                    : y[k - 1] * third + y[k] * third + y[k + 1] * third;
         s[k] = here;
         double low = here;
-        while (top > 0 && s[stack[top - 1]] < here) {
+        while (stack[top - 1] < here) {
             --top;
             low = std::min(low, stackMin[top]);
         }
         leftBase[k] = low;
-        stack[top] = k;
+        stack[top] = here;
         stackMin[top] = low;
         ++top;
     }
@@ -163,13 +164,14 @@ template <typename Visit> void visitMaxima(Work &w, Visit &&visit)
     const std::size_t m = w.m;
     const double *s = w.s.data();
     const double *leftBase = w.leftBase.data();
-    std::size_t *stack = w.stack.data();
+    double *stack = w.stack.data(); // m + 1 long since smoothWithLeftBases
     double *stackMin = w.stackMin.data();
-    std::size_t top = 0;
+    stack[0] = std::numeric_limits<double>::infinity();
+    std::size_t top = 1;
     for (std::size_t k = m; k-- > 0;) {
         const double here = s[k];
         double low = here;
-        while (top > 0 && s[stack[top - 1]] <= here) {
+        while (stack[top - 1] <= here) {
             --top;
             low = std::min(low, stackMin[top]);
         }
@@ -177,7 +179,7 @@ template <typename Visit> void visitMaxima(Work &w, Visit &&visit)
             const double base = std::max(low, leftBase[k]);
             visit(k, bounded(here - base), base);
         }
-        stack[top] = k;
+        stack[top] = here;
         stackMin[top] = low;
         ++top;
     }
