@@ -99,10 +99,11 @@ double median(double *first, double *last)
 }
 
 // The noise level of one point from the median absolute difference of the neighbour pairs
-// (points 1 and 2, 3 and 4, ...: disjoint pairs, whose differences are independent of each other). Data with
-// mostly equal neighbours (zero-filled ends, coarse integer counts) fall back to the mean
-// absolute difference, which is not zero unless the curve is constant. Leaves the differences
-// in w.diffs for the local noise.
+// (points 1 and 2, 3 and 4, ...: disjoint pairs, whose differences are independent of each
+// other, and half the selection work of all neighbours). Data with mostly equal neighbours
+// (zero-filled ends, coarse integer counts) fall back to the mean absolute difference, which is
+// not zero unless the curve is constant. Leaves the halved differences in w.diffs for the local
+// noise.
 double estimateNoise(Work &w)
 {
     const std::size_t n = w.m / 2;

@@ -7,9 +7,9 @@
 // The sensitive peak rule, beside the fixed rule of peakfinder.h: a peak is a local maximum of the
 // lightly smoothed curve whose prominence (its height above the higher of the two minima that
 // separate it from higher ground) exceeds a multiple of the spectrum's own noise, which is
-// estimated from the data (the median absolute deviation of the point-to-point differences).
-// Spikes (maxima far narrower than any band) are no peaks, and only x inside a window counts, so
-// that the laser line and the filter edge below ~100 1/cm stay out. It reads the table as the
+// estimated from the data (the median absolute difference of neighbour pairs), and a small share
+// of the most prominent band. Spikes (maxima far narrower than any band) are no peaks, and only x
+// inside a window counts, so that the laser line and the filter edge below ~100 1/cm stay out. It reads the table as the
 // fixed rule does and writes the same output: the rows of the last spectrum's peaks, rising.
 
 enum class PeakRule { Standard, Sensitive };
