@@ -15,7 +15,9 @@ struct SubstanceFigures {
     std::vector<std::string> Bands;
     int Files = 0; // files of the substance present in the folder
     int Found = 0; // of those, selected
-    int Strangers = 0; // files of other substances selected
+    // Files of other substances selected; a file of several spectra (manifest.tsv names them
+    // joined by '+') counts as the substance of its last one, which the rules read.
+    int Strangers = 0;
     int TopStrangers = 0; // other substances' files among the Files best-scored files
     std::vector<std::string> StrangerNames;
 };
