@@ -302,9 +302,12 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
     const auto spike = [&](const Work::Candidate &c) {
         return c.Width <= kSpikeMaxWidth && c.Width < kSpikeWidthRatio * reference;
     };
-    double top = 0; // the most prominent band, spikes aside
+    // The floor is a share of the most prominent band: spikes aside, and humps too (maxima that
+    // stay above half their prominence for kWidthWalk points on both sides, such as a
+    // fluorescence background, whose height says nothing about the bands on it).
+    double top = 0;
     for (const auto &c : w.candidates)
-        if (!spike(c))
+        if (!spike(c) && c.Width < 2 * kWidthWalk)
             top = std::max(top, c.Prominence);
     const double floor = kRelativeFloor * top;
     // The candidates were visited from right to left.

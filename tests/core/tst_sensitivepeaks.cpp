@@ -64,6 +64,7 @@ private slots:
     void init();
     void weakBandsAboveTheNoiseAndNothingElse();
     void prominenceIsTheHeightAboveTheHigherSaddle();
+    void bandsOnAFluorescenceHump();
     void spikeBesideWiderBandsIsNoPeak();
     void laserLineBelowTheLowerLimitStaysOut();
     void degenerateTablesGiveFiniteResults();
@@ -104,6 +105,17 @@ void tst_SensitivePeaks::weakBandsAboveTheNoiseAndNothingElse()
     const auto standard = positions(*m_table, *m_peaks);
     QVERIFY(near(standard, 1086));
     QVERIFY(!near(standard, 712) && !near(standard, 281));
+}
+
+// GIVEN two bands of 1.5 and 2 % of a broad fluorescence hump under them WHEN the sensitive rule
+// runs THEN both are found: the floor is a share of the strongest band, not of the hump.
+void tst_SensitivePeaks::bandsOnAFluorescenceHump()
+{
+    // The noise is the hump's shot noise.
+    synthetic(*m_table, { { 1000, 1e6, 600 }, { 850, 15000, 4 }, { 1150, 20000, 4 } }, 1000);
+    FindSensitivePeaks(*m_table, *m_peaks, 100, 1e9, m_strengths.get());
+    const auto found = positions(*m_table, *m_peaks);
+    QVERIFY(near(found, 850) && near(found, 1150));
 }
 
 void tst_SensitivePeaks::prominenceIsTheHeightAboveTheHigherSaddle()
