@@ -60,6 +60,7 @@ TForm1::TForm1()
     setUpAccessibility();
     setupReport();
     setupFileDrop();
+    setupPeakRule();
 }
 
 void TForm1::buildLayout()
@@ -250,7 +251,8 @@ void TForm1::TestFile(const QString &fileName)
     settings.MaxMissing = maxfehl->Value();
     settings.Inverse = CheckBox1->isChecked();
     FileJudgement judgement;
-    JudgeFile(SpectrumTable, PeakList, targets, settings, CurrentSeparators(), judgement);
+    JudgeFile(SpectrumTable, PeakList, targets, settings, PeakRuleInForce,
+        SortByScore->isChecked(), CurrentSeparators(), judgement);
     if (judgement.Selected)
         ListBox3->Add(fileName);
     Report.AddJudged(ToStdString(fileName), judgement);
@@ -259,12 +261,14 @@ void TForm1::TestFile(const QString &fileName)
 void TForm1::Button9Click()
 {
     ListBox3->Clear();
+    const PeakRuleSettings rule = ChosenPeakRule();
+    const bool sorted = SortByScore->isChecked();
     setStatus(QStringLiteral("Working......"));
     BadFileList.Count = 0;
     std::vector<std::string> targets;
     for (const QString &target : ListBox2->Items())
         targets.push_back(ToStdString(target));
-    Report.Start(std::move(targets));
+    Report.Start(std::move(targets), sorted || rule.Rule == PeakRule::Sensitive);
     m_hasReport = true;
     m_reportFiles = ListBox1->Items();
     const int count = ListBox1->Count();
@@ -291,6 +295,12 @@ void TForm1::Button9Click()
         text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
         ShowMessage(text);
     }
+    if (sorted) {
+        ListBox3->Clear();
+        for (const std::string &name : Report.SelectedByScore())
+            ListBox3->Add(ToQString(name));
+    }
+    showRuleUsed(rule, sorted);
     setStatus(QStringLiteral("Ready !"));
     SetCaption(this, kMainCaption);
     Bar->setValue(0);

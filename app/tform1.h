@@ -8,6 +8,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QAction;
 class QFrame;
 class QMenu;
@@ -58,6 +59,13 @@ public:
     QFrame *Bevel1;
     QProgressBar *Bar;
     TLabel *Label5;
+    // the peak rule, beside the search settings (in free space of the layout)
+    TLabel *RuleLabel; // "Peakregel"
+    QComboBox *PeakRuleBox; // "Standard" or "Empfindlich"
+    TLabel *FromLabel; // "ab x [1/cm]"
+    TEdit *FromEdit; // the sensitive rule's lower x limit
+    QCheckBox *SortByScore; // "nach Güte sortieren"
+    TLabel *RuleUsedLabel; // which rule the last search used
     TOpenDialog Adddialog;
     TOpenDialog peakDialog;
 
@@ -101,6 +109,11 @@ public:
     void ReportSaveClick();
     QString ReportText() const; // the report with the user's separators
 
+    // The rule the controls choose, stored as the rule in force; the lower limit's text is
+    // converted with the user's separators (EConvertError when it is not a number).
+    PeakRuleSettings ChosenPeakRule();
+    void PeakRuleBoxChange();
+
     // Files and folders dropped on the file list are added as Add adds them.
     void AddDroppedFiles(const QStringList &names);
 
@@ -112,6 +125,8 @@ private:
     void readPeakFile(const std::string &fileName);
     void setupReport();
     void setupFileDrop();
+    void setupPeakRule();
+    void showRuleUsed(const PeakRuleSettings &rule, bool sorted);
 
     bool m_running = false; // a search run is under way
     bool m_hasReport = false;

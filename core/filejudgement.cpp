@@ -4,9 +4,13 @@
 #include "peakfinder.h"
 #include "rounding.h"
 
+#include <algorithm>
+#include <cmath>
+
 void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
-    const NumberSeparators &separators, FileJudgement &judgement)
+    const NumberSeparators &separators, FileJudgement &judgement,
+    const PeakStrengthData *strengths)
 {
     judgement.Targets.assign(targets.size(), TargetMatch {});
     const Extended window = settings.Tolerance;
@@ -27,6 +31,8 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
                     match.Found = true;
                     match.Position = x;
                     match.Offset = static_cast<double>(x - t);
+                    if (strengths != nullptr && i <= strengths->Count)
+                        match.Prominence = strengths->Of(i);
                     nearest = distance;
                 }
             }
@@ -37,6 +43,10 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     judgement.MissingCount = targets.empty() ? 10 : missing;
     judgement.Matches = judgement.MissingCount <= settings.MaxMissing;
     judgement.Selected = settings.Inverse ? !judgement.Matches : judgement.Matches;
+    judgement.Scored = strengths != nullptr;
+    judgement.Score = strengths != nullptr ? MatchScore(judgement.Targets, settings.Tolerance,
+                                                 strengths->Noise, strengths->Strongest)
+                                           : 0;
 }
 
 void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
@@ -47,11 +57,48 @@ void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
     JudgePeaks(table, peaks, targets, settings, separators, judgement);
 }
 
+void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
+    FileJudgement &judgement)
+{
+    if (rule.Rule == PeakRule::Standard && !score) {
+        JudgeFile(table, peaks, targets, settings, separators, judgement);
+        return;
+    }
+    // 80 kB a thread, kept between files instead of on the stack of every call.
+    thread_local PeakStrengthData strengths;
+    FindPeaksByRule(table, peaks, rule, &strengths);
+    JudgePeaks(table, peaks, targets, settings, separators, judgement, &strengths);
+}
+
+double MatchScore(
+    const std::vector<TargetMatch> &targets, int tolerance, double noise, double strongest)
+{
+    if (targets.empty() || tolerance <= 0)
+        return 0;
+    Extended sum = 0;
+    for (const TargetMatch &match : targets) {
+        if (!match.Found)
+            continue;
+        const Extended closeness = 1 - std::fabs(static_cast<Extended>(match.Offset)) / tolerance;
+        // A noise-free curve makes every peak count fully.
+        const Extended clear = noise > 0 ? match.Prominence / noise : kMaxRows * 1.0L;
+        const Extended share = strongest > 0 ? std::min<Extended>(match.Prominence / strongest, 1) : 1;
+        sum += std::max<Extended>(closeness, 0) * share * clear / (clear + kScoreHalfStrength);
+    }
+    const double score = static_cast<double>(100 * sum / static_cast<Extended>(targets.size()));
+    return std::isfinite(score) ? score : 0;
+}
+
 int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
     const std::vector<std::string> &targets, int tolerance, const NumberSeparators &separators)
 {
     FileJudgement judgement;
-    JudgePeaks(table, peaks, targets, { tolerance, 0, false }, separators, judgement);
+    SearchSettings settings;
+    settings.Tolerance = tolerance;
+    settings.MaxMissing = 0;
+    JudgePeaks(table, peaks, targets, settings, separators, judgement);
     return judgement.MissingCount;
 }
 

@@ -1,6 +1,8 @@
 #include "matchreport.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 std::string ReportNumber(double value, char decimalSeparator)
@@ -16,9 +18,11 @@ std::string ReportNumber(double value, char decimalSeparator)
     return text;
 }
 
-std::string ReportHeaderRow(const std::vector<std::string> &targets)
+std::string ReportHeaderRow(const std::vector<std::string> &targets, bool scored)
 {
     std::string row = "Datei\tAusgewählt\tFehlend";
+    if (scored)
+        row += "\tGüte";
     for (const auto &target : targets) {
         row += '\t';
         row += target;
@@ -30,11 +34,15 @@ namespace
 {
 
 std::string fileRow(const std::string &name, const std::vector<TargetMatch> &targets,
-    int missingCount, bool selected, char decimalSeparator)
+    int missingCount, bool selected, const double *score, char decimalSeparator)
 {
     std::string row = name;
     row += selected ? "\tja\t" : "\tnein\t";
     row += std::to_string(missingCount);
+    if (score != nullptr) {
+        row += '\t';
+        row += ReportNumber(std::nearbyint(*score * 100) / 100, decimalSeparator);
+    }
     for (const auto &match : targets) {
         row += '\t';
         if (match.Found)
@@ -48,17 +56,18 @@ std::string fileRow(const std::string &name, const std::vector<TargetMatch> &tar
 std::string ReportFileRow(
     const std::string &name, const FileJudgement &judgement, char decimalSeparator)
 {
-    return fileRow(
-        name, judgement.Targets, judgement.MissingCount, judgement.Selected, decimalSeparator);
+    return fileRow(name, judgement.Targets, judgement.MissingCount, judgement.Selected,
+        judgement.Scored ? &judgement.Score : nullptr, decimalSeparator);
 }
 
-std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount)
+std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount, bool scored)
 {
-    return name + "\tfalsches Format\t" + std::string(targetCount, '\t');
+    return name + "\tfalsches Format\t" + std::string(targetCount + (scored ? 1 : 0), '\t');
 }
 
-void MatchReport::Start(std::vector<std::string> targets)
+void MatchReport::Start(std::vector<std::string> targets, bool scored)
 {
+    m_scored = scored;
     m_targets = std::move(targets);
     m_judged.clear();
     m_wrongLayout.clear();
@@ -66,7 +75,8 @@ void MatchReport::Start(std::vector<std::string> targets)
 
 void MatchReport::AddJudged(const std::string &name, const FileJudgement &judgement)
 {
-    m_judged.push_back({ name, judgement.Targets, judgement.MissingCount, judgement.Selected });
+    m_judged.push_back(
+        { name, judgement.Targets, judgement.MissingCount, judgement.Selected, judgement.Score });
 }
 
 void MatchReport::AddWrongLayout(const std::string &name)
@@ -76,13 +86,27 @@ void MatchReport::AddWrongLayout(const std::string &name)
 
 std::string MatchReport::Text(char decimalSeparator) const
 {
-    std::string text = ReportHeaderRow(m_targets) + '\n';
+    std::string text = ReportHeaderRow(m_targets, m_scored) + '\n';
     for (const auto &file : m_judged) {
-        text +=
-            fileRow(file.Name, file.Targets, file.MissingCount, file.Selected, decimalSeparator);
+        text += fileRow(file.Name, file.Targets, file.MissingCount, file.Selected,
+            m_scored ? &file.Score : nullptr, decimalSeparator);
         text += '\n';
     }
     for (const auto &name : m_wrongLayout)
-        text += ReportWrongLayoutRow(name, m_targets.size()) + '\n';
+        text += ReportWrongLayoutRow(name, m_targets.size(), m_scored) + '\n';
     return text;
+}
+
+std::vector<std::string> MatchReport::SelectedByScore() const
+{
+    std::vector<const Judged *> selected;
+    for (const auto &file : m_judged)
+        if (file.Selected)
+            selected.push_back(&file);
+    std::stable_sort(selected.begin(), selected.end(),
+        [](const Judged *a, const Judged *b) { return a->Score > b->Score; });
+    std::vector<std::string> names;
+    for (const Judged *file : selected)
+        names.push_back(file->Name);
+    return names;
 }

@@ -11,12 +11,15 @@
 // "nein", the missing count, then per target the position of the peak that served it, empty when
 // it is missing), then one row per file of the wrong layout ("falsches Format", other cells
 // empty). Every row has the same number of cells; names and targets are written as they stand.
+// A scored report (the sensitive rule, or a search sorted by score) has a column "Güte" after
+// "Fehlend" with each judged file's match score, two decimals at most.
 
 // The rows one by one, without a line end, for writers that stream them.
-std::string ReportHeaderRow(const std::vector<std::string> &targets);
+std::string ReportHeaderRow(const std::vector<std::string> &targets, bool scored = false);
 std::string ReportFileRow(
     const std::string &name, const FileJudgement &judgement, char decimalSeparator);
-std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount);
+std::string ReportWrongLayoutRow(
+    const std::string &name, std::size_t targetCount, bool scored = false);
 
 // A position as the report writes it: the shortest text that reads back as the same double, in
 // fixed notation, with the given decimal separator and no grouping.
@@ -27,12 +30,16 @@ class MatchReport
 {
 public:
     // Starts a new report for the given targets; what an earlier run left is dropped.
-    void Start(std::vector<std::string> targets);
+    void Start(std::vector<std::string> targets, bool scored = false);
     void AddJudged(const std::string &name, const FileJudgement &judgement);
     void AddWrongLayout(const std::string &name);
 
     std::size_t JudgedCount() const { return m_judged.size(); }
     std::size_t WrongLayoutCount() const { return m_wrongLayout.size(); }
+    bool Scored() const { return m_scored; }
+
+    // The selected files, best score first (equal scores in test order).
+    std::vector<std::string> SelectedByScore() const;
 
     // The whole report, each row ended by a line feed.
     std::string Text(char decimalSeparator) const;
@@ -43,7 +50,9 @@ private:
         std::vector<TargetMatch> Targets;
         int MissingCount;
         bool Selected;
+        double Score;
     };
+    bool m_scored = false;
     std::vector<std::string> m_targets;
     std::vector<Judged> m_judged;
     std::vector<std::string> m_wrongLayout;

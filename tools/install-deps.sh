@@ -28,6 +28,7 @@ case "$set_wanted" in
       python3                            # sample and benchmark data generators
       xvfb xauth openbox imagemagick     # running the desktop program without a screen
       desktop-file-utils appstream       # checking the desktop entry and the metadata
+      locales libc-l10n                  # the locales the tests compare, the system's messages
       "${packaging[@]}"
     )
     ;;
@@ -43,11 +44,18 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests compare the search's output under these locales (decimal comma, Turkish case rules).
+if [ "$set_wanted" = full ]; then
+  for locale in de_DE fr_FR tr_TR; do
+    locale -a 2>/dev/null | grep -qx "$locale.utf8" || $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  done
+fi

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -53,6 +54,12 @@ constexpr const char *kUsage =
     "                      (default 10)\n"
     "  --max-missing N     how many sought peaks may be missing (default 1)\n"
     "  --inverse           print the files that do not match instead\n"
+    "  --rule RULE         the peak rule: standard (the default, the fixed 10 % rule) or\n"
+    "                      sensitive (prominence against the spectrum's noise, spikes ignored)\n"
+    "  --from X, --to X    the sensitive rule looks at x from X (default 100) up to X (default: no\n"
+    "                      limit), in 1/cm\n"
+    "  --sort score        print the selected files best match score first; the report gets\n"
+    "                      its score column (as it does under the sensitive rule)\n"
     "  --jobs N            read and judge files on N threads (default: the number of cores)\n"
     "  --files-from PATH   also judge the files named in PATH, one per line\n"
     "  --report            print the match report instead of the names: a tab-separated table\n"
@@ -115,7 +122,23 @@ struct Options {
     bool report = false;
     bool null = false;
     bool keepGoing = false;
+    bool sortByScore = false;
+    PeakRuleSettings rule;
+    bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
+
+double parseNumber(const std::string &option, const std::string &text)
+{
+    double value = 0;
+    try {
+        value = StrToFloat(text, CurrentSeparators());
+    } catch (const EConvertError &) {
+        value = std::nan("");
+    }
+    if (!std::isfinite(value))
+        throw UsageError { option + " needs a number, not '" + text + "'" };
+    return value;
+}
 
 int parseInteger(const std::string &option, const std::string &text)
 {
@@ -194,6 +217,23 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         } else if (argument == "--inverse") {
             noValue();
             options.settings.Inverse = true;
+        } else if (argument == "--rule") {
+            const std::string rule = takeValue();
+            if (rule == "standard")
+                options.rule.Rule = PeakRule::Standard;
+            else if (rule == "sensitive")
+                options.rule.Rule = PeakRule::Sensitive;
+            else
+                throw UsageError { "--rule takes standard or sensitive, not '" + rule + "'" };
+        } else if (argument == "--from") {
+            options.rule.From = parseNumber(argument, takeValue());
+        } else if (argument == "--to") {
+            options.rule.To = parseNumber(argument, takeValue());
+        } else if (argument == "--sort") {
+            const std::string key = takeValue();
+            if (key != "score")
+                throw UsageError { "--sort takes score, not '" + key + "'" };
+            options.sortByScore = true;
         } else if (argument == "--jobs") {
             options.jobs = parseInteger(argument, takeValue());
             if (options.jobs < 1)
@@ -269,7 +309,8 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
             result.verdict = Verdict::Unjudged;
             return result;
         }
-        JudgeFile(table, peaks, options.targets, options.settings, separators, result.judgement);
+        JudgeFile(table, peaks, options.targets, options.settings, options.rule,
+            options.sortByScore, separators, result.judgement);
         result.verdict = result.judgement.Selected ? Verdict::Selected : Verdict::Passed;
     } catch (const Exception &error) {
         result.verdict = Verdict::Failed;
@@ -529,14 +570,25 @@ int main(int argc, char **argv)
     Output out(options.null ? '\0' : '\n');
     std::vector<std::string> badFiles;
     std::vector<std::string> failures;
+    const bool scored = options.scored();
+    // Sorted by score, the judged files are held back until the run is done; in the report the
+    // files not selected follow the selected ones in their order.
+    std::vector<std::pair<double, std::string>> held;
     const auto emit = [&](std::size_t i, const FileResult &result) {
         switch (result.verdict) {
         case Verdict::Selected:
-            out.line(options.report ? ReportFileRow(options.files[i], result.judgement, '.')
-                                    : options.files[i]);
+            if (options.sortByScore)
+                held.emplace_back(result.judgement.Score,
+                    options.report ? ReportFileRow(options.files[i], result.judgement, '.')
+                                   : options.files[i]);
+            else
+                out.line(options.report ? ReportFileRow(options.files[i], result.judgement, '.')
+                                        : options.files[i]);
             break;
         case Verdict::Passed:
-            if (options.report)
+            if (options.report && options.sortByScore)
+                held.emplace_back(-1, ReportFileRow(options.files[i], result.judgement, '.'));
+            else if (options.report)
                 out.line(ReportFileRow(options.files[i], result.judgement, '.'));
             break;
         case Verdict::WrongLayout:
@@ -556,7 +608,7 @@ int main(int argc, char **argv)
         std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
     try {
         if (options.report)
-            out.line(ReportHeaderRow(options.targets));
+            out.line(ReportHeaderRow(options.targets, scored));
         try {
             if (jobs == 1) {
                 const auto results = judgeSequentially(options, separators);
@@ -570,9 +622,13 @@ int main(int argc, char **argv)
             // before is still printed.
             failures.push_back("peakhound-search: " + std::string(Messages::OutOfMemory));
         }
+        std::stable_sort(held.begin(), held.end(),
+            [](const auto &a, const auto &b) { return a.first > b.first; });
+        for (const auto &line : held)
+            out.line(line.second);
         if (options.report) {
             for (const auto &name : badFiles)
-                out.line(ReportWrongLayoutRow(name, options.targets.size()));
+                out.line(ReportWrongLayoutRow(name, options.targets.size(), scored));
         }
         out.flush();
         closeOut();

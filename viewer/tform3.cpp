@@ -1,5 +1,7 @@
 #include "tform3.h"
 
+#include "sensitivepeaks.h"
+
 #include "accessibility.h"
 #include "application.h"
 #include "controls.h"
@@ -210,13 +212,24 @@ void TForm3::Button3Click()
 
 // ---- peaks, merging, the picture
 
+// The peaks of the rule in force, so the user sees what the search saw; under the sensitive
+// rule each position has its prominence beside it.
 void TForm3::FindepeaksClick()
 {
-    FindPeaks();
+    const bool sensitive = PeakRuleInForce.Rule == PeakRule::Sensitive;
+    if (sensitive)
+        FindPeaksByRule(SpectrumTable, PeakList, PeakRuleInForce, &PeakStrengths);
+    else
+        FindPeaks();
     TListBox *list = Peakanzeige->ListBox1;
     list->Clear();
     for (int i = 1; i <= PeakList.Count; ++i)
         list->Add(ToQString(FormatFixed(SpectrumTable.Cell(PeakList.Row(i), 1), 10, 1, '.')));
+    Peakanzeige->ShowProminences(sensitive);
+    if (sensitive) {
+        for (int i = 1; i <= PeakStrengths.Count; ++i)
+            Peakanzeige->Prominences->Add(ToQString(FormatFixed(PeakStrengths.Of(i), 10, 1, '.')));
+    }
     Peakanzeige->show();
 }
 

@@ -23,6 +23,11 @@ TPeakanzeige::TPeakanzeige()
     ListBox1 = CreateListBox(this, { 8, 0, 89, 361 }, false);
     close = CreateButton(this, { 16, 368, 73, 25 }, QStringLiteral("Schliesse"));
 
+    Prominences = CreateListBox(this, { 104, 0, 89, 361 }, false);
+    Prominences->setAccessibleName(QStringLiteral("Prominenz"));
+    Prominences->setToolTip(QStringLiteral("Höhe jedes Peaks über dem höheren der beiden Minima neben ihm."));
+    Prominences->hide();
+
     connect(ListBox1, &TListBox::Click, this, guarded(this, &TPeakanzeige::ListBox1Click));
     connect(close, &QPushButton::clicked, this, guarded(this, &TPeakanzeige::closeClick));
     setUpAccessibility();
@@ -37,6 +42,16 @@ void TPeakanzeige::ListBox1Click()
     Form2->Paintline(chart, chart->SeriesAt(0)->XValueToPixel(value));
 }
 
+void TPeakanzeige::ShowProminences(bool shown)
+{
+    Prominences->Clear();
+    Prominences->setVisible(shown);
+    // The window grows by the second list and back; a width of the user's own stays.
+    if (shown != m_widened)
+        resize(width() + (shown ? 96 : -96), height());
+    m_widened = shown;
+}
+
 void TPeakanzeige::closeClick()
 {
     hide();
@@ -48,5 +63,5 @@ void TPeakanzeige::closeClick()
 void TPeakanzeige::setUpAccessibility()
 {
     ListBox1->setAccessibleName(windowTitle());
-    SetTabOrder({ ListBox1, close });
+    SetTabOrder({ ListBox1, Prominences, close });
 }

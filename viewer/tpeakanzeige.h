@@ -16,6 +16,10 @@ public:
 
     TListBox *ListBox1;
     QPushButton *close;
+    // Beside the positions under the sensitive rule: each peak's prominence, in the row of its
+    // position. Hidden under the fixed rule, when the window has its own narrow width.
+    TListBox *Prominences;
+    void ShowProminences(bool shown);
 
     // handlers
     // Marks the clicked peak position in the chart with a vertical exclusive-or line.
@@ -24,6 +28,7 @@ public:
 
 private:
     void setUpAccessibility();
+    bool m_widened = false; // ShowProminences made room for the prominences
 };
 
 extern TPeakanzeige *Peakanzeige;

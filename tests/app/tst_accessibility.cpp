@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QProgressBar>
@@ -149,6 +150,12 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f1.Bevel1, QAccessible::Separator, {}, {} },
                 { f1.Bar, QAccessible::ProgressBar, s("Fortschrittsanzeige"), s("0") },
                 { f1.Label5, QAccessible::StatusBar, s("Status"), {} },
+                { f1.RuleLabel, label, s("Peakregel"), {} },
+                { f1.PeakRuleBox, QAccessible::ComboBox, s("Standard"), {} }, // Qt names a combo box by its choice
+                { f1.FromLabel, label, s("ab x [1/cm]"), {} },
+                { f1.FromEdit, edit, s("ab x [1/cm]"), s("100") },
+                { f1.SortByScore, check, s("nach Güte sortieren"), s("unchecked") },
+                { f1.RuleUsedLabel, label, {}, {} },
             } },
         { Form3,
             {
@@ -198,6 +205,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
             {
                 { Peakanzeige->ListBox1, list, s("Peakanzeige"), {} },
                 { Peakanzeige->close, button, s("Schliesse"), {} },
+                { Peakanzeige->Prominences, list, s("Prominenz"), {} },
             } },
         { Form2, { { Form2->Chart1, QAccessible::Graphic, s("TChart"), {} } } },
     };
