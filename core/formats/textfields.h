@@ -22,6 +22,9 @@ public:
     bool Next(std::string_view &line);
     // What is left after the lines read so far.
     std::string_view Rest() const { return m_text.substr(m_pos); }
+    // Goes on at pos, the start of a line at or after the current position, for a reader that
+    // has read the lines between by itself.
+    void SkipTo(std::size_t pos) { m_pos = pos; }
 
 private:
     std::string_view m_text;
