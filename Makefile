@@ -82,7 +82,7 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPH_FUZZ=ON -DPH_SANITIZE=ON -DPH_GUI=OFF \
 	  -DBUILD_TESTING=OFF -DPH_BENCH=OFF
 	cmake --build build-fuzz -j$(JOBS)
-	for target in spectrumfile numconv axismath peakfile jcamp spc wdf textexports peakrules; do \
+	for target in spectrumfile numconv axismath peakfile jcamp spc wdf spe textexports peakrules; do \
 	  mkdir -p build-fuzz/corpus/$$target && \
 	  ./build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 	    build-fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \

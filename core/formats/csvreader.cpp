@@ -2,6 +2,8 @@
 #include "textfields.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -77,30 +79,78 @@ bool numberRow(std::string_view line, char separator, char mark, double *values,
     }
 }
 
+// A row whose every field is a plain number written with the decimal point, parsed straight from
+// the text, and where its line ends (after LF, CR LF or a lone CR). False for anything else
+// (quotes, an empty field, another grammar, too many fields, a value out of range), which is
+// left to numberRow on the line; it gives the same values for every row taken here: each field
+// starts with a digit (after a minus), so numconv hands its trimmed text to std::from_chars
+// whole, and from_chars reads the same longest number when the field is followed by a blank,
+// the separator or the line end.
+bool plainPointRow(std::string_view text, std::size_t pos, char separator, double *values,
+    std::size_t &count, std::size_t &next)
+{
+    const char *p = text.data() + pos;
+    const char *const end = text.data() + text.size();
+    count = 0;
+    for (;;) {
+        while (p != end && (*p == ' ' || *p == '\t'))
+            ++p;
+        const char *digit = p != end && *p == '-' ? p + 1 : p;
+        if (count == kMaxCsvFields || digit == end || *digit < '0' || *digit > '9')
+            return false;
+        const auto [after, ec] = std::from_chars(p, end, values[count]);
+        if (ec != std::errc() || !std::isfinite(values[count]))
+            return false;
+        ++count;
+        p = after;
+        while (p != end && (*p == ' ' || *p == '\t'))
+            ++p;
+        if (p == end || *p == '\n' || *p == '\r') {
+            const bool crLf = p != end && *p == '\r' && p + 1 != end && p[1] == '\n';
+            next = static_cast<std::size_t>(p - text.data()) + (p == end ? 0 : crLf ? 2 : 1);
+            return true;
+        }
+        if (*p != separator)
+            return false;
+        ++p;
+    }
+}
+
 bool readTable(std::string_view text, char separator, char mark, ImportedSpectra &out)
 {
     ImportedSpectra result;
     TextLines lines(text);
+    std::size_t pos = text.size() - lines.Rest().size(); // after a byte-order mark
     std::string_view line;
     double values[kMaxCsvFields];
     bool first = true; // the first line may be the header row
     std::size_t headerCount = 0; // its fields, when it is one
     std::size_t columns = 0;
-    while (lines.Next(line)) {
-        if (IsBlankLine(line))
-            continue;
+    while (pos < text.size()) {
         std::size_t count = 0;
-        if (!numberRow(line, separator, mark, values, count)) {
-            std::vector<std::string_view> fields;
-            if (!first || !csvFields(line, separator, fields) || !namesColumns(fields))
-                return false;
-            first = false;
-            headerCount = fields.size();
-            result.XCaption = caption(fields[0]);
-            if (fields.size() == 2)
-                result.YCaption = caption(fields[1]);
-            continue;
+        std::size_t next = 0;
+        if (mark != '.' || !plainPointRow(text, pos, separator, values, count, next)) {
+            lines.SkipTo(pos);
+            lines.Next(line);
+            next = text.size() - lines.Rest().size();
+            if (IsBlankLine(line)) {
+                pos = next;
+                continue;
+            }
+            if (!numberRow(line, separator, mark, values, count)) {
+                std::vector<std::string_view> fields;
+                if (!first || !csvFields(line, separator, fields) || !namesColumns(fields))
+                    return false;
+                first = false;
+                headerCount = fields.size();
+                result.XCaption = caption(fields[0]);
+                if (fields.size() == 2)
+                    result.YCaption = caption(fields[1]);
+                pos = next;
+                continue;
+            }
         }
+        pos = next;
         first = false;
         if (columns == 0) {
             columns = count;

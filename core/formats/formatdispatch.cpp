@@ -2,6 +2,7 @@
 
 #include "jcampreader.h"
 #include "spcreader.h"
+#include "spereader.h"
 #include "textexports.h"
 #include "wdfreader.h"
 
@@ -15,6 +16,7 @@ namespace {
 constexpr FormatReader kReaders[] = {
     { "SPC", LooksSpc, ReadSpc },
     { "WDF", LooksWdf, ReadWdf },
+    { "SPE", LooksSpe, ReadSpe },
     { "JCAMP-DX", LooksJcamp, ReadJcamp },
     { "RRUFF", LooksRruff, ReadRruff },
     { "WiRE text", LooksWire, ReadWire },
@@ -77,6 +79,6 @@ bool StoreImported(const ImportedSpectra &spectra, SpectrumTableData &table)
 const std::vector<std::string> &SpectrumFilePatterns()
 {
     static const std::vector<std::string> patterns = { "*.txt", "*.csv", "*.spc", "*.wdf",
-                                                       "*.jdx", "*.dx", "*.jcamp" };
+                                                       "*.jdx", "*.dx", "*.jcamp", "*.spe" };
     return patterns;
 }

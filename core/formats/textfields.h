@@ -22,6 +22,9 @@ public:
     bool Next(std::string_view &line);
     // What is left after the lines read so far.
     std::string_view Rest() const { return m_text.substr(m_pos); }
+    // Goes on at pos, the start of a line at or after the current position, for a reader that
+    // has read the lines between by itself.
+    void SkipTo(std::size_t pos) { m_pos = pos; }
 
 private:
     std::string_view m_text;
@@ -100,8 +103,22 @@ bool SplitFields(std::string_view line, char separator, std::vector<std::string_
 // (Inline: the readers call it for every field.)
 inline bool FieldToNumber(std::string_view field, char decimalMark, double &value)
 {
+    const std::string_view trimmed = TrimField(field);
+    // With the decimal comma, numconv's data-field path first: it takes one mark of either kind,
+    // so a field without a point that it reads to its end reads to the same value here
+    // (TryTextToFloat's own shortcut serves the decimal point).
+    if (decimalMark == ',' && trimmed.find('.') == std::string_view::npos) {
+        const char *end = trimmed.data() + trimmed.size();
+        const char *fieldEnd = nullptr;
+        double converted = 0.0;
+        if (ConvertPlainDataField(trimmed.data(), end, converted, fieldEnd) && fieldEnd == end
+            && std::isfinite(converted)) {
+            value = converted;
+            return true;
+        }
+    }
     double converted = 0.0;
-    if (TryTextToFloat(TrimField(field), decimalMark, converted) != ConvertStatus::Ok
+    if (TryTextToFloat(trimmed, decimalMark, converted) != ConvertStatus::Ok
         || !std::isfinite(converted))
         return false;
     value = converted;

@@ -237,8 +237,8 @@ void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
         QVERIFY(!dialog.Options.HideReadOnly);
         QCOMPARE(dialog.Filter,
                  QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*|Spektrendateien "
-                                "(*.txt *.csv *.spc *.wdf *.jdx *.dx *.jcamp)|"
-                                "*.txt;*.csv;*.spc;*.wdf;*.jdx;*.dx;*.jcamp"));
+                                "(*.txt *.csv *.spc *.wdf *.jdx *.dx *.jcamp *.spe)|"
+                                "*.txt;*.csv;*.spc;*.wdf;*.jdx;*.dx;*.jcamp;*.spe"));
         QCOMPARE(dialog.FilterIndex, 1);
     }
 }

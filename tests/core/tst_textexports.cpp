@@ -3,11 +3,13 @@
 // and damaged input.
 
 #include "formats/textexports.h"
+#include "formats/textfields.h"
 
 #include <QFile>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -90,6 +92,26 @@ double interpolate(const ImportedSpectra &s, double x)
     return NAN;
 }
 
+bool sameBits(const std::vector<double> &a, const std::vector<double> &b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+// A random field of a CSV row: mostly numbers in every spelling numconv reads, at times with
+// blanks around, the other mark, a broken exponent or no digits.
+std::string randomField(std::mt19937 &random, char mark)
+{
+    const std::string alphabet = std::string("0123456789eE+- x") + mark;
+    std::string field;
+    const int length = 1 + static_cast<int>(random() % 10);
+    for (int i = 0; i < length; ++i)
+        field += alphabet[random() % (i < 6 ? 10 : alphabet.size())];
+    std::shuffle(field.begin(), field.end(), random);
+    if (random() % 8 == 0)
+        field = (random() % 2 ? " " : "\t") + field + (random() % 2 ? " " : "");
+    return field;
+}
+
 const char *const kWire = "charisma_nCal_Qontor785_z005H12_100_1x3s.txt";
 const char *const kBwSpec = "charisma_PST10_iR532_Probe_100_3000msx7.txt";
 const char *const kRruff =
@@ -116,6 +138,7 @@ private slots:
     void notClaimed();
     void limitsAreRefused();
     void damagedSamplesReadCleanlyOrNotAtAll();
+    void fastPathsAgreeWithTheFullConversion();
 };
 
 void tst_TextExports::samplesReadToTheirNumbers_data()
@@ -442,6 +465,63 @@ void tst_TextExports::damagedSamplesReadCleanlyOrNotAtAll()
                 QVERIFY(consistent(s));
         }
     }
+}
+
+// The shortcuts (a row of plain numbers with the decimal point read straight from the text; a
+// field with the decimal comma through numconv's data-field path) give what the full conversion
+// gives, bit for bit, and refuse what it refuses.
+void tst_TextExports::fastPathsAgreeWithTheFullConversion()
+{
+    std::mt19937 random(1414);
+    int accepted = 0;
+    for (int n = 0; n < 200000; ++n) {
+        const char mark = n % 2 ? ',' : '.';
+        const std::string field = randomField(random, mark) + (n % 3 ? "" : ".5");
+        double full = 0.0;
+        const std::string_view trimmed = TrimField(field);
+        const bool fullOk = TryTextToFloat(trimmed, mark, full) == ConvertStatus::Ok
+            && std::isfinite(full);
+        double fast = 0.0;
+        QCOMPARE(FieldToNumber(field, mark, fast), fullOk);
+        if (fullOk)
+            QVERIFY2(std::memcmp(&fast, &full, sizeof full) == 0, field.c_str());
+        accepted += fullOk;
+    }
+    QVERIFY(accepted > 10000);
+
+    // Every field quoted takes each row off the shortcut.
+    const char *const lineEnds[] = { "\n", "\r\n", "\r" };
+    int tables = 0;
+    for (int n = 0; n < 3000; ++n) {
+        const char separator = n % 4 == 3 ? ';' : ',';
+        const std::size_t columns = 2 + random() % 3;
+        std::string plain, quoted;
+        for (int row = 0, rows = 1 + static_cast<int>(random() % 6); row < rows; ++row) {
+            for (std::size_t c = 0; c < columns; ++c) {
+                std::string field = random() % 4 ? std::to_string(random() % 100000 / 100.0)
+                                                 : randomField(random, '.');
+                if (random() % 3 == 0)
+                    field = "-" + field;
+                const std::string sep = c + 1 < columns ? std::string(1, separator) : "";
+                plain += field + sep;
+                quoted += (IsBlankLine(field) ? field : '"' + field + '"') + sep;
+            }
+            const char *end = lineEnds[random() % 3];
+            plain += end;
+            quoted += end;
+        }
+        ImportedSpectra a, b;
+        const bool read = ReadCsv(plain, a);
+        QCOMPARE(ReadCsv(quoted, b), read);
+        if (!read)
+            continue;
+        ++tables;
+        QVERIFY2(sameBits(a.X, b.X), plain.c_str());
+        QCOMPARE(a.Y.size(), b.Y.size());
+        for (std::size_t i = 0; i < a.Y.size(); ++i)
+            QVERIFY2(sameBits(a.Y[i], b.Y[i]), plain.c_str());
+    }
+    QVERIFY(tables > 500);
 }
 
 QTEST_GUILESS_MAIN(tst_TextExports)
