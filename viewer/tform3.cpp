@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "application.h"
+#include "chartpicture.h"
 #include "controls.h"
 #include "guard.h"
 #include "messagebox.h"
@@ -29,6 +30,26 @@ namespace
 {
 
 const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|Metadateien (*.wmf)|*.wmf");
+// Offered after the two above, as filters 3, 4 and 5.
+const QString kMorePictureFilter =
+    QStringLiteral("PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg|PDF-Dokument (*.pdf)|*.pdf");
+
+// The extension a name without one of its own gets for the chosen filter.
+QString filterExtension(int filterIndex)
+{
+    switch (filterIndex) {
+    case 1:
+        return QStringLiteral(".bmp");
+    case 3:
+        return QStringLiteral(".png");
+    case 4:
+        return QStringLiteral(".svg");
+    case 5:
+        return QStringLiteral(".pdf");
+    default:
+        return QStringLiteral(".wmf");
+    }
+}
 
 } // namespace
 
@@ -71,6 +92,8 @@ TForm3::TForm3()
     // clang-format on
 
     SavePictureDialog1.Filter = kPictureFilter;
+    SavePictureDialog1.MoreFilter = kMorePictureFilter;
+    SavePictureDialog1.AskPictureSize = true;
     connectHandlers();
     setUpAccessibility();
 }
@@ -235,17 +258,28 @@ void TForm3::savebmpClick()
         return;
     QString name = SavePictureDialog1.FileName;
     const QString extension = name.right(4);
-    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")) {
-        name +=
-            SavePictureDialog1.FilterIndex == 1 ? QStringLiteral(".bmp") : QStringLiteral(".wmf");
+    // ".bmp" and ".wmf" (bitmap data both) stand for any filter; the other types' own extension
+    // for their own filter.
+    const QString own = filterExtension(SavePictureDialog1.FilterIndex);
+    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")
+        && extension != own) {
+        name += own;
         SavePictureDialog1.FileName = name;
     }
     // The export's own drawing pass tells the display window that the crosshair is gone, while
     // the window still shows it and the marker lines. Drawing the chart anew first takes them off
     // the screen, so that the screen and the crosshair record agree, also when the file cannot be
     // written.
-    Form2->Chart1->Repaint();
-    Form2->Chart1->SaveChartBitmap(name);
+    TChart &chart = *Form2->Chart1;
+    chart.Repaint();
+    const PictureFormat format = PictureFormatOfName(name);
+    const QSize size(
+        SavePictureDialog1.PictureWidth > 0 ? SavePictureDialog1.PictureWidth : chart.width(),
+        SavePictureDialog1.PictureHeight > 0 ? SavePictureDialog1.PictureHeight : chart.height());
+    if (format == PictureFormat::Bmp && size == chart.size())
+        chart.SaveChartBitmap(name);
+    else
+        SaveChartPicture(chart, name, format, { size, SavePictureDialog1.PictureDpi });
     SetCaption(Form2, name);
     ShowMessage("File gespeichert\r" + ToStdString(name));
 }

@@ -1,0 +1,93 @@
+// The pictures a user saves and copies from the viewer, through its real windows.
+
+#include "controls.h"
+#include "tchart.h"
+#include "tform2.h"
+#include "tform3.h"
+#include "viewerscene.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTest>
+#include <memory>
+
+class tst_Pictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_scene = std::make_unique<ProgramScene>(); }
+    void cleanup() { m_scene.reset(); }
+    void savedInEveryTypeByItsFilter();
+
+private:
+    void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    std::unique_ptr<ProgramScene> m_scene;
+};
+
+void tst_Pictures::savedInEveryTypeByItsFilter()
+{
+    m_scene->listFiles({ m_scene->write("a.txt", TaggedSpectra({ 100, 300 })) });
+    m_scene->open(0);
+    const QString pic = m_scene->path("pic");
+    m_scene->script.answerSaveDialog(pic, 1);
+    press(Form3->savebmp);
+    m_scene->takeBoxes();
+    const QImage bmp = QImage(pic + QStringLiteral(".bmp")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(bmp.size(), Form2->Chart1->size());
+
+    const struct {
+        QString chosen;
+        int filter;
+        QString written;
+        QByteArray format;
+    } saves[] = { { pic, 3, pic + QStringLiteral(".png"), "png" },
+        { pic, 4, pic + QStringLiteral(".svg"), "svg" },
+        { pic + QStringLiteral(".pdf"), 5, pic + QStringLiteral(".pdf"), "pdf" },
+        { pic + QStringLiteral(".png"), 1, pic + QStringLiteral(".png.bmp"), "bmp" },
+        { pic + QStringLiteral(".wmf"), 4, pic + QStringLiteral(".wmf"), "bmp" },
+        { pic + QStringLiteral(".svg"), 3, pic + QStringLiteral(".svg.png"), "png" } };
+    for (const auto &save : saves) {
+        m_scene->script.answerSaveDialog(save.chosen, save.filter);
+        press(Form3->savebmp);
+        QCOMPARE(m_scene->takeBoxes(),
+            QStringList { QStringLiteral("File gespeichert\r") + save.written });
+        QCOMPARE(Form2->windowTitle(), save.written);
+        if (save.format == "pdf") {
+            QFile file(save.written);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().startsWith("%PDF-"));
+            continue;
+        }
+        QCOMPARE(QImageReader::imageFormat(save.written), save.format);
+        if (save.format == "svg")
+            QCOMPARE(QSvgRenderer(save.written).defaultSize(), Form2->Chart1->size());
+        else
+            QVERIFY(QImage(save.written).convertToFormat(QImage::Format_RGB32) == bmp);
+    }
+    // The dialog's own filter is the bitmap one; the others follow it.
+    const auto &dialog = m_scene->script.saveDialogs.front();
+    QCOMPARE(dialog.Filter, QStringLiteral("Bitmaps (*.bmp)|*.bmp|Metadateien (*.wmf)|*.wmf"));
+    QCOMPARE(Form3->SavePictureDialog1.MoreFilter,
+        QStringLiteral(
+            "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg|PDF-Dokument (*.pdf)|*.pdf"));
+
+    // A chosen size and resolution; the chart on the screen stays as it was.
+    const QImage shown = Form2->Chart1->Surface();
+    Form3->SavePictureDialog1.PictureWidth = 1000;
+    Form3->SavePictureDialog1.PictureHeight = 700;
+    Form3->SavePictureDialog1.PictureDpi = 300;
+    m_scene->script.answerSaveDialog(pic + QStringLiteral("-big.png"), 3);
+    press(Form3->savebmp);
+    m_scene->takeBoxes();
+    const QImage big(pic + QStringLiteral("-big.png"));
+    QCOMPARE(big.size(), QSize(1000, 700));
+    QCOMPARE(big.dotsPerMeterX(), 11811);
+    QVERIFY(Form2->Chart1->Surface() == shown);
+}
+
+QTEST_MAIN(tst_Pictures)
+#include "tst_pictures.moc"
