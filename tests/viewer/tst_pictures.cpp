@@ -2,13 +2,20 @@
 
 #include "controls.h"
 #include "tchart.h"
+#include "tchartseries.h"
 #include "tform2.h"
 #include "tform3.h"
 #include "viewerscene.h"
 
+#include <QAction>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSvgRenderer>
 #include <QTest>
@@ -22,6 +29,7 @@ private slots:
     void init() { m_scene = std::make_unique<ProgramScene>(); }
     void cleanup() { m_scene.reset(); }
     void savedInEveryTypeByItsFilter();
+    void copiedToTheClipboard();
 
 private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -87,6 +95,49 @@ void tst_Pictures::savedInEveryTypeByItsFilter()
     QCOMPARE(big.size(), QSize(1000, 700));
     QCOMPARE(big.dotsPerMeterX(), 11811);
     QVERIFY(Form2->Chart1->Surface() == shown);
+}
+
+void tst_Pictures::copiedToTheClipboard()
+{
+    m_scene->listFiles({ m_scene->write("a.txt", TaggedSpectra({ 100, 300 })) });
+    m_scene->open(0);
+    m_scene->script.answerSaveDialog(m_scene->path("pic.bmp"), 1);
+    press(Form3->savebmp);
+    m_scene->takeBoxes();
+    const QImage bmp = QImage(m_scene->path("pic.bmp")).convertToFormat(QImage::Format_RGB32);
+
+    Form2->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    // With the crosshair on the screen, which stays there and in the record.
+    Form3->showcrosshair->setChecked(true);
+    const TRect plot = Form2->Chart1->PlotRect();
+    const int x = (plot.Left + plot.Right) / 2, y = (plot.Top + plot.Bottom) / 2;
+    Form2->mousemove(Form2->Chart1, {}, x, y);
+    const QImage withCrosshair = Form2->Chart1->Surface();
+    QVERIFY(withCrosshair != bmp);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(Form2->Chart1, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) == bmp);
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data->hasFormat(QStringLiteral("image/svg+xml")));
+    QVERIFY(QSvgRenderer(data->data(QStringLiteral("image/svg+xml"))).isValid());
+    QCOMPARE(CrosshairState.X, x);
+    QVERIFY(Form2->Chart1->Surface() == withCrosshair);
+
+    // A right click opens the chart's menu; a right drag pans and opens none.
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(Form2->Chart1, Qt::RightButton, {}, QPoint(x, y));
+    QTRY_VERIFY(Form2->ChartMenu->isVisible());
+    QCOMPARE(Form2->ChartMenu->actions(), QList<QAction *> { Form2->CopyPictureItem });
+    QCOMPARE(Form2->CopyPictureItem->text(), QStringLiteral("Bild kopieren"));
+    Form2->ChartMenu->hide();
+    Form2->CopyPictureItem->trigger();
+    QVERIFY(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) == bmp);
+    QTest::mousePress(Form2->Chart1, Qt::RightButton, {}, QPoint(x, y));
+    QTest::mouseMove(Form2->Chart1, QPoint(x + 30, y));
+    QTest::mouseRelease(Form2->Chart1, Qt::RightButton, {}, QPoint(x + 30, y));
+    QTest::qWait(20);
+    QVERIFY(!Form2->ChartMenu->isVisible());
 }
 
 QTEST_MAIN(tst_Pictures)
