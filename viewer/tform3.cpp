@@ -69,6 +69,9 @@ TForm3::TForm3()
     Label3 = CreateLabel(this, {32, 64}, QStringLiteral("Titel anzeigen"), 13);
     showcrosshair = CreateCheckBox(this, {8, 88, 17, 17}, false);
     Label5 = CreateLabel(this, {32, 88}, QStringLiteral("Fadenkreuz anzeigen"), 13);
+    Farben = CreateCheckBox(this, {8, 112, 17, 17}, false,
+                            QStringLiteral("Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar."));
+    LabelFarben = CreateLabel(this, {32, 112}, QStringLiteral("Farben"), 13);
     Button1 = CreateButton(this, {112, 144, 81, 25}, QStringLiteral("Remove"),
                            QStringLiteral("Entfernt das ausgewählte Spektrum aus der Ansicht."));
     Label4 = CreateLabel(this, {0, 160}, QStringLiteral("Spektrum"));
@@ -103,6 +106,7 @@ void TForm3::connectHandlers()
     connect(Abstand, &TEdit::KeyPress, this, guarded(this, &TForm3::neuermaxwert));
     // The check box reports every change of its state, also one made by the program.
     connect(showtitle, &QCheckBox::toggled, this, guarded(this, &TForm3::showtitleClick));
+    connect(Farben, &QCheckBox::toggled, this, guarded(this, &TForm3::FarbenClick));
     connect(Button1, &QPushButton::clicked, this, guarded(this, &TForm3::Button1Click));
     connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm3::Button3Click));
     connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm3::Button2Click));
@@ -143,6 +147,11 @@ void TForm3::neuermaxwert(QChar Key)
 void TForm3::showtitleClick()
 {
     Form2->Chart1->Title.SetVisible(showtitle->isChecked());
+}
+
+void TForm3::FarbenClick()
+{
+    ShowSpectra(QString());
 }
 
 // ---- stepping through the list the viewer was opened from
@@ -292,9 +301,10 @@ void TForm3::setUpAccessibility()
     NameAfterLabels(Abstand, { Label1, Label2 });
     NameAfterLabels(showtitle, { Label3 });
     NameAfterLabels(showcrosshair, { Label5 });
+    NameAfterLabels(Farben, { LabelFarben });
     NameAfterLabels(Edit1, { Label4 });
     SetAccessibleRole(Panel1, QAccessible::Grouping);
     SetAccessibleRole(Panel2, QAccessible::Grouping);
-    SetTabOrder({ Abstand, showtitle, showcrosshair, Button1, Edit1, Button3, Button2, Findepeaks,
+    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Button1, Edit1, Button3, Button2, Findepeaks,
         chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -1,6 +1,7 @@
 // The pictures a user saves and copies from the viewer, through its real windows.
 
 #include "controls.h"
+#include "plotbuilder.h"
 #include "tchart.h"
 #include "tchartseries.h"
 #include "tform2.h"
@@ -30,6 +31,7 @@ private slots:
     void cleanup() { m_scene.reset(); }
     void savedInEveryTypeByItsFilter();
     void copiedToTheClipboard();
+    void mergedViewInColours();
 
 private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -138,6 +140,44 @@ void tst_Pictures::copiedToTheClipboard()
     QTest::mouseRelease(Form2->Chart1, Qt::RightButton, {}, QPoint(x + 30, y));
     QTest::qWait(20);
     QVERIFY(!Form2->ChartMenu->isVisible());
+}
+
+// Three spectra in colours: each line its own, told apart also in grey; the click still finds
+// a line, the crosshair still shows; off again, all black as before.
+void tst_Pictures::mergedViewInColours()
+{
+    m_scene->listFiles({ m_scene->write("a.txt", TaggedSpectra({ 100, 300, 500 })) });
+    m_scene->open(0);
+    const QImage black = Form2->Chart1->Surface();
+    QVERIFY(!Form3->Farben->isChecked());
+    QCOMPARE(Form3->Farben->accessibleName(), QStringLiteral("Farben"));
+    QTest::mouseClick(Form3->Farben, Qt::LeftButton);
+    QVERIFY(Form3->Farben->isChecked());
+    QList<int> greys;
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(Form2->Chart1->SeriesAt(i)->PointColor(0), SpectrumColor(i));
+        greys << qGray(static_cast<int>(SpectrumColor(i) & 0xFF),
+            static_cast<int>((SpectrumColor(i) >> 8) & 0xFF),
+            static_cast<int>((SpectrumColor(i) >> 16) & 0xFF));
+    }
+    QVERIFY(greys[0] + 25 < greys[1] && greys[1] + 25 < greys[2]);
+    const QImage coloured = Form2->Chart1->Surface();
+    QVERIFY(coloured != black);
+    QCOMPARE(ShownTags(), (QList<int> { 100, 300, 500 }));
+
+    m_scene->script.answerSaveDialog(m_scene->path("colours.png"), 3);
+    press(Form3->savebmp);
+    m_scene->takeBoxes();
+    QVERIFY(QImage(m_scene->path("colours.png")).convertToFormat(QImage::Format_RGB32) == coloured);
+
+    QTest::mouseClick(Form3->Farben, Qt::LeftButton);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(Form2->Chart1->SeriesAt(i)->PointColor(0), clBlack);
+    const QImage again = Form2->Chart1->Surface();
+    for (int y = 0; y < again.height(); ++y)
+        for (int x = 0; x < again.width(); ++x)
+            QVERIFY(qRed(again.pixel(x, y)) == qGreen(again.pixel(x, y))
+                && qGreen(again.pixel(x, y)) == qBlue(again.pixel(x, y)));
 }
 
 QTEST_MAIN(tst_Pictures)
