@@ -10,11 +10,11 @@
 #include "tchartseries.h"
 #include "tlineseries.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QBuffer>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -277,6 +277,20 @@ void TChart::Draw(QImage &target, const TRect &rect)
         return;
     m_drawing = true;
     m_panelBounds = m_canvas.BeginPass(target, rect);
+    pass();
+}
+
+void TChart::Draw(QPainter &painter, const TRect &rect)
+{
+    if (m_drawing)
+        return;
+    m_drawing = true;
+    m_panelBounds = m_canvas.BeginDevicePass(painter, rect);
+    pass();
+}
+
+void TChart::pass()
+{
     const ScopeExit end([this] {
         m_canvas.EndPass();
         m_drawing = false;

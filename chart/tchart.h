@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QPainter;
 class TChartSeries;
 class TLineSeries;
 
@@ -111,6 +112,8 @@ public:
     void Repaint();
     // The drawing pass onto target over rect (buffered through the canvas when buffering is on).
     void Draw(QImage &target, const TRect &rect);
+    // The same pass drawn through painter (on an SVG or PDF writer, say) over rect, as vectors.
+    void Draw(QPainter &painter, const TRect &rect);
     // A new image of rect's size with the chart drawn into it, unbuffered.
     QImage CreateChartBitmap(TColor background, const TRect &rect);
     // Writes the chart at its client size as a BMP file. A file that cannot be written raises
@@ -228,6 +231,8 @@ private:
     TAxisMargins seriesMargins(const TChartAxis &axis) const;
     TAxisLabelStyle seriesLabelStyle(const TChartAxis &axis) const;
     void normalisePlotRect();
+    // The pass after its canvas pass has begun; ends that.
+    void pass();
     void innerDraw();
     void drawTitle(TChartTitle &title, bool top);
     void calcAxisSpace();

@@ -87,14 +87,7 @@ public:
         if (!m_open)
             return;
         m_open = false;
-        int lo = m_lo, hi = m_hi;
-        if (m_endUncovered) {
-            if (m_y == hi)
-                --hi;
-            else
-                ++lo;
-        }
-        m_raster.VerticalSpan(m_x, lo, hi, m_color);
+        m_raster.ColumnRun(m_x, m_lo, m_hi, m_y, m_color, m_endUncovered);
     }
 
 private:

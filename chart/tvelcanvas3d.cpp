@@ -196,8 +196,25 @@ TRect TVelCanvas3D::BeginPass(QImage &target, const TRect &rect)
     return rect;
 }
 
+TRect TVelCanvas3D::BeginDevicePass(QPainter &painter, const TRect &rect)
+{
+    m_device = &painter;
+    m_deviceRect = rect;
+    m_clipped = false;
+    m_current = nullptr;
+    m_path.clear();
+    return rect;
+}
+
 void TVelCanvas3D::EndPass()
 {
+    if (m_device != nullptr) {
+        flushPath();
+        m_device = nullptr;
+        m_clipped = false;
+        m_current = m_window;
+        return;
+    }
     if (m_buffered && m_target != nullptr) {
         if (m_targetRect.Left == 0 && m_targetRect.Top == 0 && m_target->size() == m_buffer.size()
             && m_target->format() == m_buffer.format()) {
@@ -227,6 +244,8 @@ TRect TVelCanvas3D::clipBounds() const
 {
     TRect bounds { 0, 0, m_current != nullptr ? m_current->width() : 0,
         m_current != nullptr ? m_current->height() : 0 };
+    if (m_device != nullptr)
+        bounds = m_deviceRect;
     if (m_clipped) {
         bounds.Left = std::max(bounds.Left, m_clip.Left);
         bounds.Top = std::max(bounds.Top, m_clip.Top);
@@ -247,6 +266,10 @@ void TVelCanvas3D::LineTo(int x, int y)
     const int x0 = m_penX, y0 = m_penY;
     m_penX = x;
     m_penY = y;
+    if (m_device != nullptr) {
+        deviceLine(x0, y0, x, y);
+        return;
+    }
     if (m_current == nullptr || m_current->isNull() || Pen.Style == psClear)
         return;
     if (PenIsThinSolid()) {
@@ -274,6 +297,8 @@ void TVelCanvas3D::painterLine(int x0, int y0, int x1, int y1)
 
 TVelCanvas3D::SeriesRaster TVelCanvas3D::SeriesRasterView()
 {
+    if (m_device != nullptr)
+        return SeriesRaster { nullptr, 0, clipBounds(), this };
     if (m_current == nullptr || m_current->isNull())
         return SeriesRaster {};
     return SeriesRaster { m_current->bits(), m_current->bytesPerLine(), clipBounds() };
@@ -281,6 +306,8 @@ TVelCanvas3D::SeriesRaster TVelCanvas3D::SeriesRasterView()
 
 void TVelCanvas3D::SeriesRaster::Line(int x0, int y0, int x1, int y1, TColor color) const
 {
+    if (Path != nullptr)
+        Path->pathSegment(x0, y0, x1, y1, color);
     if (Bits != nullptr)
         rasterLine(Raster { Bits, Stride, Clip, PixelOf(color), pmCopy }, x0, y0, x1, y1);
 }
@@ -297,14 +324,47 @@ void TVelCanvas3D::SeriesRaster::VerticalSpan(int x, int y0, int y1, TColor colo
         reinterpret_cast<std::uint32_t *>(row)[x] = pixel;
 }
 
+void TVelCanvas3D::SeriesRaster::ColumnRun(
+    int x, int lo, int hi, int y, TColor color, bool endUncovered) const
+{
+    if (Path != nullptr) {
+        Path->pathColumn(x, lo, hi, y, color);
+        return;
+    }
+    if (endUncovered) {
+        if (y == hi)
+            --hi;
+        else
+            ++lo;
+    }
+    VerticalSpan(x, lo, hi, color);
+}
+
 void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
 {
-    if (m_current == nullptr || m_current->isNull())
+    if (m_device == nullptr && (m_current == nullptr || m_current->isNull()))
         return;
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
+    if (m_device != nullptr) {
+        if (Brush.Style != bsClear) {
+            const bool withPen = Pen.Style != psClear;
+            FillRect(withPen ? TRect { x1 + 1, y1 + 1, x2 - 1, y2 - 1 } : TRect { x1, y1, x2, y2 });
+        }
+        if (Pen.Style != psClear && Pen.Mode == pmCopy && x2 > x1 && y2 > y1) {
+            flushPath();
+            m_device->save();
+            setDeviceClip();
+            m_device->setPen(
+                QPen(qtColor(Pen.Color), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            m_device->setBrush(Qt::NoBrush);
+            m_device->drawRect(QRectF(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1));
+            m_device->restore();
+        }
+        return;
+    }
     if (Brush.Style != bsClear) {
         const bool withPen = Pen.Style != psClear;
         FillRect(withPen ? TRect { x1 + 1, y1 + 1, x2 - 1, y2 - 1 } : TRect { x1, y1, x2, y2 });
@@ -333,13 +393,18 @@ void TVelCanvas3D::Rectangle(int x1, int y1, int x2, int y2)
 
 void TVelCanvas3D::FillRect(const TRect &rect)
 {
-    if (m_current == nullptr || m_current->isNull())
+    if (m_device == nullptr && (m_current == nullptr || m_current->isNull()))
         return;
     const TRect clip = clipBounds();
     const int left = std::max(rect.Left, clip.Left), right = std::min(rect.Right, clip.Right);
     const int top = std::max(rect.Top, clip.Top), bottom = std::min(rect.Bottom, clip.Bottom);
     if (left >= right || top >= bottom)
         return;
+    if (m_device != nullptr) {
+        flushPath();
+        m_device->fillRect(QRect(left, top, right - left, bottom - top), qtColor(Brush.Color));
+        return;
+    }
     const std::uint32_t color = PixelOf(Brush.Color);
     for (int y = top; y < bottom; ++y) {
         auto *line = reinterpret_cast<std::uint32_t *>(m_current->scanLine(y));
@@ -356,23 +421,121 @@ void TVelCanvas3D::TextOut(int x, int y, const QString &text)
 void TVelCanvas3D::TextOutAligned(
     int x, int y, const QString &text, int angle, int hAlign, bool bottomAligned)
 {
-    if (m_current == nullptr || m_current->isNull() || text.isEmpty())
+    if (text.isEmpty())
         return;
+    if (m_device != nullptr) {
+        flushPath();
+        m_device->save();
+        setDeviceClip();
+        paintText(*m_device, x, y, text, angle, hAlign, bottomAligned);
+        m_device->restore();
+        return;
+    }
+    if (m_current == nullptr || m_current->isNull())
+        return;
+    QPainter painter(m_current);
+    if (m_clipped)
+        painter.setClipRect(QRect(m_clip.Left, m_clip.Top, m_clip.Width(), m_clip.Height()));
+    paintText(painter, x, y, text, angle, hAlign, bottomAligned);
+    const QFontMetrics metrics(Font);
+    const int extent = std::max(metrics.horizontalAdvance(text), metrics.height());
+    notify(QRect(x - extent, y - extent, 2 * extent + 1, 2 * extent + 1));
+}
+
+void TVelCanvas3D::paintText(QPainter &painter, int x, int y, const QString &text, int angle,
+    int hAlign, bool bottomAligned) const
+{
     const QFontMetrics metrics(Font);
     const int width = metrics.horizontalAdvance(text);
     const int dx = hAlign < 0 ? 0 : (hAlign == 0 ? -(width / 2) : -width);
     const int baseline = bottomAligned ? -metrics.descent() : metrics.ascent();
-    QPainter painter(m_current);
-    if (m_clipped)
-        painter.setClipRect(QRect(m_clip.Left, m_clip.Top, m_clip.Width(), m_clip.Height()));
     painter.setFont(Font);
     painter.setPen(qtColor(FontColor));
     painter.translate(x, y);
     if (angle != 0)
         painter.rotate(-angle);
     painter.drawText(dx, baseline, text);
-    const int extent = std::max(width, metrics.height());
-    notify(QRect(x - extent, y - extent, 2 * extent + 1, 2 * extent + 1));
+}
+
+// ---- the device pass
+
+void TVelCanvas3D::setDeviceClip() const
+{
+    const TRect b = clipBounds();
+    m_device->setClipRect(QRect(b.Left, b.Top, std::max(b.Width(), 0), std::max(b.Height(), 0)));
+}
+
+// The line over the pixels the raster line sets: along the longer direction from the first
+// pixel's edge to the end pixel's edge (which the raster leaves out), across it through the
+// pixel centres.
+void TVelCanvas3D::deviceLine(int x0, int y0, int x1, int y1)
+{
+    if (Pen.Style == psClear || Pen.Mode != pmCopy || (x0 == x1 && y0 == y1))
+        return;
+    flushPath();
+    m_device->save();
+    setDeviceClip();
+    if (PenIsThinSolid()) {
+        const bool xMajor = std::abs(x1 - x0) >= std::abs(y1 - y0);
+        const double shift = (xMajor ? x1 - x0 : y1 - y0) > 0 ? 0.0 : 1.0;
+        const double ox = xMajor ? shift : 0.5, oy = xMajor ? 0.5 : shift;
+        m_device->setPen(QPen(qtColor(Pen.Color), 1.0, Qt::SolidLine, Qt::FlatCap));
+        m_device->drawLine(QLineF(x0 + ox, y0 + oy, x1 + ox, y1 + oy));
+    } else {
+        m_device->setPen(QPen(
+            qtColor(Pen.Color), Pen.Width, qtPenStyle(Pen.Style), Qt::RoundCap, Qt::RoundJoin));
+        m_device->drawLine(x0, y0, x1, y1);
+    }
+    m_device->restore();
+}
+
+void TVelCanvas3D::pathPoint(double x, double y, TColor color, bool startsNew)
+{
+    if (!m_path.isEmpty() && (startsNew || color != m_pathColor))
+        flushPath();
+    if (m_path.isEmpty())
+        m_pathColor = color;
+    if (m_path.isEmpty() || m_path.constLast() != QPointF(x, y))
+        m_path.append(QPointF(x, y));
+}
+
+// Series lines join into one polyline through the pixel centres while each starts where the one
+// before ended.
+void TVelCanvas3D::pathSegment(int x0, int y0, int x1, int y1, TColor color)
+{
+    const QPointF start(x0 + 0.5, y0 + 0.5);
+    pathPoint(start.x(), start.y(), color, m_path.isEmpty() || m_path.constLast() != start);
+    pathPoint(x1 + 0.5, y1 + 0.5, color, false);
+}
+
+// A merged run continues the polyline in its column: to the nearer extreme, the farther one and
+// back to its last point, so a column costs at most three points however many values it holds.
+void TVelCanvas3D::pathColumn(int x, int lo, int hi, int y, TColor color)
+{
+    const double cx = x + 0.5;
+    const bool continues =
+        !m_path.isEmpty() && m_path.constLast().x() == cx && color == m_pathColor;
+    const double from = continues ? m_path.constLast().y() - 0.5 : lo;
+    const bool lowFirst = from - lo <= hi - from;
+    pathPoint(cx, (lowFirst ? lo : hi) + 0.5, color, !continues);
+    pathPoint(cx, (lowFirst ? hi : lo) + 0.5, color, false);
+    pathPoint(cx, y + 0.5, color, false);
+}
+
+void TVelCanvas3D::flushPath()
+{
+    if (m_device == nullptr || m_path.isEmpty())
+        return;
+    m_device->save();
+    setDeviceClip();
+    m_device->setPen(QPen(qtColor(m_pathColor), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    m_device->setBrush(Qt::NoBrush);
+    if (m_path.size() == 1)
+        m_device->drawPoint(m_path.constFirst());
+    else
+        m_device->drawPolyline(m_path);
+    m_device->restore();
+    m_path.clear();
 }
 
 int TVelCanvas3D::TextWidth(const QString &text) const
@@ -387,12 +550,14 @@ int TVelCanvas3D::TextHeight(const QString &) const
 
 void TVelCanvas3D::ClipRectangle(const TRect &rect)
 {
+    flushPath();
     m_clip = rect;
     m_clipped = true;
 }
 
 void TVelCanvas3D::UnClipRectangle()
 {
+    flushPath();
     m_clipped = false;
 }
 

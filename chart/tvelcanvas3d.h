@@ -4,11 +4,13 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPolygonF>
 #include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
 
+class QPainter;
 class TChartPen;
 
 // The chart's canvas. It draws on one surface at a time: the off-screen buffer during a buffered
@@ -17,6 +19,10 @@ class TChartPen;
 // Lines of width 1 are drawn by the canvas itself, exactly as the system's line drawing does:
 // a move to the first point and a line to the second, whose end pixel is not set, in the pen's
 // mode (copy, exclusive-or, not-exclusive-or). Text and wide or styled lines go through QPainter.
+// A device pass draws the same calls through a QPainter on any paint device (an SVG or PDF
+// writer) as vectors: lines as paths through the pixel centres, texts as text; the series' merged
+// column runs join into one polyline per colour. Exclusive-or drawing has no place in a file and
+// is left out there.
 class TVelCanvas3D
 {
 public:
@@ -57,7 +63,11 @@ public:
     // Ends the pass: a buffered pass is copied to the target at rect's corner and the picture
     // counts as current; the window's surface becomes current again.
     void EndPass();
-    bool InPass() const { return m_target != nullptr; }
+    bool InPass() const { return m_target != nullptr || m_device != nullptr; }
+    // Starts a pass drawn through painter over rect, and returns rect; EndPass ends it. The
+    // buffer and the picture's state are left as they are.
+    TRect BeginDevicePass(QPainter &painter, const TRect &rect);
+    bool DevicePass() const { return m_device != nullptr; }
 
     // Called after drawing on the window's surface outside a pass, with the touched area, so the
     // window can show it.
@@ -99,10 +109,14 @@ public:
         std::uint8_t *Bits = nullptr;
         qsizetype Stride = 0;
         TRect Clip;
+        // In a device pass: the canvas that joins the lines and runs into paths.
+        TVelCanvas3D *Path = nullptr;
         // A line from (x0, y0) towards (x1, y1), its end pixel left out, as LineTo draws it.
         void Line(int x0, int y0, int x1, int y1, TColor color) const;
         // A vertical run in column x from y0 to y1, both included.
         void VerticalSpan(int x, int y0, int y1, TColor color) const;
+        // A merged run in column x over lo..hi that ends at y, both ends included.
+        void ColumnRun(int x, int lo, int hi, int y, TColor color, bool endUncovered) const;
     };
     SeriesRaster SeriesRasterView();
     bool PenIsThinSolid() const { return Pen.Width <= 1 && Pen.Style == psSolid; }
@@ -111,6 +125,15 @@ private:
     TRect clipBounds() const;
     void notify(const QRect &area);
     void painterLine(int x0, int y0, int x1, int y1);
+    void paintText(QPainter &painter, int x, int y, const QString &text, int angle, int hAlign,
+        bool bottomAligned) const;
+    // device pass
+    void setDeviceClip() const;
+    void deviceLine(int x0, int y0, int x1, int y1);
+    void pathPoint(double x, double y, TColor color, bool startsNew);
+    void pathSegment(int x0, int y0, int x1, int y1, TColor color);
+    void pathColumn(int x, int lo, int hi, int y, TColor color);
+    void flushPath();
 
     QImage *m_window = nullptr;
     QImage *m_current = nullptr;
@@ -123,6 +146,10 @@ private:
     int m_penY = 0;
     bool m_clipped = false;
     TRect m_clip;
+    QPainter *m_device = nullptr;
+    TRect m_deviceRect;
+    QPolygonF m_path;
+    TColor m_pathColor = clBlack;
 };
 
 // The RGB32 pixel of a chart colour.

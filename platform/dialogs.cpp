@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
 #include <utility>
 
 namespace
@@ -35,6 +39,42 @@ QString qtPattern(const QString &pattern)
             result += c;
     }
     return result;
+}
+
+struct PictureSizeFields {
+    QSpinBox *Width = nullptr;
+    QSpinBox *Height = nullptr;
+    QSpinBox *Dpi = nullptr;
+};
+
+// A row below the file type: width, height (0: as shown) and the PNG's dots per inch (0: none).
+PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDialog &settings)
+{
+    PictureSizeFields fields;
+    auto *row = new QHBoxLayout;
+    const auto add = [&](const QString &caption, int value, int maximum, const QString &zero) {
+        auto *label = new QLabel(caption, &dialog);
+        auto *box = new QSpinBox(&dialog);
+        box->setRange(0, maximum);
+        box->setSpecialValueText(zero);
+        box->setValue(value);
+        label->setBuddy(box);
+        box->setAccessibleName(QString(caption).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+        row->addWidget(label);
+        row->addWidget(box);
+        return box;
+    };
+    const QString shown = QStringLiteral("wie angezeigt");
+    fields.Width = add(QStringLiteral("Bild&breite (Pixel):"), settings.PictureWidth, 20000, shown);
+    fields.Height = add(QStringLiteral("Bild&höhe (Pixel):"), settings.PictureHeight, 20000, shown);
+    fields.Dpi = add(QStringLiteral("Auflösung (dpi, PNG):"), settings.PictureDpi, 4800,
+        QStringLiteral("keine"));
+    row->addStretch();
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
+    else if (dialog.layout() != nullptr)
+        dialog.layout()->addItem(row);
+    return fields;
 }
 
 } // namespace
@@ -110,7 +150,7 @@ bool TSavePictureDialog::Execute(QWidget *parent)
     QString chosen = FileName;
     int chosenFilter = FilterIndex;
     bool confirmed = false;
-    const QStringList filters = QtNameFilters(Filter);
+    const QStringList filters = QtNameFilters(Filter) + QtNameFilters(MoreFilter);
     if (saveHook()) {
         confirmed = saveHook()(*this, chosen, chosenFilter);
     } else {
@@ -127,7 +167,15 @@ bool TSavePictureDialog::Execute(QWidget *parent)
             if (FilterIndex >= 1 && FilterIndex <= filters.size())
                 dialog.selectNameFilter(filters[FilterIndex - 1]);
         }
+        PictureSizeFields sizeFields;
+        if (AskPictureSize)
+            sizeFields = addPictureSizeFields(dialog, *this);
         confirmed = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+        if (confirmed && AskPictureSize) {
+            PictureWidth = sizeFields.Width->value();
+            PictureHeight = sizeFields.Height->value();
+            PictureDpi = sizeFields.Dpi->value();
+        }
         if (confirmed) {
             chosen = dialog.selectedFiles().first();
             chosenFilter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;

@@ -51,9 +51,18 @@ public:
     };
 
     QString Filter;
+    // Further entries in Filter's form, offered after Filter's own and numbered on from them.
+    QString MoreFilter;
     int FilterIndex = 1;
     OptionSet Options;
     QString FileName; // the chosen full path after a confirmed Execute; may be preset
+    // With AskPictureSize the dialog also asks for the picture's width and height in pixels and a
+    // resolution in dots per inch; 0 stands for "as shown" (the chart's size, no resolution of
+    // its own). Kept from one Execute to the next.
+    bool AskPictureSize = false;
+    int PictureWidth = 0;
+    int PictureHeight = 0;
+    int PictureDpi = 0;
 
     bool Execute(QWidget *parent = nullptr);
 };

@@ -13,6 +13,7 @@ set_wanted="${1:-full}"
 packages=(
   build-essential cmake pkgconf          # the build
   qt6-base-dev                           # Qt 6 Core, Gui, Widgets, Test
+  qt6-svg-dev                            # SVG pictures of the chart
   fonts-liberation                       # the face the window layouts are measured for
   fonts-dejavu-core                      # text in pictures, glyphs the layout face lacks
 )

@@ -12,6 +12,7 @@
 #include "tform3.h"
 #include "tlineseries.h"
 
+#include <QCheckBox>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -58,6 +59,15 @@ double largestIntensity(const SpectrumExtremes &extremes)
 
 } // namespace
 
+std::uint32_t SpectrumColor(int index)
+{
+    // 0x00BBGGRR
+    static const TColor palette[] = { 0x000000, 0xB27200, 0x009FE6, 0x739E00, 0x005ED5, 0xE9B456,
+        0xA779CC };
+    constexpr int count = static_cast<int>(sizeof palette / sizeof palette[0]);
+    return palette[((index % count) + count) % count];
+}
+
 void ShowSpectra(const QString &name)
 {
     SpectrumTableData &table = SpectrumTable;
@@ -73,6 +83,8 @@ void ShowSpectra(const QString &name)
         chart.SeriesAt(s)->ClearPoints();
     chart.Repaint();
 
+    const bool colours = Form3->Farben->isChecked();
+    const auto colourOf = [colours](int i) { return colours ? SpectrumColor(i) : clBlack; };
     if (table.SpectrumCount > 0 && table.RowCount > 0) {
         const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
         // Each series is filled with its column a block of rows at a time: the series stores
@@ -107,7 +119,7 @@ void ShowSpectra(const QString &name)
                 }
                 for (int i = 0; i < spectra; ++i)
                     chart.SeriesAt(i)->AddPoints(
-                        x.data() + (r0 - 1), tile.data() + i * kBlock, count, clBlack);
+                        x.data() + (r0 - 1), tile.data() + i * kBlock, count, colourOf(i));
             }
         } else {
             std::vector<double> y(index(rows));
@@ -120,7 +132,7 @@ void ShowSpectra(const QString &name)
                     y[index(r - 1)] = v;
                 }
                 // The points before an overflow stay in the series, as when added one by one.
-                chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, clBlack);
+                chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, colourOf(i));
                 // A stacked value beyond the double range is an overflow, never an infinity.
                 if (r <= rows)
                     RaiseFloatOverflow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 class TListBox;
 
@@ -16,4 +17,10 @@ extern BrowseCursorData BrowseCursor;
 // first and names the window and the chart title; then every spectrum becomes one black line of
 // Chart1, lifted above the one before by the spacing (percent of the largest intensity) in the
 // preferences window, and both viewer windows come to the front.
+// With "Farben" checked in the preferences window the lines take SpectrumColor instead.
 void ShowSpectra(const QString &name);
+
+// The colour of spectrum index (from the bottom) when colours are on: a palette for readers with
+// any colour vision, of differing lightness so that greyscale print tells them apart too
+// (black, then the colour-blind-safe Okabe-Ito colours, yellow left out on white), repeating.
+std::uint32_t SpectrumColor(int index);

@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "application.h"
+#include "chartpicture.h"
 #include "controls.h"
 #include "guard.h"
 #include "tchart.h"
@@ -10,8 +11,17 @@
 #include "tpeakanzeige.h"
 #include "tvelcanvas3d.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <string>
 
@@ -86,7 +96,57 @@ TForm2::TForm2()
     };
     Chart1->OnAfterDraw = [this](TChart *sender) { Chart1AfterDraw(sender); };
 
+    CopyPictureItem = new QAction(QStringLiteral("Bild kopieren"), this);
+    CopyPictureItem->setShortcut(QKeySequence::Copy);
+    CopyPictureItem->setShortcutContext(Qt::WindowShortcut);
+    addAction(CopyPictureItem);
+    connect(CopyPictureItem, &QAction::triggered, this, guarded(this, &TForm2::CopyPicture));
+    ChartMenu = new QMenu(this);
+    ChartMenu->addAction(CopyPictureItem);
+    Chart1->installEventFilter(this);
+
     setUpAccessibility();
+}
+
+// A right click that does not drag (a drag pans the chart) opens the chart's menu once the
+// button is up, as does the menu key; the chart sees the mouse as before.
+bool TForm2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != Chart1)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton)
+            m_rightPress = mouse->position().toPoint();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        if (mouse->button() == Qt::RightButton && (at - m_rightPress).manhattanLength() < 4) {
+            const QPoint global = Chart1->mapToGlobal(at);
+            QTimer::singleShot(0, ChartMenu, [this, global] { ChartMenu->popup(global); });
+        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        const auto *menu = static_cast<QContextMenuEvent *>(event);
+        if (menu->reason() != QContextMenuEvent::Mouse)
+            ChartMenu->popup(menu->globalPos());
+        return true;
+    }
+    return false;
+}
+
+void TForm2::CopyPicture()
+{
+    // The fresh passes end in Chart1AfterDraw, while the screen still shows the crosshair.
+    const CrosshairStateData shown = CrosshairState;
+    TChart &chart = *Chart1;
+    const QImage image =
+        chart.CreateChartBitmap(clWhite, TRect { 0, 0, chart.width(), chart.height() });
+    const QByteArray svg = EncodeChartPicture(chart, PictureFormat::Svg, {});
+    CrosshairState = shown;
+    auto *picture = new QMimeData;
+    picture->setImageData(image);
+    picture->setData(QStringLiteral("image/svg+xml"), svg);
+    QGuiApplication::clipboard()->setMimeData(picture);
 }
 
 void TForm2::closeEvent(QCloseEvent *event)

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <array>
 
+class QAction;
+class QMenu;
 class TChart;
 class TChartSeries;
 class TLineSeries;
@@ -47,11 +49,20 @@ public:
     // chart is passed).
     void Paintline(TChart *chart, int X);
 
+    // The picture on the clipboard, from a fresh pass (without crosshair and marker lines): the
+    // image the BMP file holds and, for programs that take it, the SVG. Ctrl+C and the chart's
+    // context menu ("Bild kopieren", by a right click that does not drag, or the menu key).
+    void CopyPicture();
+    QAction *CopyPictureItem;
+    QMenu *ChartMenu;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpAccessibility();
+    QPoint m_rightPress { -1000, -1000 };
 };
 
 extern TForm2 *Form2;

@@ -4,6 +4,7 @@
 
 #include "accessibility.h"
 #include "application.h"
+#include "chartpicture.h"
 #include "controls.h"
 #include "guard.h"
 #include "messagebox.h"
@@ -31,6 +32,26 @@ namespace
 {
 
 const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|Metadateien (*.wmf)|*.wmf");
+// Offered after the two above, as filters 3, 4 and 5.
+const QString kMorePictureFilter =
+    QStringLiteral("PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg|PDF-Dokument (*.pdf)|*.pdf");
+
+// The extension a name without one of its own gets for the chosen filter.
+QString filterExtension(int filterIndex)
+{
+    switch (filterIndex) {
+    case 1:
+        return QStringLiteral(".bmp");
+    case 3:
+        return QStringLiteral(".png");
+    case 4:
+        return QStringLiteral(".svg");
+    case 5:
+        return QStringLiteral(".pdf");
+    default:
+        return QStringLiteral(".wmf");
+    }
+}
 
 } // namespace
 
@@ -50,6 +71,9 @@ TForm3::TForm3()
     Label3 = CreateLabel(this, {32, 64}, QStringLiteral("Titel anzeigen"), 13);
     showcrosshair = CreateCheckBox(this, {8, 88, 17, 17}, false);
     Label5 = CreateLabel(this, {32, 88}, QStringLiteral("Fadenkreuz anzeigen"), 13);
+    Farben = CreateCheckBox(this, {8, 112, 17, 17}, false,
+                            QStringLiteral("Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar."));
+    LabelFarben = CreateLabel(this, {32, 112}, QStringLiteral("Farben"), 13);
     Button1 = CreateButton(this, {112, 144, 81, 25}, QStringLiteral("Remove"),
                            QStringLiteral("Entfernt das ausgewählte Spektrum aus der Ansicht."));
     Label4 = CreateLabel(this, {0, 160}, QStringLiteral("Spektrum"));
@@ -73,6 +97,8 @@ TForm3::TForm3()
     // clang-format on
 
     SavePictureDialog1.Filter = kPictureFilter;
+    SavePictureDialog1.MoreFilter = kMorePictureFilter;
+    SavePictureDialog1.AskPictureSize = true;
     connectHandlers();
     setUpAccessibility();
 }
@@ -82,6 +108,7 @@ void TForm3::connectHandlers()
     connect(Abstand, &TEdit::KeyPress, this, guarded(this, &TForm3::neuermaxwert));
     // The check box reports every change of its state, also one made by the program.
     connect(showtitle, &QCheckBox::toggled, this, guarded(this, &TForm3::showtitleClick));
+    connect(Farben, &QCheckBox::toggled, this, guarded(this, &TForm3::FarbenClick));
     connect(Button1, &QPushButton::clicked, this, guarded(this, &TForm3::Button1Click));
     connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm3::Button3Click));
     connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm3::Button2Click));
@@ -122,6 +149,11 @@ void TForm3::neuermaxwert(QChar Key)
 void TForm3::showtitleClick()
 {
     Form2->Chart1->Title.SetVisible(showtitle->isChecked());
+}
+
+void TForm3::FarbenClick()
+{
+    ShowSpectra(QString());
 }
 
 // ---- stepping through the list the viewer was opened from
@@ -248,17 +280,28 @@ void TForm3::savebmpClick()
         return;
     QString name = SavePictureDialog1.FileName;
     const QString extension = name.right(4);
-    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")) {
-        name +=
-            SavePictureDialog1.FilterIndex == 1 ? QStringLiteral(".bmp") : QStringLiteral(".wmf");
+    // ".bmp" and ".wmf" (bitmap data both) stand for any filter; the other types' own extension
+    // for their own filter.
+    const QString own = filterExtension(SavePictureDialog1.FilterIndex);
+    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")
+        && extension != own) {
+        name += own;
         SavePictureDialog1.FileName = name;
     }
     // The export's own drawing pass tells the display window that the crosshair is gone, while
     // the window still shows it and the marker lines. Drawing the chart anew first takes them off
     // the screen, so that the screen and the crosshair record agree, also when the file cannot be
     // written.
-    Form2->Chart1->Repaint();
-    Form2->Chart1->SaveChartBitmap(name);
+    TChart &chart = *Form2->Chart1;
+    chart.Repaint();
+    const PictureFormat format = PictureFormatOfName(name);
+    const QSize size(
+        SavePictureDialog1.PictureWidth > 0 ? SavePictureDialog1.PictureWidth : chart.width(),
+        SavePictureDialog1.PictureHeight > 0 ? SavePictureDialog1.PictureHeight : chart.height());
+    if (format == PictureFormat::Bmp && size == chart.size())
+        chart.SaveChartBitmap(name);
+    else
+        SaveChartPicture(chart, name, format, { size, SavePictureDialog1.PictureDpi });
     SetCaption(Form2, name);
     ShowMessage("File gespeichert\r" + ToStdString(name));
 }
@@ -271,9 +314,10 @@ void TForm3::setUpAccessibility()
     NameAfterLabels(Abstand, { Label1, Label2 });
     NameAfterLabels(showtitle, { Label3 });
     NameAfterLabels(showcrosshair, { Label5 });
+    NameAfterLabels(Farben, { LabelFarben });
     NameAfterLabels(Edit1, { Label4 });
     SetAccessibleRole(Panel1, QAccessible::Grouping);
     SetAccessibleRole(Panel2, QAccessible::Grouping);
-    SetTabOrder({ Abstand, showtitle, showcrosshair, Button1, Edit1, Button3, Button2, Findepeaks,
+    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Button1, Edit1, Button3, Button2, Findepeaks,
         chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -26,6 +26,9 @@ public:
     TLabel *Label3;
     QCheckBox *showcrosshair;
     TLabel *Label5;
+    // Off: every spectrum black, as always. On: each its own colour (see SpectrumColor).
+    QCheckBox *Farben;
+    TLabel *LabelFarben;
     QPushButton *Button1;
     TLabel *Label4;
     TEdit *Edit1;
@@ -46,6 +49,7 @@ public:
     void schliesse();
     void neuermaxwert(QChar Key);
     void showtitleClick();
+    void FarbenClick();
     void NextspekClick();
     void lastspekClick();
     void Button2Click(); // Reload

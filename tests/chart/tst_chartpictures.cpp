@@ -1,0 +1,195 @@
+// The chart's pictures for files and the clipboard: the PNG holds the BMP's pixels, the SVG and
+// PDF the same pass as vectors, which rasterise back to nearly the same picture.
+
+#include "chartfixture.h"
+#include "chartmessages.h"
+#include "chartpicture.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+namespace
+{
+
+// Three stacked spectra of 2000 points each, with a title and axis titles.
+std::unique_ptr<TChart> StackedChart()
+{
+    auto chart = DisplayChart(3);
+    chart->Title.SetText({ QStringLiteral("Probe 7") });
+    chart->BottomAxis()->Title.SetCaption(QStringLiteral("Raman-Verschiebung / cm-1"));
+    chart->LeftAxis()->Title.SetCaption(QStringLiteral("Intensität"));
+    for (int s = 0; s < 3; ++s) {
+        TChartSeries *series = chart->SeriesAt(s);
+        for (int i = 0; i < 2000; ++i) {
+            const double x = 200.0 + i * 0.9;
+            const double peak = 900.0 * std::exp(-std::pow((x - 600.0 - 300.0 * s) / 12.0, 2));
+            series->AddPointXY(x, 300.0 * s + 50.0 * std::sin(i * 0.37) + peak + 100.0);
+        }
+    }
+    Render(*chart);
+    return chart;
+}
+
+QImage Decoded(const QByteArray &bytes)
+{
+    return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+}
+
+bool Ink(QRgb pixel)
+{
+    return qGray(pixel) < 160;
+}
+
+// The share of the ink (dark pixels) of one picture that has ink of the other within one pixel.
+double InkMatched(const QImage &from, const QImage &in)
+{
+    long ink = 0, matched = 0;
+    for (int y = 0; y < from.height(); ++y)
+        for (int x = 0; x < from.width(); ++x) {
+            if (!Ink(from.pixel(x, y)))
+                continue;
+            ++ink;
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx)
+                    found = in.valid(x + dx, y + dy) && Ink(in.pixel(x + dx, y + dy));
+            matched += found;
+        }
+    return ink == 0 ? 0.0 : static_cast<double>(matched) / static_cast<double>(ink);
+}
+
+// Close within antialiasing: 99 in 100 ink pixels of either picture have ink of the other next to
+// them (the texts' glyphs are hinted differently by the renderers).
+void CompareInk(const QImage &bitmap, const QImage &vector)
+{
+    QCOMPARE(vector.size(), bitmap.size());
+    const double there = InkMatched(bitmap, vector), back = InkMatched(vector, bitmap);
+    qInfo("ink matched: %.4f of the bitmap's, %.4f of the vector picture's", there, back);
+    QVERIFY2(there > 0.99, qPrintable(QString::number(there)));
+    QVERIFY2(back > 0.99, qPrintable(QString::number(back)));
+}
+
+} // namespace
+
+class tst_ChartPictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pngHoldsTheBitmapsPixels();
+    void svgIsTheSamePictureAsVectors();
+    void pdfIsOnePageOfTheChartsSize();
+    void otherSizesAndTheFilesName();
+};
+
+void tst_ChartPictures::pngHoldsTheBitmapsPixels()
+{
+    auto chart = StackedChart();
+    const QImage bmp = Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {}));
+    QCOMPARE(bmp.size(), chart->size());
+    QVERIFY(bmp == chart->CreateChartBitmap(clWhite, TRect { 0, 0, 593, 395 }));
+    const QByteArray png = EncodeChartPicture(*chart, PictureFormat::Png, { {}, 300 });
+    QBuffer buffer(const_cast<QByteArray *>(&png));
+    QCOMPARE(QImageReader(&buffer).format(), QByteArray("png"));
+    const QImage decoded = QImage::fromData(png);
+    QCOMPARE(decoded.dotsPerMeterX(), 11811);
+    QVERIFY(decoded.convertToFormat(QImage::Format_RGB32) == bmp);
+}
+
+void tst_ChartPictures::svgIsTheSamePictureAsVectors()
+{
+    auto chart = StackedChart();
+    const QImage bmp = Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {}));
+    const QByteArray svg = EncodeChartPicture(*chart, PictureFormat::Svg, {});
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    QCOMPARE(renderer.defaultSize(), chart->size());
+    // Texts as text, lines as paths of a few points per pixel column, not one per value.
+    QVERIFY(svg.contains(">Probe 7</text>") || svg.contains("Probe 7"));
+    QVERIFY(svg.contains("Intensit"));
+    const QRegularExpression polyline(QStringLiteral("<polyline[^>]*points=\"([^\"]*)\""));
+    int lines = 0;
+    for (auto match = polyline.globalMatch(QString::fromUtf8(svg)); match.hasNext();) {
+        const int points = static_cast<int>(match.next().captured(1).count(QLatin1Char(' ')));
+        QVERIFY2(points < 1800, qPrintable(QString::number(points)));
+        ++lines;
+    }
+    QVERIFY(lines >= 3);
+
+    QImage drawn(chart->size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    CompareInk(bmp, drawn);
+}
+
+void tst_ChartPictures::pdfIsOnePageOfTheChartsSize()
+{
+    auto chart = StackedChart();
+    const QImage bmp = Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {}));
+    const QByteArray pdf = EncodeChartPicture(*chart, PictureFormat::Pdf, {});
+    QVERIFY(pdf.startsWith("%PDF-"));
+    QCOMPARE(
+        pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 1);
+    // A pixel is a point.
+    QVERIFY2(pdf.contains("/MediaBox [0 0 593.000000 395.000000]"),
+        pdf.mid(pdf.indexOf("/MediaBox"), 60).constData());
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm is not installed");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("chart.pdf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(pdf);
+    file.close();
+    QProcess process;
+    process.start(pdftoppm,
+        { QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"),
+            QStringLiteral("-singlefile"), file.fileName(), dir.filePath(QStringLiteral("page")) });
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QImage page =
+        QImage(dir.filePath(QStringLiteral("page.png"))).convertToFormat(QImage::Format_RGB32);
+    CompareInk(bmp, page);
+}
+
+void tst_ChartPictures::otherSizesAndTheFilesName()
+{
+    auto chart = StackedChart();
+    const QImage shown = Render(*chart);
+    const TRect plot = chart->PlotRect();
+    const QSize big(1200, 800);
+    QCOMPARE(Decoded(EncodeChartPicture(*chart, PictureFormat::Png, { big, 0 })).size(), big);
+    QCOMPARE(QSvgRenderer(EncodeChartPicture(*chart, PictureFormat::Svg, { big, 0 })).defaultSize(),
+        big);
+    // The mouse finds the chart as it is shown, not as the last picture was drawn.
+    QCOMPARE(chart->PlotRect().Right, plot.Right);
+    QVERIFY(Render(*chart) == shown);
+
+    QCOMPARE(PictureFormatOfName(QStringLiteral("a.png")), PictureFormat::Png);
+    QCOMPARE(PictureFormatOfName(QStringLiteral("a.svg")), PictureFormat::Svg);
+    QCOMPARE(PictureFormatOfName(QStringLiteral("a.pdf")), PictureFormat::Pdf);
+    QCOMPARE(PictureFormatOfName(QStringLiteral("a.wmf")), PictureFormat::Bmp);
+    QCOMPARE(PictureFormatOfName(QStringLiteral("a.PNG")), PictureFormat::Bmp);
+
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing/a.pdf"));
+    QVERIFY_THROWS_EXCEPTION(
+        EFCreateError, SaveChartPicture(*chart, missing, PictureFormat::Pdf, {}));
+    QVERIFY(!QFile::exists(missing));
+    const QString written = dir.filePath(QStringLiteral("a.svg"));
+    SaveChartPicture(*chart, written, PictureFormat::Svg, {});
+    QVERIFY(QSvgRenderer(written).isValid());
+}
+
+QTEST_MAIN(tst_ChartPictures)
+#include "tst_chartpictures.moc"
