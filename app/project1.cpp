@@ -71,8 +71,8 @@ bool displayAvailable()
 int Project1(int &argc, char **argv)
 {
     if (!displayAvailable()) {
-        std::fputs("peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
-                   stderr);
+        std::fputs(
+            "peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
         return 1;
     }
     QApplication application(argc, argv);

@@ -251,8 +251,8 @@ void TForm1::TestFile(const QString &fileName)
     settings.MaxMissing = maxfehl->Value();
     settings.Inverse = CheckBox1->isChecked();
     FileJudgement judgement;
-    JudgeFile(SpectrumTable, PeakList, targets, settings, PeakRuleInForce,
-        SortByScore->isChecked(), CurrentSeparators(), judgement);
+    JudgeFile(SpectrumTable, PeakList, targets, settings, PeakRuleInForce, SortByScore->isChecked(),
+        CurrentSeparators(), judgement);
     if (judgement.Selected)
         ListBox3->Add(fileName);
     Report.AddJudged(ToStdString(fileName), judgement);

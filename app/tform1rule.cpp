@@ -39,8 +39,8 @@ void TForm1::setupPeakRule()
 
 void TForm1::PeakRuleBoxChange()
 {
-    PeakRuleInForce.Rule
-        = PeakRuleBox->currentIndex() == 1 ? PeakRule::Sensitive : PeakRule::Standard;
+    PeakRuleInForce.Rule =
+        PeakRuleBox->currentIndex() == 1 ? PeakRule::Sensitive : PeakRule::Standard;
 }
 
 PeakRuleSettings TForm1::ChosenPeakRule()
@@ -53,10 +53,9 @@ PeakRuleSettings TForm1::ChosenPeakRule()
 
 void TForm1::showRuleUsed(const PeakRuleSettings &rule, bool sorted)
 {
-    QString text = rule.Rule == PeakRule::Sensitive
-        ? QStringLiteral("Regel: Empfindlich ab ")
+    QString text = rule.Rule == PeakRule::Sensitive ? QStringLiteral("Regel: Empfindlich ab ")
             + ToQString(FormatFixed(rule.From, 0, 1, CurrentSeparators())) + QStringLiteral(" 1/cm")
-        : QStringLiteral("Regel: Standard");
+                                                    : QStringLiteral("Regel: Standard");
     if (sorted)
         text += QStringLiteral(", nach Güte");
     RuleUsedLabel->SetCaption(text);

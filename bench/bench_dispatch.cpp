@@ -11,14 +11,15 @@
 #include <chrono>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr int kFiles = 2000;
 constexpr int kRows = 400;
 constexpr int kRounds = 15;
 
-using Loader = LoadResult (*)(SpectrumTableData &, BadFileListData &, const std::string &,
-                              const NumberSeparators &);
+using Loader = LoadResult (*)(
+    SpectrumTableData &, BadFileListData &, const std::string &, const NumberSeparators &);
 
 double searchSeconds(Loader load, const std::vector<std::string> &files, SpectrumTableData &table)
 {

@@ -20,7 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int kPoints = 2000;
 constexpr int kReadingsPerRound = 8;
@@ -87,7 +88,8 @@ std::string wdfBytes(const Spectrum &s)
     append(xList, std::uint32_t { 1 });
     for (const float v : s.x)
         append(xList, v);
-    return header + wdfBlock("DATA", data) + wdfBlock("XLST", xList) + wdfBlock("ORGN", std::string(64, '\0'));
+    return header + wdfBlock("DATA", data) + wdfBlock("XLST", xList)
+        + wdfBlock("ORGN", std::string(64, '\0'));
 }
 
 using Reader = std::function<bool(std::string_view, ImportedSpectra &)>;
@@ -129,7 +131,8 @@ const Inputs &inputs()
 
 std::string writeFile(const std::string &name, const std::string &bytes)
 {
-    std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(name, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return name;
 }
 
@@ -138,7 +141,8 @@ bool readWholeFile(const std::string &name, std::string &bytes)
     const int fd = ::open(name.c_str(), O_RDONLY);
     if (fd < 0)
         return false;
-    struct stat info { };
+    struct stat info {
+    };
     bool ok = ::fstat(fd, &info) == 0;
     bytes.resize(ok ? static_cast<std::size_t>(info.st_size) : 0);
     std::size_t done = 0;
@@ -205,7 +209,9 @@ void BM_FormatVsOwnLayout(benchmark::State &state)
         const double own = secondsFor([&] {
             if (fromFile)
                 allRead = readWholeFile(name, buffer) && allRead;
-            allRead = format.read(fromFile ? std::string_view(buffer) : std::string_view(bytes), spectra) && allRead;
+            allRead =
+                format.read(fromFile ? std::string_view(buffer) : std::string_view(bytes), spectra)
+                && allRead;
             fillTable(spectra, *table);
             benchmark::DoNotOptimize(table->RowCount);
         });
@@ -217,7 +223,7 @@ void BM_FormatVsOwnLayout(benchmark::State &state)
     state.counters["own_layout_us"] = median(baseTimes) * 1e6;
     state.counters["format_us"] = median(ownTimes) * 1e6;
     state.SetLabel(std::string(format.name) + (fromFile ? " from file" : " from memory") + ", "
-                   + std::to_string(kPoints) + " points");
+        + std::to_string(kPoints) + " points");
     if (!allRead || spectra.X.size() != static_cast<std::size_t>(kPoints))
         state.SkipWithError("the file was not read whole");
 }

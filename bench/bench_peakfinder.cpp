@@ -6,7 +6,8 @@
 #include <cmath>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr int kRows = 10000;
 
@@ -19,7 +20,8 @@ std::unique_ptr<SpectrumTableData> makeTable()
         const double x = 200 + r * 0.16;
         table->Cell(r, 1) = x;
         double y = 100 + 20 * std::sin(r * 0.37);
-        for (double band : { 612.0, 774.0, 1127.0, 1183.0, 1310.0, 1363.0, 1509.0, 1574.0, 1650.0 }) {
+        for (double band :
+            { 612.0, 774.0, 1127.0, 1183.0, 1310.0, 1363.0, 1509.0, 1574.0, 1650.0 }) {
             const double d = (x - band) / 6;
             y += 500 / (1 + d * d);
         }

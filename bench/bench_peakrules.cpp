@@ -11,12 +11,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kRows = 2000;
 
@@ -81,7 +82,8 @@ void BM_SensitiveOverStandard(benchmark::State &state)
         standardSum += a;
         sensitiveSum += b;
     }
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<long>(ratios.size() / 2), ratios.end());
+    std::nth_element(
+        ratios.begin(), ratios.begin() + static_cast<long>(ratios.size() / 2), ratios.end());
     state.counters["median_ratio"] = ratios[ratios.size() / 2];
     state.counters["standard_us"] = standardSum * 1e6 / static_cast<double>(ratios.size());
     state.counters["sensitive_us"] = sensitiveSum * 1e6 / static_cast<double>(ratios.size());

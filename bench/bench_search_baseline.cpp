@@ -30,7 +30,8 @@ int main(int argc, char **argv)
         for (double t : targets) {
             bool hit = false;
             for (int row : peaks)
-                hit = hit || (t + 10 > table->Cells[row - 1][0] && t - 10 < table->Cells[row - 1][0]);
+                hit =
+                    hit || (t + 10 > table->Cells[row - 1][0] && t - 10 < table->Cells[row - 1][0]);
             missing += hit ? 0 : 1;
         }
         matches += missing <= 1 ? 1 : 0;

@@ -7,7 +7,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 struct Shape {
     int rows;
@@ -22,7 +23,8 @@ std::string key(const Shape &shape)
 
 double fileSize(const std::string &name)
 {
-    struct stat info { };
+    struct stat info {
+    };
     ::stat(name.c_str(), &info);
     return static_cast<double>(info.st_size);
 }
@@ -83,5 +85,8 @@ void BM_LoadAgainstBareLoopInRounds(benchmark::State &state)
 
 BENCHMARK(BM_BareLoop)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSpectrumFile)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadAgainstBareLoopInRounds)->DenseRange(0, 1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAgainstBareLoopInRounds)
+    ->DenseRange(0, 1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -2,16 +2,17 @@
 
 #include <algorithm>
 #include <charconv>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <map>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 std::map<std::string, double> &baselines()
 {
@@ -37,7 +38,8 @@ struct TemporaryFolder {
 void appendNumber(std::string &out, double value, int decimals)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     out.append(buffer, result.ptr);
 }
 
@@ -48,7 +50,8 @@ void RecordBaseline(const std::string &key, double secondsPerIteration)
     baselines()[key] = secondsPerIteration;
 }
 
-void ReportAgainstBaseline(benchmark::State &state, const std::string &key, double secondsPerIteration)
+void ReportAgainstBaseline(
+    benchmark::State &state, const std::string &key, double secondsPerIteration)
 {
     const auto found = baselines().find(key);
     if (found != baselines().end() && secondsPerIteration > 0)
@@ -62,7 +65,8 @@ double ThreadCpuSeconds()
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-namespace {
+namespace
+{
 
 // Seconds per call of one round of fn.
 double round(const std::function<void()> &fn, double roundSeconds)
@@ -88,8 +92,7 @@ double median(std::vector<double> values)
 } // namespace
 
 AlternatingRounds RunAlternatingRounds(const std::function<void()> &baseline,
-                                       const std::function<void()> &measured, int rounds,
-                                       double roundSeconds)
+    const std::function<void()> &measured, int rounds, double roundSeconds)
 {
     std::vector<double> ratios, baselines, measurements;
     // A first call of each warms caches and lazy set-up outside the rounds.
@@ -106,8 +109,7 @@ AlternatingRounds RunAlternatingRounds(const std::function<void()> &baseline,
 }
 
 AlternatingRounds ReportAlternatingRounds(benchmark::State &state, const std::string &name,
-                                          const std::function<void()> &baseline,
-                                          const std::function<void()> &measured)
+    const std::function<void()> &baseline, const std::function<void()> &measured)
 {
     AlternatingRounds result;
     for (auto _ : state)
@@ -123,7 +125,8 @@ std::string WriteBenchmarkSpectrum(int rows, int spectra, unsigned seed)
     static TemporaryFolder folder;
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> noise(0.0, 25.0);
-    std::string text = "Benchmark\r\nx-data = Raman shift [1/cm] y-data = Intensity [counts]\r\nShift";
+    std::string text =
+        "Benchmark\r\nx-data = Raman shift [1/cm] y-data = Intensity [counts]\r\nShift";
     for (int s = 1; s <= spectra; ++s)
         text += "\tSpektrum " + std::to_string(s);
     text += "\r\n";
@@ -146,12 +149,14 @@ std::string WriteBenchmarkSpectrum(int rows, int spectra, unsigned seed)
     return name;
 }
 
-int BareLoadSpectrum(const std::string &fileName, SpectrumTableData &table, std::vector<char> &buffer)
+int BareLoadSpectrum(
+    const std::string &fileName, SpectrumTableData &table, std::vector<char> &buffer)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY);
     if (fd < 0)
         return -1;
-    struct stat info { };
+    struct stat info {
+    };
     ::fstat(fd, &info);
     const auto size = static_cast<std::size_t>(info.st_size);
     if (buffer.size() < size + 1)
@@ -189,8 +194,8 @@ int BareLoadSpectrum(const std::string &fileName, SpectrumTableData &table, std:
     return row;
 }
 
-int BareFindPeaks(const SpectrumTableData &table, int rows, int column, std::vector<double> &smoothed,
-                  std::vector<int> &peaks)
+int BareFindPeaks(const SpectrumTableData &table, int rows, int column,
+    std::vector<double> &smoothed, std::vector<int> &peaks)
 {
     peaks.clear();
     if (rows < 3)

@@ -14,7 +14,10 @@ namespace
 constexpr double kFarAway = 2147483647.0;
 constexpr double kTinyStep = 1e-12;
 
-[[noreturn]] void overflow() { RaiseFloatOverflow(); }
+[[noreturn]] void overflow()
+{
+    RaiseFloatOverflow();
+}
 
 // NextNiceStep, made sure to grow: double rounding must not leave a step where it was.
 double nextStep(double s)

@@ -61,7 +61,8 @@ public:
 
     // Adds n elements at the back (or the front) and returns the first of them, for the caller
     // to fill: of a type with a destructor they hold T() (the free room always does, as a
-    // moved-from unique_ptr is empty), others are not initialised. A sequence filled in one go from empty gets exactly the room it needs.
+    // moved-from unique_ptr is empty), others are not initialised. A sequence filled in one go from
+    // empty gets exactly the room it needs.
     T *growBack(std::size_t n)
     {
         if (m_capacity - m_end < n)

@@ -150,7 +150,8 @@ void TChartAxis::SetAxisRange(double aMin, double aMax)
 
 TChartAxis::TRangeState TChartAxis::RangeState() const
 {
-    return TRangeState { m_automatic, m_automaticMinimum, m_automaticMaximum, m_minimum, m_maximum };
+    return TRangeState { m_automatic, m_automaticMinimum, m_automaticMaximum, m_minimum,
+        m_maximum };
 }
 
 void TChartAxis::RestoreRangeState(const TRangeState &state)

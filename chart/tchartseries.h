@@ -98,11 +98,11 @@ public:
     virtual int ClickedValueIndex(int x, int y) const;
     // Shown while the mouse is over the series' line; crDefault for none of its own.
     TCursor Cursor = crDefault;
-    std::function<void(TChartSeries *Sender, int ValueIndex, TMouseButton Button,
-        TShiftState Shift, int X, int Y)>
+    std::function<void(
+        TChartSeries *Sender, int ValueIndex, TMouseButton Button, TShiftState Shift, int X, int Y)>
         OnClick;
-    std::function<void(TChartSeries *Sender, int ValueIndex, TMouseButton Button,
-        TShiftState Shift, int X, int Y)>
+    std::function<void(
+        TChartSeries *Sender, int ValueIndex, TMouseButton Button, TShiftState Shift, int X, int Y)>
         OnDblClick;
 
     // drawing, used by the chart's drawing pass
@@ -113,9 +113,8 @@ public:
     // the horizontal axis.
     virtual void CalcVisibleIndices(const AxisMapping &xMap, const TRect &plot);
     // Draws the visible points onto canvas with the mappings of its two axes.
-    virtual void DrawValues(TVelCanvas3D &canvas, const AxisMapping &xMap,
-        const AxisMapping &yMap, const TRect &plot)
-        = 0;
+    virtual void DrawValues(TVelCanvas3D &canvas, const AxisMapping &xMap, const AxisMapping &yMap,
+        const TRect &plot) = 0;
     int FirstVisibleIndex = -1;
     int LastVisibleIndex = -1;
 

@@ -9,8 +9,7 @@
 
 void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
-    const NumberSeparators &separators, FileJudgement &judgement,
-    const PeakStrengthData *strengths)
+    const NumberSeparators &separators, FileJudgement &judgement, const PeakStrengthData *strengths)
 {
     judgement.Targets.assign(targets.size(), TargetMatch {});
     const Extended window = settings.Tolerance;
@@ -44,9 +43,9 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     judgement.Matches = judgement.MissingCount <= settings.MaxMissing;
     judgement.Selected = settings.Inverse ? !judgement.Matches : judgement.Matches;
     judgement.Scored = strengths != nullptr;
-    judgement.Score = strengths != nullptr ? MatchScore(judgement.Targets, settings.Tolerance,
-                                                 strengths->Noise, strengths->Strongest)
-                                           : 0;
+    judgement.Score = strengths != nullptr
+        ? MatchScore(judgement.Targets, settings.Tolerance, strengths->Noise, strengths->Strongest)
+        : 0;
 }
 
 void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,
@@ -84,7 +83,8 @@ double MatchScore(
         const Extended closeness = 1 - std::fabs(static_cast<Extended>(match.Offset)) / tolerance;
         // A noise-free curve makes every peak count fully.
         const Extended clear = noise > 0 ? match.Prominence / noise : kMaxRows * 1.0L;
-        const Extended share = strongest > 0 ? std::min<Extended>(match.Prominence / strongest, 1) : 1;
+        const Extended share =
+            strongest > 0 ? std::min<Extended>(match.Prominence / strongest, 1) : 1;
         sum += std::max<Extended>(closeness, 0) * share * clear / (clear + kScoreHalfStrength);
     }
     const double score = static_cast<double>(100 * sum / static_cast<Extended>(targets.size()));
@@ -103,8 +103,8 @@ int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peak
 }
 
 bool JudgeLoadedFile(const SpectrumTableData &table, PeakListData &peaks,
-                     const std::vector<std::string> &targets, const SearchSettings &settings,
-                     const NumberSeparators &separators)
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators)
 {
     FileJudgement judgement;
     JudgeFile(table, peaks, targets, settings, separators, judgement);

@@ -10,8 +10,8 @@
 // The judgement of one loaded file against the sought peaks, shared by the main window's search
 // and the batch command.
 struct SearchSettings {
-    int Tolerance = 10;  // in 1/cm; the window around a target is open on both sides
-    int MaxMissing = 1;  // the missing-peak limit
+    int Tolerance = 10; // in 1/cm; the window around a target is open on both sides
+    int MaxMissing = 1; // the missing-peak limit
     bool Inverse = false; // list the files that do not match
 };
 
@@ -69,8 +69,8 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
 // when there is a peak to compare them with; a text that is not a number raises EConvertError.
 // An empty target list counts as 10 missing peaks.
 bool JudgeLoadedFile(const SpectrumTableData &table, PeakListData &peaks,
-                     const std::vector<std::string> &targets, const SearchSettings &settings,
-                     const NumberSeparators &separators);
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators);
 
 // The match score of the judged targets (see kScoreHalfStrength), with the noise level and the
 // strongest prominence of the spectrum their prominences were measured on.
@@ -79,8 +79,7 @@ double MatchScore(
 
 // The number of targets with no peak inside the window, for the peaks already in the list.
 int CountMissingTargets(const SpectrumTableData &table, const PeakListData &peaks,
-                        const std::vector<std::string> &targets, int tolerance,
-                        const NumberSeparators &separators);
+    const std::vector<std::string> &targets, int tolerance, const NumberSeparators &separators);
 
 // The progress bar position after file index (from 0) of count files: 100 / count, then times
 // index + 1, rounded to the nearest integer with halves to the even neighbour.

@@ -40,8 +40,8 @@ std::string presetPath(const std::string &folder, const std::string &name)
 
 } // namespace
 
-void ReadPeakFile(const std::string &fileName,
-                  const std::function<void(const std::string &)> &addLine)
+void ReadPeakFile(
+    const std::string &fileName, const std::function<void(const std::string &)> &addLine)
 {
     TextFile file(fileName);
     while (!file.Eof()) {
@@ -65,8 +65,8 @@ std::vector<std::string> InstalledDataDirectories()
         folders.push_back((std::filesystem::path(executableFolder) / PEAKHOUND_DATA_FROM_BIN)
                               .lexically_normal()
                               .string());
-    const std::string configured
-        = std::filesystem::path(PEAKHOUND_DATA_DIR).lexically_normal().string();
+    const std::string configured =
+        std::filesystem::path(PEAKHOUND_DATA_DIR).lexically_normal().string();
     if (std::find(folders.begin(), folders.end(), configured) == folders.end())
         folders.push_back(configured);
     return folders;

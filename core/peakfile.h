@@ -8,7 +8,8 @@
 // addLine in file order, with the text-file line rules. Lines handed over before an error stay
 // with the caller. A line longer than TextFile::kMaxLineLength raises the conversion error,
 // quoting the line's first 20 bytes followed by "...".
-void ReadPeakFile(const std::string &fileName, const std::function<void(const std::string &)> &addLine);
+void ReadPeakFile(
+    const std::string &fileName, const std::function<void(const std::string &)> &addLine);
 
 // The folders the program's data may be installed in (peaks/ lies below them), in the order they
 // are tried: the one beside the executable (../share/peakhound from its bin/ folder), so that an

@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Smooths column `column` (0-based) of rows 1..n into smoothed[0..n-1] and returns the maximum.
 // Each sum and quotient is formed in extended precision and rounded to double once, when stored.
@@ -73,4 +74,7 @@ void FindPeaks(const SpectrumTableData &table, PeakListData &peaks)
     }
 }
 
-void FindPeaks() { FindPeaks(SpectrumTable, PeakList); }
+void FindPeaks()
+{
+    FindPeaks(SpectrumTable, PeakList);
+}

@@ -8,7 +8,8 @@
 #include <cmath>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A band must stand this many noise levels (standard deviations of one raw point) above the
 // higher of its two separating minima, and as many above the noise around it. Noise wiggles of
@@ -264,8 +265,8 @@ void gatherAll(const SpectrumTableData &table, Work &w)
 PeakRuleSettings PeakRuleInForce;
 PeakStrengthData PeakStrengths;
 
-void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from,
-    double to, PeakStrengthData *strengths)
+void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
+    PeakStrengthData *strengths)
 {
     if (table.SpectrumCount < 1)
         return;

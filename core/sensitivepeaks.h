@@ -9,8 +9,9 @@
 // separate it from higher ground) exceeds a multiple of the spectrum's own noise, which is
 // estimated from the data (the median absolute difference of neighbour pairs), and a small share
 // of the most prominent band. Spikes (maxima far narrower than any band) are no peaks, and only x
-// inside a window counts, so that the laser line and the filter edge below ~100 1/cm stay out. It reads the table as the
-// fixed rule does and writes the same output: the rows of the last spectrum's peaks, rising.
+// inside a window counts, so that the laser line and the filter edge below ~100 1/cm stay out. It
+// reads the table as the fixed rule does and writes the same output: the rows of the last
+// spectrum's peaks, rising.
 
 enum class PeakRule { Standard, Sensitive };
 
@@ -39,8 +40,8 @@ struct PeakStrengthData {
 
 // The sensitive rule on the last spectrum of the table (earlier ones have no lasting effect, as
 // with the fixed rule). Nothing changes when the table holds no spectrum. Never raises.
-void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from,
-    double to, PeakStrengthData *strengths = nullptr);
+void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
+    PeakStrengthData *strengths = nullptr);
 
 // The peaks of the rule in force. For the fixed rule, strengths (when given) receive the
 // prominences of its peaks measured the sensitive rule's way, so that both can be scored.

@@ -9,14 +9,18 @@
 #include <cmath>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kXMarker = "x-data = ";
 constexpr std::string_view kYMarker = "y-data = ";
 // The reading buffer of other formats is kept from file to file up to this size.
 constexpr std::size_t kKeptImportBuffer = std::size_t { 4 } * 1024 * 1024;
 
-bool endsField(const char *p, const char *lineEnd) { return p == lineEnd || *p == '\t' || *p == '\0'; }
+bool endsField(const char *p, const char *lineEnd)
+{
+    return p == lineEnd || *p == '\t' || *p == '\0';
+}
 
 void readCaptions(std::string_view line, SpectrumTableData &table)
 {
@@ -27,7 +31,8 @@ void readCaptions(std::string_view line, SpectrumTableData &table)
     if (px == std::string_view::npos || py == std::string_view::npos)
         return;
     const auto xStart = px + kXMarker.size();
-    // Whatever stands between the x caption and the y marker (blanks, a tab) belongs to the caption.
+    // Whatever stands between the x caption and the y marker (blanks, a tab) belongs to the
+    // caption.
     if (py > xStart)
         table.XCaption.assign(line.substr(xStart, py - xStart));
     table.YCaption.assign(line.substr(py + kYMarker.size()));
@@ -41,8 +46,8 @@ int headerColumns(std::string_view header)
     return tabs < 1 || tabs > kMaxSpectra ? 0 : static_cast<int>(tabs) + 1;
 }
 
-LoadResult rejectLayout(SpectrumTableData &table, BadFileListData &badFiles,
-                        const std::string &fileName)
+LoadResult rejectLayout(
+    SpectrumTableData &table, BadFileListData &badFiles, const std::string &fileName)
 {
     badFiles.Add(fileName);
     table.SpectrumCount = 0;
@@ -58,8 +63,8 @@ bool hasOwnMarkers(std::string_view line)
 // The reader of another format whose signature the file carries, or null when the program's own
 // reader takes it: always when line 2 has the own markers (a line cut at the text-file limit
 // has none).
-const FormatReader *otherFormat(TextFile &file, std::string_view captionLine, bool lineTooLong,
-                                const std::string &fileName)
+const FormatReader *otherFormat(
+    TextFile &file, std::string_view captionLine, bool lineTooLong, const std::string &fileName)
 {
     if (!lineTooLong && hasOwnMarkers(captionLine))
         return nullptr;
@@ -80,15 +85,14 @@ bool readImported(TextFile &file, const FormatReader &reader, ImportedSpectra &s
 }
 
 LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
-                    const std::string &fileName, const NumberSeparators &separators,
-                    bool otherFormats)
+    const std::string &fileName, const NumberSeparators &separators, bool otherFormats)
 {
     TextFile file(fileName);
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
     readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);
-    const FormatReader *reader
-        = otherFormats ? otherFormat(file, captionLine, file.LineTooLong(), fileName) : nullptr;
+    const FormatReader *reader =
+        otherFormats ? otherFormat(file, captionLine, file.LineTooLong(), fileName) : nullptr;
     if (reader != nullptr) {
         ImportedSpectra spectra;
         if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
@@ -149,13 +153,13 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
 } // namespace
 
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
-                            const std::string &fileName, const NumberSeparators &separators)
+    const std::string &fileName, const NumberSeparators &separators)
 {
     return loadFile(table, badFiles, fileName, separators, true);
 }
 
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
-                             const std::string &fileName, const NumberSeparators &separators)
+    const std::string &fileName, const NumberSeparators &separators)
 {
     return loadFile(table, badFiles, fileName, separators, false);
 }
@@ -193,4 +197,7 @@ void ApplyKiloScale(SpectrumTableData &table)
     table.YCaption[10] = ' ';
 }
 
-void ApplyKiloScale() { ApplyKiloScale(SpectrumTable); }
+void ApplyKiloScale()
+{
+    ApplyKiloScale(SpectrumTable);
+}

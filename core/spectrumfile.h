@@ -24,12 +24,12 @@ struct LoadResult {
 // reader into the same table, with the same limits and the same wrong-layout verdict for what it
 // cannot read.
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
-                            const std::string &fileName, const NumberSeparators &separators);
+    const std::string &fileName, const NumberSeparators &separators);
 
 // The reader of this layout alone, as if no other format were read: what a file gave before
 // other formats were added. For comparisons in tests and benchmarks.
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
-                             const std::string &fileName, const NumberSeparators &separators);
+    const std::string &fileName, const NumberSeparators &separators);
 
 // On the program's globals, with the user's separators.
 LoadResult LoadSpectrumFile(const std::string &fileName);

@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-namespace {
+namespace
+{
 
 void appendNumber(std::string &text, double value)
 {
@@ -28,7 +29,8 @@ std::string SpectrumFileText(const SpectrumTableData &table, std::string_view ti
 {
     std::string text;
     text.reserve(static_cast<std::size_t>(table.RowCount)
-                 * (static_cast<std::size_t>(table.SpectrumCount) + 1) * 12 + 256);
+            * (static_cast<std::size_t>(table.SpectrumCount) + 1) * 12
+        + 256);
     text += oneLine(title);
     text += "\r\nx-data = ";
     text += oneLine(table.XCaption);

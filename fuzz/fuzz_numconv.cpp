@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 void check(bool condition)
 {
@@ -22,8 +23,8 @@ void check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
-    for (const NumberSeparators separators : { NumberSeparators { '.', ',' }, NumberSeparators { ',', '.' },
-                                               NumberSeparators { ',', ' ' } }) {
+    for (const NumberSeparators separators : { NumberSeparators { '.', ',' },
+             NumberSeparators { ',', '.' }, NumberSeparators { ',', ' ' } }) {
         double direct = 0.0;
         const ConvertStatus status = TryTextToFloat(text, separators.Decimal, direct);
         try {

@@ -12,7 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const std::string &scratchFile()
 {
@@ -52,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     std::vector<std::string> entries;
     try {
-        ReadPeakFile(scratchFile(), [&entries](const std::string &line) { entries.push_back(line); });
+        ReadPeakFile(
+            scratchFile(), [&entries](const std::string &line) { entries.push_back(line); });
     } catch (const EInOutError &) {
         return 0; // the scratch file vanished or could not be read: nothing to compare
     }

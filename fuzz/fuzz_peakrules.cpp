@@ -7,15 +7,16 @@
 #include "filejudgement.h"
 #include "sensitivepeaks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
-#include <algorithm>
 
-namespace {
+namespace
+{
 
 void check(bool condition)
 {

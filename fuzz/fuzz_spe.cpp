@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 void check(bool condition)
 {

@@ -13,7 +13,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const std::string &scratchFile()
 {
@@ -36,12 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::fclose(file);
     }
     // The first byte picks the separators, so both kinds of locale are explored.
-    const NumberSeparators separators = size > 0 && (data[0] & 1) != 0 ? NumberSeparators { ',', '.' }
-                                                                        : NumberSeparators { '.', ',' };
+    const NumberSeparators separators = size > 0 && (data[0] & 1) != 0
+        ? NumberSeparators { ',', '.' }
+        : NumberSeparators { '.', ',' };
     static BadFileListData badFiles;
     const int badBefore = badFiles.Count;
     try {
-        const LoadResult result = LoadSpectrumFile(SpectrumTable, badFiles, scratchFile(), separators);
+        const LoadResult result =
+            LoadSpectrumFile(SpectrumTable, badFiles, scratchFile(), separators);
         check(result.WellFormed == (badFiles.Count == badBefore));
         if (result.WellFormed) {
             check(SpectrumTable.RowCount >= 0 && SpectrumTable.RowCount <= kMaxRows);

@@ -24,7 +24,7 @@ using ReadFunction = bool (*)(std::string_view, ImportedSpectra &);
 // finite: the reader converts text, so every value it hands over must be finite (binary readers
 // may hand over what the file stores; the dispatch refuses non-finite values).
 inline void FuzzReader(const std::uint8_t *data, std::size_t size, LooksFunction looks,
-                       ReadFunction read, std::string_view fileName, bool finite)
+    ReadFunction read, std::string_view fileName, bool finite)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     (void)looks(bytes.substr(0, kSignatureBytes), size, fileName);

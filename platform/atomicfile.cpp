@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 std::atomic<unsigned> temporaryCounter { 0 };
 
@@ -21,7 +22,8 @@ std::atomic<unsigned> temporaryCounter { 0 };
 // points to and not the link.
 std::string resolveLink(const std::string &fileName)
 {
-    struct stat info { };
+    struct stat info {
+    };
     if (::lstat(fileName.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
         return fileName;
     char resolved[PATH_MAX];
@@ -59,14 +61,15 @@ AtomicFile::AtomicFile(const std::string &fileName)
     if (fileName.empty())
         ThrowInOutError(ENOENT);
     Fault::AllocationPoint();
-    struct stat existing { };
+    struct stat existing {
+    };
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         ThrowInOutError(EISDIR);
     const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
     // A hidden name that no other writer picks: the process and a counter.
-    const std::string stem = folderOf(m_target) + '.' + baseOf(m_target) + ".tmp"
-        + std::to_string(::getpid()) + '-';
+    const std::string stem =
+        folderOf(m_target) + '.' + baseOf(m_target) + ".tmp" + std::to_string(::getpid()) + '-';
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = stem + std::to_string(temporaryCounter.fetch_add(1));
@@ -81,8 +84,8 @@ AtomicFile::AtomicFile(const std::string &fileName)
         if (error != EEXIST)
             break;
     }
-    const bool folderRefuses = error == EACCES || error == EPERM || error == EROFS
-        || error == ENAMETOOLONG;
+    const bool folderRefuses =
+        error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
     if (folderRefuses && exists && S_ISREG(existing.st_mode)
         && ::access(m_target.c_str(), W_OK) == 0) {
         m_fd = openRetrying(m_target, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0);

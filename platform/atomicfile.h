@@ -12,7 +12,8 @@
 // A folder that refuses new files (no write permission) still lets the user write over a file
 // of his own in it: then the file is written in place, and on failure it is emptied rather than
 // left cut.
-class AtomicFile {
+class AtomicFile
+{
 public:
     // Creates the new file; throws EInOutError with the runtime's messages.
     explicit AtomicFile(const std::string &fileName);

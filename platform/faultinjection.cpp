@@ -6,19 +6,22 @@
 #include <new>
 #include <unistd.h>
 
-namespace Fault {
+namespace Fault
+{
 
-namespace detail {
-std::atomic<bool> armed { false };
+namespace detail
+{
+    std::atomic<bool> armed { false };
 } // namespace detail
 
-namespace {
+namespace
+{
 
-std::atomic<unsigned> armedPoints { 0 };
-std::atomic<long> failAt { 0 };
-std::atomic<long> calls { 0 };
-std::atomic<int> armedError { 0 };
-std::atomic<bool> fired { false };
+    std::atomic<unsigned> armedPoints { 0 };
+    std::atomic<long> failAt { 0 };
+    std::atomic<long> calls { 0 };
+    std::atomic<int> armedError { 0 };
+    std::atomic<bool> fired { false };
 
 } // namespace
 
@@ -44,11 +47,20 @@ void Arm(unsigned points, long k, int error)
     detail::armed.store(true);
 }
 
-void Disarm() { detail::armed.store(false); }
+void Disarm()
+{
+    detail::armed.store(false);
+}
 
-long Calls() { return calls.load(); }
+long Calls()
+{
+    return calls.load();
+}
 
-bool Fired() { return fired.load(); }
+bool Fired()
+{
+    return fired.load();
+}
 
 int OpenFile(const char *path, int flags, mode_t mode)
 {

@@ -14,7 +14,8 @@
 // errno (a failed Close still closes the descriptor), an allocation point throws std::bad_alloc.
 // A test runs a user's path once for k = 1, 2, ... until the path ends without reaching its k-th
 // call; that many calls are the path's fault points.
-namespace Fault {
+namespace Fault
+{
 
 enum Point : unsigned {
     Open = 1u << 0,
@@ -50,9 +51,10 @@ long Calls();
 // Whether the armed call has been reached (and failed).
 bool Fired();
 
-namespace detail {
-extern std::atomic<bool> armed;
-bool fails(Point point, int &error);
+namespace detail
+{
+    extern std::atomic<bool> armed;
+    bool fails(Point point, int &error);
 } // namespace detail
 
 // Whether the call should fail, and with which errno; inline so that the disarmed case is one load.

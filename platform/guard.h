@@ -20,8 +20,7 @@ void ShowException(const std::exception &error) noexcept;
 void ShowOutOfMemory() noexcept;
 void ShowUnknownException() noexcept;
 
-template <typename Fn>
-void Guarded(Fn &&fn) noexcept
+template <typename Fn> void Guarded(Fn &&fn) noexcept
 {
     try {
         std::forward<Fn>(fn)();
@@ -36,10 +35,8 @@ void Guarded(Fn &&fn) noexcept
 
 // A callable for QObject::connect that runs a member handler through the guard:
 //   connect(Button9, &QPushButton::clicked, this, guarded(this, &TForm1::Button9Click));
-template <typename Obj, typename... Args>
-auto guarded(Obj *object, void (Obj::*handler)(Args...))
+template <typename Obj, typename... Args> auto guarded(Obj *object, void (Obj::*handler)(Args...))
 {
-    return [object, handler](Args... args) {
-        Guarded([&] { (object->*handler)(std::forward<Args>(args)...); });
-    };
+    return [object, handler](
+               Args... args) { Guarded([&] { (object->*handler)(std::forward<Args>(args)...); }); };
 }

@@ -11,7 +11,7 @@ enum class MessageBoxKind { Information, Error };
 struct MessageBoxRequest {
     MessageBoxKind Kind = MessageBoxKind::Information;
     std::string Title; // UTF-8
-    std::string Text;  // UTF-8
+    std::string Text; // UTF-8
 };
 
 // Shows a modal box with an OK button, titled with the application title, and waits for OK.

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <locale.h>
 
-namespace {
+namespace
+{
 
-std::string replaceFirstPlaceholder(std::string_view pattern, std::string_view placeholder,
-                                    std::string_view argument)
+std::string replaceFirstPlaceholder(
+    std::string_view pattern, std::string_view placeholder, std::string_view argument)
 {
     std::string result(pattern);
     const auto at = result.find(placeholder);

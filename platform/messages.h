@@ -4,7 +4,8 @@
 #include <string_view>
 
 // The runtime's message texts, in one place. %s and %d are filled by FormatMessage.
-namespace Messages {
+namespace Messages
+{
 inline constexpr std::string_view FileNotFound = "Datei nicht gefunden";
 inline constexpr std::string_view PresetNotFound = "Datei nicht gefunden (%s)";
 inline constexpr std::string_view InvalidFileName = "Ungültiger Dateiname";
@@ -17,12 +18,15 @@ inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
 inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
 inline constexpr std::string_view OutOfMemory = "Zu wenig Arbeitsspeicher";
 inline constexpr std::string_view WriteError = "Schreibfehler: %s";
-inline constexpr std::string_view ListIndexError = "Der Index der Liste überschreitet das Maximum (%d)";
+inline constexpr std::string_view ListIndexError =
+    "Der Index der Liste überschreitet das Maximum (%d)";
 
 // The viewer's own refusals, shown in its message boxes.
-inline constexpr std::string_view SpectrumNumberRange = "Die Nummer des Spektrums muss zwischen 0 und %d liegen.";
+inline constexpr std::string_view SpectrumNumberRange =
+    "Die Nummer des Spektrums muss zwischen 0 und %d liegen.";
 inline constexpr std::string_view NoSpectrumShown = "Es wird kein Spektrum angezeigt.";
-inline constexpr std::string_view TooManySpectra = "Es können höchstens %d Spektren zusammen angezeigt werden.";
+inline constexpr std::string_view TooManySpectra =
+    "Es können höchstens %d Spektren zusammen angezeigt werden.";
 } // namespace Messages
 
 // The system's reason for an error number in the user's language (LC_ALL, LC_MESSAGES, LANG),

@@ -4,17 +4,22 @@
 #include "messages.h"
 
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
-namespace {
+namespace
+{
 
-// Texts up to this length are normalised on the stack; longer ones (hundreds of digits) on the heap.
+// Texts up to this length are normalised on the stack; longer ones (hundreds of digits) on the
+// heap.
 constexpr std::size_t kShortText = 96;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The parts of a text that passed the syntax check, as offsets into the text.
 struct NumberParts {
@@ -69,8 +74,7 @@ bool parseSyntax(std::string_view t, char decimalSeparator, NumberParts &parts)
 }
 
 // Writes the number in the form std::from_chars reads: [-]digits[.digits][e[-]digits].
-template <typename Out>
-void normalise(std::string_view t, const NumberParts &p, Out &&put)
+template <typename Out> void normalise(std::string_view t, const NumberParts &p, Out &&put)
 {
     if (p.negative)
         put('-');
@@ -131,7 +135,7 @@ bool magnitudeAtLeastOne(std::string_view t, const NumberParts &p)
 }
 
 ConvertStatus convertNormalised(const char *first, const char *last, std::string_view t,
-                                const NumberParts &parts, double &value)
+    const NumberParts &parts, double &value)
 {
     double result = 0.0;
     const auto [end, ec] = std::from_chars(first, last, result);
@@ -157,7 +161,10 @@ ConvertStatus convertNormalised(const char *first, const char *last, std::string
     ThrowInvalidFloat(text);
 }
 
-bool endsField(const char *p, const char *lineEnd) { return p == lineEnd || *p == '\t' || *p == '\0'; }
+bool endsField(const char *p, const char *lineEnd)
+{
+    return p == lineEnd || *p == '\t' || *p == '\0';
+}
 
 } // namespace
 
@@ -184,8 +191,8 @@ ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, doubl
     NumberParts parts;
     if (!parseSyntax(text, decimalSeparator, parts))
         return ConvertStatus::Invalid;
-    const std::size_t length = 3 + (parts.intEnd - parts.intBegin) + (parts.fracEnd - parts.fracBegin)
-        + (parts.expEnd - parts.expBegin) + 1;
+    const std::size_t length = 3 + (parts.intEnd - parts.intBegin)
+        + (parts.fracEnd - parts.fracBegin) + (parts.expEnd - parts.expBegin) + 1;
     if (length <= kShortText) {
         char buffer[kShortText];
         char *out = buffer;
@@ -207,7 +214,10 @@ double StrToFloat(std::string_view text, const NumberSeparators &separators)
     return value;
 }
 
-double StrToFloat(std::string_view text) { return StrToFloat(text, CurrentSeparators()); }
+double StrToFloat(std::string_view text)
+{
+    return StrToFloat(text, CurrentSeparators());
+}
 
 bool TryStrToInt(std::string_view text, int &value)
 {
@@ -249,7 +259,8 @@ int StrToInt(std::string_view text)
     return value;
 }
 
-namespace {
+namespace
+{
 
 // Writes field to out (of the same length) with the rightmost comma or point made the decimal
 // separator and every comma or point left of it the thousands separator.
@@ -289,7 +300,10 @@ double ConvertDataField(std::string_view field, const NumberSeparators &separato
     return value;
 }
 
-void RaiseFloatOverflow() { throw EOverflow(std::string(Messages::FloatOverflow)); }
+void RaiseFloatOverflow()
+{
+    throw EOverflow(std::string(Messages::FloatOverflow));
+}
 
 bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
 {
@@ -350,4 +364,3 @@ bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, co
     fieldEnd = p;
     return true;
 }
-

@@ -40,8 +40,8 @@ double ConvertDataField(std::string_view field, const NumberSeparators &separato
 // what ConvertDataField gives whenever the locale's decimal separator is a comma or a point.
 // Anything else (two marks, letters, a value out of range) returns false and is left to
 // ConvertDataField, which raises the right error. On success fieldEnd is the field's end.
-bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value,
-                           const char *&fieldEnd);
+bool ConvertPlainDataField(
+    const char *p, const char *lineEnd, double &value, const char *&fieldEnd);
 
 // The rewriting alone, for messages and tests.
 std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators);

@@ -15,7 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kInitialBuffer = std::size_t { 64 } * 1024; // below malloc's mmap threshold
 constexpr std::size_t kLargestKeptBuffer = std::size_t { 4 } * 1024 * 1024;
@@ -37,8 +38,8 @@ const char *findLineEnd(const char *p, const char *end)
     const __m128i lf = _mm_set1_epi8('\n');
     for (; end - p >= 16; p += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const int mask = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
         if (mask != 0)
             return p + __builtin_ctz(static_cast<unsigned>(mask));
     }
@@ -62,7 +63,8 @@ int openRegularFile(const std::string &fileName, off_t &size)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         ThrowInOutError(errno);
-    struct stat info { };
+    struct stat info {
+    };
     const int statResult = Fault::StatFile(fd, &info);
     if (statResult != 0 || !S_ISREG(info.st_mode)) {
         const int error = statResult != 0 ? errno : EACCES;
@@ -78,7 +80,8 @@ int openRegularFile(const std::string &fileName, off_t &size)
 // the system does not know (0, as in /proc) are taken as read.
 void checkUnchanged(int fd, off_t sizeAtOpen, std::size_t bytesRead)
 {
-    struct stat info { };
+    struct stat info {
+    };
     if (Fault::StatFile(fd, &info) != 0)
         ThrowInOutError(errno);
     if ((sizeAtOpen != 0 || info.st_size != 0)
@@ -154,7 +157,10 @@ TextFile::TextFile(const std::string &fileName)
     }
 }
 
-TextFile::~TextFile() { release(); }
+TextFile::~TextFile()
+{
+    release();
+}
 
 void TextFile::release()
 {
@@ -313,8 +319,8 @@ std::size_t TextFile::readAt(char *into, std::size_t count, std::size_t offset)
         int error = 0;
         if (Fault::ShouldFail(Fault::Read, error))
             ThrowInOutError(error);
-        const ssize_t got
-            = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -378,8 +384,8 @@ std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, boo
     if (got == expected) {
         // At the expected end, or more to come: read on in growing steps up to the limit.
         for (;;) {
-            const std::size_t room
-                = std::min(std::max<std::size_t>(bytes.size(), 64 * 1024), limit - got);
+            const std::size_t room =
+                std::min(std::max<std::size_t>(bytes.size(), 64 * 1024), limit - got);
             if (room == 0)
                 break;
             Fault::AllocationPoint();

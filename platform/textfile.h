@@ -16,7 +16,8 @@
 // longer than kMaxLineLength comes back cut to that length and LineTooLong() says so. A read that
 // fails is an error, never an early end; a file cut or rewritten while it is read (its size at
 // the end no longer that of the bytes read) raises "E/A-Fehler 5" when its end is reached.
-class TextFile {
+class TextFile
+{
 public:
     // No line of a real spectrum or peak file comes near this.
     static constexpr std::size_t kMaxLineLength = std::size_t { 64 } * 1024 * 1024;
@@ -70,8 +71,8 @@ private:
     std::vector<char> m_ownBuffer;
     bool m_borrowed = false;
     std::size_t m_begin = 0; // first unread byte
-    std::size_t m_end = 0;   // end of the bytes read so far
-    bool m_atEnd = false;    // no more bytes will come: physical end or Ctrl-Z seen
+    std::size_t m_end = 0; // end of the bytes read so far
+    bool m_atEnd = false; // no more bytes will come: physical end or Ctrl-Z seen
     bool m_lineTooLong = false;
     Skip m_skip = Skip::None;
 };

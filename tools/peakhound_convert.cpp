@@ -22,7 +22,8 @@
 void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
 #endif
 
-namespace {
+namespace
+{
 
 constexpr const char *kUsage =
     "Usage: peakhound-convert FILE... --out DIR\n"
@@ -36,13 +37,13 @@ constexpr const char *kUsage =
     "Exit status: 0 every file converted, 1 a file could not be read, had the wrong layout or\n"
     "could not be written (the others are still converted), 2 usage error.\n";
 
-constexpr const char *kBadFilesHeading
-    = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+constexpr const char *kBadFilesHeading =
+    "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
 
 void complain(const std::string &name, const std::string &message)
 {
     std::fprintf(stderr, "peakhound-convert: %s: %s\n", EscapeControls(name).c_str(),
-                 EscapeControls(message).c_str());
+        EscapeControls(message).c_str());
 }
 
 int run(int argc, char **argv)
@@ -65,7 +66,7 @@ int run(int argc, char **argv)
             out = argv[++i];
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "peakhound-convert: unknown option '%s'\n%s",
-                         EscapeControls(arg).c_str(), kUsage);
+                EscapeControls(arg).c_str(), kUsage);
             return 2;
         } else {
             files.push_back(arg);
@@ -73,7 +74,7 @@ int run(int argc, char **argv)
     }
     if (out.empty() || files.empty()) {
         std::fprintf(stderr, "peakhound-convert: %s\n%s",
-                     out.empty() ? "--out DIR is missing" : "no file given", kUsage);
+            out.empty() ? "--out DIR is missing" : "no file given", kUsage);
         return 2;
     }
     std::error_code error;
@@ -102,8 +103,8 @@ int run(int argc, char **argv)
             continue;
         }
         const std::filesystem::path source(name);
-        const std::filesystem::path target
-            = std::filesystem::path(out) / source.filename().replace_extension(".txt");
+        const std::filesystem::path target =
+            std::filesystem::path(out) / source.filename().replace_extension(".txt");
         const std::string targetName = target.string();
         std::error_code same;
         if (std::filesystem::equivalent(source, target, same)) {

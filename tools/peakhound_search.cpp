@@ -37,10 +37,11 @@
 void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
 #endif
 
-namespace {
+namespace
+{
 
-constexpr const char *kBadFilesHeading
-    = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+constexpr const char *kBadFilesHeading =
+    "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
 
 constexpr const char *kUsage =
     "Usage: peakhound-search [OPTION]... [--] FILE...\n"
@@ -56,7 +57,8 @@ constexpr const char *kUsage =
     "  --inverse           print the files that do not match instead\n"
     "  --rule RULE         the peak rule: standard (the default, the fixed 10 % rule) or\n"
     "                      sensitive (prominence against the spectrum's noise, spikes ignored)\n"
-    "  --from X, --to X    the sensitive rule looks at x from X (default 100) up to X (default: no\n"
+    "  --from X, --to X    the sensitive rule looks at x from X (default 100) up to X (default: "
+    "no\n"
     "                      limit), in 1/cm\n"
     "  --sort score        print the selected files best match score first; the report gets\n"
     "                      its score column (as it does under the sensitive rule)\n"
@@ -110,7 +112,7 @@ void closeOut()
 int reportOutputError(const OutputError &failure)
 {
     std::fprintf(stderr, "peakhound-search: %s\n",
-                 FormatMessage(Messages::WriteError, SystemErrorText(failure.error)).c_str());
+        FormatMessage(Messages::WriteError, SystemErrorText(failure.error)).c_str());
     return 1;
 }
 
@@ -182,7 +184,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         }
         std::string value;
         bool hasInlineValue = false;
-        if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+        if (const auto equals = argument.find('=');
+            argument.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = argument.substr(equals + 1);
             argument.resize(equals);
             hasInlineValue = true;
@@ -292,8 +295,8 @@ struct FileResult {
 // false, a file whose rows are not complete is only read: its verdict depends on cells of earlier
 // files, which only an in-order run knows.
 FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakListData &peaks,
-                     const std::string &name, const Options &options,
-                     const NumberSeparators &separators, bool judgeIncomplete = true)
+    const std::string &name, const Options &options, const NumberSeparators &separators,
+    bool judgeIncomplete = true)
 {
     FileResult result;
     try {
@@ -323,7 +326,8 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
 }
 
 // Judges the files in order on one table; stops at the first runtime error unless told to go on.
-std::vector<FileResult> judgeSequentially(const Options &options, const NumberSeparators &separators)
+std::vector<FileResult> judgeSequentially(
+    const Options &options, const NumberSeparators &separators)
 {
     auto table = std::make_unique<SpectrumTableData>();
     auto peaks = std::make_unique<PeakListData>();
@@ -341,11 +345,14 @@ std::vector<FileResult> judgeSequentially(const Options &options, const NumberSe
 // Judges the files on several threads, each with a table of its own. A file whose rows were not
 // all complete read cells that an earlier file had left in the table; such a file is judged again
 // on a table that has seen the earlier files in order, so the outcome equals the one-thread run.
-class ParallelSearch {
+class ParallelSearch
+{
 public:
     ParallelSearch(const Options &options, const NumberSeparators &separators)
-        : m_options(options), m_separators(separators), m_results(options.files.size()),
-          m_stopAt(options.files.size())
+        : m_options(options)
+        , m_separators(separators)
+        , m_results(options.files.size())
+        , m_stopAt(options.files.size())
     {
         m_seen.reserve(options.files.size());
     }
@@ -353,8 +360,7 @@ public:
     // Calls emit(index, result) for the files in order, up to and including a failed one. The
     // calling thread reads files too and emits what is ready between them, so that nobody waits
     // for each single file.
-    template <typename Emit>
-    void run(int jobs, Emit &&emit)
+    template <typename Emit> void run(int jobs, Emit &&emit)
     {
         std::vector<std::thread> workers;
         workers.reserve(static_cast<std::size_t>(jobs - 1));
@@ -377,8 +383,9 @@ public:
                 break; // no thread to be had (memory, limits): fewer threads do the work
             }
         }
-        const std::function<bool(bool)> emitReady
-            = [this, &emit](bool wait) { return this->emitReady(emit, wait); };
+        const std::function<bool(bool)> emitReady = [this, &emit](bool wait) {
+            return this->emitReady(emit, wait);
+        };
         work(&emitReady);
         emitReady(true);
     }
@@ -402,8 +409,8 @@ private:
             const std::size_t i = m_next.fetch_add(1);
             if (i >= m_stopAt.load())
                 return;
-            FileResult result = judgeFile(*table, badFiles, *peaks, m_options.files[i], m_options,
-                                          m_separators, false);
+            FileResult result = judgeFile(
+                *table, badFiles, *peaks, m_options.files[i], m_options, m_separators, false);
             if (result.verdict == Verdict::Failed && !m_options.keepGoing)
                 stopAfter(i);
             {
@@ -420,8 +427,7 @@ private:
 
     // Emits the results in order from the first one not yet emitted: those already there, or
     // with wait all of them. Returns true when the run's output is complete.
-    template <typename Emit>
-    bool emitReady(Emit &emit, bool wait)
+    template <typename Emit> bool emitReady(Emit &emit, bool wait)
     {
         const std::size_t count = m_options.files.size();
         for (; m_emitted < count; ++m_emitted) {
@@ -486,7 +492,7 @@ private:
         BadFileListData scratch;
         for (std::size_t j = start;; ++j) {
             FileResult result = judgeFile(*m_replayTable, scratch, *m_replayPeaks,
-                                          m_options.files[j], m_options, m_separators);
+                m_options.files[j], m_options, m_separators);
             if (j == i || (result.verdict == Verdict::Failed && !m_options.keepGoing)) {
                 m_replayed = j + 1;
                 return result;
@@ -511,7 +517,8 @@ private:
 
 // The printed names or report rows, gathered and written in blocks. A failed write throws
 // OutputError.
-class Output {
+class Output
+{
 public:
     explicit Output(char end)
         : m_end(end)
@@ -604,8 +611,8 @@ int main(int argc, char **argv)
         }
     };
 
-    const int jobs = static_cast<int>(
-        std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
+    const int jobs =
+        static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
     try {
         if (options.report)
             out.line(ReportHeaderRow(options.targets, scored));

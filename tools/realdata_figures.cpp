@@ -10,13 +10,14 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 void print(const char *title, const RealDataFigures &f)
 {
     std::printf("%s\n", title);
-    std::printf("  %-16s %6s %6s %9s %12s\n", "substance", "files", "found", "strangers",
-        "top strangers");
+    std::printf(
+        "  %-16s %6s %6s %9s %12s\n", "substance", "files", "found", "strangers", "top strangers");
     for (const auto &s : f.Substances)
         std::printf("  %-16s %6d %6d %9d %12d\n", s.Substance.c_str(), s.Files, s.Found,
             s.Strangers, s.TopStrangers);

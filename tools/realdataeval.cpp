@@ -13,7 +13,8 @@
 #include <memory>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 struct Known {
     std::string Substance;
@@ -158,8 +159,8 @@ RealDataFigures MeasureRealData(const std::string &folder, const PeakRuleSetting
             const auto start = std::chrono::steady_clock::now();
             FindPeaksByRule(*table, *peaks, rule, strengths.get());
             for (std::size_t s = 0; s < known.size(); ++s)
-                JudgePeaks(*table, *peaks, known[s].Bands, settings, english,
-                    file.PerSubstance[s], strengths.get());
+                JudgePeaks(*table, *peaks, known[s].Bands, settings, english, file.PerSubstance[s],
+                    strengths.get());
             spent += std::chrono::steady_clock::now() - start;
             if (name.rfind("TiO2", 0) == 0) {
                 for (int i = 1; i <= peaks->Count; ++i) {

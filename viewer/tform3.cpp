@@ -1,7 +1,5 @@
 #include "tform3.h"
 
-#include "sensitivepeaks.h"
-
 #include "accessibility.h"
 #include "application.h"
 #include "chartpicture.h"
@@ -14,6 +12,7 @@
 #include "peakfinder.h"
 #include "plotbuilder.h"
 #include "qtstrings.h"
+#include "sensitivepeaks.h"
 #include "spectrumedit.h"
 #include "spectrumtable.h"
 #include "tchart.h"
@@ -318,6 +317,6 @@ void TForm3::setUpAccessibility()
     NameAfterLabels(Edit1, { Label4 });
     SetAccessibleRole(Panel1, QAccessible::Grouping);
     SetAccessibleRole(Panel2, QAccessible::Grouping);
-    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Button1, Edit1, Button3, Button2, Findepeaks,
-        chgdata, lastspek, Nextspek, savebmp, Close });
+    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Button1, Edit1, Button3, Button2,
+        Findepeaks, chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -25,7 +25,8 @@ TPeakanzeige::TPeakanzeige()
 
     Prominences = CreateListBox(this, { 104, 0, 89, 361 }, false);
     Prominences->setAccessibleName(QStringLiteral("Prominenz"));
-    Prominences->setToolTip(QStringLiteral("Höhe jedes Peaks über dem höheren der beiden Minima neben ihm."));
+    Prominences->setToolTip(
+        QStringLiteral("Höhe jedes Peaks über dem höheren der beiden Minima neben ihm."));
     Prominences->hide();
 
     connect(ListBox1, &TListBox::Click, this, guarded(this, &TPeakanzeige::ListBox1Click));

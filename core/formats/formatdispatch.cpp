@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Binary magics first, then the text signatures; the extension rule comes last, so that a
 // ".csv" file with another format's signature is read as that format.
@@ -28,8 +29,8 @@ constexpr FormatReader kReaders[] = {
 
 } // namespace
 
-const FormatReader *DetectFormat(std::string_view head, std::size_t fileSize,
-                                 std::string_view fileName)
+const FormatReader *DetectFormat(
+    std::string_view head, std::size_t fileSize, std::string_view fileName)
 {
     for (const FormatReader &reader : kReaders) {
         if (reader.Looks != nullptr && reader.Looks(head, fileSize, fileName))
@@ -78,7 +79,7 @@ bool StoreImported(const ImportedSpectra &spectra, SpectrumTableData &table)
 
 const std::vector<std::string> &SpectrumFilePatterns()
 {
-    static const std::vector<std::string> patterns = { "*.txt", "*.csv", "*.spc", "*.wdf",
-                                                       "*.jdx", "*.dx", "*.jcamp", "*.spe" };
+    static const std::vector<std::string> patterns = { "*.txt", "*.csv", "*.spc", "*.wdf", "*.jdx",
+        "*.dx", "*.jcamp", "*.spe" };
     return patterns;
 }

@@ -25,8 +25,8 @@ struct FormatReader {
 constexpr std::size_t kMaxImportBytes = std::size_t { 256 } * 1024 * 1024;
 
 // The reader whose signature the head shows, or null for the program's own reader.
-const FormatReader *DetectFormat(std::string_view head, std::size_t fileSize,
-                                 std::string_view fileName);
+const FormatReader *DetectFormat(
+    std::string_view head, std::size_t fileSize, std::string_view fileName);
 
 // Fills the table from what a reader decoded: x into column 1 in the file's point order, one
 // column per spectrum, RowCount, SpectrumCount, the captions (defaults where the file names

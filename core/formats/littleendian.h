@@ -8,7 +8,8 @@
 // Little-endian fields of binary instrument files, read from a buffer whose bounds the caller has
 // already checked with Fits(). Values are assembled from bytes, so the result does not depend on
 // the host's byte order or on alignment; a float32 becomes a double exactly.
-namespace le {
+namespace le
+{
 
 // True when `length` bytes from `offset` lie inside a buffer of `size` bytes, without overflow.
 inline bool Fits(std::uint64_t offset, std::uint64_t length, std::size_t size)
@@ -16,7 +17,10 @@ inline bool Fits(std::uint64_t offset, std::uint64_t length, std::size_t size)
     return offset <= size && length <= size - offset;
 }
 
-inline std::uint8_t U8(std::string_view b, std::size_t at) { return static_cast<std::uint8_t>(b[at]); }
+inline std::uint8_t U8(std::string_view b, std::size_t at)
+{
+    return static_cast<std::uint8_t>(b[at]);
+}
 
 inline std::uint16_t U16(std::string_view b, std::size_t at)
 {
@@ -32,7 +36,8 @@ inline std::uint32_t U32(std::string_view b, std::size_t at)
 
 inline std::uint64_t U64(std::string_view b, std::size_t at)
 {
-    return static_cast<std::uint64_t>(U32(b, at)) | (static_cast<std::uint64_t>(U32(b, at + 4)) << 32);
+    return static_cast<std::uint64_t>(U32(b, at))
+        | (static_cast<std::uint64_t>(U32(b, at + 4)) << 32);
 }
 
 inline std::int16_t I16(std::string_view b, std::size_t at)

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // The main header of the new layout and the header in front of every subfile.
 constexpr std::size_t kMainHeaderBytes = 512;
@@ -44,8 +45,14 @@ struct Header {
     std::size_t yBytes() const { return has(kShortY) ? 2 : 4; }
 };
 
-bool knownXType(std::uint8_t code) { return code <= 30 || code == 255; }
-bool knownYType(std::uint8_t code) { return code <= 26 || (code >= 128 && code <= 131); }
+bool knownXType(std::uint8_t code)
+{
+    return code <= 30 || code == 255;
+}
+bool knownYType(std::uint8_t code)
+{
+    return code <= 26 || (code >= 128 && code <= 131);
+}
 
 // The main header, read and checked for consistency within itself; false when it is not the
 // header of an SPC file in the new little-endian layout.
@@ -84,7 +91,7 @@ bool readHeader(std::string_view head, Header &h)
 // One subfile's y values at `at` (bounds checked by the caller), scaled as the format defines:
 // float32 as it is, integers times 2^(exponent - bits).
 void readY(std::string_view bytes, std::size_t at, std::size_t count, bool shortY, int exponent,
-           std::vector<double> &y)
+    std::vector<double> &y)
 {
     y.resize(count);
     if (shortY) {

@@ -7,16 +7,17 @@
 #include <cstdint>
 #include <utility>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kHeaderBytes = 4100;
-constexpr std::size_t kWidthAt = 42;        // uint16
-constexpr std::size_t kPixelTypeAt = 108;   // int16
-constexpr std::size_t kHeightAt = 656;      // uint16
-constexpr std::size_t kFooterAt = 678;      // uint64, version 3
-constexpr std::size_t kFramesAt = 1446;     // int32
-constexpr std::size_t kVersionAt = 1992;    // float32
-constexpr std::size_t kLastValueAt = 4098;  // uint16, 0x5555
+constexpr std::size_t kWidthAt = 42; // uint16
+constexpr std::size_t kPixelTypeAt = 108; // int16
+constexpr std::size_t kHeightAt = 656; // uint16
+constexpr std::size_t kFooterAt = 678; // uint64, version 3
+constexpr std::size_t kFramesAt = 1446; // int32
+constexpr std::size_t kVersionAt = 1992; // float32
+constexpr std::size_t kLastValueAt = 4098; // uint16, 0x5555
 constexpr std::uint16_t kLastValue = 0x5555;
 
 // Bytes per pixel of a pixel type, 0 for one not read.
@@ -153,7 +154,8 @@ bool oneRegion(std::string_view xml, const Header &h)
         return false;
     const std::size_t next = findElement(xml, "DataBlock", region + 1);
     const std::size_t formatEnd = xml.find("</DataFormat>", region);
-    return formatEnd != std::string_view::npos && (next == std::string_view::npos || next > formatEnd);
+    return formatEnd != std::string_view::npos
+        && (next == std::string_view::npos || next > formatEnd);
 }
 
 // x from the wavelength mapping: one wavelength per pixel, as Raman shifts when the mapping
@@ -209,8 +211,7 @@ bool ReadSpe(std::string_view bytes, ImportedSpectra &out)
     Header h;
     if (!readHeader(bytes.substr(0, kSignatureBytes), bytes.size(), h) || !h.version3
         || le::U16(bytes, kLastValueAt) != kLastValue || h.footer != kHeaderBytes + h.dataBytes
-        || h.width > kImportMaxPoints
-        || h.height * h.frames > kImportMaxSpectra)
+        || h.width > kImportMaxPoints || h.height * h.frames > kImportMaxSpectra)
         return false;
     const std::string_view xml = bytes.substr(static_cast<std::size_t>(h.footer));
     ImportedSpectra result;

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kMagic = "WDF1";
 constexpr std::size_t kBlockHeaderBytes = 16;
@@ -35,10 +36,16 @@ const char *xCaption(std::uint32_t units)
     }
 }
 
-const char *yCaption(std::uint32_t units) { return units == 6 ? "Counts" : ""; }
+const char *yCaption(std::uint32_t units)
+{
+    return units == 6 ? "Counts" : "";
+}
 
 // Block names seen in files are upper-case letters, digits and blanks ("MAP ").
-bool isBlockNameChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' '; }
+bool isBlockNameChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ';
+}
 
 bool isBlockName(std::string_view name)
 {
@@ -89,7 +96,7 @@ bool ReadWdf(std::string_view bytes, ImportedSpectra &out)
         Block *wanted = name == "DATA" ? &data : name == "XLST" ? &xList : nullptr;
         if (wanted != nullptr && !wanted->found)
             *wanted = Block { at + kBlockHeaderBytes,
-                              static_cast<std::size_t>(blockBytes) - kBlockHeaderBytes, true };
+                static_cast<std::size_t>(blockBytes) - kBlockHeaderBytes, true };
         at += static_cast<std::size_t>(blockBytes);
     }
     if (!data.found || !xList.found)

@@ -1,5 +1,6 @@
 #include "application.h"
 #include "controls.h"
+#include "programscene.h"
 #include "project1.h"
 #include "separators.h"
 #include "tchart.h"
@@ -9,7 +10,6 @@
 #include "tform3.h"
 #include "tform4.h"
 #include "tpeakanzeige.h"
-#include "programscene.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -151,7 +151,8 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f1.Bar, QAccessible::ProgressBar, s("Fortschrittsanzeige"), s("0") },
                 { f1.Label5, QAccessible::StatusBar, s("Status"), {} },
                 { f1.RuleLabel, label, s("Peakregel"), {} },
-                { f1.PeakRuleBox, QAccessible::ComboBox, s("Standard"), {} }, // Qt names a combo box by its choice
+                { f1.PeakRuleBox, QAccessible::ComboBox, s("Standard"),
+                    {} }, // Qt names a combo box by its choice
                 { f1.FromLabel, label, s("ab x [1/cm]"), {} },
                 { f1.FromEdit, edit, s("ab x [1/cm]"), s("100") },
                 { f1.SortByScore, check, s("nach Güte sortieren"), s("unchecked") },
@@ -281,8 +282,8 @@ void tst_Accessibility::namesAndValuesFollowChanges()
 
 void tst_Accessibility::searchByKeyboardAlone()
 {
-    const QString first =
-        QString::fromStdString(m_scene->folder.write("first.txt", SpectrumWithPeaks({ "1000", "1503" })));
+    const QString first = QString::fromStdString(
+        m_scene->folder.write("first.txt", SpectrumWithPeaks({ "1000", "1503" })));
     const QString second =
         QString::fromStdString(m_scene->folder.write("second.txt", SpectrumWithPeaks({ "1000" })));
     const auto focus = [] { return QApplication::focusWidget(); };

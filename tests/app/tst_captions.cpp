@@ -127,9 +127,9 @@ void tst_Captions::captionsUseTheLayoutFace()
     QVERIFY(controls.size() > 30);
     for (const QWidget *control : controls)
         QVERIFY2(QFontInfo(control->font()).family() == kLayoutFace,
-                 qPrintable(describe(control) + QStringLiteral(" is drawn in ")
-                            + QFontInfo(control->font()).family()
-                            + QStringLiteral(" (install fonts-liberation: tools/install-deps.sh run)")));
+            qPrintable(describe(control) + QStringLiteral(" is drawn in ")
+                + QFontInfo(control->font()).family()
+                + QStringLiteral(" (install fonts-liberation: tools/install-deps.sh run)")));
 }
 
 void tst_Captions::everyCaptionFitsItsControl()

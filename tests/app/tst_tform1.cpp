@@ -1,6 +1,7 @@
 #include "application.h"
 #include "controls.h"
 #include "peakfile.h"
+#include "programscene.h"
 #include "project1.h"
 #include "rundisplay.h"
 #include "separators.h"
@@ -8,7 +9,6 @@
 #include "testsupport.h"
 #include "tform1.h"
 #include "tform3.h"
-#include "programscene.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -169,12 +169,12 @@ void tst_TForm1::controlsAreShownWholeAndApart()
         QVERIFY2(control->isVisible(), qPrintable(name));
         QVERIFY2(window.contains(control->geometry()), qPrintable(name));
         QVERIFY2(Form1->Bevel1->geometry().contains(control->geometry())
-                     == (control == Form1->Bar || control == Form1->Label5),
-                 qPrintable(name));
+                == (control == Form1->Bar || control == Form1->Label5),
+            qPrintable(name));
         for (QWidget *other : std::as_const(controls)) {
             if (other != control)
                 QVERIFY2(!control->geometry().intersects(other->geometry()),
-                         qPrintable(name + QStringLiteral(" overlaps ") + other->objectName()));
+                    qPrintable(name + QStringLiteral(" overlaps ") + other->objectName()));
         }
     }
 }
@@ -236,9 +236,9 @@ void tst_TForm1::addDialogAddsSortedAndRemembersTheFolder()
         QVERIFY(!dialog.Options.NoChangeDir);
         QVERIFY(!dialog.Options.HideReadOnly);
         QCOMPARE(dialog.Filter,
-                 QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*|Spektrendateien "
-                                "(*.txt *.csv *.spc *.wdf *.jdx *.dx *.jcamp *.spe)|"
-                                "*.txt;*.csv;*.spc;*.wdf;*.jdx;*.dx;*.jcamp;*.spe"));
+            QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*|Spektrendateien "
+                           "(*.txt *.csv *.spc *.wdf *.jdx *.dx *.jcamp *.spe)|"
+                           "*.txt;*.csv;*.spc;*.wdf;*.jdx;*.dx;*.jcamp;*.spe"));
         QCOMPARE(dialog.FilterIndex, 1);
     }
 }
@@ -524,7 +524,8 @@ void tst_TForm1::runtimeErrorStopsTheRunWhereItIs()
     setTargets({ QStringLiteral("1000") });
 
     QCOMPARE(runSearch(), QStringList({ a }));
-    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1)); // the error only, no report of bad files
+    QCOMPARE(
+        m_scene->script.boxes.size(), std::size_t(1)); // the error only, no report of bad files
     QCOMPARE(m_scene->script.boxes[0].Kind, MessageBoxKind::Error);
     QCOMPARE(m_scene->script.boxes[0].Text, std::string("Datei nicht gefunden."));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + missing);
@@ -591,7 +592,8 @@ void tst_TForm1::targetThatIsNoNumberStopsAtTheFirstFileWithPeaks()
     SetNumberSeparators({ '.', ',' });
     QCOMPARE(Form1->ListBox3->Items(), QStringList({ noPeaks }));
     QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
-    QCOMPARE(m_scene->script.boxes[0].Text, std::string("'1000.5' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(
+        m_scene->script.boxes[0].Text, std::string("'1000.5' ist kein gültiger Gleitkommawert."));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5 - ") + peaks);
 }
 
@@ -631,8 +633,7 @@ void tst_TForm1::statusIsPaintedDuringTheRun()
     QStringList painted; // the status label's text at every paint it receives
     const PaintWatch watch(Form1->Label5, [&] { painted << Form1->Label5->Caption(); });
     runSearch(); // the run never returns to the event loop, so these paints came at once
-    QVERIFY2(painted.contains(QStringLiteral("Working......")),
-        qPrintable(painted.join(u'|')));
+    QVERIFY2(painted.contains(QStringLiteral("Working......")), qPrintable(painted.join(u'|')));
     QVERIFY(painted.contains(QStringLiteral("Fehler !!!!")));
     QCOMPARE(painted.last(), QStringLiteral("Ready !"));
 }

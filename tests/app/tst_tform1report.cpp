@@ -1,13 +1,13 @@
 #include "application.h"
 #include "controls.h"
 #include "peakfile.h"
+#include "programscene.h"
 #include "project1.h"
 #include "rundisplay.h"
 #include "separators.h"
 #include "spectrumtable.h"
 #include "testsupport.h"
 #include "tform1.h"
-#include "programscene.h"
 
 #include <QAction>
 #include <QClipboard>

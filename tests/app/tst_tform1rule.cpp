@@ -1,9 +1,9 @@
 #include "controls.h"
+#include "programscene.h"
 #include "separators.h"
 #include "tform1.h"
 #include "tform3.h"
 #include "tpeakanzeige.h"
-#include "programscene.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QList>
 #include <QString>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -22,7 +21,7 @@
 inline std::string ReadFormatSample(const char *name)
 {
     QFile file(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/formats/")
-               + QString::fromUtf8(name));
+        + QString::fromUtf8(name));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
@@ -96,8 +95,8 @@ long FirstDamagedReadingAmiss(const std::string &bytes, Reader read, int trials 
         const int flips = 1 + trial % 4;
         for (int f = 0; f < flips; ++f) {
             // Half of the changes go into the first kilobyte, where the headers are.
-            const std::size_t span = trial % 2 == 0 ? std::min<std::size_t>(1024, bytes.size())
-                                                    : bytes.size();
+            const std::size_t span =
+                trial % 2 == 0 ? std::min<std::size_t>(1024, bytes.size()) : bytes.size();
             damaged[random() % span] = static_cast<char>(random() & 0xFF);
         }
         ImportedSpectra out;

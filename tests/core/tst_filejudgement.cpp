@@ -7,7 +7,8 @@
 #include <QTest>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const NumberSeparators kEnglish { '.', ',' };
 const NumberSeparators kGerman { ',', '.' };
@@ -37,7 +38,8 @@ void peaksAt(SpectrumTableData &table, const std::vector<double> &positions)
 
 } // namespace
 
-class tst_FileJudgement : public QObject {
+class tst_FileJudgement : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -100,7 +102,8 @@ void tst_FileJudgement::missingLimitAndInverseMode()
     QVERIFY(!JudgeLoadedFile(*m_table, m_peaks, twoAbsent, normal, kEnglish));
     QVERIFY(JudgeLoadedFile(*m_table, m_peaks, twoAbsent, inverse, kEnglish));
     // All targets present with no missing peak allowed.
-    QVERIFY(JudgeLoadedFile(*m_table, m_peaks, { "612", "774", "1127" }, { 10, 0, false }, kEnglish));
+    QVERIFY(
+        JudgeLoadedFile(*m_table, m_peaks, { "612", "774", "1127" }, { 10, 0, false }, kEnglish));
     // The judgement finds the peaks itself.
     QCOMPARE(m_peaks.Count, 3);
 }
@@ -122,18 +125,20 @@ void tst_FileJudgement::targetsConvertOnlyWhenThereArePeaks()
     // With a peak the text must be a number under the user's separators, without any rewriting.
     peaksAt(*m_table, { 1650.5 });
     FindPeaks(*m_table, m_peaks);
-    PH_EXPECT_THROW(EConvertError, CountMissingTargets(*m_table, m_peaks, { "1650.5" }, 10, kGerman),
-                    "'1650.5' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(EConvertError,
+        CountMissingTargets(*m_table, m_peaks, { "1650.5" }, 10, kGerman),
+        "'1650.5' ist kein gültiger Gleitkommawert");
     QCOMPARE(CountMissingTargets(*m_table, m_peaks, { "1650,5", "1650" }, 10, kGerman), 0);
     PH_EXPECT_THROW(EConvertError, CountMissingTargets(*m_table, m_peaks, { "" }, 10, kEnglish),
-                    "'' ist kein gültiger Gleitkommawert");
+        "'' ist kein gültiger Gleitkommawert");
 }
 
 void tst_FileJudgement::onePeakServesSeveralTargets()
 {
     peaksAt(*m_table, { 1000 });
     FindPeaks(*m_table, m_peaks);
-    QCOMPARE(CountMissingTargets(*m_table, m_peaks, { "995", "1005", "1000", "2000" }, 10, kEnglish), 1);
+    QCOMPARE(
+        CountMissingTargets(*m_table, m_peaks, { "995", "1005", "1000", "2000" }, 10, kEnglish), 1);
 }
 
 void tst_FileJudgement::progressPositions()

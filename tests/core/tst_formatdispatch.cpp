@@ -13,7 +13,8 @@
 // The dispatch in front of the readers: which reader takes a file, that files without another
 // format's signature are read exactly as by the own reader alone, and how decoded spectra enter
 // the table.
-class tst_FormatDispatch : public QObject {
+class tst_FormatDispatch : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -51,8 +52,8 @@ void tst_FormatDispatch::filesWithoutSignatureReadAsBefore()
     auto dispatched = std::make_unique<SpectrumTableData>();
     auto own = std::make_unique<SpectrumTableData>();
     for (const std::string &file : files) {
-        for (const NumberSeparators separators : { NumberSeparators { '.', ',' },
-                                                   NumberSeparators { ',', '.' } }) {
+        for (const NumberSeparators separators :
+            { NumberSeparators { '.', ',' }, NumberSeparators { ',', '.' } }) {
             BadFileListData badDispatched, badOwn;
             std::string errorDispatched, errorOwn;
             LoadResult a, b;

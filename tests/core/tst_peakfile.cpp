@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
-
 #include <string>
 #include <vector>
 
-class tst_PeakFile : public QObject {
+class tst_PeakFile : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -34,8 +34,8 @@ void tst_PeakFile::lineBeyondTheLimitIsNoNumber()
     const std::string name = folder.write(
         "p.txt", "612\r\n" + std::string(TextFile::kMaxLineLength + 1, '1') + "\r\n774\r\n");
     // THEN it is refused as not a number, quoting its start, and the line before it stays
-    PH_EXPECT_THROW(EConvertError, read(name),
-                    "'11111111111111111111...' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(
+        EConvertError, read(name), "'11111111111111111111...' ist kein gültiger Gleitkommawert");
     QVERIFY(m_lines == std::vector<std::string>({ "612" }));
 }
 
@@ -48,21 +48,21 @@ void tst_PeakFile::presetFromStartFolderThenInstalledCopies()
     folder.write("data/peaks/rh6g.txt", "774");
     SetInstalledDataDirectory(folder.path("data"));
     QCOMPARE(PresetPeakFile(folder.path("start"), "rh6g.txt"), folder.path("start/peaks/rh6g.txt"));
-    QCOMPARE(PresetPeakFile(folder.path("elsewhere"), "rh6g.txt"), folder.path("data/peaks/rh6g.txt"));
+    QCOMPARE(
+        PresetPeakFile(folder.path("elsewhere"), "rh6g.txt"), folder.path("data/peaks/rh6g.txt"));
     // Started in the root folder with no copy anywhere: the paths tried, no doubled separator.
     SetInstalledDataDirectory(folder.path("gone"));
     PH_EXPECT_THROW(EInOutError, PresetPeakFile("/", "rh6g.txt"),
-                    "Datei nicht gefunden (/peaks/rh6g.txt, " + folder.path("gone")
-                        + "/peaks/rh6g.txt)");
+        "Datei nicht gefunden (/peaks/rh6g.txt, " + folder.path("gone") + "/peaks/rh6g.txt)");
     // The start folder that is the data folder is named once.
     PH_EXPECT_THROW(EInOutError, PresetPeakFile(folder.path("gone"), "rh6g.txt"),
-                    "Datei nicht gefunden (" + folder.path("gone") + "/peaks/rh6g.txt)");
+        "Datei nicht gefunden (" + folder.path("gone") + "/peaks/rh6g.txt)");
 }
 
 void tst_PeakFile::dataFoldersBesideTheExecutableFirst()
 {
-    const QString beside
-        = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/peakhound"));
+    const QString beside = QDir::cleanPath(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/peakhound"));
     const std::vector<std::string> folders = InstalledDataDirectories();
     QVERIFY(!folders.empty());
     QCOMPARE(QString::fromStdString(folders.front()), beside);

@@ -3,12 +3,12 @@
 #include "testsupport.h"
 
 #include <QTest>
-
 #include <cfloat>
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 void fill(SpectrumTableData &table, const std::vector<std::vector<double>> &spectra)
 {
@@ -28,7 +28,8 @@ std::vector<int> peakRows(const PeakListData &peaks)
 
 } // namespace
 
-class tst_PeakFinder : public QObject {
+class tst_PeakFinder : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -68,24 +69,23 @@ void tst_PeakFinder::shapes_data()
     // Smoothed 0, 10, 20, 20, 10, 0: the flat top is never a candidate.
     QTest::newRow("flat top") << std::vector<double> { 0, 0, 30, 30, 0, 0 } << std::vector<int> {};
     // Smoothed 0, 10, 40, 50, 40, 10, 0: a single hump.
-    QTest::newRow("single hump") << std::vector<double> { 0, 0, 30, 90, 30, 0, 0 } << std::vector<int> { 4 };
+    QTest::newRow("single hump") << std::vector<double> { 0, 0, 30, 90, 30, 0, 0 }
+                                 << std::vector<int> { 4 };
     // Rows 1 and N are never reported, however high.
     QTest::newRow("edges") << std::vector<double> { 90, 0, 0, 0, 90 } << std::vector<int> {};
     // The second hump's smoothed top 5 stands 5 above the running minimum 0, with the maximum 50:
     // exactly 10 percent is not enough; 5.1 (10.2 percent) is.
-    QTest::newRow("exactly ten percent")
-        << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0, 0, 3, 9, 3, 0, 0 } << std::vector<int> { 4 };
-    QTest::newRow("just above ten percent")
-        << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0, 0, 3, 9.3, 3, 0, 0 }
-        << std::vector<int> { 4, 11 };
+    QTest::newRow("exactly ten percent") << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0, 0, 3,
+        9, 3, 0, 0 } << std::vector<int> { 4 };
+    QTest::newRow("just above ten percent") << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0, 0,
+        3, 9.3, 3, 0, 0 } << std::vector<int> { 4, 11 };
     // After the rejected 5, a higher local maximum (5.67) is tested against the lowest point since
     // the last peak, without a new low between.
-    QTest::newRow("higher than a rejected one")
-        << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0, 3, 9, 3, 2, 12, 2, 0, 0 }
-        << std::vector<int> { 4, 12 };
+    QTest::newRow("higher than a rejected one") << std::vector<double> { 0, 0, 30, 90, 30, 0, 0, 0,
+        3, 9, 3, 2, 12, 2, 0, 0 } << std::vector<int> { 4, 12 };
     // On the falling side every lower value is a new low: the shoulder at 33.3 is measured from 20.
-    QTest::newRow("shoulder on the falling side")
-        << std::vector<double> { 0, 0, 30, 90, 30, 20, 10, 70, 10, 0, 0 } << std::vector<int> { 4, 7 };
+    QTest::newRow("shoulder on the falling side") << std::vector<double> { 0, 0, 30, 90, 30, 20, 10,
+        70, 10, 0, 0 } << std::vector<int> { 4, 7 };
 }
 
 void tst_PeakFinder::shapes()

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <memory>
 
-namespace {
+namespace
+{
 
 // Gaussian bands on a sloping background with reproducible noise of standard deviation sigma,
 // x from 50 to 2049 in steps of 1.
@@ -91,8 +92,8 @@ void tst_SensitivePeaks::init()
 // fixed rule misses the weak ones.
 void tst_SensitivePeaks::weakBandsAboveTheNoiseAndNothingElse()
 {
-    synthetic(*m_table,
-        { { 1086, 20000, 4 }, { 712, 1000, 4 }, { 281, 600, 5 }, { 1500, 200, 5 } }, 10);
+    synthetic(
+        *m_table, { { 1086, 20000, 4 }, { 712, 1000, 4 }, { 281, 600, 5 }, { 1500, 200, 5 } }, 10);
     FindSensitivePeaks(*m_table, *m_peaks, 100, 1e9, m_strengths.get());
     const auto found = positions(*m_table, *m_peaks);
     QCOMPARE(found.size(), std::size_t(3));

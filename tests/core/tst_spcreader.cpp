@@ -2,10 +2,10 @@
 #include "formatsamples.h"
 
 #include <QTest>
-
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr char kCalcite[] = "charisma_nCal_Qontor785_z005H12_100_1x3s";
 constexpr char kPolystyrene[] = "charisma_PST_Reflex532_Z050_010_10000msx2";
@@ -31,7 +31,7 @@ template <typename T> void append(std::string &bytes, const std::vector<T> &valu
 
 // A main header of the new layout as the format defines it.
 std::string header(std::uint8_t flags, std::int8_t exponent, std::int32_t points, double first,
-                   double last, std::int32_t subfiles = 0, std::uint8_t version = 0x4B)
+    double last, std::int32_t subfiles = 0, std::uint8_t version = 0x4B)
 {
     std::string bytes(512, '\0');
     put(bytes, 0, flags);
@@ -57,11 +57,15 @@ std::string subheader(std::int8_t exponent, std::int32_t points = 0)
 constexpr std::uint8_t kShortY = 0x01, kMulti = 0x04, kXyxy = 0x40, kXValues = 0x80;
 constexpr std::int8_t kFloat = -128;
 
-QList<double> asList(const std::vector<double> &values) { return QList<double>(values.begin(), values.end()); }
+QList<double> asList(const std::vector<double> &values)
+{
+    return QList<double>(values.begin(), values.end());
+}
 
 } // namespace
 
-class tst_SpcReader : public QObject {
+class tst_SpcReader : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -101,19 +105,23 @@ void tst_SpcReader::twinExportsOfTheSameMeasurement()
     // The export prints six significant digits.
     for (const std::size_t i : { std::size_t { 0 }, points.size() - 1 }) {
         QVERIFY2(Near(points[i].first, twin[i].first, 1e-6, 5e-4), qPrintable(QString::number(i)));
-        QVERIFY2(Near(points[i].second, twin[i].second, 1e-6, 5e-3), qPrintable(QString::number(i)));
+        QVERIFY2(
+            Near(points[i].second, twin[i].second, 1e-6, 5e-3), qPrintable(QString::number(i)));
     }
     double top = 0;
     for (const auto &point : twin)
         top = std::max(top, std::fabs(point.second));
     for (std::size_t i = 1; i + 1 < points.size(); ++i) {
-        const double step = (points.back().first - points.front().first) / double(points.size() - 1);
+        const double step =
+            (points.back().first - points.front().first) / double(points.size() - 1);
         QVERIFY(Near(points[i].first, points.front().first + step * double(i), 1e-12));
-        const auto above = std::lower_bound(twin.begin(), twin.end(), std::make_pair(points[i].first, -1e300));
+        const auto above =
+            std::lower_bound(twin.begin(), twin.end(), std::make_pair(points[i].first, -1e300));
         const auto below = above - 1;
         const double t = (points[i].first - below->first) / (above->first - below->first);
         const double expected = below->second + t * (above->second - below->second);
-        QVERIFY2(std::fabs(points[i].second - expected) <= 2e-3 * top, qPrintable(QString::number(i)));
+        QVERIFY2(
+            std::fabs(points[i].second - expected) <= 2e-3 * top, qPrintable(QString::number(i)));
     }
 }
 
@@ -139,8 +147,11 @@ void tst_SpcReader::instrumentGridFileKeepsItsPolystyreneBand()
     for (const QByteArray &line : text.split('\n')) {
         const QList<QByteArray> fields = line.split(';'); // Raman shift, then dark subtracted
         bool shiftOk = false, yOk = false;
-        const double shift = fields.size() > 7 ? QByteArray(fields[3]).replace(',', '.').trimmed().toDouble(&shiftOk) : 0;
-        const double y = fields.size() > 7 ? QByteArray(fields[7]).replace(',', '.').toDouble(&yOk) : 0;
+        const double shift = fields.size() > 7
+            ? QByteArray(fields[3]).replace(',', '.').trimmed().toDouble(&shiftOk)
+            : 0;
+        const double y =
+            fields.size() > 7 ? QByteArray(fields[7]).replace(',', '.').toDouble(&yOk) : 0;
         if (shiftOk && yOk && shift >= 950 && shift <= 1050 && y > twinPeakY) {
             twinPeakX = shift;
             twinPeakY = y;
@@ -160,17 +171,35 @@ void tst_SpcReader::variants_data()
     const QList<double> y3d { 1.5, -2.25, double(1e-3f) };
     const QList<double> even { 100, 200, 300 };
     auto row = [](const char *name, const std::string &bytes, bool readable, QList<double> x = {},
-                  QList<double> y = {}) {
+                   QList<double> y = {}) {
         QTest::newRow(name) << QByteArray::fromStdString(bytes) << readable << x << y;
     };
     {
         std::string b = header(0, kFloat, 3, 100, 300) + subheader(0);
         append(b, y3);
         row("float32, evenly spaced", b, true, even, y3d);
-        row("log offset inside the data", [b]() mutable { put(b, 248, std::uint32_t { 520 }); return b; }(), false);
+        row(
+            "log offset inside the data",
+            [b]() mutable {
+                put(b, 248, std::uint32_t { 520 });
+                return b;
+            }(),
+            false);
         row("four bytes short", b.substr(0, b.size() - 4), false);
-        row("old layout 0x4D", [b]() mutable { b[1] = 0x4D; return b; }(), false);
-        row("big-endian layout 0x4C", [b]() mutable { b[1] = 0x4C; return b; }(), false);
+        row(
+            "old layout 0x4D",
+            [b]() mutable {
+                b[1] = 0x4D;
+                return b;
+            }(),
+            false);
+        row(
+            "big-endian layout 0x4C",
+            [b]() mutable {
+                b[1] = 0x4C;
+                return b;
+            }(),
+            false);
     }
     {
         std::string b = header(kXValues, kFloat, 3, 0, 0);
@@ -233,7 +262,8 @@ void tst_SpcReader::variants()
     QFETCH(QList<double>, x);
     QFETCH(QList<double>, y);
     ImportedSpectra spectra;
-    QCOMPARE(ReadSpc(std::string_view(bytes.constData(), std::size_t(bytes.size())), spectra), readable);
+    QCOMPARE(
+        ReadSpc(std::string_view(bytes.constData(), std::size_t(bytes.size())), spectra), readable);
     if (!readable)
         return;
     QCOMPARE(asList(spectra.X), x);
@@ -247,7 +277,8 @@ void tst_SpcReader::signatureOnlyForSpcHeaders()
 {
     for (const char *stem : { kCalcite, kPolystyrene, kPolystyreneBwtek }) {
         const std::string bytes = sample(stem, ".spc");
-        QVERIFY(LooksSpc(std::string_view(bytes).substr(0, kSignatureBytes), bytes.size(), "a.spc"));
+        QVERIFY(
+            LooksSpc(std::string_view(bytes).substr(0, kSignatureBytes), bytes.size(), "a.spc"));
     }
     // Text whose second byte happens to be the version byte: files of the program's own layout,
     // a table, the text export of the same measurement.

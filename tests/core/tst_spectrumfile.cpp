@@ -6,7 +6,8 @@
 #include <QTest>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const NumberSeparators kEnglish { '.', ',' };
 const NumberSeparators kGerman { ',', '.' };
@@ -25,7 +26,8 @@ std::string workedExample(const std::string &tail = "")
 
 } // namespace
 
-class tst_SpectrumFile : public QObject {
+class tst_SpectrumFile : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -78,7 +80,8 @@ void tst_SpectrumFile::workedExampleUnderBothLocales()
         QCOMPARE(m_table->YCaption, std::string("Intensity [counts]"));
         QCOMPARE(m_table->SpectrumCount, 2);
         QCOMPARE(m_table->RowCount, 3);
-        const double expected[3][3] = { { 1601.5, 120, 80 }, { 1602.5, 340, 95 }, { 1603.5, 150, 90 } };
+        const double expected[3][3] = { { 1601.5, 120, 80 }, { 1602.5, 340, 95 },
+            { 1603.5, 150, 90 } };
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 3; ++c)
                 QCOMPARE(m_table->Cell(r, c), expected[r - 1][c - 1]);
@@ -132,14 +135,21 @@ void tst_SpectrumFile::captions_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("x");
     QTest::addColumn<QByteArray>("y");
-    QTest::newRow("both") << QByteArray("x-data = Shift y-data = Counts") << QByteArray("Shift ") << QByteArray("Counts");
-    QTest::newRow("tab between") << QByteArray("x-data = S\ty-data = C") << QByteArray("S\t") << QByteArray("C");
-    QTest::newRow("y before x") << QByteArray("y-data = C x-data = S") << QByteArray() << QByteArray("C x-data = S");
+    QTest::newRow("both") << QByteArray("x-data = Shift y-data = Counts") << QByteArray("Shift ")
+                          << QByteArray("Counts");
+    QTest::newRow("tab between") << QByteArray("x-data = S\ty-data = C") << QByteArray("S\t")
+                                 << QByteArray("C");
+    QTest::newRow("y before x") << QByteArray("y-data = C x-data = S") << QByteArray()
+                                << QByteArray("C x-data = S");
     QTest::newRow("x missing") << QByteArray("y-data = C") << QByteArray() << QByteArray();
-    QTest::newRow("no blank after =") << QByteArray("x-data =S y-data = C") << QByteArray() << QByteArray();
-    QTest::newRow("case matters") << QByteArray("X-data = S y-data = C") << QByteArray() << QByteArray();
-    QTest::newRow("first occurrence") << QByteArray("x-data = a x-data = b y-data = c y-data = d") << QByteArray("a x-data = b ") << QByteArray("c y-data = d");
-    QTest::newRow("8-bit caption") << QByteArray("x-data = \xb0 y-data = \xe4") << QByteArray("\xb0 ") << QByteArray("\xe4");
+    QTest::newRow("no blank after =")
+        << QByteArray("x-data =S y-data = C") << QByteArray() << QByteArray();
+    QTest::newRow("case matters") << QByteArray("X-data = S y-data = C") << QByteArray()
+                                  << QByteArray();
+    QTest::newRow("first occurrence") << QByteArray("x-data = a x-data = b y-data = c y-data = d")
+                                      << QByteArray("a x-data = b ") << QByteArray("c y-data = d");
+    QTest::newRow("8-bit caption")
+        << QByteArray("x-data = \xb0 y-data = \xe4") << QByteArray("\xb0 ") << QByteArray("\xe4");
 }
 
 void tst_SpectrumFile::captions()
@@ -199,7 +209,8 @@ void tst_SpectrumFile::shortLinesKeepEarlierValues()
 void tst_SpectrumFile::conversionErrorLeavesCounts()
 {
     load(SpectrumText("a", "b", "x\ty", { "1\t2", "3\t4", "5\t6" }));
-    const std::string bad = SpectrumText("new x", "new y", "x\ty\tz", { "10\t20\t30", "11\t1.234,5\t9" });
+    const std::string bad =
+        SpectrumText("new x", "new y", "x\ty\tz", { "10\t20\t30", "11\t1.234,5\t9" });
     PH_EXPECT_THROW(EConvertError, load(bad), "'1,234.5' ist kein gültiger Gleitkommawert");
     QCOMPARE(m_table->RowCount, 3);
     QCOMPARE(m_table->SpectrumCount, 1);
@@ -210,21 +221,26 @@ void tst_SpectrumFile::conversionErrorLeavesCounts()
     QCOMPARE(m_bad.Count, 0);
 
     PH_EXPECT_THROW(EConvertError, load(SpectrumText("a", "b", "x\ty", { "1\t\t2" })),
-                    "'' ist kein gültiger Gleitkommawert");
+        "'' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, load(SpectrumText("a", "b", "x\ty", { "1\t2\t" })),
-                    "'' ist kein gültiger Gleitkommawert");
+        "'' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, load(SpectrumText("a", "b", "x\ty", { "1\t   " })),
-                    "'   ' ist kein gültiger Gleitkommawert");
-    PH_EXPECT_THROW(EOverflow, load(SpectrumText("a", "b", "x\ty", { "1\t1e400" })),
-                    "Gleitkommaüberlauf");
+        "'   ' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(
+        EOverflow, load(SpectrumText("a", "b", "x\ty", { "1\t1e400" })), "Gleitkommaüberlauf");
     // A NUL ends a field like a tab.
-    load(SpectrumText("a", "b", "x\ty", { std::string("1\0" "2", 3) }));
+    load(SpectrumText("a", "b", "x\ty",
+        { std::string("1\0"
+                      "2",
+            3) }));
     QCOMPARE(m_table->Cell(1, 2), 2.0);
 }
 
 void tst_SpectrumFile::textAfterCtrlZIsNeverRead()
 {
-    load(SpectrumText("a", "b", "x\ty", { "1\t2", "3\t4" }) + "\x1a" "not a number\r\n5\t6\r\n");
+    load(SpectrumText("a", "b", "x\ty", { "1\t2", "3\t4" })
+        + "\x1a"
+          "not a number\r\n5\t6\r\n");
     QCOMPARE(m_table->RowCount, 2);
 }
 
@@ -247,7 +263,7 @@ void tst_SpectrumFile::limits()
     load(SpectrumText("a", "b", "x\ty", { line + "\t101\t102" }));
     QCOMPARE(m_table->Cell(1, 100), 100.0);
     PH_EXPECT_THROW(EConvertError, load(SpectrumText("a", "b", "x\ty", { line + "\t101\tz" })),
-                    "'z' ist kein gültiger Gleitkommawert");
+        "'z' ist kein gültiger Gleitkommawert");
 
     // 10000 data lines fit (no row after them to zero); the 10001st makes the wrong layout, and
     // nothing after it is converted.
@@ -299,8 +315,9 @@ void tst_SpectrumFile::lineBeyondTheLimitMakesTheWrongLayout()
 void tst_SpectrumFile::missingFileChangesNothing()
 {
     load(SpectrumText("a", "b", "x\ty", { "1\t2" }));
-    PH_EXPECT_THROW(EInOutError, LoadSpectrumFile(*m_table, m_bad, m_folder.path("nope.txt"), kEnglish),
-                    "Datei nicht gefunden");
+    PH_EXPECT_THROW(EInOutError,
+        LoadSpectrumFile(*m_table, m_bad, m_folder.path("nope.txt"), kEnglish),
+        "Datei nicht gefunden");
     QCOMPARE(m_table->XCaption, std::string("a "));
     QCOMPARE(m_table->SpectrumCount, 1);
 }

@@ -6,10 +6,10 @@
 #include "formatsamples.h"
 
 #include <QTest>
-
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr char kSilicon[] = "charisma_S0N_50x.spe";
 
@@ -81,8 +81,8 @@ void tst_SpeReader::siliconSample()
 {
     const std::string bytes = ReadFormatSample(kSilicon);
     QVERIFY(looks(bytes));
-    const FormatReader *reader
-        = DetectFormat(std::string_view(bytes).substr(0, kSignatureBytes), bytes.size(), kSilicon);
+    const FormatReader *reader =
+        DetectFormat(std::string_view(bytes).substr(0, kSignatureBytes), bytes.size(), kSilicon);
     QVERIFY(reader != nullptr);
     QCOMPARE(QString::fromLatin1(reader->Name), QStringLiteral("SPE"));
     ImportedSpectra s;
@@ -110,13 +110,13 @@ void tst_SpeReader::variants()
     QCOMPARE(s.Y, (std::vector<std::vector<double>> { { 1.5, -2.25 } }));
     QCOMPARE(QString::fromStdString(s.XCaption), QStringLiteral("Wavelength [nm]"));
     // Every row of every frame is a spectrum, in the file's order.
-    const std::string frames
-        = speFile(2, 2, 2, 2, pixels<std::int16_t>({ -1, 2, 3, 4, 5, 6, 7, -32768 }), "540,541");
+    const std::string frames =
+        speFile(2, 2, 2, 2, pixels<std::int16_t>({ -1, 2, 3, 4, 5, 6, 7, -32768 }), "540,541");
     QVERIFY(looks(frames));
     QVERIFY(ReadSpe(frames, s));
     QCOMPARE(s.X, (std::vector<double> { 1e7 / 532 - 1e7 / 540, 1e7 / 532 - 1e7 / 541 }));
-    QCOMPARE(s.Y,
-        (std::vector<std::vector<double>> { { -1, 2 }, { 3, 4 }, { 5, 6 }, { 7, -32768 } }));
+    QCOMPARE(
+        s.Y, (std::vector<std::vector<double>> { { -1, 2 }, { 3, 4 }, { 5, 6 }, { 7, -32768 } }));
     QVERIFY(ReadSpe(speFile(3, 1, 1, 1, pixels<std::uint16_t>({ 65535 }), "540"), s));
     QCOMPARE(s.Y[0][0], 65535.0);
     QVERIFY(ReadSpe(speFile(1, 1, 1, 1, pixels<std::int32_t>({ -7 }), "540"), s));
@@ -127,11 +127,13 @@ void tst_SpeReader::refusedVariants()
 {
     ImportedSpectra s;
     const std::string two = pixels<std::uint32_t>({ 1, 2 });
-    const auto refused = [&s](const std::string &bytes) { return looks(bytes) && !ReadSpe(bytes, s); };
-    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540")));             // a wavelength missing
-    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,541,542")));     // one too many
+    const auto refused = [&s](const std::string &bytes) {
+        return looks(bytes) && !ReadSpe(bytes, s);
+    };
+    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540"))); // a wavelength missing
+    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,541,542"))); // one too many
     QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,x")));
-    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,541", "0")));    // no laser line
+    QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,541", "0"))); // no laser line
     QVERIFY(refused(speFile(8, 2, 1, 1, two, "540,541", "", 2.5f))); // version 2.x
     // Frames with metadata after their pixels.
     QVERIFY(refused(speFile(8, 2, 1, 1, two + "tracking", "540,541")));

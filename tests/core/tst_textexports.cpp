@@ -479,8 +479,8 @@ void tst_TextExports::fastPathsAgreeWithTheFullConversion()
         const std::string field = randomField(random, mark) + (n % 3 ? "" : ".5");
         double full = 0.0;
         const std::string_view trimmed = TrimField(field);
-        const bool fullOk = TryTextToFloat(trimmed, mark, full) == ConvertStatus::Ok
-            && std::isfinite(full);
+        const bool fullOk =
+            TryTextToFloat(trimmed, mark, full) == ConvertStatus::Ok && std::isfinite(full);
         double fast = 0.0;
         QCOMPARE(FieldToNumber(field, mark, fast), fullOk);
         if (fullOk)

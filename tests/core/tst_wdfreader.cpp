@@ -2,10 +2,10 @@
 #include "formatsamples.h"
 
 #include <QTest>
-
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr char kCalcite[] = "charisma_nCal_Qontor785_z005H12_100_1x3s";
 
@@ -61,14 +61,16 @@ struct WdfParts {
         std::string xList(8, '\0');
         put(xList, 0, std::uint32_t { 1 });
         put(xList, 4, std::uint32_t { 1 });
-        return header + block("DATA", floats(data)) + (withXList ? block("XLST", xList + floats(x)) : "")
+        return header + block("DATA", floats(data))
+            + (withXList ? block("XLST", xList + floats(x)) : "")
             + block("ORGN", std::string(12, '\1'));
     }
 };
 
 } // namespace
 
-class tst_WdfReader : public QObject {
+class tst_WdfReader : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -94,7 +96,8 @@ void tst_WdfReader::twinExportOfTheSameMeasurement()
     // The export prints six decimals, so shifts near zero carry an absolute 5e-7.
     for (std::size_t i = 0; i < points.size(); ++i) {
         QVERIFY2(Near(points[i].first, twin[i].first, 1e-6, 1e-6), qPrintable(QString::number(i)));
-        QVERIFY2(Near(points[i].second, twin[i].second, 1e-6, 1e-6), qPrintable(QString::number(i)));
+        QVERIFY2(
+            Near(points[i].second, twin[i].second, 1e-6, 1e-6), qPrintable(QString::number(i)));
     }
 }
 
@@ -138,7 +141,8 @@ void tst_WdfReader::seriesAndTheirChecks_data()
     noX.withXList = false;
     row("no XLST", noX, 0);
 
-    QTest::newRow("bytes after the last block") << QByteArray::fromStdString(series.bytes() + "xyz") << 0;
+    QTest::newRow("bytes after the last block")
+        << QByteArray::fromStdString(series.bytes() + "xyz") << 0;
     std::string runsOver = series.bytes();
     put(runsOver, 512 + 8, std::uint64_t { 1 } << 62);
     QTest::newRow("a block size beyond the file") << QByteArray::fromStdString(runsOver) << 0;
@@ -152,7 +156,8 @@ void tst_WdfReader::seriesAndTheirChecks()
     QFETCH(QByteArray, bytes);
     QFETCH(int, spectra);
     ImportedSpectra out;
-    QCOMPARE(ReadWdf(std::string_view(bytes.constData(), std::size_t(bytes.size())), out), spectra > 0);
+    QCOMPARE(
+        ReadWdf(std::string_view(bytes.constData(), std::size_t(bytes.size())), out), spectra > 0);
     if (spectra == 0)
         return;
     QCOMPARE(out.Y.size(), std::size_t(spectra));
@@ -172,7 +177,8 @@ void tst_WdfReader::signatureOnlyForWdfHeaders()
     std::string otherName = wdf;
     otherName.replace(512, 4, "Da\tA");
     QVERIFY(!LooksWdf(std::string_view(otherName).substr(0, kSignatureBytes), wdf.size(), "a.wdf"));
-    const std::string text = "WDF1 sample\r\nx-data = Raman shift y-data = Intensity\r\nShift\tA\r\n1\t2\r\n";
+    const std::string text =
+        "WDF1 sample\r\nx-data = Raman shift y-data = Intensity\r\nShift\tA\r\n1\t2\r\n";
     QVERIFY(!LooksWdf(text, text.size(), "a.txt"));
     const std::string spc = ReadFormatSample("charisma_nCal_Qontor785_z005H12_100_1x3s.spc");
     QVERIFY(!LooksWdf(std::string_view(spc).substr(0, kSignatureBytes), spc.size(), "a.wdf"));

@@ -5,13 +5,13 @@
 
 #include <QTest>
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <random>
 
-#include <cfloat>
-#include <cmath>
-
-class tst_NumConv : public QObject {
+class tst_NumConv : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -46,7 +46,8 @@ void tst_NumConv::acceptedSyntax_data()
     QTest::newRow("exponent after separator") << "2.e2" << 200.0;
     QTest::newRow("leading zeros") << "000123.4500" << 123.45;
     QTest::newRow("long mantissa")
-        << "1.00000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+        << "1."
+           "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
            "00000000000000000000001"
         << 1.0;
 }
@@ -57,8 +58,8 @@ void tst_NumConv::acceptedSyntax()
     QFETCH(double, value);
     QCOMPARE(StrToFloat(text.toStdString(), kEnglish), value);
     // The same text with the German decimal separator converts under German separators.
-    QCOMPARE(StrToFloat(text.replace(QLatin1Char('.'), QLatin1Char(',')).toStdString(), kGerman),
-             value);
+    QCOMPARE(
+        StrToFloat(text.replace(QLatin1Char('.'), QLatin1Char(',')).toStdString(), kGerman), value);
 }
 
 void tst_NumConv::rejectedSyntax_data()
@@ -87,7 +88,7 @@ void tst_NumConv::rejectedSyntax()
     QFETCH(QString, text);
     const std::string bytes = text.toStdString();
     PH_EXPECT_THROW(EConvertError, StrToFloat(bytes, kEnglish),
-                    "'" + bytes + "' ist kein gültiger Gleitkommawert");
+        "'" + bytes + "' ist kein gültiger Gleitkommawert");
 }
 
 void tst_NumConv::rangeLimits()
@@ -96,10 +97,10 @@ void tst_NumConv::rangeLimits()
     PH_EXPECT_THROW(EOverflow, StrToFloat("1e309", kEnglish), "Gleitkommaüberlauf");
     PH_EXPECT_THROW(EOverflow, StrToFloat("-2e4000", kEnglish), "Gleitkommaüberlauf");
     // Beyond even the extended range: a conversion error.
-    PH_EXPECT_THROW(EConvertError, StrToFloat("1e5000", kEnglish),
-                    "'1e5000' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(
+        EConvertError, StrToFloat("1e5000", kEnglish), "'1e5000' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, StrToFloat("1e99999999999999999999", kEnglish),
-                    "'1e99999999999999999999' ist kein gültiger Gleitkommawert");
+        "'1e99999999999999999999' ist kein gültiger Gleitkommawert");
     // The largest double and what rounds to it still convert.
     QCOMPARE(StrToFloat("1.7976931348623157e308", kEnglish), DBL_MAX);
     QCOMPARE(StrToFloat("1797693134862315708145274237317043567981e269", kEnglish), DBL_MAX);
@@ -127,12 +128,12 @@ void tst_NumConv::integers()
     QCOMPARE(StrToInt("+0"), 0);
     QCOMPARE(StrToInt("2147483647"), 2147483647);
     QCOMPARE(StrToInt("-2147483648"), -2147483647 - 1);
-    PH_EXPECT_THROW(EConvertError, StrToInt("2147483648"),
-                    "'2147483648' ist kein gültiger Integerwert");
+    PH_EXPECT_THROW(
+        EConvertError, StrToInt("2147483648"), "'2147483648' ist kein gültiger Integerwert");
     PH_EXPECT_THROW(EConvertError, StrToInt("1.5"), "'1.5' ist kein gültiger Integerwert");
     PH_EXPECT_THROW(EConvertError, StrToInt(""), "'' ist kein gültiger Integerwert");
     PH_EXPECT_THROW(EConvertError, StrToInt("99999999999999999999"),
-                    "'99999999999999999999' ist kein gültiger Integerwert");
+        "'99999999999999999999' ist kein gültiger Integerwert");
 }
 
 void tst_NumConv::dataFieldDecimalMarks()
@@ -145,20 +146,20 @@ void tst_NumConv::dataFieldDecimalMarks()
     }
     // Two marks: the left one becomes the thousands separator, which the conversion rejects.
     PH_EXPECT_THROW(EConvertError, ConvertDataField("1.234,5", kEnglish),
-                    "'1,234.5' ist kein gültiger Gleitkommawert");
+        "'1,234.5' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, ConvertDataField("1,234.5", kGerman),
-                    "'1.234,5' ist kein gültiger Gleitkommawert");
+        "'1.234,5' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, ConvertDataField("1,2,3", kEnglish),
-                    "'1,2.3' ist kein gültiger Gleitkommawert");
-    PH_EXPECT_THROW(EConvertError, ConvertDataField("", kEnglish),
-                    "'' ist kein gültiger Gleitkommawert");
+        "'1,2.3' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(
+        EConvertError, ConvertDataField("", kEnglish), "'' ist kein gültiger Gleitkommawert");
     QCOMPARE(RewriteDecimalMarks("1.2.3,4", kGerman), std::string("1.2.3,4"));
     QCOMPARE(RewriteDecimalMarks("1.2.3,4", kEnglish), std::string("1,2,3.4"));
     // Long fields take the same rules.
     const std::string longField = std::string(200, '0') + "1,5";
     QCOMPARE(ConvertDataField(longField, kEnglish), 1.5);
     PH_EXPECT_THROW(EConvertError, ConvertDataField(longField + ".0", kEnglish),
-                    "'" + std::string(200, '0') + "1,5.0' ist kein gültiger Gleitkommawert");
+        "'" + std::string(200, '0') + "1,5.0' ist kein gültiger Gleitkommawert");
 }
 
 // The reader's fast path must never give a value the full conversion would not: wherever it
@@ -181,8 +182,8 @@ void tst_NumConv::fastFieldAgreesWithTheFullConversion()
             continue;
         ++accepted;
         QCOMPARE(fieldEnd, line.data() + field.size());
-        for (const NumberSeparators separators : { NumberSeparators { '.', ',' },
-                                                   NumberSeparators { ',', '.' } }) {
+        for (const NumberSeparators separators :
+            { NumberSeparators { '.', ',' }, NumberSeparators { ',', '.' } }) {
             double full = 0;
             try {
                 full = ConvertDataField(field, separators);

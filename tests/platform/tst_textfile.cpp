@@ -7,13 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<std::string> readAll(const std::string &fileName)
 {
@@ -27,12 +27,14 @@ std::vector<std::string> readAll(const std::string &fileName)
 int openDescriptorCount()
 {
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    return static_cast<int>(fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+    return static_cast<int>(
+        fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
 
 } // namespace
 
-class tst_TextFile : public QObject {
+class tst_TextFile : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -58,15 +60,22 @@ void tst_TextFile::lineEnds_data()
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QByteArrayList { "a", "b" };
     QTest::newRow("CR") << QByteArray("a\rb\r") << QByteArrayList { "a", "b" };
     QTest::newRow("lone LF") << QByteArray("a\nb\n") << QByteArrayList { "a", "b" };
-    QTest::newRow("LF then CR is two ends") << QByteArray("a\n\rb") << QByteArrayList { "a", "", "b" };
+    QTest::newRow("LF then CR is two ends")
+        << QByteArray("a\n\rb") << QByteArrayList { "a", "", "b" };
     QTest::newRow("last line without end") << QByteArray("a\r\nb") << QByteArrayList { "a", "b" };
-    QTest::newRow("empty line kept") << QByteArray("a\r\n\r\nb\r\n") << QByteArrayList { "a", "", "b" };
+    QTest::newRow("empty line kept")
+        << QByteArray("a\r\n\r\nb\r\n") << QByteArrayList { "a", "", "b" };
     QTest::newRow("empty file") << QByteArray() << QByteArrayList {};
     QTest::newRow("only a line end") << QByteArray("\r\n") << QByteArrayList { "" };
-    QTest::newRow("Ctrl-Z ends the file") << QByteArray("a\r\nb\x1a" "c\r\nd") << QByteArrayList { "a", "b" };
-    QTest::newRow("Ctrl-Z first") << QByteArray("\x1a" "abc") << QByteArrayList {};
+    QTest::newRow("Ctrl-Z ends the file") << QByteArray("a\r\nb\x1a"
+                                                        "c\r\nd")
+                                          << QByteArrayList { "a", "b" };
+    QTest::newRow("Ctrl-Z first") << QByteArray("\x1a"
+                                                "abc")
+                                  << QByteArrayList {};
     QTest::newRow("8-bit bytes") << QByteArray("\xb0\xe4\r\n") << QByteArrayList { "\xb0\xe4" };
-    QTest::newRow("NUL is an ordinary byte") << QByteArray("a\0b\r\n", 5) << QByteArrayList { QByteArray("a\0b", 3) };
+    QTest::newRow("NUL is an ordinary byte")
+        << QByteArray("a\0b\r\n", 5) << QByteArrayList { QByteArray("a\0b", 3) };
 }
 
 void tst_TextFile::lineEnds()
@@ -121,8 +130,8 @@ void tst_TextFile::openErrors()
 {
     TestFolder folder;
     PH_EXPECT_THROW(EInOutError, TextFile(folder.path("missing.txt")), "Datei nicht gefunden");
-    PH_EXPECT_THROW(EInOutError, TextFile(folder.path("no-folder/missing.txt")),
-                    "Datei nicht gefunden");
+    PH_EXPECT_THROW(
+        EInOutError, TextFile(folder.path("no-folder/missing.txt")), "Datei nicht gefunden");
     PH_EXPECT_THROW(EInOutError, TextFile(""), "Datei nicht gefunden");
     const auto plain = folder.write("plain.txt", "x");
     PH_EXPECT_THROW(EInOutError, TextFile(plain + "/below.txt"), "Ungültiger Dateiname");
@@ -273,10 +282,10 @@ void tst_TextFile::wholeFileAsBytes()
     QVERIFY(!tooLarge);
     QCOMPARE(ReadFileBytes(name, 10, tooLarge), bytes.substr(0, 10));
     QVERIFY(tooLarge);
-    PH_EXPECT_THROW(EInOutError, ReadFileBytes(folder.path("none"), 10, tooLarge),
-                    "Datei nicht gefunden");
-    PH_EXPECT_THROW(EInOutError, ReadFileBytes(folder.root(), 10, tooLarge),
-                    "Dateizugriff verweigert");
+    PH_EXPECT_THROW(
+        EInOutError, ReadFileBytes(folder.path("none"), 10, tooLarge), "Datei nicht gefunden");
+    PH_EXPECT_THROW(
+        EInOutError, ReadFileBytes(folder.root(), 10, tooLarge), "Dateizugriff verweigert");
 }
 
 void tst_TextFile::atomicWriteIsWholeOrNothing()
@@ -298,7 +307,8 @@ void tst_TextFile::atomicWriteIsWholeOrNothing()
             QCOMPARE(std::string(error.what()), std::string("E/A-Fehler 28"));
         }
         Fault::Disarm();
-        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("out.txt") });
+        QCOMPARE(
+            dir.entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("out.txt") });
         QFile file(QString::fromStdString(name));
         QVERIFY(file.open(QIODevice::ReadOnly));
         if (!Fault::Fired()) {
@@ -308,7 +318,8 @@ void tst_TextFile::atomicWriteIsWholeOrNothing()
         QCOMPARE(file.readAll(), QByteArray("old"));
     }
     QVERIFY(k >= 5); // open, write, sync, close, rename
-    struct stat info { };
+    struct stat info {
+    };
     QVERIFY(::stat(name.c_str(), &info) == 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0640)); // the file kept its permissions
     // A symbolic link is written through; a folder is refused.
@@ -316,7 +327,8 @@ void tst_TextFile::atomicWriteIsWholeOrNothing()
     QVERIFY(::symlink(name.c_str(), link.c_str()) == 0);
     WriteFileAtomically(link, "through");
     QCOMPARE(readAll(name), std::vector<std::string> { "through" });
-    PH_EXPECT_THROW(EInOutError, WriteFileAtomically(folder.root(), "x"), "Dateizugriff verweigert");
+    PH_EXPECT_THROW(
+        EInOutError, WriteFileAtomically(folder.root(), "x"), "Dateizugriff verweigert");
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)

@@ -118,10 +118,13 @@ struct Corpus {
         spectra << write(QStringLiteral("binary.txt"), binary);
         // Instrument files and exports whole, cut short and with bytes flipped.
         const QString data = QStringLiteral(PH_SOURCE_DIR "/tests/data/");
-        const QStringList samples = { QStringLiteral("formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf"),
+        const QStringList samples = { QStringLiteral(
+                                          "formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf"),
             QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"),
             QStringLiteral("formats/charisma_PST10_iR532_Probe_100_3000msx7.txt"),
-            QStringLiteral("formats/charisma_Anatase_R060277_Broad_Scan_0_unoriented_Raman_Data_RAW_21346.txt"),
+            QStringLiteral(
+                "formats/"
+                "charisma_Anatase_R060277_Broad_Scan_0_unoriented_Raman_Data_RAW_21346.txt"),
             QStringLiteral("jcamp/o01.jdx"), QStringLiteral("jcamp/blckpac1.jdx") };
         for (const QString &sample : samples) {
             QFile file(data + sample);
@@ -131,10 +134,12 @@ struct Corpus {
             const QString name = QFileInfo(sample).fileName();
             spectra << write(name, bytes);
             spectra << write(QStringLiteral("cut-") + name,
-                             bytes.left(static_cast<qsizetype>(random() % static_cast<unsigned>(bytes.size() + 1))));
+                bytes.left(
+                    static_cast<qsizetype>(random() % static_cast<unsigned>(bytes.size() + 1))));
             QByteArray flipped = bytes;
             for (int k = 0; k < 8 && !flipped.isEmpty(); ++k)
-                flipped[static_cast<qsizetype>(random() % static_cast<unsigned>(flipped.size()))] ^= static_cast<char>(1 << (random() % 8));
+                flipped[static_cast<qsizetype>(random() % static_cast<unsigned>(flipped.size()))] ^=
+                    static_cast<char>(1 << (random() % 8));
             spectra << write(QStringLiteral("flipped-") + name, flipped);
         }
         spectra << write(QStringLiteral("table.csv"), "x;y\r\n100,5;7\r\n101,5;9\r\n102,5;8\r\n");

@@ -23,9 +23,13 @@
 // no crash, the error in words, no file left half-written, the lists as the rules say, and the
 // same path works again at once.
 
-namespace {
+namespace
+{
 
-void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+void press(QPushButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // What a user finds in the folder: every name, hidden ones too, with its contents.
 QMap<QString, QByteArray> folderContents(const QString &folder)
@@ -60,7 +64,8 @@ const FaultClass kClasses[] = {
 
 } // namespace
 
-class tst_FaultPaths : public QObject {
+class tst_FaultPaths : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -77,7 +82,7 @@ private:
     // Runs action with the k-th call of the class failing, k = 1, 2, ... until the action no
     // longer reaches it; check(fired, boxes) after each. Returns the number of fault points.
     int sweep(const FaultClass &faults, const std::function<void()> &action,
-              const std::function<void(bool fired, const QStringList &boxes)> &check);
+        const std::function<void(bool fired, const QStringList &boxes)> &check);
     void search(const QString &files, const QStringList &targets);
 
     std::unique_ptr<ProgramScene> m_scene;
@@ -89,12 +94,12 @@ void tst_FaultPaths::init()
     m_scene = std::make_unique<ProgramScene>();
     QVERIFY(m_scene->shown());
     m_files = QStringList { m_scene->write("a.txt", SpectrumWithPeaks({ "1000", "1200" })),
-                            m_scene->write("b.txt", WrongLayoutText()),
-                            m_scene->write("c.txt", SpectrumWithPeaks({ "800" })),
-                            m_scene->write("d.txt", SpectrumWithPeaks({ "1000", "1201" })) };
+        m_scene->write("b.txt", WrongLayoutText()),
+        m_scene->write("c.txt", SpectrumWithPeaks({ "800" })),
+        m_scene->write("d.txt", SpectrumWithPeaks({ "1000", "1201" })) };
     // An instrument file among them: its reader reads through the same calls.
     QFile spc(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR")
-              + QStringLiteral("/tests/data/formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"));
+        + QStringLiteral("/tests/data/formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"));
     QVERIFY(spc.open(QIODevice::ReadOnly));
     m_files << m_scene->write("e.spc", spc.readAll().toStdString());
     m_scene->listFiles(m_files);
@@ -111,7 +116,7 @@ void tst_FaultPaths::cleanup()
 }
 
 int tst_FaultPaths::sweep(const FaultClass &faults, const std::function<void()> &action,
-                          const std::function<void(bool, const QStringList &)> &check)
+    const std::function<void(bool, const QStringList &)> &check)
 {
     const Fault::DisarmOnExit disarm;
     for (long k = 1;; ++k) {
@@ -141,7 +146,8 @@ void tst_FaultPaths::searchInTheWindow()
     QCOMPARE(clean, QStringList({ m_files[0], m_files[3], m_files[4] }));
     const QStringList cleanBoxes = m_scene->takeBoxes();
     for (const FaultClass &faults : kClasses) {
-        const int points = sweep(faults, [] { press(Form1->Button9); },
+        const int points = sweep(
+            faults, [] { press(Form1->Button9); },
             [&](bool fired, const QStringList &boxes) {
                 // THEN the lists the user made are kept, the results are those found before the
                 // failing file, and a failure is shown in words (a failed close of a file that
@@ -188,8 +194,8 @@ void tst_FaultPaths::reportSaved()
             // THEN the error is shown, the old report is whole, nothing else is left behind
             QCOMPARE(boxes.size(), 1);
             QVERIFY2(boxes[0] == QString::fromLatin1(faults.words)
-                         || boxes[0] == QStringLiteral("Dateizugriff verweigert."),
-                     qPrintable(boxes[0]));
+                    || boxes[0] == QStringLiteral("Dateizugriff verweigert."),
+                qPrintable(boxes[0]));
             QCOMPARE(folderContents(folder), before);
         });
         QVERIFY(points > 0);
@@ -219,11 +225,11 @@ void tst_FaultPaths::pictureSaved()
                 return;
             }
             // THEN the error is shown in words and no picture, whole or cut, is in the folder
-            const QString cannot = QStringLiteral("Datei ") + target
-                + QStringLiteral(" kann nicht erstellt werden.");
+            const QString cannot =
+                QStringLiteral("Datei ") + target + QStringLiteral(" kann nicht erstellt werden.");
             QVERIFY2(boxes == QStringList { cannot }
-                         || boxes == QStringList { QStringLiteral("Zu wenig Arbeitsspeicher.") },
-                     qPrintable(boxes.join(QLatin1Char('|'))));
+                    || boxes == QStringList { QStringLiteral("Zu wenig Arbeitsspeicher.") },
+                qPrintable(boxes.join(QLatin1Char('|'))));
             QCOMPARE(folderContents(folder), before);
         });
         QVERIFY(points > 0);
@@ -247,7 +253,8 @@ void tst_FaultPaths::merge()
     for (const FaultClass &faults : kClasses) {
         if (faults.points == (Fault::Write | Fault::Sync | Fault::Close))
             continue; // the merge writes nothing
-        const int points = sweep(faults, [] { Form4->close(); },
+        const int points = sweep(
+            faults, [] { Form4->close(); },
             [&](bool fired, const QStringList &boxes) {
                 if (fired && !Form4->isVisible())
                     QVERIFY(boxes.isEmpty()); // a failed close of a read file loses nothing

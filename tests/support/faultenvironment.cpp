@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 const char *reportFile = nullptr;
 

@@ -2,14 +2,20 @@
 
 #include <QFile>
 
-TestFolder::TestFolder() { QVERIFY2(m_dir.isValid(), "cannot create a temporary folder"); }
+TestFolder::TestFolder()
+{
+    QVERIFY2(m_dir.isValid(), "cannot create a temporary folder");
+}
 
 std::string TestFolder::path(const std::string &name) const
 {
     return m_dir.filePath(QString::fromStdString(name)).toStdString();
 }
 
-std::string TestFolder::root() const { return m_dir.path().toStdString(); }
+std::string TestFolder::root() const
+{
+    return m_dir.path().toStdString();
+}
 
 std::string TestFolder::write(const std::string &name, const std::string &bytes) const
 {
@@ -21,11 +27,11 @@ std::string TestFolder::write(const std::string &name, const std::string &bytes)
 }
 
 std::string SpectrumText(const std::string &xCaption, const std::string &yCaption,
-                         const std::string &columnHeader, const std::vector<std::string> &dataLines,
-                         const std::string &lineEnd)
+    const std::string &columnHeader, const std::vector<std::string> &dataLines,
+    const std::string &lineEnd)
 {
-    std::string text = "Probe" + lineEnd + "x-data = " + xCaption + " y-data = " + yCaption + lineEnd
-        + columnHeader + lineEnd;
+    std::string text = "Probe" + lineEnd + "x-data = " + xCaption + " y-data = " + yCaption
+        + lineEnd + columnHeader + lineEnd;
     for (const auto &line : dataLines)
         text += line + lineEnd;
     return text;

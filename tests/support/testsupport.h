@@ -3,7 +3,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <string>
 #include <vector>
 
@@ -17,17 +16,18 @@
         } catch (const E &phError_) {                                                              \
             phCaught_ = true;                                                                      \
             QCOMPARE(QString::fromStdString(phError_.what()),                                      \
-                     QString::fromStdString(std::string(message)));                                \
+                QString::fromStdString(std::string(message)));                                     \
         } catch (const std::exception &phOther_) {                                                 \
             QFAIL(qPrintable(QStringLiteral("unexpected exception: ")                              \
-                             + QString::fromStdString(phOther_.what())));                          \
+                + QString::fromStdString(phOther_.what())));                                       \
         }                                                                                          \
         if (!phCaught_)                                                                            \
             QFAIL("expected " #E " from " #expression);                                            \
     } while (false)
 
 // A temporary folder that tests write their input files into; removed with the object.
-class TestFolder {
+class TestFolder
+{
 public:
     TestFolder();
     // Writes bytes exactly as given and returns the file's full path.
@@ -41,8 +41,8 @@ private:
 
 // A spectrum file's text: the three header lines and the data lines joined with lineEnd.
 std::string SpectrumText(const std::string &xCaption, const std::string &yCaption,
-                         const std::string &columnHeader, const std::vector<std::string> &dataLines,
-                         const std::string &lineEnd = "\r\n");
+    const std::string &columnHeader, const std::vector<std::string> &dataLines,
+    const std::string &lineEnd = "\r\n");
 
 // A spectrum file of three rows whose spectrum j holds tags[j] + row, so that every column tells
 // where it came from; x is 1000 + row.

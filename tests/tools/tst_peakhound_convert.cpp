@@ -9,13 +9,14 @@
 #include <QTest>
 #include <cerrno>
 #include <memory>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 // peakhound-convert as a user runs it: what it writes reads back to the table the source gave,
 // every failure is named and leaves no file behind, and the other files are still converted.
-class tst_PeakhoundConvert : public QObject {
+class tst_PeakhoundConvert : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -30,7 +31,7 @@ private:
         QByteArray err;
     };
     static Run convert(const QStringList &arguments, const QString &fault = QString(),
-                       const QString &faultReport = QString())
+        const QString &faultReport = QString())
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -42,10 +43,10 @@ private:
         process.setProcessEnvironment(environment);
         process.start(fault.isEmpty() ? QStringLiteral(PEAKHOUND_CONVERT)
                                       : QStringLiteral(PEAKHOUND_CONVERT_FAULTS),
-                      arguments);
+            arguments);
         process.waitForFinished(60000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                 process.readAllStandardError() };
+            process.readAllStandardError() };
     }
     static QString q(const std::string &text) { return QString::fromStdString(text); }
 };
@@ -55,9 +56,9 @@ void tst_PeakhoundConvert::convertedFilesReadBackToTheSameTable()
     TestFolder folder;
     QDir().mkpath(q(folder.path("out")));
     // Decimal commas, exponents, two spectra and a negative zero.
-    const std::string source = folder.write(
-        "two.txt", SpectrumText("Raman shift [1/cm] ", "Intensity [counts]", "x\ta\tb",
-                                { "100,5\t1234,5\t-0", "101,25\t1e-7\t3", "102\t0,1\t-2,5E+3" }));
+    const std::string source = folder.write("two.txt",
+        SpectrumText("Raman shift [1/cm] ", "Intensity [counts]", "x\ta\tb",
+            { "100,5\t1234,5\t-0", "101,25\t1e-7\t3", "102\t0,1\t-2,5E+3" }));
     const Run run = convert({ q(source), QStringLiteral("--out"), q(folder.path("out")) });
     QCOMPARE(run.status, 0);
     QVERIFY(run.err.isEmpty());
@@ -70,7 +71,8 @@ void tst_PeakhoundConvert::convertedFilesReadBackToTheSameTable()
     QVERIFY(LoadSpectrumFile(*original, bad, source, german).WellFormed);
     // Written with decimal points, read back under either locale.
     for (const NumberSeparators &separators : { german, english }) {
-        QVERIFY(LoadSpectrumFile(*converted, bad, folder.path("out/two.txt"), separators).WellFormed);
+        QVERIFY(
+            LoadSpectrumFile(*converted, bad, folder.path("out/two.txt"), separators).WellFormed);
         QCOMPARE(converted->RowCount, 3);
         QCOMPARE(converted->SpectrumCount, 2);
         QCOMPARE(converted->XCaption, original->XCaption);
@@ -95,14 +97,15 @@ void tst_PeakhoundConvert::failuresAreNamedAndTheRestIsConverted()
     QDir().mkpath(q(folder.path("sub")));
     const std::string sameName = folder.write("sub/good.txt", TaggedSpectra({ 20 }));
     const Run run = convert({ q(folder.path("missing.txt")), q(wrong), q(good), q(sameName),
-                              QStringLiteral("--out"), out });
+        QStringLiteral("--out"), out });
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains("missing.txt: Datei nicht gefunden"), run.err);
     QVERIFY2(run.err.contains("Folgende Daten hatten nicht das richtige Format und wurden "
-                              "ignoriert:\n\t" + QByteArray::fromStdString(wrong)),
-             run.err);
-    QVERIFY2(run.err.contains("was already written from " + QByteArray::fromStdString(good)),
-             run.err);
+                              "ignoriert:\n\t"
+                 + QByteArray::fromStdString(wrong)),
+        run.err);
+    QVERIFY2(
+        run.err.contains("was already written from " + QByteArray::fromStdString(good)), run.err);
     QCOMPARE(QDir(out).entryList(QDir::Files), QStringList { QStringLiteral("good.txt") });
 
     // A folder that cannot be written: the error in words, and no file, whole or partial.
@@ -126,7 +129,9 @@ void tst_PeakhoundConvert::usageErrors()
     TestFolder folder;
     QCOMPARE(convert({ QStringLiteral("a.spc") }).status, 2);
     QCOMPARE(convert({ QStringLiteral("--out"), q(folder.root()) }).status, 2);
-    QCOMPARE(convert({ QStringLiteral("a"), QStringLiteral("--out"), q(folder.path("none")) }).status, 2);
+    QCOMPARE(
+        convert({ QStringLiteral("a"), QStringLiteral("--out"), q(folder.path("none")) }).status,
+        2);
     QCOMPARE(convert({ QStringLiteral("--bogus") }).status, 2);
     QCOMPARE(convert({ QStringLiteral("--help") }).status, 0);
 }
@@ -137,7 +142,8 @@ void tst_PeakhoundConvert::usageErrors()
 void tst_PeakhoundConvert::everyFaultPointOfAConversion()
 {
     TestFolder folder;
-    const QString data = qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
+    const QString data =
+        qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
     const QStringList files = { q(folder.write("own.txt", TaggedSpectra({ 10, 20 }))),
         data + QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"),
         data + QStringLiteral("jcamp/o01.jdx") };
@@ -151,32 +157,37 @@ void tst_PeakhoundConvert::everyFaultPointOfAConversion()
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
     };
     for (const auto &[points, error] : { std::pair { unsigned(Fault::AnyFileCall), EIO },
-                                         std::pair { unsigned(Fault::Write), ENOSPC },
-                                         std::pair { unsigned(Fault::Allocation), 0 } }) {
+             std::pair { unsigned(Fault::Write), ENOSPC },
+             std::pair { unsigned(Fault::Allocation), 0 } }) {
         int k = 1;
         for (;; ++k) {
-            const QString out = q(folder.path("out" + std::to_string(points) + "_" + std::to_string(k)));
+            const QString out =
+                q(folder.path("out" + std::to_string(points) + "_" + std::to_string(k)));
             QDir().mkpath(out);
             const QString report = q(folder.path("report"));
             const Run run = convert(files + QStringList { QStringLiteral("--out"), out },
-                                    QStringLiteral("%1 %2 %3").arg(points).arg(k).arg(error), report);
+                QStringLiteral("%1 %2 %3").arg(points).arg(k).arg(error), report);
             const QString context = QStringLiteral("points %1, k=%2: %3")
-                                        .arg(points).arg(k).arg(QString::fromUtf8(run.err));
+                                        .arg(points)
+                                        .arg(k)
+                                        .arg(QString::fromUtf8(run.err));
             QVERIFY2(run.status == 0 || run.status == 1, qPrintable(context));
             for (const QString &name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
                 QVERIFY2(written.contains(name), qPrintable(context + name));
-                QVERIFY2(contents(out + QLatin1Char('/') + name) == contents(clean + QLatin1Char('/') + name),
-                         qPrintable(context + name));
+                QVERIFY2(contents(out + QLatin1Char('/') + name)
+                        == contents(clean + QLatin1Char('/') + name),
+                    qPrintable(context + name));
             }
             QFile fired(report);
             QVERIFY(fired.open(QIODevice::ReadOnly));
             if (!fired.readAll().trimmed().endsWith(" 1"))
                 break; // the run no longer reaches its k-th call
             if (run.status == 1) {
-                QVERIFY2(run.err.contains("E/A-Fehler") || run.err.contains("Zu wenig Arbeitsspeicher")
-                             || run.err.contains("Dateizugriff verweigert")
-                             || run.err.contains("Speicherplatz"),
-                         qPrintable(context));
+                QVERIFY2(run.err.contains("E/A-Fehler")
+                        || run.err.contains("Zu wenig Arbeitsspeicher")
+                        || run.err.contains("Dateizugriff verweigert")
+                        || run.err.contains("Speicherplatz"),
+                    qPrintable(context));
             }
         }
         qInfo("fault kinds %u: %d fault points", points, k - 1);

@@ -18,13 +18,19 @@
 #endif
 #endif
 
-namespace {
+namespace
+{
 
-QString toQString(const char *text) { return QString::fromUtf8(text); }
-QString toQString(const QString &text) { return text; }
+QString toQString(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+QString toQString(const QString &text)
+{
+    return text;
+}
 
-template <typename... T>
-QStringList A(const T &...items)
+template <typename... T> QStringList A(const T &...items)
 {
     return QStringList { toQString(items)... };
 }
@@ -37,7 +43,7 @@ struct Run {
 
 // addressSpace: a limit of the child's address space in bytes (0: none).
 Run search(const QStringList &arguments, const QString &folder = QString(),
-           const QByteArray &locale = "C", rlim_t addressSpace = 0)
+    const QByteArray &locale = "C", rlim_t addressSpace = 0)
 {
     QProcess process;
     if (addressSpace != 0) {
@@ -54,12 +60,12 @@ Run search(const QStringList &arguments, const QString &folder = QString(),
     process.start(QStringLiteral(PEAKHOUND_SEARCH), arguments);
     process.waitForFinished(120000);
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-             process.readAllStandardOutput(), process.readAllStandardError() };
+        process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
 // Data lines of one spectrum with clear humps at the given x positions, on a 1/cm grid.
-std::vector<std::string> humpLines(const std::vector<int> &positions, int spectra = 1,
-                                   int from = 550, int to = 1700)
+std::vector<std::string> humpLines(
+    const std::vector<int> &positions, int spectra = 1, int from = 550, int to = 1700)
 {
     std::vector<std::string> lines;
     for (int x = from; x <= to; ++x) {
@@ -86,7 +92,8 @@ QStringList lines(const QByteArray &bytes)
 
 } // namespace
 
-class tst_PeakhoundSearch : public QObject {
+class tst_PeakhoundSearch : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -112,8 +119,10 @@ private:
 
 void tst_PeakhoundSearch::initTestCase()
 {
-    m_match = m_folder.write("match.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 774, 1650 })));
-    m_match2 = m_folder.write("match2.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 775, 1651 }), "\n"));
+    m_match =
+        m_folder.write("match.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 774, 1650 })));
+    m_match2 = m_folder.write(
+        "match2.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612, 775, 1651 }), "\n"));
     m_miss = m_folder.write("miss.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
     m_bad = m_folder.write("bad.txt", SpectrumText("x", "y", "x y", humpLines({ 612 })));
 }
@@ -121,51 +130,62 @@ void tst_PeakhoundSearch::initTestCase()
 void tst_PeakhoundSearch::selectsInGivenOrder()
 {
     const QStringList peaks = A("--peak", "612", "--peak", "774", "--peak", "1650");
-    Run run = search(peaks + A(QString::fromStdString(m_match2), QString::fromStdString(m_miss),
-                                           QString::fromStdString(m_match)));
+    Run run = search(peaks
+        + A(QString::fromStdString(m_match2), QString::fromStdString(m_miss),
+            QString::fromStdString(m_match)));
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(m_match2 + "\n" + m_match + "\n"));
     QCOMPARE(run.err, QByteArray());
 
-    run = search(peaks + A("--inverse", QString::fromStdString(m_match2), QString::fromStdString(m_miss)));
+    run = search(
+        peaks + A("--inverse", QString::fromStdString(m_match2), QString::fromStdString(m_miss)));
     QCOMPARE(run.out, QByteArray::fromStdString(m_miss + "\n"));
 
     // With no missing peak allowed and a tolerance of 1, the shifted file fails.
-    run = search(peaks + A("--tolerance", "1", "--max-missing", "0", QString::fromStdString(m_match2),
-                                       QString::fromStdString(m_match)));
+    run = search(peaks
+        + A("--tolerance", "1", "--max-missing", "0", QString::fromStdString(m_match2),
+            QString::fromStdString(m_match)));
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
 }
 
 void tst_PeakhoundSearch::wrongLayoutIsNamedAfterTheRun()
 {
-    const Run run = search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
-                             QString::fromStdString(m_match2), QString::fromStdString(m_bad)));
+    const Run run =
+        search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
+            QString::fromStdString(m_match2), QString::fromStdString(m_bad)));
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
     QCOMPARE(run.err,
-             QByteArray::fromStdString("Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
-                                       + m_bad + "\n\t" + m_bad + "\n"));
+        QByteArray::fromStdString(
+            "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t" + m_bad
+            + "\n\t" + m_bad + "\n"));
 }
 
 void tst_PeakhoundSearch::runtimeErrorEndsTheRun()
 {
-    const std::string notANumber = m_folder.write("nan.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tzwei" }));
-    const Run run = search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
-                             QString::fromStdString(notANumber), QString::fromStdString(m_match2)));
+    const std::string notANumber =
+        m_folder.write("nan.txt", SpectrumText("x", "y", "x\ty", { "1\t2", "3\tzwei" }));
+    const Run run =
+        search(A("--peak", "612", QString::fromStdString(m_match), QString::fromStdString(m_bad),
+            QString::fromStdString(notANumber), QString::fromStdString(m_match2)));
     QCOMPARE(run.status, 1);
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
     // No list of wrong layouts after an error, as in the main window.
-    QCOMPARE(run.err, QByteArray::fromStdString(notANumber + ": 'zwei' ist kein gültiger Gleitkommawert\n"));
+    QCOMPARE(run.err,
+        QByteArray::fromStdString(notANumber + ": 'zwei' ist kein gültiger Gleitkommawert\n"));
 
     const Run missing = search(A("--peak", "612", QString::fromStdString(m_match),
-                                 QString::fromStdString(m_folder.path("gone.txt")), QString::fromStdString(m_match2)));
+        QString::fromStdString(m_folder.path("gone.txt")), QString::fromStdString(m_match2)));
     QCOMPARE(missing.status, 1);
-    QCOMPARE(missing.err, QByteArray::fromStdString(m_folder.path("gone.txt") + ": Datei nicht gefunden\n"));
+    QCOMPARE(missing.err,
+        QByteArray::fromStdString(m_folder.path("gone.txt") + ": Datei nicht gefunden\n"));
 
     // A target that is no number fails at the first file with a peak.
-    const Run badTarget = search(A("--peak", "sechs", QString::fromStdString(m_bad), QString::fromStdString(m_match)));
+    const Run badTarget = search(
+        A("--peak", "sechs", QString::fromStdString(m_bad), QString::fromStdString(m_match)));
     QCOMPARE(badTarget.status, 1);
-    QCOMPARE(badTarget.err, QByteArray::fromStdString(m_match + ": 'sechs' ist kein gültiger Gleitkommawert\n"));
+    QCOMPARE(badTarget.err,
+        QByteArray::fromStdString(m_match + ": 'sechs' ist kein gültiger Gleitkommawert\n"));
 }
 
 void tst_PeakhoundSearch::targetsFromFilesAndPreset()
@@ -177,30 +197,36 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
     folder.write("list.txt", m_miss + "\n" + m_match + "\n\n" + m_match2);
     const std::string peakFile = folder.write("mine.txt", "612\r\n1650\r\n");
     Run run = search(A("--rh6g", "--max-missing", "0", "--files-from", "list.txt"),
-                     QString::fromStdString(folder.root()));
+        QString::fromStdString(folder.root()));
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n" + m_match2 + "\n"));
-    run = search(A("--peak-file", QString::fromStdString(peakFile), "--max-missing", "0", QString::fromStdString(m_miss),
-                   QString::fromStdString(m_match)));
+    run = search(A("--peak-file", QString::fromStdString(peakFile), "--max-missing", "0",
+        QString::fromStdString(m_miss), QString::fromStdString(m_match)));
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
     // An empty line of a peak file is an entry, and not a number.
     const std::string withGap = folder.write("gap.txt", "612\r\n\r\n1650\r\n");
-    run = search(A("--peak-file", QString::fromStdString(withGap), QString::fromStdString(m_match)));
+    run =
+        search(A("--peak-file", QString::fromStdString(withGap), QString::fromStdString(m_match)));
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, QByteArray::fromStdString(m_match + ": '' ist kein gültiger Gleitkommawert\n"));
+    QCOMPARE(
+        run.err, QByteArray::fromStdString(m_match + ": '' ist kein gültiger Gleitkommawert\n"));
     // A name list whose line is beyond the text-file limit names no file.
-    const std::string longList = folder.write("long.txt", m_match + "\n" + std::string((64 << 20) + 1, 'n'));
+    const std::string longList =
+        folder.write("long.txt", m_match + "\n" + std::string((64 << 20) + 1, 'n'));
     run = search(A("--files-from", QString::fromStdString(longList)));
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err, QByteArray::fromStdString(longList + ": Ungültiger Dateiname\n"));
     // No preset below the current folder: the installed copy, when there is none, the paths tried.
-    run = search(A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
+    run = search(
+        A("--rh6g", QString::fromStdString(m_match)), QString::fromStdString(m_folder.root()));
     if (QFileInfo::exists(QStringLiteral(PEAKHOUND_DATA_DIR "/peaks/rh6g.txt")))
         return;
     // Tried: the start folder, the data folder beside the command, the configured one.
-    const QString beside = QDir::cleanPath(QFileInfo(QStringLiteral(PEAKHOUND_SEARCH)).canonicalPath()
-        + QStringLiteral("/../share/peakhound/peaks/rh6g.txt"));
-    const std::string installed = beside.toStdString() + ", " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n";
+    const QString beside =
+        QDir::cleanPath(QFileInfo(QStringLiteral(PEAKHOUND_SEARCH)).canonicalPath()
+            + QStringLiteral("/../share/peakhound/peaks/rh6g.txt"));
+    const std::string installed =
+        beside.toStdString() + ", " PEAKHOUND_DATA_DIR "/peaks/rh6g.txt)\n";
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err,
         QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (" + m_folder.root()
@@ -208,7 +234,8 @@ void tst_PeakhoundSearch::targetsFromFilesAndPreset()
     // Started in the root folder: no doubled separator.
     run = search(A("--rh6g", QString::fromStdString(m_match)), QStringLiteral("/"));
     QCOMPARE(run.err,
-        QByteArray::fromStdString("peaks/rh6g.txt: Datei nicht gefunden (/peaks/rh6g.txt, " + installed));
+        QByteArray::fromStdString(
+            "peaks/rh6g.txt: Datei nicht gefunden (/peaks/rh6g.txt, " + installed));
 }
 
 void tst_PeakhoundSearch::nullEndsEachName()
@@ -253,12 +280,14 @@ void tst_PeakhoundSearch::keepGoingNamesEveryFailure()
 void tst_PeakhoundSearch::localeDecidesTheDecimalSeparator()
 {
     // Under a decimal comma a target with a point is not a number; one with a comma is.
-    Run run = search(A("--peak", "1650,5", QString::fromStdString(m_match)), QString(), "de_DE.UTF-8");
+    Run run =
+        search(A("--peak", "1650,5", QString::fromStdString(m_match)), QString(), "de_DE.UTF-8");
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
     run = search(A("--peak", "1650.5", QString::fromStdString(m_match)), QString(), "de_DE.UTF-8");
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, QByteArray::fromStdString(m_match + ": '1650.5' ist kein gültiger Gleitkommawert\n"));
+    QCOMPARE(run.err,
+        QByteArray::fromStdString(m_match + ": '1650.5' ist kein gültiger Gleitkommawert\n"));
 }
 
 void tst_PeakhoundSearch::usageErrors_data()
@@ -301,23 +330,29 @@ void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
             folder.write(name, SpectrumText("x", "y", "x\ty", humpLines({ 612, 774, 1650 })));
             break;
         case 1:
-            folder.write(name, SpectrumText("x", "y", "x\ty", humpLines({ 612 + random.bounded(20) })));
+            folder.write(
+                name, SpectrumText("x", "y", "x\ty", humpLines({ 612 + random.bounded(20) })));
             break;
         case 2:
             folder.write(name, SpectrumText("x", "y", "x y", {}));
             break;
         case 3: {
             // Two spectra in the header, one in the data: spectrum 2 comes from earlier files.
-            folder.write(name, SpectrumText("x", "y", "x\ty\tz", humpLines({ 900 }, 1, 550, 1700 - random.bounded(300))));
+            folder.write(name,
+                SpectrumText(
+                    "x", "y", "x\ty\tz", humpLines({ 900 }, 1, 550, 1700 - random.bounded(300))));
             break;
         }
         default:
-            folder.write(name, SpectrumText("x", "y", "x\ty\tz", humpLines({ 612, 774, 1650 - random.bounded(3) * 10 }, 2)));
+            folder.write(name,
+                SpectrumText("x", "y", "x\ty\tz",
+                    humpLines({ 612, 774, 1650 - random.bounded(3) * 10 }, 2)));
             break;
         }
         names << QString::fromStdString(folder.path(name));
     }
-    const QStringList targets = A("--peak", "612", "--peak", "774", "--peak", "1650", "--max-missing", "0");
+    const QStringList targets =
+        A("--peak", "612", "--peak", "774", "--peak", "1650", "--max-missing", "0");
     const Run one = search(targets + A("--jobs", "1") + names);
     QCOMPARE(one.status, 0);
     QVERIFY(one.out.count('\n') > 20);
@@ -370,14 +405,16 @@ void tst_PeakhoundSearch::specialFilesEndTheRunAtOnce()
     for (const char *jobs : { "1", "2" }) {
         for (const auto &[name, message] : cases) {
             // THEN each ends the run at once, as a runtime error does
-            const Run run = search(A("--peak", "612", "--jobs", jobs, QString::fromStdString(m_match),
-                                     QString::fromStdString(name), QString::fromStdString(m_match2)));
+            const Run run =
+                search(A("--peak", "612", "--jobs", jobs, QString::fromStdString(m_match),
+                    QString::fromStdString(name), QString::fromStdString(m_match2)));
             QCOMPARE(run.status, 1);
             QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));
             QCOMPARE(run.err, QByteArray::fromStdString(name + ": " + message + "\n"));
         }
     }
-    const Run peaks = search(A("--peak-file", QString::fromStdString(fifo), QString::fromStdString(m_match)));
+    const Run peaks =
+        search(A("--peak-file", QString::fromStdString(fifo), QString::fromStdString(m_match)));
     QCOMPARE(peaks.status, 1);
     QCOMPARE(peaks.err, QByteArray::fromStdString(fifo + ": Dateizugriff verweigert\n"));
 }
@@ -387,17 +424,23 @@ void tst_PeakhoundSearch::controlBytesAreEscapedOnStandardError()
     // GIVEN names and a field with control bytes
     TestFolder folder;
     const std::string bad = folder.write("bad\x01\x1b[2J.txt", SpectrumText("x", "y", "x y", {}));
-    const std::string match = folder.write("match\x07.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
-    const std::string field = folder.write("field.txt", SpectrumText("x", "y", "x\ty", { "1\t2\x7f\x1b]0;x\x07" }));
-    Run run = search(A("--peak", "612", QString::fromStdString(bad), QString::fromStdString(match)));
+    const std::string match =
+        folder.write("match\x07.txt", SpectrumText("x", "y", "x\ty", humpLines({ 612 })));
+    const std::string field =
+        folder.write("field.txt", SpectrumText("x", "y", "x\ty", { "1\t2\x7f\x1b]0;x\x07" }));
+    Run run =
+        search(A("--peak", "612", QString::fromStdString(bad), QString::fromStdString(match)));
     // THEN standard output keeps the name as it is, standard error shows the bytes escaped
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(match + "\n"));
-    QCOMPARE(run.err, "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
-                 + QByteArray::fromStdString(folder.path("bad\\x01\\x1b[2J.txt")) + "\n");
+    QCOMPARE(run.err,
+        "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t"
+            + QByteArray::fromStdString(folder.path("bad\\x01\\x1b[2J.txt")) + "\n");
     run = search(A("--peak", "612", QString::fromStdString(field)));
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, QByteArray::fromStdString(field + ": '2\\x7f\\x1b]0;x\\x07' ist kein gültiger Gleitkommawert\n"));
+    QCOMPARE(run.err,
+        QByteArray::fromStdString(
+            field + ": '2\\x7f\\x1b]0;x\\x07' ist kein gültiger Gleitkommawert\n"));
     // A tab stays a tab.
     run = search(A("--peak", "612", "gone\t\x02"));
     QCOMPARE(run.err, QByteArray("gone\t\\x02: Datei nicht gefunden\n"));
@@ -415,8 +458,8 @@ void tst_PeakhoundSearch::outOfMemoryEndsTheRunInWords()
     QVERIFY(QFile::resize(QString::fromStdString(huge), 40 << 20));
     for (const char *jobs : { "1", "2" }) {
         const Run run = search(A("--peak", "612", "--jobs", jobs, QString::fromStdString(m_match),
-                                 QString::fromStdString(huge), QString::fromStdString(m_match2)),
-                               QString(), "C", rlim_t { 64 } << 20);
+                                   QString::fromStdString(huge), QString::fromStdString(m_match2)),
+            QString(), "C", rlim_t { 64 } << 20);
         // THEN it is a runtime error in words, after what was selected before it
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out, QByteArray::fromStdString(m_match + "\n"));

@@ -17,7 +17,8 @@
 // peakhound-search against faults of the machine: standard output that cannot take the result,
 // every file and memory call of a run failing in turn, and the locales a user may have.
 
-namespace {
+namespace
+{
 
 struct Run {
     int status = -1; // -1: the program crashed or hung
@@ -29,10 +30,10 @@ struct Launch {
     QString program = QStringLiteral(PEAKHOUND_SEARCH);
     QStringList arguments;
     QString locale = QStringLiteral("C");
-    QString localePath;         // LOCPATH, for locales built by the test
-    QString outputFile;         // standard output goes there (appended: /dev/full works too)
-    rlim_t fileSizeLimit = 0;   // RLIMIT_FSIZE of the child, with SIGXFSZ ignored (EFBIG)
-    QString fault;              // PEAKHOUND_FAULT for the fault build
+    QString localePath; // LOCPATH, for locales built by the test
+    QString outputFile; // standard output goes there (appended: /dev/full works too)
+    rlim_t fileSizeLimit = 0; // RLIMIT_FSIZE of the child, with SIGXFSZ ignored (EFBIG)
+    QString fault; // PEAKHOUND_FAULT for the fault build
     QString faultReport;
 };
 
@@ -61,7 +62,7 @@ Run start(const Launch &launch)
     process.start(launch.program, launch.arguments);
     process.waitForFinished(120000);
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-             process.readAllStandardOutput(), process.readAllStandardError() };
+        process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
 // A file whose single spectrum has clear humps at the given whole positions.
@@ -97,14 +98,15 @@ bool buildLocale(const QString &name, const QString &folder)
     const QString input = name.section(QLatin1Char('.'), 0, 0);
     QProcess build;
     build.start(QStringLiteral("localedef"),
-                { QStringLiteral("-i"), input, QStringLiteral("-f"), QStringLiteral("UTF-8"),
-                  folder + QLatin1Char('/') + name });
+        { QStringLiteral("-i"), input, QStringLiteral("-f"), QStringLiteral("UTF-8"),
+            folder + QLatin1Char('/') + name });
     return build.waitForFinished(120000) && QDir(folder + QLatin1Char('/') + name).exists();
 }
 
 } // namespace
 
-class tst_SearchFaults : public QObject {
+class tst_SearchFaults : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -127,18 +129,18 @@ void tst_SearchFaults::initTestCase()
             << QString::fromStdString(m_folder.write("b.txt", humps({ 612 })))
             << QString::fromStdString(m_folder.write("c.txt", "x\r\nwrong\r\nlayout\r\n"))
             << QString::fromStdString(m_folder.write("d.txt", humps({ 612, 774, 1652 }, ",0")));
-    m_targets = QStringList { QStringLiteral("--peak"), QStringLiteral("612"),
-                              QStringLiteral("--peak"), QStringLiteral("774"),
-                              QStringLiteral("--peak"), QStringLiteral("1650") };
+    m_targets =
+        QStringList { QStringLiteral("--peak"), QStringLiteral("612"), QStringLiteral("--peak"),
+            QStringLiteral("774"), QStringLiteral("--peak"), QStringLiteral("1650") };
 }
 
 void tst_SearchFaults::fullStandardOutputFailsTheRun()
 {
     // GIVEN a run that selects files, WHEN standard output is a full device THEN the run fails
     // with the system's reason, with or without --keep-going, for names, report and help alike
-    for (const QStringList &options :
-         { QStringList(), QStringList { QStringLiteral("--report") },
-           QStringList { QStringLiteral("--keep-going"), QStringLiteral("--jobs"), QStringLiteral("3") } }) {
+    for (const QStringList &options : { QStringList(), QStringList { QStringLiteral("--report") },
+             QStringList { QStringLiteral("--keep-going"), QStringLiteral("--jobs"),
+                 QStringLiteral("3") } }) {
         Launch launch;
         launch.arguments = m_targets + options + m_files;
         launch.outputFile = QStringLiteral("/dev/full");
@@ -165,8 +167,8 @@ void tst_SearchFaults::fullStandardOutputFailsTheRun()
         QCOMPARE(run.status, 1);
         if (QFile::exists(QStringLiteral("/usr/share/locale/de/LC_MESSAGES/libc.mo")))
             QCOMPARE(run.err.split('\n').value(0),
-                     QByteArray("peakhound-search: Schreibfehler: Auf dem Gerät ist kein "
-                                "Speicherplatz mehr verfügbar"));
+                QByteArray("peakhound-search: Schreibfehler: Auf dem Gerät ist kein "
+                           "Speicherplatz mehr verfügbar"));
     }
 }
 
@@ -232,7 +234,8 @@ void tst_SearchFaults::everyFaultPointOfARun()
     // GIVEN a search of a few files (one of the wrong layout) and its output without faults
     Launch launch;
     launch.program = QStringLiteral(PEAKHOUND_SEARCH_FAULTS);
-    launch.arguments = m_targets + options + QStringList { QStringLiteral("--jobs"), QStringLiteral("1") } + m_files;
+    launch.arguments = m_targets + options
+        + QStringList { QStringLiteral("--jobs"), QStringLiteral("1") } + m_files;
     const Run clean = start(launch);
     QCOMPARE(clean.status, 0);
     const QList<QByteArray> cleanLines = clean.out.split('\n');
@@ -261,9 +264,9 @@ void tst_SearchFaults::everyFaultPointOfARun()
             continue;
         }
         QVERIFY2(run.err.contains("E/A-Fehler") || run.err.contains("Dateizugriff verweigert")
-                     || run.err.contains("Zu wenig Arbeitsspeicher")
-                     || run.err.contains("Schreibfehler"),
-                 qPrintable(context));
+                || run.err.contains("Zu wenig Arbeitsspeicher")
+                || run.err.contains("Schreibfehler"),
+            qPrintable(context));
         int at = 0;
         for (const QByteArray &line : run.out.split('\n')) {
             while (at < cleanLines.size() && cleanLines[at] != line)
@@ -281,7 +284,7 @@ void tst_SearchFaults::localesGiveTheSameSelections()
     TestFolder locales;
     const QString root = QString::fromStdString(locales.root());
     const QStringList names { QStringLiteral("de_DE.UTF-8"), QStringLiteral("fr_FR.UTF-8"),
-                              QStringLiteral("tr_TR.UTF-8") };
+        QStringLiteral("tr_TR.UTF-8") };
     for (const QString &name : names) {
         if (!buildLocale(name, root))
             QSKIP(qPrintable(name + QStringLiteral(" cannot be built here (localedef, locales)")));
@@ -302,15 +305,16 @@ void tst_SearchFaults::localesGiveTheSameSelections()
             if (!QDir(root + QLatin1Char('/') + name).exists()) {
                 QProcess build;
                 build.start(QStringLiteral("localedef"),
-                            { QStringLiteral("-i"), name.section(QLatin1Char('.'), 0, 0),
-                              QStringLiteral("-f"), QStringLiteral("UTF-8"),
-                              root + QLatin1Char('/') + name });
+                    { QStringLiteral("-i"), name.section(QLatin1Char('.'), 0, 0),
+                        QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                        root + QLatin1Char('/') + name });
                 QVERIFY(build.waitForFinished(120000));
             }
         }
         launch.localePath = root;
     }
-    launch.arguments = m_targets + QStringList { QStringLiteral("--max-missing"), QStringLiteral("1") } + files;
+    launch.arguments =
+        m_targets + QStringList { QStringLiteral("--max-missing"), QStringLiteral("1") } + files;
     const Run c = start(launch);
     QCOMPARE(c.status, 0);
     QVERIFY(c.out.count('\n') >= 3);

@@ -25,8 +25,8 @@ private slots:
 private:
     QString copySample(const QString &from, const std::string &to, qint64 cutTo = -1)
     {
-        QFile file(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/")
-                   + from);
+        QFile file(
+            qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/") + from);
         if (!file.open(QIODevice::ReadOnly))
             qFatal("missing test file %s", qPrintable(from));
         QByteArray bytes = file.readAll();
@@ -41,16 +41,16 @@ private:
 void tst_InstrumentFiles::searchShowAndMergeInstrumentFiles()
 {
     m_scene = std::make_unique<ProgramScene>();
-    const QString calcite
-        = copySample(QStringLiteral("formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf"),
-                     "calcite.wdf");
+    const QString calcite = copySample(
+        QStringLiteral("formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf"), "calcite.wdf");
     const QString bwspec = copySample(
         QStringLiteral("formats/charisma_PST10_iR532_Probe_100_3000msx7.txt"), "ps-bwspec.txt");
     const QString infrared = copySample(QStringLiteral("jcamp/jtpolys.jdx"), "ps-infrared.jdx");
     const QString spc = copySample(
         QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"), "ps.spc");
-    const QString cut = copySample(
-        QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"), "ps-cut.spc", 3000);
+    const QString cut =
+        copySample(QStringLiteral("formats/charisma_PST_Reflex532_Z050_010_10000msx2.spc"),
+            "ps-cut.spc", 3000);
     m_scene->listFiles({ calcite, bwspec, infrared, spc, cut });
     QCOMPARE(Form1->ListBox1->Count(), 5);
 
@@ -64,7 +64,7 @@ void tst_InstrumentFiles::searchShowAndMergeInstrumentFiles()
     const QStringList boxes = m_scene->takeBoxes();
     QCOMPARE(boxes.size(), 1);
     QVERIFY2(boxes[0].startsWith(QStringLiteral("Folgende Daten hatten nicht das richtige Format")),
-             qPrintable(boxes[0]));
+        qPrintable(boxes[0]));
     QVERIFY(boxes[0].contains(cut));
     QVERIFY(!boxes[0].contains(spc + QLatin1Char('\r')));
     QCOMPARE(Form1->Label5->text(), QStringLiteral("Ready !"));

@@ -257,7 +257,8 @@ void tst_TForm2::badFilesAndSpacingsLeaveTheProgramGoing()
     // A spacing that is no number: the message, and an empty chart.
     Form3->Abstand->setText(QStringLiteral("3x"));
     doubleClick(Form1->ListBox1, 1);
-    QCOMPARE(m_scene->script.boxes.back().Text, std::string("'3x' ist kein gültiger Gleitkommawert."));
+    QCOMPARE(
+        m_scene->script.boxes.back().Text, std::string("'3x' ist kein gültiger Gleitkommawert."));
     QCOMPARE(Form2->Chart1->SeriesAt(0)->PointCount(), 0);
     Form3->Abstand->setText(QStringLiteral("30"));
 
@@ -268,8 +269,8 @@ void tst_TForm2::badFilesAndSpacingsLeaveTheProgramGoing()
     doubleClick(Form1->ListBox1, Form1->ListBox1->Count() - 1);
     // The failed pass reports after its paint: wait for the box, not for a fixed time.
     QTRY_VERIFY(static_cast<int>(m_scene->script.boxes.size()) > boxes);
-    QCOMPARE(
-        QString::fromStdString(m_scene->script.boxes.back().Text), QStringLiteral("Gleitkommaüberlauf."));
+    QCOMPARE(QString::fromStdString(m_scene->script.boxes.back().Text),
+        QStringLiteral("Gleitkommaüberlauf."));
     doubleClick(Form1->ListBox1, 1);
     QCOMPARE(Form2->windowTitle(), good);
     QCOMPARE(Form2->Chart1->SeriesAt(0)->PointCount(), 3);
