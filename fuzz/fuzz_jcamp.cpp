@@ -6,6 +6,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    FuzzReader(data, size, LooksJcamp, ReadJcamp, "fuzz.jdx", true);
+    FuzzReader(data, size, LooksJcamp, ReadJcamp, "fuzz.jdx", true, true);
     return 0;
 }
