@@ -82,6 +82,16 @@ ssize_t ReadFile(int fd, void *buffer, std::size_t count)
     return ::read(fd, buffer, count);
 }
 
+ssize_t ReadFileAt(int fd, void *buffer, std::size_t count, off_t offset)
+{
+    int error = 0;
+    if (ShouldFail(Read, error)) {
+        errno = error;
+        return -1;
+    }
+    return ::pread(fd, buffer, count, offset);
+}
+
 ssize_t WriteFile(int fd, const void *buffer, std::size_t count)
 {
     int error = 0;

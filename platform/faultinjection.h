@@ -31,6 +31,8 @@ enum Point : unsigned {
 
 int OpenFile(const char *path, int flags, mode_t mode = 0);
 ssize_t ReadFile(int fd, void *buffer, std::size_t count);
+// pread: a read at an offset that leaves the file position alone; counts as a Read.
+ssize_t ReadFileAt(int fd, void *buffer, std::size_t count, off_t offset);
 ssize_t WriteFile(int fd, const void *buffer, std::size_t count);
 int CloseFile(int fd);
 int StatFile(int fd, struct stat *info);

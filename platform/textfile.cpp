@@ -89,12 +89,15 @@ void checkUnchanged(int fd, off_t sizeAtOpen, std::size_t bytesRead)
         ThrowInOutError(EIO);
 }
 
-// Reads into buffer until it holds count bytes or the file ends; returns the bytes read.
-std::size_t readFully(int fd, char *buffer, std::size_t count)
+// Reads into buffer until it holds count bytes or the file ends; returns the bytes read. With an
+// offset, from there and without moving the file position (pread); else from the position.
+std::size_t readFully(int fd, char *buffer, std::size_t count, off_t offset = -1)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = Fault::ReadFile(fd, buffer + done, count - done);
+        const ssize_t got = offset < 0
+            ? Fault::ReadFile(fd, buffer + done, count - done)
+            : Fault::ReadFileAt(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -314,22 +317,7 @@ std::string_view TextFile::ReadLine()
 
 std::size_t TextFile::readAt(char *into, std::size_t count, std::size_t offset)
 {
-    std::size_t done = 0;
-    while (done < count) {
-        int error = 0;
-        if (Fault::ShouldFail(Fault::Read, error))
-            ThrowInOutError(error);
-        const ssize_t got =
-            ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            ThrowInOutError(errno);
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return readFully(m_fd, into, count, static_cast<off_t>(offset));
 }
 
 std::string_view TextFile::PeekHead(std::size_t count)
