@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFontMetrics>
 #include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
@@ -47,6 +48,7 @@ TChart::TChart(QWidget *parent)
     , BackWall(this)
     , LeftWall(this)
     , BottomWall(this)
+    , LegendFont(this)
 {
     m_axes.push_back(std::make_unique<TChartAxis>(this, true, false));
     m_axes.push_back(std::make_unique<TChartAxis>(this, true, true));
@@ -379,6 +381,81 @@ void TChart::drawTitle(TChartTitle &title, bool top)
     normalisePlotRect();
 }
 
+void TChart::drawLegend()
+{
+    m_legendRect = TRect {};
+    m_legendRows.clear();
+    if (!m_legendVisible)
+        return;
+    std::vector<TChartSeries *> shown;
+    for (TChartSeries *s : m_series)
+        if (s->Active() && s->ShowInLegend())
+            shown.push_back(s);
+    if (shown.empty())
+        return;
+    if (m_legendInverted)
+        std::reverse(shown.begin(), shown.end());
+
+    m_canvas.Font = LegendFont.ToQFont();
+    m_canvas.FontColor = LegendFont.Color();
+    const int h = m_canvas.TextHeight(QStringLiteral("W"));
+    const int pad = std::max(2, h / 4);
+    const int sample = 2 * h;
+    m_legendRowHeight = h + 2;
+    // At most a third of the panel's width, and as many rows as the plot's height holds; the
+    // last row then counts those left out.
+    const int room = (m_plotRect.Height() - 2 * pad) / m_legendRowHeight;
+    if (room < 1)
+        return;
+    const auto total = static_cast<int>(shown.size());
+    const int rows = std::min(total, room);
+    const bool counted = rows < total;
+    const int named = counted ? rows - 1 : rows;
+    const QString more = counted ? QStringLiteral("+ %1 weitere").arg(total - named) : QString();
+    const int widest = m_panelBounds.Width() / 3 - 3 * pad - sample;
+    if (widest < h)
+        return;
+    const QFontMetrics metrics(m_canvas.Font);
+    std::vector<QString> texts;
+    int textWidth = counted ? m_canvas.TextWidth(more) : 0;
+    for (int k = 0; k < named; ++k) {
+        texts.push_back(metrics.elidedText(
+            shown[static_cast<std::size_t>(k)]->Title(), Qt::ElideMiddle, widest));
+        textWidth = std::max(textWidth, m_canvas.TextWidth(texts.back()));
+    }
+    textWidth = std::min(textWidth, widest);
+
+    TRect box;
+    box.Right = m_plotRect.Right;
+    box.Left = box.Right - (3 * pad + sample + textWidth);
+    box.Top = m_plotRect.Top;
+    box.Bottom = box.Top + 2 * pad + rows * m_legendRowHeight;
+    m_canvas.Pen = TVelCanvas3D::TPen {};
+    m_canvas.Brush = TVelCanvas3D::TBrush { clWhite, bsSolid };
+    m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
+    for (int k = 0; k < rows; ++k) {
+        const int top = box.Top + pad + k * m_legendRowHeight;
+        const int textLeft = box.Left + 2 * pad + sample;
+        if (k < named) {
+            TChartSeries *s = shown[static_cast<std::size_t>(k)];
+            const TColor colour = s->PointCount() > 0 ? s->PointColor(0) : s->SeriesColor();
+            m_canvas.Pen = TVelCanvas3D::TPen { colour, psSolid, pmCopy, 2 };
+            const int y = top + m_legendRowHeight / 2;
+            m_canvas.Line(box.Left + pad, y, box.Left + pad + sample, y);
+            m_canvas.TextOut(textLeft, top + 1, texts[static_cast<std::size_t>(k)]);
+            m_legendRows.push_back(s);
+        } else {
+            m_canvas.TextOut(textLeft, top + 1, more);
+            m_legendRows.push_back(nullptr);
+        }
+    }
+    m_canvas.Pen = TVelCanvas3D::TPen {};
+    m_legendRect = box;
+    m_legendRowsTop = box.Top + pad;
+    m_plotRect.Right = box.Left - 2 * pad;
+    normalisePlotRect();
+}
+
 bool TChart::axisShown(const TChartAxis &axis) const
 {
     if (!m_axisVisible || !axis.Visible() || axis.IsDepthAxis)
@@ -476,7 +553,8 @@ void TChart::innerDraw()
     m_canvas.Brush = TVelCanvas3D::TBrush { m_color, bsSolid };
     m_canvas.FillRect(m_panelBounds);
 
-    // 2. Titles (the legend is not drawn).
+    // 2. The legend, then the titles.
+    drawLegend();
     drawTitle(Title, true);
     drawTitle(Foot, false);
 

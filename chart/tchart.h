@@ -89,8 +89,20 @@ public:
     void SetClipPoints(bool value);
     bool AxisVisible() const { return m_axisVisible; }
     void SetAxisVisible(bool value);
+    // The legend: a framed column of a line in each shown series' colour and its title, at the
+    // right of the plot area, which gives it room. It lists the active series with
+    // ShowInLegend in list order, or from the last one when inverted (the top of a stack first);
+    // rows that do not fit end in one that counts them.
     bool LegendVisible() const { return m_legendVisible; }
     void SetLegendVisible(bool value);
+    bool LegendInverted() const { return m_legendInverted; }
+    void SetLegendInverted(bool value) { SetProperty(m_legendInverted, value); }
+    TChartFont LegendFont;
+    // The legend's rectangle in the last drawing pass (empty when none was drawn) and the series
+    // of its rows, from the top.
+    TRect LegendRect() const { return m_legendRect; }
+    const std::vector<TChartSeries *> &LegendRows() const { return m_legendRows; }
+    int LegendRowHeight() const { return m_legendRowHeight; }
     // False while the chart is being built; invalidation is ignored then.
     bool RepaintEnabled() const { return m_repaintEnabled; }
 
@@ -170,7 +182,9 @@ public:
         TChartAxis *AAxis = nullptr;
     };
     // The hit test at (x, y) on the geometry of the last drawing pass, first match wins: series
-    // from the top one down, shown axes, title, foot, the plot area (with an active series).
+    // from the top one down, shown axes, title, foot, the legend (PointIndex its row from 0,
+    // ASeries that row's series, null for the counting row), the plot area (with an active
+    // series).
     TChartClickedPart CalcClickedPart(int x, int y) const;
 
     // mouse: operations, as the window's mouse events call them (also callable from tests)
@@ -235,6 +249,7 @@ private:
     void pass();
     void innerDraw();
     void drawTitle(TChartTitle &title, bool top);
+    void drawLegend();
     void calcAxisSpace();
     void showCursor(TCursor cursor);
     void startDrag(TMouseButton button, TShiftState shift, int x, int y, bool &handled);
@@ -260,6 +275,11 @@ private:
     bool m_clipPoints = true;
     bool m_axisVisible = true;
     bool m_legendVisible = true;
+    bool m_legendInverted = false;
+    TRect m_legendRect {};
+    std::vector<TChartSeries *> m_legendRows;
+    int m_legendRowHeight = 0;
+    int m_legendRowsTop = 0;
     bool m_repaintEnabled = false;
     bool m_updatePending = false;
     bool m_drawing = false;

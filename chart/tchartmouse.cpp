@@ -128,11 +128,19 @@ TChart::TChartClickedPart TChart::CalcClickedPart(int x, int y) const
         result.Part = cpFoot;
         return result;
     }
+    if (m_legendVisible && m_legendRect.Contains(x, y) && m_legendRowHeight > 0) {
+        const int row = std::max(0, y - m_legendRowsTop) / m_legendRowHeight;
+        result.Part = cpLegend;
+        if (row >= 0 && row < static_cast<int>(m_legendRows.size())) {
+            result.PointIndex = row;
+            result.ASeries = m_legendRows[static_cast<std::size_t>(row)];
+        }
+        return result;
+    }
     const bool anyActive = std::any_of(
         m_series.begin(), m_series.end(), [](const TChartSeries *s) { return s->Active(); });
     if (anyActive && m_plotRect.Contains(x, y))
         result.Part = cpChartRect;
-    // The legend is never drawn, so it has no rows to hit.
     return result;
 }
 

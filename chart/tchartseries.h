@@ -6,6 +6,7 @@
 #include "devector.h"
 #include "tchartvaluelist.h"
 
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,6 +47,9 @@ public:
     void SetColorEachPoint(bool value);
     bool ShowInLegend() const { return m_showInLegend; }
     void SetShowInLegend(bool value);
+    // The series' text in the legend.
+    const QString &Title() const { return m_title; }
+    void SetTitle(const QString &value) { SetProperty(m_title, value); }
     THorizAxis HorizAxis() const { return m_horizAxis; }
     void SetHorizAxis(THorizAxis value);
     TVertAxis VertAxis() const { return m_vertAxis; }
@@ -142,6 +146,7 @@ private:
     TColor m_seriesColor = DefaultColorMark;
     bool m_colorEachPoint = false;
     bool m_showInLegend = true;
+    QString m_title;
     THorizAxis m_horizAxis = aBottomAxis;
     TVertAxis m_vertAxis = aLeftAxis;
     TChartAxis *m_boundHorizAxis = nullptr;

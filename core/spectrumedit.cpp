@@ -3,6 +3,27 @@
 #include "spectrumfile.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+
+namespace
+{
+
+// In a stack of several files a spectrum is known by its file: the file's name, followed by the
+// spectrum's own name (or number) when the file holds more than one.
+void nameByFile(SpectrumTableData &table, const std::string &fileName, int count)
+{
+    const std::string base = FileBaseName(fileName);
+    for (int s = 0; s < count && s < kMaxSpectra; ++s) {
+        std::string &name = table.Names[s];
+        if (count == 1)
+            name = base;
+        else
+            name = base + ": " + (name.empty() ? std::to_string(s + 1) : name);
+    }
+}
+
+} // namespace
 
 bool HasSpectrum(const SpectrumTableData &table, int s)
 {
@@ -26,6 +47,15 @@ void ShiftSpectra(SpectrumTableData &table, int first, int count, int by)
             table.Cell(r, from) = 0.0;
         }
     }
+    for (int i = 0; i < count; ++i) {
+        const int from = (by > 0 ? first + count - 1 - i : first + i) + 2;
+        if (!inTable(from))
+            continue;
+        std::string &name = table.Names[from - 2];
+        if (inTable(from + by))
+            table.Names[from + by - 2] = std::move(name);
+        name.clear();
+    }
 }
 
 void RemoveSpectrum(SpectrumTableData &table, int s)
@@ -42,6 +72,8 @@ void KeepOnlySpectrum(SpectrumTableData &table, int s)
         return;
     for (int r = 1; r <= table.RowCount; ++r)
         table.Cell(r, 2) = table.Cell(r, s + 2);
+    if (s != 0)
+        table.Names[0] = std::move(table.Names[s]);
     table.SpectrumCount = 1;
 }
 
@@ -69,6 +101,8 @@ bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,
             ShiftSpectra(table, room, total, loaded - room);
         if (loaded > 0)
             ApplyKiloScale(table);
+        if (fileNames.size() > 1)
+            nameByFile(table, fileNames[k], loaded);
         total = std::min(total + loaded, kMaxSpectra);
     }
     table.SpectrumCount = total;

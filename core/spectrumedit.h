@@ -29,7 +29,8 @@ void KeepOnlySpectrum(SpectrumTableData &table, int s);
 // end up highest, the last file's in the lowest columns. Before each further file is read, the
 // spectra gathered so far move up by as many columns as that file holds. A first spectrum given
 // in thousands is scaled as it is read. The x values, the row count and the captions are the
-// last file's.
+// last file's. Of several files, each spectrum is named by its file (see
+// SpectrumTableData::Names): the file's name, and the spectrum's own when the file holds more.
 // Every header is read first: a file that cannot be opened raises its error, and files that
 // would stack to more than kMaxSpectra spectra return false, both before the table changes.
 bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,

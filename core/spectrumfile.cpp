@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <string_view>
 
 namespace
@@ -44,6 +45,28 @@ int headerColumns(std::string_view header)
 {
     const auto tabs = std::count(header.begin(), header.end(), '\t');
     return tabs < 1 || tabs > kMaxSpectra ? 0 : static_cast<int>(tabs) + 1;
+}
+
+// Field k of the column header names spectrum k (field 0 is the x column's).
+void readNames(std::string_view header, SpectrumTableData &table)
+{
+    std::size_t start = header.find('\t');
+    for (int s = 0; s < kMaxSpectra && start != std::string_view::npos; ++s) {
+        const std::size_t end = header.find('\t', start + 1);
+        table.Names[s].assign(header.substr(
+            start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1));
+        start = end;
+    }
+}
+
+// A spectrum its file gives no name is known by the file's name, with its number when the file
+// holds several.
+void nameUnnamed(SpectrumTableData &table, const std::string &fileName)
+{
+    const std::string base = FileBaseName(fileName);
+    for (int s = 0; s < table.SpectrumCount; ++s)
+        if (table.Names[s].empty())
+            table.Names[s] = table.SpectrumCount == 1 ? base : base + " " + std::to_string(s + 1);
 }
 
 LoadResult rejectLayout(
@@ -97,6 +120,7 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         ImportedSpectra spectra;
         if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
             return rejectLayout(table, badFiles, fileName);
+        nameUnnamed(table, fileName);
         return { true, true };
     }
 
@@ -105,6 +129,7 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
     const int columns = file.LineTooLong() ? 0 : headerColumns(header);
     if (columns == 0)
         return rejectLayout(table, badFiles, fileName);
+    readNames(header, table);
 
     // Empty data lines take no row. Fields beyond the table's last column are converted (a bad
     // one is still an error) but not stored.
@@ -151,6 +176,12 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
 }
 
 } // namespace
+
+std::string FileBaseName(const std::string &fileName)
+{
+    const auto slash = fileName.find_last_of('/');
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
 
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators)

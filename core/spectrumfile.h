@@ -11,6 +11,9 @@
 // than TextFile::kMaxLineLength) is not an error: its name is appended to the bad-file list.
 // Runtime errors (the file cannot be opened or read, a field that is not a number) are raised.
 
+// Each spectrum's name (SpectrumTableData::Names) is its field of the column header; a file of
+// another format names its spectra where it can, else they take the file's name.
+
 // What one reading did, for callers that judge files on tables of their own.
 struct LoadResult {
     bool WellFormed = false;
@@ -42,3 +45,6 @@ int HeaderSpectrumCount(const std::string &fileName);
 // a lower-case k, column 2 of every row is multiplied by 1000 and the k becomes a blank.
 void ApplyKiloScale(SpectrumTableData &table);
 void ApplyKiloScale();
+
+// The file's name without its folder.
+std::string FileBaseName(const std::string &fileName);

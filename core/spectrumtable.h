@@ -20,6 +20,9 @@ struct SpectrumTableData {
     int SpectrumCount = 0;
     std::string XCaption;
     std::string YCaption;
+    // The name of each spectrum, Names[s] for column s + 2: its field of the file's column header,
+    // or what a merge gives it. Names move with their columns; an empty one is unnamed.
+    std::string Names[kMaxSpectra];
 
     double &Cell(int row, int column) { return Cells[row - 1][column - 1]; }
     double Cell(int row, int column) const { return Cells[row - 1][column - 1]; }

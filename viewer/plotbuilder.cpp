@@ -57,6 +57,12 @@ double largestIntensity(const SpectrumExtremes &extremes)
     return m;
 }
 
+QString legendTitle(const SpectrumTableData &table, int s)
+{
+    const std::string &name = table.Names[s];
+    return name.empty() ? QStringLiteral("Spektrum %1").arg(s + 1) : ToQString(name);
+}
+
 } // namespace
 
 std::uint32_t SpectrumColor(int index)
@@ -139,6 +145,18 @@ void ShowSpectra(const QString &name)
             }
         }
     }
+
+    // The legend names the spectra shown, the top of the stack first.
+    const bool legend = Form3->Legende->isChecked();
+    for (int s = 0; s < TForm2::kSeriesCount; ++s) {
+        TChartSeries &series = *chart.SeriesAt(s);
+        const bool named = legend && s < table.SpectrumCount && s < kMaxSpectra;
+        series.SetShowInLegend(named);
+        if (named)
+            series.SetTitle(legendTitle(table, s));
+    }
+    chart.SetLegendInverted(true);
+    chart.SetLegendVisible(legend);
 
     chart.BottomAxis()->Title.SetCaption(ToQString(table.XCaption));
     const bool single = table.SpectrumCount < 2;

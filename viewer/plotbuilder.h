@@ -17,7 +17,9 @@ extern BrowseCursorData BrowseCursor;
 // first and names the window and the chart title; then every spectrum becomes one black line of
 // Chart1, lifted above the one before by the spacing (percent of the largest intensity) in the
 // preferences window, and both viewer windows come to the front.
-// With "Farben" checked in the preferences window the lines take SpectrumColor instead.
+// With "Farben" checked in the preferences window the lines take SpectrumColor instead; with
+// "Legende" checked the chart shows a legend of the spectra's names (SpectrumTableData::Names,
+// "Spektrum n" for an unnamed one), the top of the stack first.
 void ShowSpectra(const QString &name);
 
 // The colour of spectrum index (from the bottom) when colours are on: a palette for readers with

@@ -73,6 +73,9 @@ TForm3::TForm3()
     Farben = CreateCheckBox(this, {8, 112, 17, 17}, false,
                             QStringLiteral("Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar."));
     LabelFarben = CreateLabel(this, {32, 112}, QStringLiteral("Farben"), 13);
+    Legende = CreateCheckBox(this, {8, 136, 17, 17}, false,
+                             QStringLiteral("Legende mit dem Namen jedes Spektrums in der Grafik anzeigen."));
+    LabelLegende = CreateLabel(this, {32, 136}, QStringLiteral("Legende"), 13);
     Button1 = CreateButton(this, {112, 144, 81, 25}, QStringLiteral("Remove"),
                            QStringLiteral("Entfernt das ausgewählte Spektrum aus der Ansicht."));
     Label4 = CreateLabel(this, {0, 160}, QStringLiteral("Spektrum"));
@@ -108,6 +111,7 @@ void TForm3::connectHandlers()
     // The check box reports every change of its state, also one made by the program.
     connect(showtitle, &QCheckBox::toggled, this, guarded(this, &TForm3::showtitleClick));
     connect(Farben, &QCheckBox::toggled, this, guarded(this, &TForm3::FarbenClick));
+    connect(Legende, &QCheckBox::toggled, this, guarded(this, &TForm3::LegendeClick));
     connect(Button1, &QPushButton::clicked, this, guarded(this, &TForm3::Button1Click));
     connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm3::Button3Click));
     connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm3::Button2Click));
@@ -151,6 +155,11 @@ void TForm3::showtitleClick()
 }
 
 void TForm3::FarbenClick()
+{
+    ShowSpectra(QString());
+}
+
+void TForm3::LegendeClick()
 {
     ShowSpectra(QString());
 }
@@ -314,9 +323,10 @@ void TForm3::setUpAccessibility()
     NameAfterLabels(showtitle, { Label3 });
     NameAfterLabels(showcrosshair, { Label5 });
     NameAfterLabels(Farben, { LabelFarben });
+    NameAfterLabels(Legende, { LabelLegende });
     NameAfterLabels(Edit1, { Label4 });
     SetAccessibleRole(Panel1, QAccessible::Grouping);
     SetAccessibleRole(Panel2, QAccessible::Grouping);
-    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Button1, Edit1, Button3, Button2,
-        Findepeaks, chgdata, lastspek, Nextspek, savebmp, Close });
+    SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Legende, Button1, Edit1, Button3,
+        Button2, Findepeaks, chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -29,6 +29,9 @@ public:
     // Off: every spectrum black, as always. On: each its own colour (see SpectrumColor).
     QCheckBox *Farben;
     TLabel *LabelFarben;
+    // On: the chart shows a legend of the spectra's names, the top of the stack first.
+    QCheckBox *Legende;
+    TLabel *LabelLegende;
     QPushButton *Button1;
     TLabel *Label4;
     TEdit *Edit1;
@@ -50,6 +53,7 @@ public:
     void neuermaxwert(QChar Key);
     void showtitleClick();
     void FarbenClick();
+    void LegendeClick();
     void NextspekClick();
     void lastspekClick();
     void Button2Click(); // Reload

@@ -72,6 +72,8 @@ bool StoreImported(const ImportedSpectra &spectra, SpectrumTableData &table)
         std::fill_n(table.Cells[points], count + 1, 0.0);
     table.RowCount = static_cast<int>(points);
     table.SpectrumCount = static_cast<int>(count);
+    for (std::size_t s = 0; s < count; ++s)
+        table.Names[s] = s < spectra.Names.size() ? spectra.Names[s] : std::string();
     table.XCaption = spectra.XCaption.empty() ? std::string(kDefaultXCaption) : spectra.XCaption;
     table.YCaption = spectra.YCaption.empty() ? std::string(kDefaultYCaption) : spectra.YCaption;
     return true;

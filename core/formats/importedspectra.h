@@ -24,6 +24,8 @@ struct ImportedSpectra {
     std::vector<std::vector<double>> Y;
     std::string XCaption; // empty: the default "Raman shift [1/cm]"
     std::string YCaption; // empty: the default "Intensity"
+    // Names of the spectra of Y, as the file gives them; missing or empty ones stay unnamed.
+    std::vector<std::string> Names;
 };
 
 // How much of a file's beginning the signature tests see.

@@ -170,6 +170,8 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f3.Label5, label, s("Fadenkreuz anzeigen"), {} },
                 { f3.Farben, check, s("Farben"), s("unchecked") },
                 { f3.LabelFarben, label, s("Farben"), {} },
+                { f3.Legende, check, s("Legende"), s("unchecked") },
+                { f3.LabelLegende, label, s("Legende"), {} },
                 { f3.Button1, button, s("Remove"), {} },
                 { f3.Label4, label, s("Spektrum"), {} },
                 { f3.Edit1, edit, s("Spektrum"), {} },

@@ -24,8 +24,10 @@ private slots:
     void outOfRangeNumbersChangeNothing();
     void mergeRefusesMoreThanTheTableHolds();
     void mergeReadsEveryHeaderBeforeChangingAnything();
+    void namesFollowTheirSpectra();
 
 private:
+    QList<QByteArray> names() const;
     // The tag of spectrum s (its value in row 1 minus 1), as the merge left it.
     QList<int> tags() const;
     std::string file(const std::string &name, const std::vector<int> &tags);
@@ -96,6 +98,38 @@ void tst_SpectrumEdit::mergeReadsEveryHeaderBeforeChangingAnything()
     QVERIFY(MergeSpectrumFiles(
         *m_table, m_bad, { file("b.txt", { 100 }), rejected, file("c.txt", { 300 }) }, kEnglish));
     QCOMPARE(tags(), (QList<int> { 300, 100 }));
+}
+
+QList<QByteArray> tst_SpectrumEdit::names() const
+{
+    QList<QByteArray> result;
+    for (int s = 0; s < m_table->SpectrumCount; ++s)
+        result << QByteArray::fromStdString(m_table->Names[s]);
+    return result;
+}
+
+// A file names its spectra in its column header; Remove, excl. Remove and a merge keep every
+// name with its values, and a stack of files names each spectrum by its file.
+void tst_SpectrumEdit::namesFollowTheirSpectra()
+{
+    const std::string three = m_folder->write(
+        "three.txt", SpectrumText("x", "y", "Shift\tfirst\t\tthird ", { "1\t2\t3\t4" }));
+    LoadSpectrumFile(*m_table, m_bad, three, kEnglish);
+    QCOMPARE(names(), (QList<QByteArray> { "first", "", "third " }));
+    RemoveSpectrum(*m_table, 0);
+    QCOMPARE(names(), (QList<QByteArray> { "", "third " }));
+    QCOMPARE(m_table->Names[2], std::string());
+    KeepOnlySpectrum(*m_table, 1);
+    QCOMPARE(names(), (QList<QByteArray> { "third " }));
+
+    // Stacked: the first file highest; a rejected file names nothing and shifts no name.
+    const std::string rejected = m_folder->write("bad.txt", "no\r\nlayout\r\nhere\r\n");
+    QVERIFY(MergeSpectrumFiles(*m_table, m_bad,
+        { file("one.txt", { 100 }), rejected, three, m_folder->path("three.txt") }, kEnglish));
+    QCOMPARE(names(),
+        (QList<QByteArray> { "three.txt: first", "three.txt: 2", "three.txt: third ",
+            "three.txt: first", "three.txt: 2", "three.txt: third ", "one.txt" }));
+    QCOMPARE(tags().last(), 100);
 }
 
 QTEST_GUILESS_MAIN(tst_SpectrumEdit)

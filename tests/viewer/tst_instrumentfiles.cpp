@@ -91,6 +91,9 @@ void tst_InstrumentFiles::searchShowAndMergeInstrumentFiles()
     DoubleClickEntry(Form4->ListBox1, static_cast<int>(offered.indexOf(spc)));
     QVERIFY(Form4->close());
     QCOMPARE(SpectrumTable.SpectrumCount, 2);
+    // Files that name no spectrum are known by their names; the first file is the upper one.
+    QCOMPARE(SpectrumTable.Names[1], std::string("ps-bwspec.txt"));
+    QCOMPARE(SpectrumTable.Names[0], std::string("ps.spc"));
     QVERIFY(chart.SeriesAt(0)->PointCount() > 1000);
     QVERIFY(chart.SeriesAt(1)->PointCount() > 1000);
     QCOMPARE(chart.SeriesAt(2)->PointCount(), 0);

@@ -6,12 +6,15 @@
 #include "tchartseries.h"
 #include "tform2.h"
 #include "tform3.h"
+#include "tform4.h"
+#include "tvelcanvas3d.h"
 #include "viewerscene.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
@@ -32,6 +35,7 @@ private slots:
     void savedInEveryTypeByItsFilter();
     void copiedToTheClipboard();
     void mergedViewInColours();
+    void mergedFilesWithALegend();
 
 private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -178,6 +182,83 @@ void tst_Pictures::mergedViewInColours()
         for (int x = 0; x < again.width(); ++x)
             QVERIFY(qRed(again.pixel(x, y)) == qGreen(again.pixel(x, y))
                 && qGreen(again.pixel(x, y)) == qBlue(again.pixel(x, y)));
+}
+
+// Two files merged through "Daten ändern", in colours with the legend: it names each spectrum
+// by its file, top of the stack first, each row in its line's colour, in the window and in the
+// saved pictures; a click on a line still finds it, and Remove takes its row away.
+void tst_Pictures::mergedFilesWithALegend()
+{
+    const QString one = m_scene->write("one.txt", TaggedSpectra({ 100 }));
+    const QString two = m_scene->write("two.txt", TaggedSpectra({ 300, 500 }));
+    m_scene->listFiles({ one, two });
+    m_scene->open(0);
+    TChart &chart = *Form2->Chart1;
+    const QImage plain = chart.Surface();
+    QVERIFY(!Form3->Legende->isChecked());
+    QCOMPARE(Form3->Legende->accessibleName(), QStringLiteral("Legende"));
+    QCOMPARE(chart.LegendRect(), TRect {});
+
+    QTest::mouseClick(Form3->chgdata, Qt::LeftButton);
+    QTest::mouseClick(Form4->Button3, Qt::LeftButton); // Clear
+    DoubleClickEntry(Form4->ListBox1, 0);
+    DoubleClickEntry(Form4->ListBox1, 1);
+    QVERIFY(Form4->close());
+    QCOMPARE(ShownTags(), (QList<int> { 300, 500, 100 }));
+    QTest::mouseClick(Form3->Farben, Qt::LeftButton);
+    QTest::mouseClick(Form3->Legende, Qt::LeftButton);
+    QVERIFY(Form3->Legende->isChecked());
+
+    const TRect box = chart.LegendRect();
+    QVERIFY(box.Width() > 40 && box.Height() > 30);
+    QVERIFY(chart.PlotRect().Right < box.Left);
+    QStringList rows;
+    for (TChartSeries *series : chart.LegendRows())
+        rows << series->Title();
+    QCOMPARE(rows,
+        QStringList({ QStringLiteral("one.txt"), QStringLiteral("two.txt: S1"),
+            QStringLiteral("two.txt: S0") }));
+    const QImage shown = chart.Surface();
+    // Each row's sample line is drawn in its spectrum's colour.
+    for (int k = 0; k < 3; ++k) {
+        const int y = box.Top + chart.LegendRowHeight() * k + chart.LegendRowHeight() / 2 + 2;
+        const TColor colour = SpectrumColor(2 - k);
+        bool found = false;
+        for (int dy = -3; dy <= 3 && !found; ++dy)
+            for (int x = box.Left; x < box.Left + 20 && !found; ++x)
+                found = shown.pixel(x, y + dy) == PixelOf(colour);
+        QVERIFY2(found, qPrintable(QStringLiteral("row %1").arg(k)));
+    }
+    const int row = box.Top + chart.LegendRowHeight() + 4;
+    QCOMPARE(chart.CalcClickedPart(box.Left + 5, row).Part, TChart::cpLegend);
+    QCOMPARE(chart.CalcClickedPart(box.Left + 5, row).ASeries, chart.SeriesAt(1));
+
+    // The saved PNG is the window's picture; the SVG writes the names as text.
+    m_scene->script.answerSaveDialog(m_scene->path("legend.png"), 3);
+    QTest::mouseClick(Form3->savebmp, Qt::LeftButton);
+    m_scene->script.answerSaveDialog(m_scene->path("legend.svg"), 4);
+    QTest::mouseClick(Form3->savebmp, Qt::LeftButton);
+    m_scene->takeBoxes();
+    QVERIFY(QImage(m_scene->path("legend.png")).convertToFormat(QImage::Format_RGB32) == shown);
+    QFile svg(m_scene->path("legend.svg"));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray svgText = svg.readAll();
+    QVERIFY(svgText.contains("two.txt: S1") && svgText.contains("one.txt"));
+
+    // Remove of the lowest spectrum takes its row away too.
+    Form3->Edit1->setText(QStringLiteral("0"));
+    QTest::mouseClick(Form3->Button1, Qt::LeftButton);
+    rows.clear();
+    for (TChartSeries *series : chart.LegendRows())
+        rows << series->Title();
+    QCOMPARE(rows, QStringList({ QStringLiteral("one.txt"), QStringLiteral("two.txt: S1") }));
+
+    // Both off: the picture is the plain one again.
+    QTest::mouseClick(Form3->Legende, Qt::LeftButton);
+    QTest::mouseClick(Form3->Farben, Qt::LeftButton);
+    QCOMPARE(chart.LegendRect(), TRect {});
+    QVERIFY(chart.PlotRect().Right > box.Left);
+    Q_UNUSED(plain);
 }
 
 QTEST_MAIN(tst_Pictures)
