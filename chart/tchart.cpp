@@ -427,7 +427,7 @@ void TChart::drawLegend()
 
     TRect box;
     box.Right = m_plotRect.Right;
-    box.Left = box.Right - (3 * pad + sample + textWidth);
+    box.Left = box.Right - (4 * pad + sample + textWidth);
     box.Top = m_plotRect.Top;
     box.Bottom = box.Top + 2 * pad + rows * m_legendRowHeight;
     m_canvas.Pen = TVelCanvas3D::TPen {};
