@@ -4,6 +4,7 @@
 #include "chartfixture.h"
 #include "chartmessages.h"
 #include "chartpicture.h"
+#include "tvelcanvas3d.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -88,6 +89,7 @@ private slots:
     void svgIsTheSamePictureAsVectors();
     void pdfIsOnePageOfTheChartsSize();
     void otherSizesAndTheFilesName();
+    void legendOfMoreSpectraThanFit();
 };
 
 void tst_ChartPictures::pngHoldsTheBitmapsPixels()
@@ -189,6 +191,58 @@ void tst_ChartPictures::otherSizesAndTheFilesName()
     const QString written = dir.filePath(QStringLiteral("a.svg"));
     SaveChartPicture(*chart, written, PictureFormat::Svg, {});
     QVERIFY(QSvgRenderer(written).isValid());
+}
+
+// 99 named spectra on a chart of 395 pixels: the legend, a third of the width at most, holds the
+// rows that fit from the top of the stack, the last one counting the rest; its long names are
+// shortened; its vector picture matches its bitmap as the chart's does.
+void tst_ChartPictures::legendOfMoreSpectraThanFit()
+{
+    auto chart = DisplayChart(99);
+    for (int s = 0; s < 99; ++s) {
+        TChartSeries *series = chart->SeriesAt(s);
+        series->SetTitle(
+            QStringLiteral("Probe %1 mit einem sehr langen Namen aus dem Labor").arg(s));
+        series->SetShowInLegend(true);
+        for (int i = 0; i < 50; ++i)
+            series->AddPointXY(i, s * 10.0 + (i % 7), {}, s % 2 == 0 ? clBlack : 0x0000FF);
+    }
+    chart->SetLegendInverted(true);
+    chart->SetLegendVisible(true);
+    const QImage shown = Render(*chart);
+    const TRect box = chart->LegendRect();
+    QVERIFY(box.Width() > 0 && box.Width() <= 593 / 3);
+    QVERIFY(box.Bottom <= 395 && chart->PlotRect().Right < box.Left);
+    const std::vector<TChartSeries *> &rows = chart->LegendRows();
+    QVERIFY(rows.size() > 10 && rows.size() < 99);
+    QCOMPARE(rows.front(), chart->SeriesAt(98));
+    QCOMPARE(rows[1], chart->SeriesAt(97));
+    QCOMPARE(rows.back(), nullptr);
+    const auto last = static_cast<int>(rows.size()) - 1;
+    const TChart::TChartClickedPart part =
+        chart->CalcClickedPart(box.Left + 4, box.Bottom - chart->LegendRowHeight() / 2 - 2);
+    QCOMPARE(part.Part, TChart::cpLegend);
+    QCOMPARE(part.PointIndex, last);
+    QCOMPARE(part.ASeries, nullptr);
+    // The legend's row colours are the lines' own: black for the top one, red for the next.
+    const auto redIn = [&](int bottom) {
+        for (int x = box.Left; x < box.Left + 20; ++x)
+            for (int y = box.Top; y < bottom; ++y)
+                if (shown.pixel(x, y) == PixelOf(0x0000FF))
+                    return true;
+        return false;
+    };
+    QVERIFY(!redIn(box.Top + chart->LegendRowHeight() + 2));
+    QVERIFY(redIn(box.Top + 2 * chart->LegendRowHeight() + 3));
+
+    const QByteArray svg = EncodeChartPicture(*chart, PictureFormat::Svg, {});
+    QVERIFY(svg.contains(QStringLiteral("+ %1 weitere").arg(99 - last).toUtf8()));
+    QImage drawn(chart->size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    QSvgRenderer(svg).render(&painter);
+    painter.end();
+    CompareInk(Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {})), drawn);
 }
 
 QTEST_MAIN(tst_ChartPictures)
