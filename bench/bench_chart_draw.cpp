@@ -8,20 +8,18 @@
 // the steadiest figure on a machine busy with other work is x_bare_in_rounds, the median ratio of
 // alternating short rounds of the bare drawing and the pass.
 
+#include "bench_chart_data.h"
 #include "bench_chart_main.h"
 #include "benchsupport.h"
 #include "tchart.h"
-#include "tlineseries.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <algorithm>
 #include <climits>
 #include <cmath>
-#include <memory>
-#include <random>
-#include <string>
 #include <vector>
 
 #ifdef PH_WITH_QCUSTOMPLOT
@@ -31,106 +29,7 @@
 namespace
 {
 
-constexpr int kSeries = 99;
-constexpr int kPoints = 9999;
-constexpr int kWidth = 593;
-constexpr int kHeight = 395;
-
-struct Spectra {
-    std::vector<double> x;
-    std::vector<std::vector<double>> y; // with their stacking offsets
-    double yMin = 0, yMax = 0;
-};
-
-const Spectra &spectra()
-{
-    static const Spectra data = [] {
-        Spectra d;
-        std::mt19937 random(11);
-        std::normal_distribution<double> noise(0, 30);
-        for (int i = 0; i < kPoints; ++i)
-            d.x.push_back(150 + i * 0.32);
-        d.yMin = 1e300;
-        d.yMax = -1e300;
-        for (int s = 0; s < kSeries; ++s) {
-            std::vector<double> y;
-            for (int i = 0; i < kPoints; ++i) {
-                double v = 500 + noise(random) + 200 * std::sin(d.x[i] / 300.0 + s);
-                for (double band : { 620.0, 1001.0, 1031.0, 1602.0, 2904.0 })
-                    v += 3000 / (1 + std::pow((d.x[i] - band - s) / 5, 2));
-                v += s * 400.0; // stacked
-                d.yMin = std::min(d.yMin, v);
-                d.yMax = std::max(d.yMax, v);
-                y.push_back(v);
-            }
-            d.y.push_back(std::move(y));
-        }
-        return d;
-    }();
-    return data;
-}
-
-std::unique_ptr<TChart> makeChart(bool merge)
-{
-    auto chart = std::make_unique<TChart>();
-    chart->resize(kWidth, kHeight);
-    chart->SetView3D(false);
-    chart->BackWall.Pen.SetVisible(false);
-    chart->BackWall.Brush.SetStyle(bsClear);
-    chart->SetLegendVisible(false);
-    chart->BottomAxis()->Grid.SetVisible(false);
-    chart->LeftAxis()->Grid.SetVisible(false);
-    chart->Title.Add(QStringLiteral("ethanol.txt"));
-    chart->BottomAxis()->Title.SetCaption(QStringLiteral("Raman shift [1/cm]"));
-    chart->LeftAxis()->Title.SetCaption(QStringLiteral("Intensity [counts]"));
-    const Spectra &d = spectra();
-    for (int s = 0; s < kSeries; ++s) {
-        TLineSeries *series = chart->AddLineSeries("Series" + std::to_string(s + 1));
-        series->SetSeriesColor(clBlack);
-        series->MergeColumns = merge;
-        for (int i = 0; i < kPoints; ++i)
-            series->AddPointXY(d.x[i], d.y[s][i], "", clBlack);
-    }
-    chart->Repaint();
-    chart->Repaint();
-    return chart;
-}
-
-// Wall and thread CPU seconds per iteration of a timing loop.
-struct Seconds {
-    double wall = 0;
-    double cpu = 0;
-};
-
-class LoopTimer
-{
-public:
-    LoopTimer()
-        : m_cpuStart(ThreadCpuSeconds())
-    {
-    }
-    Seconds per(const benchmark::State &state) const
-    {
-        const double n = static_cast<double>(state.iterations());
-        return Seconds { m_wall.secondsPer(state), (ThreadCpuSeconds() - m_cpuStart) / n };
-    }
-
-private:
-    IterationTimer m_wall;
-    double m_cpuStart;
-};
-
 Seconds g_bare, g_fullPass;
-
-// Reports own time over the reference's as x_<name> (wall) and x_<name>_cpu.
-void reportAgainst(
-    benchmark::State &state, const std::string &name, const Seconds &reference, const Seconds &own)
-{
-    if (reference.wall > 0)
-        state.counters["x_" + name] = own.wall / reference.wall;
-    if (reference.cpu > 0)
-        state.counters["x_" + name + "_cpu"] = own.cpu / reference.cpu;
-}
 
 // Times full drawing passes of the chart.
 Seconds timePasses(benchmark::State &state, TChart &chart)
@@ -142,7 +41,7 @@ Seconds timePasses(benchmark::State &state, TChart &chart)
     }
     const Seconds seconds = timer.per(state);
     ReportAgainstBaseline(state, "bare", seconds.wall);
-    reportAgainst(state, "baseline", g_bare, seconds);
+    ReportAgainst(state, "baseline", g_bare, seconds);
     state.SetItemsProcessed(state.iterations() * kSeries * kPoints);
     return seconds;
 }
@@ -150,7 +49,7 @@ Seconds timePasses(benchmark::State &state, TChart &chart)
 // The bare drawing: the same plot rectangle and ranges as the chart's, no text, no axes.
 void bareDraw(QImage &image, const TRect &plot)
 {
-    const Spectra &d = spectra();
+    const Spectra &d = StackedSpectra();
     image.fill(0xFFFFFFFFu);
     QPainter painter(&image);
     painter.setPen(QPen(Qt::black, 0));
@@ -187,7 +86,7 @@ void bareDraw(QImage &image, const TRect &plot)
 
 void BM_BareMergedPolylines(benchmark::State &state)
 {
-    const auto chart = makeChart(true);
+    const auto chart = MakeStackedChart(true);
     const TRect plot = chart->PlotRect();
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     LoopTimer timer;
@@ -202,10 +101,10 @@ void BM_BareMergedPolylines(benchmark::State &state)
 
 void BM_DrawingPass(benchmark::State &state)
 {
-    const auto chart = makeChart(true);
+    const auto chart = MakeStackedChart(true);
     {
         // How far merging the pixel columns moves the picture from drawing every segment.
-        const auto everySegment = makeChart(false);
+        const auto everySegment = MakeStackedChart(false);
         const TRect client { 0, 0, kWidth, kHeight };
         const QImage a = chart->CreateChartBitmap(clWhite, client);
         const QImage b = everySegment->CreateChartBitmap(clWhite, client);
@@ -222,7 +121,7 @@ void BM_DrawingPass(benchmark::State &state)
 // The full pass against the bare drawing in alternating rounds.
 void BM_DrawingPassAgainstBareInRounds(benchmark::State &state)
 {
-    const auto chart = makeChart(true);
+    const auto chart = MakeStackedChart(true);
     const TRect plot = chart->PlotRect();
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     ReportAlternatingRounds(
@@ -240,19 +139,19 @@ void BM_DrawingPassAgainstBareInRounds(benchmark::State &state)
 // The pass after a zoom to the middle tenth of the x range: only the visible points are walked.
 void BM_DrawingPassZoomedToATenth(benchmark::State &state)
 {
-    const auto chart = makeChart(true);
-    const Spectra &d = spectra();
+    const auto chart = MakeStackedChart(true);
+    const Spectra &d = StackedSpectra();
     const double span = d.x.back() - d.x.front();
     chart->BottomAxis()->SetAxisRange(d.x.front() + 0.45 * span, d.x.front() + 0.55 * span);
     chart->Repaint();
     chart->Repaint();
-    reportAgainst(state, "full_pass", g_fullPass, timePasses(state, *chart));
+    ReportAgainst(state, "full_pass", g_fullPass, timePasses(state, *chart));
 }
 
 // For comparison only: the same pass drawing every segment on its own.
 void BM_DrawingPassEverySegment(benchmark::State &state)
 {
-    const auto chart = makeChart(false);
+    const auto chart = MakeStackedChart(false);
     timePasses(state, *chart);
 }
 
@@ -262,7 +161,7 @@ void BM_DrawingPassEverySegment(benchmark::State &state)
 // sampling, so its picture is not the one drawing every segment gives.
 void BM_OtherLibraryReplot(benchmark::State &state)
 {
-    const Spectra &d = spectra();
+    const Spectra &d = StackedSpectra();
     QCustomPlot plot;
     plot.resize(kWidth, kHeight);
     plot.plotLayout()->insertRow(0);

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "qtstrings.h"
 #include "tchart.h"
+#include "tvelcanvas3d.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,9 +15,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPolygon>
 #include <QSvgGenerator>
+#include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -42,7 +47,57 @@ QByteArray rasterBytes(const QImage &image, const char *format, int dpi)
     return bytes;
 }
 
-QByteArray svgBytes(TChart &chart, const QSize &size)
+// Qt's SVG generator writes every coordinate through QTextStream's general number formatting,
+// nearly two thousand instructions a number, and the series' polylines are nearly all of a dense
+// chart's file. So the generator draws each of them as a placeholder, two points at a quarter
+// pixel, where the chart draws nothing, and the polylines' points, whole pixels, are written in
+// their place afterwards, in the same text as the generator's. Should the placeholders not come
+// out as expected (another Qt), the file is drawn again with the generator writing the polylines.
+constexpr QPointF kPlaceholder[2] = { QPointF(-0.25, -0.25), QPointF(-0.25, -0.25) };
+constexpr std::string_view kPlaceholderPoints = "points=\"-0.25,-0.25 -0.25,-0.25 \"";
+
+void appendNumber(QByteArray &bytes, int value)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    bytes.append(digits, end - digits);
+}
+
+// The polylines' points in place of the placeholders, in order; false unless there is exactly one
+// placeholder a polyline.
+bool writePolylines(QByteArray &bytes, const std::vector<QPolygon> &polylines)
+{
+    const QByteArrayView placeholder(
+        kPlaceholderPoints.data(), static_cast<qsizetype>(kPlaceholderPoints.size()));
+    qsizetype points = 0;
+    for (const QPolygon &polyline : polylines)
+        points += polyline.size();
+    QByteArray out;
+    out.reserve(bytes.size() + 12 * points);
+    qsizetype from = 0;
+    for (const QPolygon &polyline : polylines) {
+        const qsizetype at = bytes.indexOf(placeholder, from);
+        if (at < 0)
+            return false;
+        out.append(bytes.constData() + from, at - from);
+        out.append("points=\"");
+        for (const QPoint &point : polyline) {
+            appendNumber(out, point.x());
+            out.append(',');
+            appendNumber(out, point.y());
+            out.append(' ');
+        }
+        out.append('"');
+        from = at + placeholder.size();
+    }
+    if (bytes.indexOf(placeholder, from) >= 0)
+        return false;
+    out.append(bytes.constData() + from, bytes.size() - from);
+    bytes = std::move(out);
+    return true;
+}
+
+QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -53,9 +108,24 @@ QByteArray svgBytes(TChart &chart, const QSize &size)
     svg.setViewBox(QRect(QPoint(0, 0), size));
     svg.setResolution(kScreenDpi);
     svg.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
-    QPainter painter(&svg);
-    chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
-    painter.end();
+    std::vector<QPolygon> polylines;
+    {
+        TVelCanvas3D &canvas = *chart.Canvas();
+        struct Reset {
+            TVelCanvas3D &canvas;
+            ~Reset() { canvas.DrawDevicePolyline = nullptr; }
+        } reset { canvas };
+        if (placeholders)
+            canvas.DrawDevicePolyline = [&polylines](QPainter &painter, const QPolygon &points) {
+                polylines.push_back(points);
+                painter.drawPolyline(kPlaceholder, 2);
+            };
+        QPainter painter(&svg);
+        chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
+        painter.end();
+    }
+    if (placeholders && !writePolylines(bytes, polylines))
+        return svgBytes(chart, size, false);
     // The size in pixels rather than the generator's millimetres, which renderers convert at
     // differing resolutions.
     const qsizetype at = bytes.indexOf("width=\"");

@@ -4,7 +4,7 @@
 
 #include <QFont>
 #include <QImage>
-#include <QPolygonF>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -68,6 +68,10 @@ public:
     // buffer and the picture's state are left as they are.
     TRect BeginDevicePass(QPainter &painter, const TRect &rect);
     bool DevicePass() const { return m_device != nullptr; }
+    // In a device pass, when set: draws each series polyline of two points or more, given in
+    // whole pixels, in place of the painter's drawPolyline, with the painter's pen, clip and the
+    // half-pixel translation to the pixel centres set up.
+    std::function<void(QPainter &, const QPolygon &)> DrawDevicePolyline;
 
     // Called after drawing on the window's surface outside a pass, with the touched area, so the
     // window can show it.
@@ -130,7 +134,7 @@ private:
     // device pass
     void setDeviceClip() const;
     void deviceLine(int x0, int y0, int x1, int y1);
-    void pathPoint(double x, double y, TColor color, bool startsNew);
+    void pathPoint(int x, int y, TColor color, bool startsNew);
     void pathSegment(int x0, int y0, int x1, int y1, TColor color);
     void pathColumn(int x, int lo, int hi, int y, TColor color);
     void flushPath();
@@ -148,7 +152,8 @@ private:
     TRect m_clip;
     QPainter *m_device = nullptr;
     TRect m_deviceRect;
-    QPolygonF m_path;
+    // The pixels whose centres the series' polyline joins.
+    QPolygon m_path;
     TColor m_pathColor = clBlack;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -87,6 +88,7 @@ class tst_ChartPictures : public QObject
 private slots:
     void pngHoldsTheBitmapsPixels();
     void svgIsTheSamePictureAsVectors();
+    void svgSeriesKeepTheirColoursInOrder();
     void pdfIsOnePageOfTheChartsSize();
     void otherSizesAndTheFilesName();
     void legendOfMoreSpectraThanFit();
@@ -132,6 +134,36 @@ void tst_ChartPictures::svgIsTheSamePictureAsVectors()
     renderer.render(&painter);
     painter.end();
     CompareInk(bmp, drawn);
+}
+
+// The series' points are written into the file apart from the rest of the picture: each series'
+// polyline in its own colour and band, none left out, and the next export drawn as before.
+void tst_ChartPictures::svgSeriesKeepTheirColoursInOrder()
+{
+    auto chart = StackedChart();
+    const TColor colours[] = { 0x0000FF, 0x008000, clBlue };
+    for (int s = 0; s < 3; ++s)
+        chart->SeriesAt(s)->SetSeriesColor(colours[s]);
+    Render(*chart);
+    const QString svg = QString::fromUtf8(EncodeChartPicture(*chart, PictureFormat::Svg, {}));
+    QVERIFY(!chart->Canvas()->DrawDevicePolyline);
+    QVERIFY(!svg.contains(QStringLiteral("-0.25")));
+    const QRegularExpression polyline(
+        QStringLiteral("stroke=\"(#[0-9a-f]{6})\"[^>]*>\\s*<polyline[^>]*points=\"([^\"]*)\""));
+    QMap<double, QString> colourByHeight; // by the polyline's mean y, the top series first
+    for (auto match = polyline.globalMatch(svg); match.hasNext();) {
+        const QRegularExpressionMatch line = match.next();
+        const QStringList points = line.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (points.size() < 100)
+            continue;
+        double sum = 0;
+        for (const QString &point : points)
+            sum += point.section(QLatin1Char(','), 1, 1).toDouble();
+        colourByHeight.insert(sum / static_cast<double>(points.size()), line.captured(1));
+    }
+    QCOMPARE(colourByHeight.values(),
+        QStringList(
+            { QStringLiteral("#0000ff"), QStringLiteral("#008000"), QStringLiteral("#ff0000") }));
 }
 
 void tst_ChartPictures::pdfIsOnePageOfTheChartsSize()
