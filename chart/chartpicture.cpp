@@ -19,7 +19,9 @@
 #include <QSvgGenerator>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -116,7 +118,8 @@ QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
             ~Reset() { canvas.DrawDevicePolyline = nullptr; }
         } reset { canvas };
         if (placeholders)
-            canvas.DrawDevicePolyline = [&polylines](QPainter &painter, const QPolygon &points) {
+            canvas.DrawDevicePolyline = [&polylines](QPainter &painter, const QPolygon &points,
+                                            TColor, const QRect &) {
                 polylines.push_back(points);
                 painter.drawPolyline(kPlaceholder, 2);
             };
@@ -139,12 +142,191 @@ QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
     return bytes;
 }
 
-QByteArray pdfBytes(TChart &chart, const QSize &size)
+// Qt's PDF writer compresses the page at its default level, and the series' polylines are nearly
+// all of a dense chart's page: compressing them took more than half the export. So Qt draws the
+// chart without them, and they go into a stream of their own, written and compressed here at the
+// fastest level, which the page shows after Qt's: /Contents becomes [q, Qt's page, Q and the
+// polylines], so that whatever state Qt's page leaves, the polylines start from the page's own.
+// The objects and the cross-reference table are Qt's with these two added; should Qt's file not
+// have the expected form (another Qt), it is drawn again with Qt writing the polylines.
+struct PdfPolyline {
+    QPolygon Points;
+    TColor Color;
+    QRect Clip;
+};
+
+void appendReal(QByteArray &bytes, double value)
+{
+    char digits[32];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 4).ptr;
+    bytes.append(digits, end - digits);
+}
+
+// The polylines in the page's coordinates (y down from the top, as Qt's page has them).
+QByteArray polylineContent(const std::vector<PdfPolyline> &polylines, double pageHeight)
+{
+    qsizetype points = 0;
+    for (const PdfPolyline &polyline : polylines)
+        points += polyline.Points.size();
+    QByteArray out;
+    out.reserve(64 + 12 * points + 80 * static_cast<qsizetype>(polylines.size()));
+    out.append("Q\nq\n1 0 0 -1 0 ");
+    appendReal(out, pageHeight);
+    out.append(" cm\n1 w 2 J 2 j [] 0 d\n");
+    for (const PdfPolyline &polyline : polylines) {
+        const QRect &c = polyline.Clip;
+        out.append("q\n");
+        for (const int v : { c.x(), c.y(), c.width(), c.height() }) {
+            appendNumber(out, v);
+            out.append(' ');
+        }
+        out.append("re W n\n1 0 0 1 0.5 0.5 cm\n");
+        for (const unsigned shift : { 0u, 8u, 16u }) {
+            appendReal(out, static_cast<double>((polyline.Color >> shift) & 0xFFu) / 255.0);
+            out.append(' ');
+        }
+        out.append("RG\n");
+        bool first = true;
+        for (const QPoint &point : polyline.Points) {
+            appendNumber(out, point.x());
+            out.append(' ');
+            appendNumber(out, point.y());
+            out.append(first ? " m\n" : " l\n");
+            first = false;
+        }
+        out.append("S\nQ\n");
+    }
+    out.append("Q\n");
+    return out;
+}
+
+// The decimal number at bytes[at], or -1.
+long long numberAt(const QByteArray &bytes, qsizetype at)
+{
+    long long value = -1;
+    if (at < 0 || at >= bytes.size())
+        return -1;
+    const char *begin = bytes.constData() + at;
+    const auto result = std::from_chars(begin, bytes.constData() + bytes.size(), value);
+    return result.ptr == begin ? -1 : value;
+}
+
+void appendObject(QByteArray &out, long long number, const QByteArray &dictionary,
+    const QByteArray &stream, std::vector<long long> &offsets)
+{
+    offsets.push_back(out.size());
+    out.append(QByteArray::number(number) + " 0 obj\n<<\n" + dictionary + "/Length "
+        + QByteArray::number(stream.size()) + "\n>>\nstream\n");
+    out.append(stream);
+    out.append("\nendstream\nendobj\n");
+}
+
+// Qt's file with the polylines' stream added, or an empty array when its form is not the one
+// expected.
+QByteArray addPolylines(const QByteArray &pdf, const std::vector<PdfPolyline> &polylines)
+{
+    // The cross-reference table: "xref", "0 n" and n entries of 20 bytes, then the trailer.
+    const qsizetype startxref = pdf.lastIndexOf("startxref\n");
+    const long long xref = numberAt(pdf, startxref + 10);
+    if (startxref < 0 || xref <= 0 || xref >= startxref || !pdf.mid(xref).startsWith("xref\n0 "))
+        return {};
+    const long long count = numberAt(pdf, static_cast<qsizetype>(xref) + 7);
+    const qsizetype entries = pdf.indexOf('\n', static_cast<qsizetype>(xref) + 7) + 1;
+    if (count < 2 || entries <= 0 || entries + 20 * count > startxref)
+        return {};
+    const qsizetype trailer = entries + static_cast<qsizetype>(20 * count);
+    if (!pdf.mid(trailer).startsWith("trailer\n"))
+        return {};
+    const QByteArray trailerText = pdf.mid(trailer, startxref - trailer);
+    if (numberAt(trailerText, trailerText.indexOf("/Size ") + 6) != count)
+        return {};
+
+    // The one page, its contents and its height.
+    const qsizetype page = pdf.indexOf("/Type /Page\n");
+    if (page < 0 || pdf.indexOf("/Type /Page\n", page + 1) >= 0)
+        return {};
+    const qsizetype pageEnd = pdf.indexOf("endobj", page);
+    const qsizetype contents = pdf.indexOf("/Contents ", page);
+    const long long contentsObject = numberAt(pdf, contents + 10);
+    const qsizetype reference = pdf.indexOf(" 0 R", contents);
+    const qsizetype box = pdf.indexOf("/MediaBox [0 0 ", page);
+    if (pageEnd < 0 || contents < 0 || contents > pageEnd || contentsObject <= 0 || reference < 0
+        || reference > pageEnd || box < 0 || box > pageEnd)
+        return {};
+    const qsizetype heightAt = pdf.indexOf(' ', box + 15) + 1;
+    double height = 0;
+    if (heightAt <= 0
+        || std::from_chars(pdf.constData() + heightAt, pdf.constData() + pageEnd, height).ec
+            != std::errc()
+        || !(height > 0))
+        return {};
+
+    const long long open = count, rest = count + 1;
+    const QByteArray newContents = "/Contents [" + QByteArray::number(open) + " 0 R "
+        + QByteArray::number(contentsObject) + " 0 R " + QByteArray::number(rest) + " 0 R]";
+    const qsizetype replaced = reference + 4 - contents;
+    const qsizetype shift = newContents.size() - replaced;
+
+    QByteArray out;
+    out.reserve(pdf.size() + 12 * static_cast<qsizetype>(polylines.size()) + 4096);
+    out.append(pdf.constData(), contents);
+    out.append(newContents);
+    out.append(
+        pdf.constData() + contents + replaced, static_cast<qsizetype>(xref) - contents - replaced);
+    std::vector<long long> added;
+    appendObject(out, open, {}, QByteArray("q\n"), added);
+    // qCompress puts the length before the zlib stream.
+    const QByteArray content = polylineContent(polylines, height);
+    appendObject(out, rest, "/Filter /FlateDecode\n", qCompress(content, 1).mid(4), added);
+
+    const qsizetype newXref = out.size();
+    out.append("xref\n0 " + QByteArray::number(count + 2) + "\n");
+    for (long long k = 0; k < count; ++k) {
+        const qsizetype entry = entries + static_cast<qsizetype>(20 * k);
+        long long offset = numberAt(pdf, entry);
+        if (offset < 0 || pdf.at(entry + 17) != (k == 0 ? 'f' : 'n'))
+            return {};
+        if (k > 0 && offset > contents)
+            offset += shift;
+        char line[21];
+        std::snprintf(line, sizeof line, "%010lld", offset);
+        out.append(line, 10);
+        out.append(pdf.constData() + entry + 10, 10);
+    }
+    for (const long long offset : added) {
+        char line[21];
+        std::snprintf(line, sizeof line, "%010lld 00000 n \n", offset);
+        out.append(line, 20);
+    }
+    QByteArray newTrailer = trailerText;
+    const qsizetype size = newTrailer.indexOf("/Size ") + 6;
+    const qsizetype sizeEnd = newTrailer.indexOf(' ', size);
+    const qsizetype lineEnd = newTrailer.indexOf('\n', size);
+    newTrailer.replace(size, (sizeEnd >= 0 && sizeEnd < lineEnd ? sizeEnd : lineEnd) - size,
+        QByteArray::number(count + 2));
+    out.append(newTrailer);
+    out.append("startxref\n" + QByteArray::number(newXref) + "\n%%EOF\n");
+    return out;
+}
+
+QByteArray pdfBytes(TChart &chart, const QSize &size, bool ownPolylines = true)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
+    std::vector<PdfPolyline> polylines;
     {
+        TVelCanvas3D &canvas = *chart.Canvas();
+        struct Reset {
+            TVelCanvas3D &canvas;
+            ~Reset() { canvas.DrawDevicePolyline = nullptr; }
+        } reset { canvas };
+        if (ownPolylines)
+            canvas.DrawDevicePolyline = [&polylines](QPainter &, const QPolygon &points,
+                                            TColor color, const QRect &clip) {
+                polylines.push_back({ points, color, clip });
+            };
         QPdfWriter pdf(&buffer);
         pdf.setResolution(kPointsPerInch);
         pdf.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
@@ -155,7 +337,10 @@ QByteArray pdfBytes(TChart &chart, const QSize &size)
         chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
         painter.end();
     }
-    return bytes;
+    if (!ownPolylines || polylines.empty())
+        return bytes;
+    QByteArray whole = addPolylines(bytes, polylines);
+    return whole.isEmpty() ? pdfBytes(chart, size, false) : whole;
 }
 
 } // namespace

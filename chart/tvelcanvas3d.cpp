@@ -459,10 +459,12 @@ void TVelCanvas3D::paintText(QPainter &painter, int x, int y, const QString &tex
 
 // ---- the device pass
 
-void TVelCanvas3D::setDeviceClip() const
+QRect TVelCanvas3D::setDeviceClip() const
 {
     const TRect b = clipBounds();
-    m_device->setClipRect(QRect(b.Left, b.Top, std::max(b.Width(), 0), std::max(b.Height(), 0)));
+    const QRect clip(b.Left, b.Top, std::max(b.Width(), 0), std::max(b.Height(), 0));
+    m_device->setClipRect(clip);
+    return clip;
 }
 
 // The line over the pixels the raster line sets: along the longer direction from the first
@@ -524,7 +526,7 @@ void TVelCanvas3D::flushPath()
     if (m_device == nullptr || m_path.isEmpty())
         return;
     m_device->save();
-    setDeviceClip();
+    const QRect clip = setDeviceClip();
     // The pixels' centres by a translation, so that the files hold whole numbers, which are
     // shorter to write and, in a PDF, to compress.
     m_device->translate(0.5, 0.5);
@@ -533,7 +535,7 @@ void TVelCanvas3D::flushPath()
     if (m_path.size() == 1)
         m_device->drawPoint(m_path.constFirst());
     else if (DrawDevicePolyline)
-        DrawDevicePolyline(*m_device, m_path);
+        DrawDevicePolyline(*m_device, m_path, m_pathColor, clip);
     else
         m_device->drawPolyline(m_path);
     m_device->restore();

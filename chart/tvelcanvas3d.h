@@ -70,8 +70,9 @@ public:
     bool DevicePass() const { return m_device != nullptr; }
     // In a device pass, when set: draws each series polyline of two points or more, given in
     // whole pixels, in place of the painter's drawPolyline, with the painter's pen, clip and the
-    // half-pixel translation to the pixel centres set up.
-    std::function<void(QPainter &, const QPolygon &)> DrawDevicePolyline;
+    // half-pixel translation to the pixel centres set up; also given are the line's colour and
+    // the clip rectangle in pixels.
+    std::function<void(QPainter &, const QPolygon &, TColor, const QRect &)> DrawDevicePolyline;
 
     // Called after drawing on the window's surface outside a pass, with the touched area, so the
     // window can show it.
@@ -132,7 +133,8 @@ private:
     void paintText(QPainter &painter, int x, int y, const QString &text, int angle, int hAlign,
         bool bottomAligned) const;
     // device pass
-    void setDeviceClip() const;
+    // Returns the clip rectangle set.
+    QRect setDeviceClip() const;
     void deviceLine(int x0, int y0, int x1, int y1);
     void pathPoint(int x, int y, TColor color, bool startsNew);
     void pathSegment(int x0, int y0, int x1, int y1, TColor color);

@@ -172,6 +172,8 @@ void tst_ChartPictures::pdfIsOnePageOfTheChartsSize()
     const QImage bmp = Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {}));
     const QByteArray pdf = EncodeChartPicture(*chart, PictureFormat::Pdf, {});
     QVERIFY(pdf.startsWith("%PDF-"));
+    // The series' polylines in a stream of their own, after Qt's page.
+    QVERIFY(pdf.contains("/Contents ["));
     QCOMPARE(
         pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 1);
     // A pixel is a point.
