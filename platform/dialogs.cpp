@@ -1,11 +1,14 @@
 #include "dialogs.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <utility>
 
@@ -39,6 +42,43 @@ QString qtPattern(const QString &pattern)
             result += c;
     }
     return result;
+}
+
+// "a.[pP][nN][gG]" -> "a.png": the save dialog puts the chosen type's first pattern in place of
+// the name's extension, and the patterns spell each letter in both cases.
+QString plainExtension(const QString &name)
+{
+    static const QRegularExpression bracket(QStringLiteral("\\[(\\p{Ll})(\\p{Lu})\\]"));
+    QString plain;
+    qsizetype from = 0;
+    for (auto match = bracket.globalMatch(name); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        if (m.captured(1).toUpper() != m.captured(2))
+            continue;
+        plain += QStringView(name).mid(from, m.capturedStart() - from);
+        plain += m.captured(1);
+        from = m.capturedEnd();
+    }
+    plain += QStringView(name).mid(from);
+    return plain;
+}
+
+// Keeps the name the save dialog shows free of the patterns' letter brackets, also when the user
+// picks another type (the dialog's own handling of the pick runs first).
+void keepPlainNames(QFileDialog &dialog)
+{
+    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    if (edit == nullptr)
+        return;
+    const auto fix = [edit] {
+        const QString plain = plainExtension(edit->text());
+        if (plain != edit->text())
+            edit->setText(plain);
+    };
+    fix();
+    if (types != nullptr)
+        QObject::connect(types, &QComboBox::activated, edit, fix);
 }
 
 struct PictureSizeFields {
@@ -93,6 +133,15 @@ QStringList QtNameFilters(const QString &filter)
                 + QLatin1Char(')');
     }
     return filters;
+}
+
+int FilterNumber(const QStringList &filters, const QString &selected)
+{
+    // The dialog names the chosen filter without the patterns it hides.
+    for (int i = 0; i < filters.size(); ++i)
+        if (filters[i] == selected || filters[i].startsWith(selected + QStringLiteral(" (")))
+            return i + 1;
+    return 0;
 }
 
 QStringList TOpenDialog::QtNameFilters() const
@@ -167,6 +216,7 @@ bool TSavePictureDialog::Execute(QWidget *parent)
             if (FilterIndex >= 1 && FilterIndex <= filters.size())
                 dialog.selectNameFilter(filters[FilterIndex - 1]);
         }
+        keepPlainNames(dialog);
         PictureSizeFields sizeFields;
         if (AskPictureSize)
             sizeFields = addPictureSizeFields(dialog, *this);
@@ -178,7 +228,7 @@ bool TSavePictureDialog::Execute(QWidget *parent)
         }
         if (confirmed) {
             chosen = dialog.selectedFiles().first();
-            chosenFilter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+            chosenFilter = FilterNumber(filters, dialog.selectedNameFilter());
         }
     }
     if (!confirmed || chosen.isEmpty())

@@ -9,8 +9,10 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -38,6 +40,7 @@ private slots:
     void glyphsAreBlackOnTransparent();
     void dialogFiltersMatchEveryCaseAndEveryFile();
     void dialogChangesTheDirectoryUnlessAskedNotTo();
+    void saveDialogTakesTheTypeTheUserPicks();
     void guardShowsTheErrorAndGoesOn_data();
     void guardShowsTheErrorAndGoesOn();
     void guardShowsOutOfMemoryInWords();
@@ -250,6 +253,35 @@ void tst_Controls::dialogFiltersMatchEveryCaseAndEveryFile()
     QCOMPARE(dialog.QtNameFilters(),
         QStringList({ QStringLiteral("Textdateien (*.txt) (*.[tT][xX][tT])"),
             QStringLiteral("Alle Dateien (*.*) (*)") }));
+}
+
+// The real save dialog, as a user works it: the type picked from the list is the one the
+// program gets, and the name shown takes that type's plain extension.
+void tst_Controls::saveDialogTakesTheTypeTheUserPicks()
+{
+    TestFolder folder;
+    TSavePictureDialog dialog;
+    dialog.Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|Metadateien (*.wmf)|*.wmf");
+    dialog.MoreFilter = QStringLiteral("PDF-Dokument (*.pdf)|*.pdf");
+    dialog.FileName = QString::fromStdString(folder.path("bild.bmp"));
+    dialog.FilterIndex = 1;
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(files != nullptr);
+        auto *types = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(types != nullptr && name != nullptr);
+        shown << name->text();
+        types->setCurrentIndex(2);
+        emit types->activated(2);
+        shown << name->text();
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    QVERIFY(dialog.Execute());
+    QCOMPARE(shown, QStringList({ QStringLiteral("bild.bmp"), QStringLiteral("bild.pdf") }));
+    QCOMPARE(dialog.FilterIndex, 3);
+    QVERIFY(dialog.FileName.endsWith(QStringLiteral("bild.pdf")));
 }
 
 void tst_Controls::dialogChangesTheDirectoryUnlessAskedNotTo()
