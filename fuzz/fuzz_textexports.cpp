@@ -1,8 +1,9 @@
 // Any bytes as a vendor text export: the first byte picks one reader or all of them. No crash, no
 // sanitizer report; a read that succeeds hands over a table within the limits, every y as long
-// as x and every value finite; at most one reader claims any head.
+// as x, every value finite and clean names; at most one reader claims any head.
 
 #include "formats/textexports.h"
+#include "readercheck.h"
 
 #include <cmath>
 #include <cstdint>
@@ -46,6 +47,7 @@ void checkRead(const Reader &reader, std::string_view bytes)
         for (const double v : y)
             check(std::isfinite(v));
     }
+    FuzzCheckNames(out);
 }
 
 } // namespace

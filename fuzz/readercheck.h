@@ -3,19 +3,34 @@
 // What every fuzz target of a format reader checks: the signature test and the reader run on
 // any bytes without a crash or sanitizer report, and a reading that succeeds hands over what the
 // table can take: one x per point, every spectrum as long as x, within the limits, finite values
-// where the format stores them as numbers, and memory within a small multiple of the input.
+// where the format stores them as numbers, names as SpectrumName leaves them, and memory within a
+// small multiple of the input.
 
 #include "importedspectra.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 inline void FuzzCheck(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+// At most one name per spectrum, each within kMaxNameBytes, without a control character or a
+// blank at either end.
+inline void FuzzCheckNames(const ImportedSpectra &out)
+{
+    FuzzCheck(out.Names.size() <= out.Y.size());
+    for (const std::string &name : out.Names) {
+        FuzzCheck(name.size() <= kMaxNameBytes);
+        FuzzCheck(name.empty() || (name.front() != ' ' && name.back() != ' '));
+        for (const char c : name)
+            FuzzCheck(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    }
 }
 
 using LooksFunction = bool (*)(std::string_view, std::size_t, std::string_view);
@@ -37,6 +52,7 @@ inline void FuzzReader(const std::uint8_t *data, std::size_t size, LooksFunction
     FuzzCheck(!out.Y.empty() && out.Y.size() <= kImportMaxSpectra);
     for (const auto &y : out.Y)
         FuzzCheck(y.size() == out.X.size());
+    FuzzCheckNames(out);
     if (!compressed)
         FuzzCheck(out.X.size() * (out.Y.size() + 1) * sizeof(double) <= 16 * size + 4096);
     if (!finite)

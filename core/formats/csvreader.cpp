@@ -144,8 +144,14 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
                 first = false;
                 headerCount = fields.size();
                 result.XCaption = caption(fields[0]);
-                if (fields.size() == 2)
+                // One intensity column's field is its caption; of several, each names its
+                // spectrum.
+                if (fields.size() == 2) {
                     result.YCaption = caption(fields[1]);
+                } else {
+                    for (std::size_t i = 1; i < fields.size(); ++i)
+                        result.Names.push_back(SpectrumName(fields[i]));
+                }
                 pos = next;
                 continue;
             }

@@ -25,8 +25,19 @@ struct ImportedSpectra {
     std::string XCaption; // empty: the default "Raman shift [1/cm]"
     std::string YCaption; // empty: the default "Intensity"
     // Names of the spectra of Y, as the file gives them; missing or empty ones stay unnamed.
+    // Each one has passed through SpectrumName. A reader names a spectrum only where its format
+    // carries a name for it; a title of the whole file names a file of one spectrum.
     std::vector<std::string> Names;
 };
+
+// The longest name a reader hands over, in bytes.
+constexpr std::size_t kMaxNameBytes = 200;
+
+// A name as the file writes it, made fit for the table and the legend: every run of control
+// characters (bytes below 0x20, and 0x7F) becomes one blank, blanks at both ends go, and a longer
+// name is cut to kMaxNameBytes bytes, before a UTF-8 character that would not fit whole. The
+// other bytes stay as they are. Empty when nothing but blanks and control characters is left.
+std::string SpectrumName(std::string_view raw);
 
 // How much of a file's beginning the signature tests see.
 constexpr std::size_t kSignatureBytes = 4096;

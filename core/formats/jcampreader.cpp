@@ -118,6 +118,7 @@ enum class DataKind { None, XYData, XYPoints, PeakTable };
 // One block between ##TITLE= and ##END=: the values of the records the reader uses, as written,
 // and the text of its data table.
 struct Block {
+    std::string_view title; // the first line of the ##TITLE= value
     std::optional<std::string_view> xFactor, yFactor, firstX, lastX, deltaX, nPoints;
     std::string_view xUnits, yUnits;
     DataKind kind = DataKind::None;
@@ -483,7 +484,7 @@ bool sameAxis(const std::vector<double> &a, const std::vector<double> &b)
 }
 
 // The spectra of a file, block by block as each one ends: the first, and the others as long as
-// every block has the first one's x values.
+// every block has the first one's x values. Each spectrum is named by its block's title.
 class Collector
 {
 public:
@@ -497,13 +498,16 @@ public:
             m_out.Y.push_back(std::move(decoded.y));
             m_out.XCaption = xCaption(block.xUnits);
             m_out.YCaption = std::string(withoutComment(block.yUnits));
+            m_out.Names.push_back(SpectrumName(withoutComment(block.title)));
         } else if (m_shared && sameAxis(m_out.X, decoded.x)) {
             if (m_out.Y.size() >= kImportMaxSpectra)
                 return false;
             m_out.Y.push_back(std::move(decoded.y));
+            m_out.Names.push_back(SpectrumName(withoutComment(block.title)));
         } else if (m_shared) {
             m_shared = false;
             m_out.Y.resize(1);
+            m_out.Names.resize(1);
         }
         ++m_count;
         return true;
@@ -588,7 +592,7 @@ bool ReadJcamp(std::string_view bytes, ImportedSpectra &out)
         if (label == "TITLE") {
             if (open.size() >= kMaxNesting)
                 return false;
-            open.emplace_back();
+            open.emplace_back().title = value;
             continue;
         }
         if (open.empty())

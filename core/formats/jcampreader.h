@@ -10,7 +10,8 @@
 // `##PEAK TABLE=(XY..XY)`, and compound (LINK) files, of which the first spectrum is read, or
 // every spectrum when all of them have the same x values. Anything the reader cannot decode with
 // certainty (n-tuples, a checkpoint or line abscissa that disagrees, a point count that differs
-// from ##NPOINTS, a missing ##END) is refused.
+// from ##NPOINTS, a missing ##END) is refused. Each spectrum is named by its block's ##TITLE=
+// (its first line, without a $$ comment).
 
 // The first non-blank line is a `##TITLE=` record, or the file opens with labelled records of
 // which one is `##JCAMP-DX=`.

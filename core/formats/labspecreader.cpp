@@ -21,6 +21,16 @@ bool isKeyLine(std::string_view line)
     return equals + 1 == line.size() || line[equals + 1] == '\t';
 }
 
+// The value of a "#Title=" line, the measurement's title; false for any other line.
+bool titleLine(std::string_view line, std::string_view &title)
+{
+    constexpr std::string_view key = "#Title=";
+    if (!isKeyLine(line) || !StartsWithNoCase(line, key))
+        return false;
+    title = line.substr(key.size());
+    return true;
+}
+
 bool readTwoColumns(TextLines &lines, std::string_view line, ImportedSpectra &result)
 {
     std::vector<std::string_view> fields;
@@ -94,10 +104,16 @@ bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out)
     std::string_view line;
     if (!lines.Next(line) || !isKeyLine(line))
         return false;
-    // The header: every line that starts with '#' before the first line of numbers.
+    // The header: every line that starts with '#' before the first line of numbers. Its first
+    // title names the spectrum of a file of one.
+    std::string_view title;
+    bool titled = titleLine(line, title);
     bool data = false;
-    while (!data && lines.Next(line))
+    while (!data && lines.Next(line)) {
         data = !IsBlankLine(line) && line[0] != '#';
+        if (!data && !titled)
+            titled = titleLine(line, title);
+    }
     if (!data)
         return false;
     ImportedSpectra result;
@@ -105,6 +121,8 @@ bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out)
     const bool matrix = TrimField(line.substr(0, line.find('\t'))).empty();
     if (!(matrix ? readMatrix(lines, line, result) : readTwoColumns(lines, line, result)))
         return false;
+    if (result.Y.size() == 1)
+        result.Names.push_back(SpectrumName(title));
     out = std::move(result);
     return true;
 }

@@ -19,8 +19,9 @@ bool isMetadata(std::string_view line)
         && line.find(',') != std::string_view::npos && line.find(';') == std::string_view::npos;
 }
 
-// Skips the metadata lines; true when the header row follows them, then in `line`.
-bool findHeader(TextLines &lines, std::string_view &line)
+// Skips the metadata lines; true when the header row follows them, then in `line`. `measurement`
+// is the value of the first "name" line that has one, the measurement's name.
+bool findHeader(TextLines &lines, std::string_view &line, std::string_view &measurement)
 {
     while (lines.Next(line)) {
         if (IsBlankLine(line))
@@ -31,6 +32,9 @@ bool findHeader(TextLines &lines, std::string_view &line)
         }
         if (!isMetadata(line))
             return false;
+        const std::size_t comma = line.find(',');
+        if (measurement.empty() && EqualsNoCase(TrimField(line.substr(0, comma)), "name"))
+            measurement = line.substr(comma + 1);
     }
     return false;
 }
@@ -41,14 +45,16 @@ bool LooksPixelCsv(std::string_view head, std::size_t, std::string_view)
 {
     TextLines lines(head);
     std::string_view line;
-    return findHeader(lines, line);
+    std::string_view measurement;
+    return findHeader(lines, line, measurement);
 }
 
 bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
 {
     TextLines lines(bytes);
     std::string_view line;
-    if (!findHeader(lines, line))
+    std::string_view measurement;
+    if (!findHeader(lines, line, measurement))
         return false;
     std::vector<std::string_view> fields;
     if (!SplitFields(TrimFieldEnd(line), ',', fields, kMaxColumns))
@@ -68,6 +74,7 @@ bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
     ImportedSpectra result;
     result.XCaption = "Raman shift [1/cm]";
     result.Y.emplace_back();
+    result.Names.push_back(SpectrumName(measurement));
     std::vector<double> values(columns);
     while (lines.Next(line)) {
         if (IsBlankLine(line))

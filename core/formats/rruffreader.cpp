@@ -27,8 +27,9 @@ std::string label(std::string_view line)
 
 // The header block: the "##" label lines from the first line on (blank lines between them
 // allowed). It is RRUFF's when it names the mineral or its RRUFF id and none of its labels is
-// JCAMP-DX's. On success `line` is the first line after it, when `more` says there is one.
-bool rruffHeader(TextLines &lines, std::string_view &line, bool &more)
+// JCAMP-DX's. On success `line` is the first line after it, when `more` says there is one, and
+// `mineral` the value of the first "##NAMES=" line that has one.
+bool rruffHeader(TextLines &lines, std::string_view &line, bool &more, std::string_view &mineral)
 {
     bool named = false;
     bool first = true;
@@ -43,6 +44,8 @@ bool rruffHeader(TextLines &lines, std::string_view &line, bool &more)
         const std::string key = label(line);
         if (key.empty() || key == "JCAMPDX" || key == "END" || (first && key == "TITLE"))
             return false;
+        if (key == "NAMES" && mineral.empty())
+            mineral = line.substr(line.find('=') + 1);
         named = named || key == "NAMES" || key == "RRUFFID";
         first = false;
     }
@@ -56,7 +59,8 @@ bool LooksRruff(std::string_view head, std::size_t, std::string_view)
     TextLines lines(head);
     std::string_view line;
     bool more = false;
-    if (!rruffHeader(lines, line, more))
+    std::string_view mineral;
+    if (!rruffHeader(lines, line, more, mineral))
         return false;
     // A JCAMP-DX label anywhere in the head is the other reader's.
     while (lines.Next(line))
@@ -70,10 +74,12 @@ bool ReadRruff(std::string_view bytes, ImportedSpectra &out)
     TextLines lines(bytes);
     std::string_view line;
     bool more = false;
-    if (!rruffHeader(lines, line, more) || !more)
+    std::string_view mineral;
+    if (!rruffHeader(lines, line, more, mineral) || !more)
         return false;
     ImportedSpectra result;
     result.Y.emplace_back();
+    result.Names.push_back(SpectrumName(mineral));
     bool ended = false;
     do {
         if (IsBlankLine(line))

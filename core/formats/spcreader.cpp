@@ -16,6 +16,12 @@ constexpr std::size_t kDirectoryEntryBytes = 12; // XYXY directory: position, si
 
 constexpr std::uint8_t kNewLittleEndian = 0x4B;
 
+// fcmnt: the memo, text up to a NUL in the main header, between the reserved floats (fspare) and
+// the axis captions (fcatxt, 30 bytes before flogoff at 248).
+constexpr std::size_t kMemoAt = 88;
+constexpr std::size_t kMemoBytes = 130;
+static_assert(kMemoAt + kMemoBytes <= kMainHeaderBytes, "the memo lies in the main header");
+
 // ftflgs bits.
 constexpr std::uint8_t kShortY = 0x01; // TSPREC: 16-bit integer y
 constexpr std::uint8_t kMulti = 0x04; // TMULTI: more than one subfile
@@ -266,6 +272,11 @@ bool ReadSpc(std::string_view bytes, ImportedSpectra &out)
     if (!h.has(kTextLabels)) {
         out.XCaption = xCaption(h.xType);
         out.YCaption = yCaption(h.yType);
+    }
+    // The memo is the whole file's: it names the spectrum of a file of one.
+    if (out.Y.size() == 1) {
+        const std::string_view memo = bytes.substr(kMemoAt, kMemoBytes);
+        out.Names.push_back(SpectrumName(memo.substr(0, memo.find('\0'))));
     }
     return true;
 }

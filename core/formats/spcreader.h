@@ -10,7 +10,8 @@
 // x for all subfiles, y as float32 or as 16-bit or 32-bit integers scaled by the exponent. An
 // XYXY multifile (each subfile with its own x array) is read only when every subfile has the
 // same x values, since the table has one x column; any other variant, the old (0x4D) and the
-// big-endian (0x4C) layouts included, is refused.
+// big-endian (0x4C) layouts included, is refused. The main header's memo (fcmnt) names the
+// spectrum of a file of one.
 //
 // LooksSpc claims a file whose 512-byte main header is consistent throughout (version byte,
 // flags, counts, axis type codes, finite first and last x); ReadSpc then checks every count and

@@ -17,6 +17,9 @@ constexpr std::size_t kCapacityAt = 64; // u64: spectra the DATA block has room 
 constexpr std::size_t kCollectedAt = 72; // u64: spectra actually measured
 constexpr std::size_t kXCountAt = 88; // u32: length of the x list
 constexpr std::size_t kYUnitsAt = 152; // u32: units of the spectra
+constexpr std::size_t kTitleAt = 240; // UTF-8, up to a NUL: the measurement's title
+constexpr std::size_t kTitleBytes = 160;
+static_assert(kTitleAt + kTitleBytes <= kFileHeaderBytes, "the title lies in the file header");
 
 // An XLST block's body: data type (u32), units (u32), then the float32 values.
 constexpr std::size_t kListPreambleBytes = 8;
@@ -130,5 +133,10 @@ bool ReadWdf(std::string_view bytes, ImportedSpectra &out)
     }
     out.XCaption = xCaption(le::U32(bytes, xList.body + 4));
     out.YCaption = yCaption(le::U32(bytes, kYUnitsAt));
+    // The title is the whole file's: it names the spectrum of a file of one.
+    if (out.Y.size() == 1) {
+        const std::string_view title = bytes.substr(kTitleAt, kTitleBytes);
+        out.Names.push_back(SpectrumName(title.substr(0, title.find('\0'))));
+    }
     return true;
 }

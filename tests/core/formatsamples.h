@@ -61,11 +61,28 @@ inline bool Near(double a, double b, double relative, double absolute = 0)
     return std::fabs(a - b) <= std::max(relative * std::max(std::fabs(a), std::fabs(b)), absolute);
 }
 
+// At most one name per spectrum, each as SpectrumName leaves it: within kMaxNameBytes, without
+// control characters or blanks at its ends.
+inline bool NamesClean(const ImportedSpectra &spectra)
+{
+    if (spectra.Names.size() > spectra.Y.size())
+        return false;
+    for (const std::string &name : spectra.Names) {
+        if (name.size() > kMaxNameBytes
+            || (!name.empty() && (name.front() == ' ' || name.back() == ' ')))
+            return false;
+        for (const char c : name)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                return false;
+    }
+    return true;
+}
+
 // A reading that claims success hands over something the table can take.
 inline bool Consistent(const ImportedSpectra &spectra)
 {
     if (spectra.X.empty() || spectra.X.size() > kImportMaxPoints || spectra.Y.empty()
-        || spectra.Y.size() > kImportMaxSpectra)
+        || spectra.Y.size() > kImportMaxSpectra || !NamesClean(spectra))
         return false;
     for (const std::vector<double> &y : spectra.Y)
         if (y.size() != spectra.X.size())

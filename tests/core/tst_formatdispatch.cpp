@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <string_view>
 
 // The dispatch in front of the readers: which reader takes a file, that files without another
 // format's signature are read exactly as by the own reader alone, and how decoded spectra enter
@@ -21,6 +23,7 @@ private slots:
     void filesWithoutSignatureReadAsBefore();
     void signatureFilesGoToTheirReader();
     void decodedSpectraEnterTheTableWithinItsLimits();
+    void namesAreCleaned();
 
 private:
     static std::string sourceFile(const QString &relative)
@@ -88,10 +91,12 @@ void tst_FormatDispatch::signatureFilesGoToTheirReader()
     auto table = std::make_unique<SpectrumTableData>();
     BadFileListData bad;
     const NumberSeparators separators;
-    // A LINK file whose blocks share x: one spectrum per block, for the reader and the merge.
+    // A LINK file whose blocks share x: one spectrum per block, for the reader and the merge,
+    // each named by its block's title.
     const std::string blocks = sourceFile(QStringLiteral("tests/data/jcamp/blckpac1.jdx"));
     QVERIFY(LoadSpectrumFile(*table, bad, blocks, separators).WellFormed);
     QCOMPARE(table->SpectrumCount, 5);
+    QCOMPARE(table->Names[1], std::string("Aquation of trans-[Co(en)2Cl2]+ (t2)"));
     QCOMPARE(HeaderSpectrumCount(blocks), 5);
     QVERIFY(table->RowCount > 100);
     QCOMPARE(bad.Count, 0);
@@ -113,6 +118,7 @@ void tst_FormatDispatch::signatureFilesGoToTheirReader()
     const std::string renamed = folder.write("spectrum.txt", bytes.toStdString());
     QVERIFY(LoadSpectrumFile(*table, bad, renamed, separators).WellFormed);
     QCOMPARE(table->SpectrumCount, 1);
+    QCOMPARE(table->Names[0], std::string("o-dichlorobenzene"));
 }
 
 void tst_FormatDispatch::decodedSpectraEnterTheTableWithinItsLimits()
@@ -163,6 +169,33 @@ void tst_FormatDispatch::decodedSpectraEnterTheTableWithinItsLimits()
     QVERIFY(StoreImported(bad, *table));
     QCOMPARE(table->RowCount, kMaxRows);
     QCOMPARE(table->SpectrumCount, kMaxSpectra);
+}
+
+// What a file gives as a name reaches the table without control characters and within
+// kMaxNameBytes, never cut inside a UTF-8 character.
+void tst_FormatDispatch::namesAreCleaned()
+{
+    using namespace std::string_view_literals;
+    QCOMPARE(SpectrumName(" \tCalcite\r\n\0 2\x7F\t "sv), std::string("Calcite 2"));
+    QCOMPARE(SpectrumName("a \tb"), std::string("a b"));
+    QCOMPARE(SpectrumName("\0\r\n \x01"sv), std::string());
+    // 199 bytes, then a two-byte character that would end beyond the limit.
+    const std::string umlaut = "\xC3\xA4";
+    QCOMPARE(SpectrumName(std::string(199, 'x') + umlaut + "tail"), std::string(199, 'x'));
+    QCOMPARE(SpectrumName(std::string(198, 'x') + umlaut + "tail"), std::string(198, 'x') + umlaut);
+    // Bytes that are no UTF-8 stay as the file has them, cut at the limit.
+    QCOMPARE(SpectrumName(std::string(300, '\x80')), std::string(kMaxNameBytes, '\x80'));
+
+    // Through a reader into the table: a CSV header of such names.
+    TestFolder folder;
+    const std::string csv = folder.write("names.csv",
+        "shift,\"  first\x02sample \",\x7F" + std::string(250, 'y') + "\n1,2,3\n2,3,4\n");
+    auto table = std::make_unique<SpectrumTableData>();
+    BadFileListData bad;
+    QVERIFY(LoadSpectrumFile(*table, bad, csv, NumberSeparators()).WellFormed);
+    QCOMPARE(table->SpectrumCount, 2);
+    QCOMPARE(table->Names[0], std::string("first sample"));
+    QCOMPARE(table->Names[1], std::string(kMaxNameBytes, 'y'));
 }
 
 QTEST_GUILESS_MAIN(tst_FormatDispatch)

@@ -1,4 +1,5 @@
 #include "formats/jcampreader.h"
+#include "formatsamples.h"
 
 #include <QFile>
 #include <QTest>
@@ -37,6 +38,7 @@ void checkConsistent(const ImportedSpectra &read)
 {
     QVERIFY(!read.X.empty() && read.X.size() <= kImportMaxPoints);
     QVERIFY(!read.Y.empty() && read.Y.size() <= kImportMaxSpectra);
+    QVERIFY(NamesClean(read));
     for (const auto &y : read.Y) {
         QCOMPARE(y.size(), read.X.size());
         for (std::size_t i = 0; i < y.size(); ++i)
@@ -146,9 +148,10 @@ void tst_JcampReader::peakTablesAndPoints()
 void tst_JcampReader::compoundFiles()
 {
     ImportedSpectra read;
-    // Blocks of 1976 and 3951 points: the first block alone.
+    // Blocks of 1976 and 3951 points: the first block alone, named by its own title.
     QVERIFY(ReadJcamp(sample("compound.jdx"), read));
     QCOMPARE(read.Y.size(), std::size_t(1));
+    QCOMPARE(read.Names, std::vector<std::string> { "block 1" });
     QCOMPARE(read.X.size(), std::size_t(1976));
     QCOMPARE(read.Y[0][0], 467 * 0.0001);
     QCOMPARE(read.YCaption, std::string("TRANSMITTANCE"));
@@ -160,10 +163,14 @@ void tst_JcampReader::compoundFiles()
     QCOMPARE(read.X.back(), 350.0);
     QCOMPARE(read.XCaption, std::string("nm"));
     QVERIFY(read.Y[0][0] != read.Y[1][0]);
+    QCOMPARE(read.Names.size(), std::size_t(5));
+    QCOMPARE(read.Names[0], std::string("Aquation of trans-[Co(en)2Cl2]+ (t1)"));
+    QCOMPARE(read.Names[4], std::string("Aquation of trans-[Co(en)2Cl2]+ (t5)"));
     // Peak tables of different masses.
     QVERIFY(ReadJcamp(sample("blckpkt1.jdx"), read));
     QCOMPARE(read.Y.size(), std::size_t(1));
     QCOMPARE(read.X.size(), std::size_t(44));
+    QCOMPARE(read.Names, std::vector<std::string> { "1-Propanol (70 eV EI)" });
 }
 
 void tst_JcampReader::inconsistentTablesAreRefused_data()

@@ -4,6 +4,7 @@
 
 #include "formats/textexports.h"
 #include "formats/textfields.h"
+#include "formatsamples.h"
 
 #include <QFile>
 #include <QTest>
@@ -67,7 +68,7 @@ QStringList claimants(const std::string &bytes, const std::string &fileName)
 bool consistent(const ImportedSpectra &s)
 {
     if (s.X.empty() || s.X.size() > kImportMaxPoints || s.Y.empty()
-        || s.Y.size() > kImportMaxSpectra)
+        || s.Y.size() > kImportMaxSpectra || !NamesClean(s))
         return false;
     for (const double x : s.X)
         if (!std::isfinite(x))
@@ -151,16 +152,21 @@ void tst_TextExports::samplesReadToTheirNumbers_data()
     QTest::addColumn<double>("lastX");
     QTest::addColumn<double>("lastY");
     QTest::addColumn<QString>("xCaption");
+    QTest::addColumn<QString>("name"); // empty: unnamed
     // The numbers as the files write them; x in the file's order (WiRE: descending).
     QTest::newRow("wire") << kWire << "wire" << 1021 << 1111.108398 << 1729.160645 << -154.501953
-                          << 267.675995 << "";
-    // Pixels 0-108 and 1910-2047 carry no Raman shift; "Dark Subtracted #1" is y.
+                          << 267.675995 << ""
+                          << "";
+    // Pixels 0-108 and 1910-2047 carry no Raman shift; "Dark Subtracted #1" is y, and no name.
     QTest::newRow("bwspec") << kBwSpec << "bwspec" << 1801 << 145.99 << 5655.2857 << 4010.28
-                            << 655.4286 << "Raman shift [1/cm]";
+                            << 655.4286 << "Raman shift [1/cm]"
+                            << "";
     QTest::newRow("rruff") << kRruff << "rruff" << 1753 << 79.84985 << 0.0 << 3458.524 << 144.2470
-                           << "";
+                           << ""
+                           << "Anatase";
     QTest::newRow("pixelcsv") << kPixelCsv << "pixelcsv" << 2048 << -1118.2901370987172 << -3210.0
-                              << 4751.536933410046 << 31.0 << "Raman shift [1/cm]";
+                              << 4751.536933410046 << 31.0 << "Raman shift [1/cm]"
+                              << "PST_532_SEX139";
 }
 
 void tst_TextExports::samplesReadToTheirNumbers()
@@ -180,6 +186,7 @@ void tst_TextExports::samplesReadToTheirNumbers()
     QTEST(s.Y[0].back(), "lastY");
     QTEST(QString::fromStdString(s.XCaption), "xCaption");
     QVERIFY(s.YCaption.empty());
+    QTEST(QString::fromStdString(s.Names.empty() ? std::string() : s.Names[0]), "name");
 }
 
 void tst_TextExports::samplesAgreeWithTheirBinaryTwins()
@@ -239,18 +246,21 @@ void tst_TextExports::wireMapForm()
 
 void tst_TextExports::labSpecForms()
 {
-    const std::string header = "#Acq. time (s)=\t10\r\n#Accumulations=\t2\r\n#Title=\r\n";
+    const std::string header =
+        "#Acq. time (s)=\t10\r\n#Accumulations=\t2\r\n#Title=\tCalcite, spot 3 \r\n";
     ImportedSpectra s;
     const std::string twoColumns = header + "168.216\t2152.87\r\n172.303\t2139.98\r\n";
     QCOMPARE(claimants(twoColumns, "l.txt"), QStringList { QStringLiteral("labspec") });
     QVERIFY(ReadLabSpec(twoColumns, s));
     QCOMPARE(s.X, (std::vector<double> { 168.216, 172.303 }));
     QCOMPARE(s.Y, (std::vector<std::vector<double>> { { 2152.87, 2139.98 } }));
+    QCOMPARE(s.Names, std::vector<std::string> { "Calcite, spot 3" });
 
     // The matrix form with one coordinate (a time series) and with two (a map).
     QVERIFY(ReadLabSpec(header + "\t100\t200\t300\n0\t1\t2\t3\n5\t4\t5\t6\n", s));
     QCOMPARE(s.X, (std::vector<double> { 100, 200, 300 }));
     QCOMPARE(s.Y, (std::vector<std::vector<double>> { { 1, 2, 3 }, { 4, 5, 6 } }));
+    QVERIFY(s.Names.empty()); // the file's title is no spectrum's
     QVERIFY(ReadLabSpec(header + "\t\t100\t200\n0\t0\t1\t2\n0\t1\t3\t4\n", s));
     QCOMPARE(s.Y, (std::vector<std::vector<double>> { { 1, 2 }, { 3, 4 } }));
 
@@ -318,6 +328,8 @@ void tst_TextExports::rruffIsNeverJcamp()
     QVERIFY(!LooksRruff("##OWNER=x\n1, 2\n", 14, "r.txt")); // neither NAMES nor RRUFFID
     QVERIFY(!ReadRruff(rruff + "102, 1\n", s)); // data after the end
     QVERIFY(!ReadRruff("##NAMES=x\n1, 2\n##PEAKS=3\n4, 5\n", s));
+    QVERIFY(ReadRruff("##RRUFFID=R1\n##NAMES= Calcite\n1, 2\n", s));
+    QCOMPARE(s.Names, std::vector<std::string> { "Calcite" });
 }
 
 void tst_TextExports::csvVariants_data()
@@ -382,6 +394,7 @@ void tst_TextExports::csvVariants()
     QTEST(s.Y[0].back(), "lastY");
     QTEST(QString::fromStdString(s.XCaption), "xCaption");
     QTEST(QString::fromStdString(s.YCaption), "yCaption");
+    QVERIFY(s.Y.size() > 1 || s.Names.empty()); // over one column the header is the caption
 }
 
 void tst_TextExports::notClaimed_data()

@@ -40,6 +40,7 @@ struct WdfParts {
     std::size_t dataValues = 9;
     std::size_t xValues = 3;
     bool withXList = true;
+    std::string title = "map 7"; // the 160 bytes at 240
 
     std::string bytes() const
     {
@@ -52,6 +53,7 @@ struct WdfParts {
         put(header, 72, measured);
         put(header, 88, xCount);
         put(header, 152, std::uint32_t { 6 });
+        header.replace(240, title.size(), title);
         std::vector<float> data(dataValues, 0.f);
         for (std::size_t i = 0; i < data.size(); ++i)
             data[i] = float(i) + 0.5f;
@@ -90,6 +92,7 @@ void tst_WdfReader::twinExportOfTheSameMeasurement()
     QCOMPARE(spectra.Y.size(), std::size_t { 1 });
     QCOMPARE(spectra.XCaption, std::string("Raman shift [1/cm]"));
     QCOMPARE(spectra.YCaption, std::string("Counts"));
+    QCOMPARE(spectra.Names, std::vector<std::string> { "nCal_Qontor785_z005H12_100_1x3s" });
     QVERIFY(spectra.X.front() > spectra.X.back()); // the file's order: shift descending
     const XYPoints points = SortedPoints(spectra);
     QCOMPARE(points.size(), twin.size());
@@ -105,12 +108,20 @@ void tst_WdfReader::seriesAndTheirChecks_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("spectra"); // 0: refused
+    QTest::addColumn<QString>("name"); // of a file of one spectrum
 
     auto row = [](const char *name, const WdfParts &parts, int spectra) {
-        QTest::newRow(name) << QByteArray::fromStdString(parts.bytes()) << spectra;
+        QTest::newRow(name) << QByteArray::fromStdString(parts.bytes()) << spectra << QString();
     };
     WdfParts series;
     row("series of three", series, 3);
+    // A title that fills its field without a NUL, the padding behind it not blank.
+    WdfParts single = series;
+    single.measured = single.planned = 1;
+    single.dataValues = 3;
+    single.title = std::string(160, 't') + "pad";
+    QTest::newRow("one spectrum") << QByteArray::fromStdString(single.bytes()) << 1
+                                  << QString(160, QLatin1Char('t'));
     WdfParts stopped = series;
     stopped.measured = 2;
     stopped.planned = 5;
@@ -162,6 +173,11 @@ void tst_WdfReader::seriesAndTheirChecks()
         return;
     QCOMPARE(out.Y.size(), std::size_t(spectra));
     QCOMPARE(out.X, (std::vector<double> { 1000, 998.75, 997.5 }));
+    // The title is the file's: a series stays unnamed.
+    if (spectra == 1)
+        QTEST(QString::fromStdString(out.Names.at(0)), "name");
+    else
+        QVERIFY(out.Names.empty());
     // Spectra follow one another in DATA.
     for (std::size_t s = 0; s < out.Y.size(); ++s)
         for (std::size_t i = 0; i < 3; ++i)
