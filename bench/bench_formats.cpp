@@ -13,12 +13,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -136,25 +133,6 @@ std::string writeFile(const std::string &name, const std::string &bytes)
     return name;
 }
 
-bool readWholeFile(const std::string &name, std::string &bytes)
-{
-    const int fd = ::open(name.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    struct stat info {
-    };
-    bool ok = ::fstat(fd, &info) == 0;
-    bytes.resize(ok ? static_cast<std::size_t>(info.st_size) : 0);
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-        ok = got > 0;
-        done += ok ? static_cast<std::size_t>(got) : 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
 // What the dispatch does with a reading: x into column 1, one column per spectrum.
 void fillTable(const ImportedSpectra &in, SpectrumTableData &table)
 {
@@ -208,7 +186,7 @@ void BM_FormatVsOwnLayout(benchmark::State &state)
         });
         const double own = secondsFor([&] {
             if (fromFile)
-                allRead = readWholeFile(name, buffer) && allRead;
+                allRead = ReadWholeFile(name, buffer) && allRead;
             allRead =
                 format.read(fromFile ? std::string_view(buffer) : std::string_view(bytes), spectra)
                 && allRead;

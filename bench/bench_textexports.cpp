@@ -11,10 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -22,33 +19,11 @@ namespace
 constexpr int kRows = 2000;
 constexpr int kLoadsPerRound = 20;
 
-// The file's bytes.
-bool readWhole(const std::string &name, std::string &bytes)
-{
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {
-    };
-    bool ok = ::fstat(fd, &info) == 0;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
-            ok = got > 0;
-            done += ok ? static_cast<std::size_t>(got) : 0;
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
 // The own layout's spectrum as a CSV with a header row, written beside it.
 std::string writeCsvTwin(const std::string &ownLayout)
 {
     std::string text;
-    readWhole(ownLayout, text);
+    ReadWholeFile(ownLayout, text);
     std::string csv = "Raman shift [1/cm],Intensity [counts]\r\n";
     std::size_t pos = 0;
     for (int skip = 0; skip < 3; ++skip)

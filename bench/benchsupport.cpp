@@ -225,3 +225,22 @@ int BareFindPeaks(const SpectrumTableData &table, int rows, int column,
     }
     return static_cast<int>(peaks.size());
 }
+
+bool ReadWholeFile(const std::string &name, std::string &bytes)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {
+    };
+    bool ok = ::fstat(fd, &info) == 0;
+    bytes.resize(ok ? static_cast<std::size_t>(info.st_size) : 0);
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t got = ::read(fd, &bytes[done], bytes.size() - done);
+        ok = got > 0;
+        done += ok ? static_cast<std::size_t>(got) : 0;
+    }
+    ::close(fd);
+    return ok;
+}

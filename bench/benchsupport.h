@@ -56,6 +56,10 @@ AlternatingRounds ReportAlternatingRounds(benchmark::State &state, const std::st
 // folder removed at exit.
 std::string WriteBenchmarkSpectrum(int rows, int spectra, unsigned seed = 1);
 
+// The file's bytes into bytes (its capacity kept, so that a timed loop allocates nothing), with
+// plain POSIX calls; false when it cannot be opened or read whole.
+bool ReadWholeFile(const std::string &name, std::string &bytes);
+
 // The bare reading loop: the whole file read with plain POSIX calls, split at tabs and line ends,
 // every field converted with std::from_chars into the table. No checks, no locale.
 int BareLoadSpectrum(

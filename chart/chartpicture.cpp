@@ -49,6 +49,24 @@ QByteArray rasterBytes(const QImage &image, const char *format, int dpi)
     return bytes;
 }
 
+using PolylineHook = decltype(TVelCanvas3D::DrawDevicePolyline);
+
+// One pass of the chart drawn onto device at size, with the series' polylines given to hook
+// (when set) in place of the painter's; the hook is gone from the canvas afterwards, also after
+// an error.
+void drawOnDevice(TChart &chart, QPaintDevice &device, const QSize &size, PolylineHook hook)
+{
+    TVelCanvas3D &canvas = *chart.Canvas();
+    struct Reset {
+        TVelCanvas3D &canvas;
+        ~Reset() { canvas.DrawDevicePolyline = nullptr; }
+    } reset { canvas };
+    canvas.DrawDevicePolyline = std::move(hook);
+    QPainter painter(&device);
+    chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
+    painter.end();
+}
+
 // Qt's SVG generator writes every coordinate through QTextStream's general number formatting,
 // nearly two thousand instructions a number, and the series' polylines are nearly all of a dense
 // chart's file. So the generator draws each of them as a placeholder, two points at a quarter
@@ -111,22 +129,13 @@ QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
     svg.setResolution(kScreenDpi);
     svg.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
     std::vector<QPolygon> polylines;
-    {
-        TVelCanvas3D &canvas = *chart.Canvas();
-        struct Reset {
-            TVelCanvas3D &canvas;
-            ~Reset() { canvas.DrawDevicePolyline = nullptr; }
-        } reset { canvas };
-        if (placeholders)
-            canvas.DrawDevicePolyline = [&polylines](QPainter &painter, const QPolygon &points,
-                                            TColor, const QRect &) {
-                polylines.push_back(points);
-                painter.drawPolyline(kPlaceholder, 2);
-            };
-        QPainter painter(&svg);
-        chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
-        painter.end();
-    }
+    PolylineHook hook;
+    if (placeholders)
+        hook = [&polylines](QPainter &painter, const QPolygon &points, TColor, const QRect &) {
+            polylines.push_back(points);
+            painter.drawPolyline(kPlaceholder, 2);
+        };
+    drawOnDevice(chart, svg, size, std::move(hook));
     if (placeholders && !writePolylines(bytes, polylines))
         return svgBytes(chart, size, false);
     // The size in pixels rather than the generator's millimetres, which renderers convert at
@@ -317,25 +326,19 @@ QByteArray pdfBytes(TChart &chart, const QSize &size, bool ownPolylines = true)
     buffer.open(QIODevice::WriteOnly);
     std::vector<PdfPolyline> polylines;
     {
-        TVelCanvas3D &canvas = *chart.Canvas();
-        struct Reset {
-            TVelCanvas3D &canvas;
-            ~Reset() { canvas.DrawDevicePolyline = nullptr; }
-        } reset { canvas };
-        if (ownPolylines)
-            canvas.DrawDevicePolyline = [&polylines](QPainter &, const QPolygon &points,
-                                            TColor color, const QRect &clip) {
-                polylines.push_back({ points, color, clip });
-            };
         QPdfWriter pdf(&buffer);
         pdf.setResolution(kPointsPerInch);
         pdf.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
         pdf.setCreator(QStringLiteral("Peakhound"));
         pdf.setPageLayout(QPageLayout(
             QPageSize(size, QString(), QPageSize::ExactMatch), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter(&pdf);
-        chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
-        painter.end();
+        PolylineHook hook;
+        if (ownPolylines)
+            hook = [&polylines](
+                       QPainter &, const QPolygon &points, TColor color, const QRect &clip) {
+                polylines.push_back({ points, color, clip });
+            };
+        drawOnDevice(chart, pdf, size, std::move(hook));
     }
     if (!ownPolylines || polylines.empty())
         return bytes;
