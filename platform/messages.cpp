@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cstring>
 #include <locale.h>
@@ -39,5 +40,57 @@ std::string SystemErrorText(int systemError)
         return FormatMessage(Messages::InOutError, systemError);
     std::string text = ::strerror_l(systemError, locale);
     ::freelocale(locale);
+    return text;
+}
+
+std::string QuotedText(std::string_view text)
+{
+    if (text.size() <= kQuotedTextBytes)
+        return std::string(text);
+    std::size_t cut = kQuotedTextBytes;
+    // Back to the start of a UTF-8 character, at most three continuation bytes.
+    for (int step = 0;
+         step < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++step)
+        --cut;
+    return std::string(text.substr(0, cut)) + "...";
+}
+
+std::string WriteFailureText(int systemError)
+{
+    const char *words = nullptr;
+    switch (systemError) {
+    case EIO:
+        words = "Ein-/Ausgabefehler des Datenträgers";
+        break;
+    case EFBIG:
+        words = "Datei größer als erlaubt (Grenze der Dateigröße)";
+        break;
+    case ENOSPC:
+        words = "kein Platz mehr auf dem Datenträger";
+        break;
+    case EROFS:
+        words = "Datenträger schreibgeschützt";
+        break;
+    case EDQUOT:
+        words = "Speicherkontingent des Benutzers erschöpft";
+        break;
+    case EBUSY:
+    case ETXTBSY:
+        words = "Datei wird von einem anderen Programm benutzt";
+        break;
+    case ENOMEM:
+        words = "zu wenig Arbeitsspeicher";
+        break;
+    case EXDEV:
+    case ENXIO:
+    case ENODEV:
+        words = "Gerät nicht erreichbar";
+        break;
+    default:
+        break;
+    }
+    std::string text = FormatMessage(Messages::InOutError, systemError);
+    if (words != nullptr)
+        text += std::string(": ") + words;
     return text;
 }

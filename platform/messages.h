@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,17 @@ inline constexpr std::string_view NoSpectrumShown = "Es wird kein Spektrum angez
 inline constexpr std::string_view TooManySpectra =
     "Es können höchstens %d Spektren zusammen angezeigt werden.";
 } // namespace Messages
+
+// What a message quotes of a text that came from a file: the text itself when it is at most
+// kQuotedTextBytes long, else its first bytes and "..." (never cut inside a UTF-8 character), so
+// that a field of megabytes makes a message of one line.
+inline constexpr std::size_t kQuotedTextBytes = 40;
+std::string QuotedText(std::string_view text);
+
+// A save's error in words after its number, for the failures that have no message of their own:
+// "E/A-Fehler 28: kein Platz mehr auf dem Datenträger"; just "E/A-Fehler %d" for a number without
+// words here.
+std::string WriteFailureText(int systemError);
 
 // The system's reason for an error number in the user's language (LC_ALL, LC_MESSAGES, LANG),
 // as a command prints it: "Auf dem Gerät ist kein Speicherplatz mehr verfügbar" for ENOSPC.

@@ -3,6 +3,7 @@
 #include "exceptions.h"
 #include "messages.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -170,7 +171,7 @@ bool endsField(const char *p, const char *lineEnd)
 
 void ThrowInvalidFloat(std::string_view text)
 {
-    throw EConvertError(FormatMessage(Messages::InvalidFloat, text));
+    throw EConvertError(FormatMessage(Messages::InvalidFloat, QuotedText(text)));
 }
 
 ConvertStatus TryTextToFloat(std::string_view text, char decimalSeparator, double &value)
@@ -255,7 +256,7 @@ int StrToInt(std::string_view text)
 {
     int value = 0;
     if (!TryStrToInt(text, value))
-        throw EConvertError(FormatMessage(Messages::InvalidInteger, text));
+        throw EConvertError(FormatMessage(Messages::InvalidInteger, QuotedText(text)));
     return value;
 }
 
@@ -286,8 +287,62 @@ std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &
     return text;
 }
 
+const char *FieldEnd(const char *p, const char *lineEnd)
+{
+    const auto length = static_cast<std::size_t>(lineEnd - p);
+    const void *tab = std::memchr(p, '\t', length);
+    const char *end = tab != nullptr ? static_cast<const char *>(tab) : lineEnd;
+    const void *nul = std::memchr(p, '\0', static_cast<std::size_t>(end - p));
+    return nul != nullptr ? static_cast<const char *>(nul) : end;
+}
+
+namespace
+{
+
+// Fields longer than this are first looked over for what no number holds, in one pass, so that
+// a field of megabytes is refused without being copied and parsed again and again.
+constexpr std::size_t kLongField = 4096;
+
+// Whether the field holds only what a number may hold, with at most one decimal mark (a second
+// one becomes the thousands separator, which no number holds).
+bool mayBeNumber(std::string_view field)
+{
+    static const auto allowed = [] {
+        std::array<bool, 256> table {};
+        for (const char c : std::string_view("0123456789 +-eE"))
+            table[static_cast<unsigned char>(c)] = true;
+        return table;
+    }();
+    int marks = 0;
+    for (const char c : field) {
+        if (c == '.' || c == ',') {
+            if (++marks > 1)
+                return false;
+        } else if (!allowed[static_cast<unsigned char>(c)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 double ConvertDataField(std::string_view field, const NumberSeparators &separators)
 {
+    if (field.size() > kLongField && !mayBeNumber(field)) {
+        // The message quotes the start of the rewritten text; which of the marks there becomes
+        // the decimal separator depends on the marks after it, so the rightmost one is found.
+        std::size_t rightmost = field.size();
+        while (rightmost > 0 && field[rightmost - 1] != ',' && field[rightmost - 1] != '.')
+            --rightmost;
+        --rightmost; // npos when there is no mark
+        std::string start(field.substr(0, kQuotedTextBytes + 8));
+        for (std::size_t i = 0; i < start.size(); ++i) {
+            if (start[i] == ',' || start[i] == '.')
+                start[i] = i == rightmost ? separators.Decimal : separators.Thousands;
+        }
+        ThrowInvalidFloat(start);
+    }
     if (field.size() > kShortText)
         return StrToFloat(RewriteDecimalMarks(field, separators), separators);
     char buffer[kShortText];
@@ -307,6 +362,12 @@ void RaiseFloatOverflow()
 
 bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
 {
+    // No field this path takes is longer than a few hundred bytes: a longer one is left to the
+    // full conversion without being scanned here first.
+    constexpr std::ptrdiff_t kPlainLength = 1024;
+    const char *const wholeLineEnd = lineEnd;
+    if (lineEnd - p > kPlainLength)
+        lineEnd = p + kPlainLength;
     while (p != lineEnd && *p == ' ')
         ++p;
     const char *first = p;
@@ -342,6 +403,8 @@ bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, co
     const char *last = p;
     while (p != lineEnd && *p == ' ')
         ++p;
+    if (p == lineEnd && lineEnd != wholeLineEnd)
+        return false; // longer than this path looks
     if (!endsField(p, lineEnd))
         return false;
 

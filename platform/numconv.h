@@ -43,6 +43,9 @@ double ConvertDataField(std::string_view field, const NumberSeparators &separato
 bool ConvertPlainDataField(
     const char *p, const char *lineEnd, double &value, const char *&fieldEnd);
 
+// Where the field starting at p ends: at the first tab or NUL, else at lineEnd.
+const char *FieldEnd(const char *p, const char *lineEnd);
+
 // The rewriting alone, for messages and tests.
 std::string RewriteDecimalMarks(std::string_view field, const NumberSeparators &separators);
 

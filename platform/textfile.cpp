@@ -134,6 +134,24 @@ void ThrowInOutError(int systemError)
     }
 }
 
+void ThrowWriteError(int systemError)
+{
+    switch (systemError) {
+    case ENOENT:
+    case ELOOP:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EMFILE:
+    case ENFILE:
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        ThrowInOutError(systemError);
+    default:
+        throw EInOutError(systemError, WriteFailureText(systemError));
+    }
+}
+
 TextFile::TextFile(const std::string &fileName)
 {
     m_fd = openRegularFile(fileName, m_sizeAtOpen);
@@ -197,7 +215,17 @@ bool TextFile::fill()
     compact();
     if (m_end == m_buffer->size()) {
         Fault::AllocationPoint();
-        m_buffer->resize(std::min(m_buffer->size() * 2, kLargestBuffer));
+        // A line longer than the buffer: double it, or when the rest of the file is not much
+        // more, make room for all of it at once, so that a line of megabytes is not copied and
+        // cleared again and again.
+        const std::size_t doubled = m_buffer->size() * 2;
+        const std::size_t whole = m_end
+            + (static_cast<std::size_t>(m_sizeAtOpen) > m_bytesRead
+                    ? static_cast<std::size_t>(m_sizeAtOpen) - m_bytesRead
+                    : 0)
+            + 1;
+        m_buffer->resize(
+            std::min(whole > doubled && whole <= 4 * doubled ? whole : doubled, kLargestBuffer));
     }
     ssize_t got;
     do {

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,6 +61,7 @@ private slots:
     void wrongLayoutBetweenTwoMatchesIsReportedAtTheEnd();
     void runtimeErrorStopsTheRunWhereItIs();
     void specialFilesFailAtOnceLikeAFolder();
+    void fieldOfMegabytesGivesAShortMessageAtOnce();
     void captionShowsTheFileNameAsItIs();
     void targetThatIsNoNumberStopsAtTheFirstFileWithPeaks();
     void progressFollowsTheFileCount_data();
@@ -563,6 +565,32 @@ void tst_TForm1::specialFilesFailAtOnceLikeAFolder()
     QCOMPARE(m_scene->script.boxes.size(), std::size_t(3));
     QCOMPARE(m_scene->script.boxes[2].Text, std::string("Dateizugriff verweigert."));
     QCOMPARE(Form1->ListBox2->Count(), 1);
+}
+
+void tst_TForm1::fieldOfMegabytesGivesAShortMessageAtOnce()
+{
+    // GIVEN a spectrum file whose second data line holds one field of 64 MiB less a little,
+    // as long as a line may be
+    std::string text = SpectrumText("x", "y", "x\ty", { "1000\t5" });
+    text += std::string((64 << 20) - 64, '7') + "x\t1\r\n";
+    const QString big = write("big.txt", text);
+    setFiles({ big });
+    setTargets({ QStringLiteral("1000") });
+
+    // WHEN it is searched THEN the message box is up within a second and quotes the field's
+    // first 40 bytes
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runSearch(), QStringList());
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr qint64 kWithin = 8000; // the sanitizers check every byte the reading touches
+#else
+    constexpr qint64 kWithin = 1000;
+#endif
+    QVERIFY2(clock.elapsed() < kWithin, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Text,
+        "'" + std::string(40, '7') + "...' ist kein gültiger Gleitkommawert.");
 }
 
 void tst_TForm1::captionShowsTheFileNameAsItIs()

@@ -101,6 +101,15 @@ void tst_NumConv::rangeLimits()
         EConvertError, StrToFloat("1e5000", kEnglish), "'1e5000' ist kein gültiger Gleitkommawert");
     PH_EXPECT_THROW(EConvertError, StrToFloat("1e99999999999999999999", kEnglish),
         "'1e99999999999999999999' ist kein gültiger Gleitkommawert");
+    // A long text is quoted by its first 40 bytes (never half a UTF-8 character) and "...":
+    // a field of megabytes gives a message of one line.
+    const std::string field40 = "1e" + std::string(38, '9');
+    PH_EXPECT_THROW(EConvertError, StrToFloat(field40, kEnglish),
+        "'" + field40 + "' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(EConvertError, StrToFloat(field40 + std::string(8 << 20, 'x'), kEnglish),
+        "'" + field40 + "...' ist kein gültiger Gleitkommawert");
+    PH_EXPECT_THROW(EConvertError, StrToInt(std::string(39, 'a') + "\xC3\xA4 is long"),
+        "'" + std::string(39, 'a') + "...' ist kein gültiger Integerwert");
     // The largest double and what rounds to it still convert.
     QCOMPARE(StrToFloat("1.7976931348623157e308", kEnglish), DBL_MAX);
     QCOMPARE(StrToFloat("1797693134862315708145274237317043567981e269", kEnglish), DBL_MAX);
@@ -159,7 +168,11 @@ void tst_NumConv::dataFieldDecimalMarks()
     const std::string longField = std::string(200, '0') + "1,5";
     QCOMPARE(ConvertDataField(longField, kEnglish), 1.5);
     PH_EXPECT_THROW(EConvertError, ConvertDataField(longField + ".0", kEnglish),
-        "'" + std::string(200, '0') + "1,5.0' ist kein gültiger Gleitkommawert");
+        "'" + std::string(40, '0') + "...' ist kein gültiger Gleitkommawert");
+    // A field of megabytes is refused at a glance, its start rewritten as a whole field's is.
+    const std::string huge = "1.2,3" + std::string(1 << 20, '4') + ",5x";
+    PH_EXPECT_THROW(EConvertError, ConvertDataField(huge, kGerman),
+        "'1.2.3" + std::string(35, '4') + "...' ist kein gültiger Gleitkommawert");
 }
 
 // The reader's fast path must never give a value the full conversion would not: wherever it
