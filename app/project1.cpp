@@ -1,6 +1,7 @@
 #include "project1.h"
 
 #include "application.h"
+#include "filesizelimit.h"
 #include "guard.h"
 #include "qtstrings.h"
 #include "tform1.h"
@@ -70,6 +71,7 @@ bool displayAvailable()
 
 int Project1(int &argc, char **argv)
 {
+    ReportFileSizeLimitAsWriteError();
     if (!displayAvailable()) {
         std::fputs(
             "peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "exceptions.h"
+#include "messages.h"
 
+#include <string>
 #include <string_view>
 
 // The chart engine's own error texts and its exception type.
@@ -35,3 +37,21 @@ class EFCreateError : public Exception
 public:
     using Exception::Exception;
 };
+
+// "Datei NAME kann nicht erstellt werden"; a failure beyond the file's creation (a full or
+// read-only disk, a file size limit) adds its reason in brackets: "(E/A-Fehler 28: kein Platz
+// mehr auf dem Datenträger)". A folder that is missing or refuses access keeps the message alone.
+inline std::string PictureFileError(
+    const std::string &fileName, const EInOutError *failure = nullptr)
+{
+    std::string message = FormatMessage(ChartMessages::CannotCreateFile, fileName);
+    if (failure == nullptr)
+        return message;
+    const std::string_view reason = failure->what();
+    for (const std::string_view own : { Messages::FileNotFound, Messages::InvalidFileName,
+             Messages::TooManyOpenFiles, Messages::AccessDenied }) {
+        if (reason == own)
+            return message;
+    }
+    return message + " (" + std::string(reason) + ")";
+}

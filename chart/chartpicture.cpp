@@ -390,7 +390,10 @@ void SaveChartPicture(
 {
     const QByteArray bytes = EncodeChartPicture(chart, format, options);
     const std::string_view encoded(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (bytes.isEmpty() || TryWriteFileAtomically(FileNameToStd(fileName), encoded) != 0)
-        throw EFCreateError(FormatMessage(
-            ChartMessages::CannotCreateFile, QDir::toNativeSeparators(fileName).toStdString()));
+    if (bytes.isEmpty())
+        throw EFCreateError(PictureFileError(QDir::toNativeSeparators(fileName).toStdString()));
+    const auto failure = TryWriteFileAtomically(FileNameToStd(fileName), encoded);
+    if (failure)
+        throw EFCreateError(
+            PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
 }

@@ -645,7 +645,10 @@ void TChart::SaveChartBitmap(const QString &fileName)
     buffer.open(QIODevice::WriteOnly);
     const bool encoded = QImageWriter(&buffer, "bmp").write(image);
     const std::string_view encodedBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (!encoded || TryWriteFileAtomically(FileNameToStd(fileName), encodedBytes) != 0)
-        throw EFCreateError(FormatMessage(
-            ChartMessages::CannotCreateFile, QDir::toNativeSeparators(fileName).toStdString()));
+    if (!encoded)
+        throw EFCreateError(PictureFileError(QDir::toNativeSeparators(fileName).toStdString()));
+    const auto failure = TryWriteFileAtomically(FileNameToStd(fileName), encodedBytes);
+    if (failure)
+        throw EFCreateError(
+            PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
 }

@@ -18,11 +18,6 @@ constexpr std::string_view kYMarker = "y-data = ";
 // The reading buffer of other formats is kept from file to file up to this size.
 constexpr std::size_t kKeptImportBuffer = std::size_t { 4 } * 1024 * 1024;
 
-bool endsField(const char *p, const char *lineEnd)
-{
-    return p == lineEnd || *p == '\t' || *p == '\0';
-}
-
 void readCaptions(std::string_view line, SpectrumTableData &table)
 {
     table.XCaption.clear();
@@ -108,8 +103,10 @@ bool readImported(TextFile &file, const FormatReader &reader, ImportedSpectra &s
 }
 
 LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
-    const std::string &fileName, const NumberSeparators &separators, bool otherFormats)
+    const std::string &fileName, const NumberSeparators &separators, bool otherFormats,
+    LoadExtent &written)
 {
+    written = {};
     TextFile file(fileName);
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
@@ -120,6 +117,8 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         ImportedSpectra spectra;
         if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
             return rejectLayout(table, badFiles, fileName);
+        written.Rows = std::min(table.RowCount + 1, kMaxRows);
+        written.Columns = table.SpectrumCount + 1;
         nameUnnamed(table, fileName);
         return { true, true };
     }
@@ -145,6 +144,7 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         if (row == kMaxRows || file.LineTooLong())
             return rejectLayout(table, badFiles, fileName);
         ++row;
+        written.Rows = row;
         double *cells = table.Cells[row - 1];
         int column = 0;
         const char *p = line.data();
@@ -153,13 +153,14 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
             double value = 0.0;
             const char *fieldEnd = nullptr;
             if (!plainMarks || !ConvertPlainDataField(p, end, value, fieldEnd)) {
-                fieldEnd = p;
-                while (!endsField(fieldEnd, end))
-                    ++fieldEnd;
+                fieldEnd = FieldEnd(p, end);
                 value = ConvertDataField({ p, static_cast<std::size_t>(fieldEnd - p) }, separators);
             }
-            if (column < kMaxColumns)
+            if (column < kMaxColumns) {
                 cells[column] = value;
+                if (column >= written.Columns)
+                    written.Columns = column + 1;
+            }
             ++column;
             if (fieldEnd == end)
                 break;
@@ -168,8 +169,11 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         if (column < columns)
             complete = false;
     }
-    if (row < kMaxRows)
+    if (row < kMaxRows) {
         std::fill_n(table.Cells[row], columns, 0.0);
+        written.Rows = row + 1;
+        written.Columns = std::max(written.Columns, columns);
+    }
     table.RowCount = row;
     table.SpectrumCount = columns - 1;
     return { true, complete };
@@ -186,13 +190,21 @@ std::string FileBaseName(const std::string &fileName)
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators)
 {
-    return loadFile(table, badFiles, fileName, separators, true);
+    LoadExtent written;
+    return loadFile(table, badFiles, fileName, separators, true, written);
+}
+
+LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, LoadExtent &written)
+{
+    return loadFile(table, badFiles, fileName, separators, true, written);
 }
 
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators)
 {
-    return loadFile(table, badFiles, fileName, separators, false);
+    LoadExtent written;
+    return loadFile(table, badFiles, fileName, separators, false, written);
 }
 
 LoadResult LoadSpectrumFile(const std::string &fileName)

@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <new>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace
@@ -53,19 +55,84 @@ int openRetrying(const std::string &name, int flags, mode_t mode)
     return fd;
 }
 
+// Whether size bytes may be written to a file under the process's file size limit.
+bool withinFileSizeLimit(std::size_t size)
+{
+    struct rlimit limit {
+    };
+    return ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY
+        || size <= limit.rlim_cur;
+}
+
+// The whole file from its start; false when it cannot be read.
+bool readWhole(int fd, std::size_t size, std::string &bytes)
+{
+    bytes.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, size - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes bytes from the file's start; returns 0 or the errno of the failed write.
+int writeFromStart(int fd, std::string_view bytes, bool throughFaultSeam)
+{
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return errno;
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = throughFaultSeam
+            ? Fault::WriteFile(fd, bytes.data() + written, bytes.size() - written)
+            : ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        written += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Makes sure the disk has room for a file of size bytes before anything of it is overwritten.
+// A file system that cannot reserve is asked how much room it has left.
+int reserveRoom(int fd, std::size_t oldSize, std::size_t size)
+{
+    if (size <= oldSize)
+        return 0;
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0)
+        return 0;
+    const int error = errno;
+    if (error != EOPNOTSUPP && error != ENOSYS)
+        return error;
+    struct statvfs room {
+    };
+    if (::fstatvfs(fd, &room) != 0)
+        return 0; // nothing to go by: the writes will tell
+    const unsigned long long available =
+        static_cast<unsigned long long>(room.f_bavail) * room.f_frsize;
+    // One block more for the rounding of the file's last block.
+    return available >= size - oldSize + room.f_frsize ? 0 : ENOSPC;
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(const std::string &fileName)
     : m_target(resolveLink(fileName))
 {
     if (fileName.empty())
-        ThrowInOutError(ENOENT);
+        ThrowWriteError(ENOENT);
     Fault::AllocationPoint();
     struct stat existing {
     };
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
-        ThrowInOutError(EISDIR);
+        ThrowWriteError(EISDIR);
     const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
     // A hidden name that no other writer picks: the process and a counter.
     const std::string stem =
@@ -88,12 +155,15 @@ AtomicFile::AtomicFile(const std::string &fileName)
         error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
     if (folderRefuses && exists && S_ISREG(existing.st_mode)
         && ::access(m_target.c_str(), W_OK) == 0) {
-        m_fd = openRetrying(m_target, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0);
+        // Read too, so that the old bytes can be put back should a write fail.
+        m_fd = openRetrying(m_target, O_RDWR | O_CLOEXEC | O_NOCTTY, 0);
+        if (m_fd < 0 && errno == EACCES)
+            m_fd = openRetrying(m_target, O_WRONLY | O_CLOEXEC | O_NOCTTY, 0);
         if (m_fd >= 0)
             return;
         error = errno;
     }
-    ThrowInOutError(error);
+    ThrowWriteError(error);
 }
 
 AtomicFile::~AtomicFile()
@@ -105,9 +175,7 @@ AtomicFile::~AtomicFile()
 void AtomicFile::discard() noexcept
 {
     if (m_fd >= 0) {
-        if (m_temporary.empty())
-            (void)::ftruncate(m_fd, 0); // written in place: empty rather than cut
-        Fault::CloseFile(m_fd);
+        Fault::CloseFile(m_fd); // written in place, the file is untouched or has its old bytes back
         m_fd = -1;
     }
     if (!m_temporary.empty())
@@ -118,13 +186,17 @@ void AtomicFile::discard() noexcept
 void AtomicFile::fail(int error)
 {
     discard();
-    ThrowInOutError(error);
+    ThrowWriteError(error);
 }
 
 void AtomicFile::Write(std::string_view bytes)
 {
     if (m_fd < 0)
-        ThrowInOutError(EBADF);
+        ThrowWriteError(EBADF);
+    if (m_temporary.empty()) {
+        m_pending.append(bytes);
+        return;
+    }
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = Fault::WriteFile(m_fd, bytes.data() + written, bytes.size() - written);
@@ -139,7 +211,11 @@ void AtomicFile::Write(std::string_view bytes)
 void AtomicFile::Commit()
 {
     if (m_fd < 0)
-        ThrowInOutError(EBADF);
+        ThrowWriteError(EBADF);
+    if (m_temporary.empty()) {
+        commitInPlace();
+        return;
+    }
     // A file system that cannot flush (EINVAL) has nothing to flush.
     if (Fault::SyncFile(m_fd) != 0 && errno != EINVAL)
         fail(errno);
@@ -153,6 +229,38 @@ void AtomicFile::Commit()
     m_done = true;
 }
 
+void AtomicFile::commitInPlace()
+{
+    struct stat info {
+    };
+    if (Fault::StatFile(m_fd, &info) != 0)
+        fail(errno);
+    const std::size_t oldSize = static_cast<std::size_t>(info.st_size);
+    if (!withinFileSizeLimit(m_pending.size()))
+        fail(EFBIG);
+    std::string original;
+    const bool restorable = readWhole(m_fd, oldSize, original);
+    if (const int error = reserveRoom(m_fd, oldSize, m_pending.size()))
+        fail(error);
+    int error = writeFromStart(m_fd, m_pending, true);
+    if (error == 0 && ::ftruncate(m_fd, static_cast<off_t>(m_pending.size())) != 0)
+        error = errno;
+    if (error == 0 && Fault::SyncFile(m_fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (error != 0) {
+        // The room for the longer of the two is reserved, so the old bytes fit again.
+        if (restorable && writeFromStart(m_fd, original, false) == 0)
+            (void)::ftruncate(m_fd, static_cast<off_t>(oldSize));
+        (void)::fsync(m_fd);
+        fail(error);
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (Fault::CloseFile(fd) != 0 && errno != EINTR)
+        fail(errno);
+    m_done = true;
+}
+
 void WriteFileAtomically(const std::string &fileName, std::string_view bytes)
 {
     AtomicFile file(fileName);
@@ -160,12 +268,13 @@ void WriteFileAtomically(const std::string &fileName, std::string_view bytes)
     file.Commit();
 }
 
-int TryWriteFileAtomically(const std::string &fileName, std::string_view bytes)
+std::optional<EInOutError> TryWriteFileAtomically(
+    const std::string &fileName, std::string_view bytes)
 {
     try {
         WriteFileAtomically(fileName, bytes);
-        return 0;
+        return std::nullopt;
     } catch (const EInOutError &error) {
-        return error.ErrorCode;
+        return error;
     }
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "exceptions.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,8 +13,10 @@
 // symbolic link is written through the link, and an existing file keeps its permissions.
 //
 // A folder that refuses new files (no write permission) still lets the user write over a file
-// of his own in it: then the file is written in place, and on failure it is emptied rather than
-// left cut.
+// of his own in it: then the new bytes are gathered in memory, the room they need is reserved on
+// the disk and checked against the file size limit before the first byte is written over the
+// old ones, and should a write still fail, the old bytes are put back. Either way the file holds
+// the new contents whole or the old ones exactly.
 class AtomicFile
 {
 public:
@@ -23,7 +28,7 @@ public:
     AtomicFile &operator=(const AtomicFile &) = delete;
 
     // Appends bytes; a failure (a full disk, a file size limit) throws EInOutError and leaves
-    // nothing behind.
+    // nothing behind. Throws std::bad_alloc when the bytes written in place do not fit in memory.
     void Write(std::string_view bytes);
     // Flushes, closes and puts the file in place of the target; throws EInOutError on failure.
     void Commit();
@@ -31,9 +36,11 @@ public:
 private:
     [[noreturn]] void fail(int error);
     void discard() noexcept;
+    void commitInPlace();
 
     std::string m_target;
     std::string m_temporary; // empty when writing in place
+    std::string m_pending; // the new contents when writing in place
     int m_fd = -1;
     bool m_done = false; // committed, or discarded after a failure
 };
@@ -41,6 +48,7 @@ private:
 // The whole new contents of a file in one call; throws EInOutError.
 void WriteFileAtomically(const std::string &fileName, std::string_view bytes);
 
-// The same without the file error: 0 on success, else the EInOutError's code. For callers that
+// The same without the file error: nothing on success, else the EInOutError. For callers that
 // raise an error of their own (the picture export). Running out of memory still throws.
-int TryWriteFileAtomically(const std::string &fileName, std::string_view bytes);
+std::optional<EInOutError> TryWriteFileAtomically(
+    const std::string &fileName, std::string_view bytes);

@@ -85,3 +85,6 @@ std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, boo
 
 // Raises the runtime's input/output error for a system error number.
 [[noreturn]] void ThrowInOutError(int systemError);
+// The same for a failed save: a number without a message of its own comes with its reason in
+// words ("E/A-Fehler 28: kein Platz mehr auf dem Datenträger").
+[[noreturn]] void ThrowWriteError(int systemError);

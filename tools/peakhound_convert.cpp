@@ -2,6 +2,7 @@
 // that a laboratory can keep its files in one form and use them with other tools.
 
 #include "exceptions.h"
+#include "filesizelimit.h"
 #include "messages.h"
 #include "separators.h"
 #include "spectrumfile.h"
@@ -121,7 +122,7 @@ int run(int argc, char **argv)
         try {
             WriteTextFile(targetName, SpectrumFileText(*table, source.filename().string()));
         } catch (const Exception &e) {
-            complain(targetName, e.what());
+            complain(targetName, FormatMessage(Messages::WriteError, e.what()));
             failed = true;
             continue;
         }
@@ -140,6 +141,7 @@ int run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    ReportFileSizeLimitAsWriteError();
     std::setlocale(LC_ALL, "");
 #ifdef PH_FAULT_FROM_ENVIRONMENT
     ArmFaultFromEnvironment();

@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <csignal>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -51,6 +57,7 @@ private slots:
     void fileCutWhileReadIsAnError();
     void wholeFileAsBytes();
     void atomicWriteIsWholeOrNothing();
+    void olderFileInAFolderThatRefusesNewFilesSurvivesAFullDisk();
 };
 
 void tst_TextFile::lineEnds_data()
@@ -304,7 +311,8 @@ void tst_TextFile::atomicWriteIsWholeOrNothing()
         try {
             WriteFileAtomically(name, text);
         } catch (const EInOutError &error) {
-            QCOMPARE(std::string(error.what()), std::string("E/A-Fehler 28"));
+            QCOMPARE(std::string(error.what()),
+                std::string("E/A-Fehler 28: kein Platz mehr auf dem Datenträger"));
         }
         Fault::Disarm();
         QCOMPARE(
@@ -329,6 +337,95 @@ void tst_TextFile::atomicWriteIsWholeOrNothing()
     QCOMPARE(readAll(name), std::vector<std::string> { "through" });
     PH_EXPECT_THROW(
         EInOutError, WriteFileAtomically(folder.root(), "x"), "Dateizugriff verweigert");
+}
+
+namespace
+{
+
+// Runs write in a child process as the user nobody with the default action of SIGXFSZ, as a
+// shell starts a program; the child's exit status: 0 written, 1 refused with expected, 2 refused
+// with another message, 3 no such user change; -1 when a signal ended it.
+int writeAsNobody(const std::function<void()> &write, const std::string &expected, rlim_t limit)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit size { limit, limit };
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0 || ::setrlimit(RLIMIT_FSIZE, &size) != 0)
+            ::_exit(3);
+        try {
+            write();
+        } catch (const EInOutError &error) {
+            if (error.what() == expected)
+                ::_exit(1);
+            std::fprintf(stderr, "refused with: %s\n", error.what());
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+void tst_TextFile::olderFileInAFolderThatRefusesNewFilesSurvivesAFullDisk()
+{
+    // GIVEN a shared folder on a small disk: nobody may not create files in it but owns an
+    // older picture there, and the disk is full
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a small file system and to act as another user");
+    TestFolder folder;
+    QVERIFY(::chmod(folder.root().c_str(), 0755) == 0); // nobody may pass through
+    const std::string disk = folder.path("disk");
+    QVERIFY(::mkdir(disk.c_str(), 0755) == 0);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+        QSKIP("this machine lets no test mount a file system");
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount { disk };
+    const std::string shared = disk + "/shared";
+    QVERIFY(::mkdir(shared.c_str(), 0755) == 0);
+    const std::string older = shared + "/picture.bmp";
+    std::string oldBytes(40000, '\0');
+    for (std::size_t i = 0; i < oldBytes.size(); ++i)
+        oldBytes[i] = static_cast<char>(i * 7);
+    WriteFileAtomically(older, oldBytes);
+    QVERIFY(::chown(older.c_str(), 65534, 65534) == 0);
+    QVERIFY(::chmod(shared.c_str(), 0555) == 0);
+    {
+        std::string filler(4096, 'f');
+        FILE *fill = std::fopen((disk + "/filler").c_str(), "wb");
+        QVERIFY(fill != nullptr);
+        while (std::fwrite(filler.data(), 1, filler.size(), fill) == filler.size()
+            && std::fflush(fill) == 0) { }
+        std::fclose(fill);
+    }
+    const auto olderBytes = [&] {
+        QFile file(QString::fromStdString(older));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("?");
+    };
+
+    // WHEN a longer picture is saved over it THEN the disk's refusal is named in words and the
+    // older file is as it was, byte for byte, with nothing beside it
+    const std::string longer(120000, 'n');
+    QCOMPARE(writeAsNobody([&] { WriteFileAtomically(older, longer); },
+                 "E/A-Fehler 28: kein Platz mehr auf dem Datenträger", RLIM_INFINITY),
+        1);
+    QVERIFY(olderBytes() == oldBytes);
+    // AND under a file size limit below the new size the same, without the signal
+    QCOMPARE(writeAsNobody([&] { WriteFileAtomically(older, std::string(30000, 's')); },
+                 "E/A-Fehler 27: Datei größer als erlaubt (Grenze der Dateigröße)", 20000),
+        1);
+    QVERIFY(olderBytes() == oldBytes);
+    QCOMPARE(QDir(QString::fromStdString(shared)).entryList(QDir::Files | QDir::Hidden),
+        QStringList { QStringLiteral("picture.bmp") });
+    // AND a shorter picture, which needs no new room, is written whole
+    const std::string shorter(1000, 'k');
+    QCOMPARE(writeAsNobody([&] { WriteFileAtomically(older, shorter); }, "", RLIM_INFINITY), 0);
+    QVERIFY(olderBytes() == shorter);
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)

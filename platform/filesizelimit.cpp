@@ -1,0 +1,8 @@
+#include "filesizelimit.h"
+
+#include <csignal>
+
+void ReportFileSizeLimitAsWriteError()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
