@@ -29,6 +29,18 @@ struct LoadResult {
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators);
 
+// The cells of the table a reading has written so far: rows 1..Rows, columns 1..Columns at most
+// (the zeroed row after the last one included). Kept up to date while the file is read, so that
+// a reading ended by an error or by the wrong layout also tells what it left in the table.
+struct LoadExtent {
+    int Rows = 0;
+    int Columns = 0;
+};
+
+// The same, telling into written which cells it wrote.
+LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, LoadExtent &written);
+
 // The reader of this layout alone, as if no other format were read: what a file gave before
 // other formats were added. For comparisons in tests and benchmarks.
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,

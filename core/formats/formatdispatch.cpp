@@ -53,6 +53,23 @@ bool ImportedFits(const ImportedSpectra &spectra)
         if (y.size() != points || !std::all_of(y.begin(), y.end(), finite))
             return false;
     }
+    // The chart spans the axes from the least to the greatest value; a span beyond the double
+    // range (values near both ends of it) could be searched but never shown or saved.
+    const auto spanFinite = [](const std::vector<double> &values, double &low, double &high) {
+        const auto [least, greatest] = std::minmax_element(values.begin(), values.end());
+        low = std::min(low, *least);
+        high = std::max(high, *greatest);
+        return std::isfinite(high - low);
+    };
+    double low = spectra.X.front();
+    double high = low;
+    if (!spanFinite(spectra.X, low, high))
+        return false;
+    low = high = spectra.Y.front().front();
+    for (const std::vector<double> &y : spectra.Y) {
+        if (!spanFinite(y, low, high))
+            return false;
+    }
     return true;
 }
 

@@ -153,6 +153,15 @@ void tst_FormatDispatch::decodedSpectraEnterTheTableWithinItsLimits()
     bad = spectra;
     bad.X[2] = std::nan("");
     QVERIFY(refused(bad));
+    // Values near both ends of the double range: each finite, but no axis can span them
+    bad = spectra;
+    bad.X = { -1.7e308, 0, 1.7e308 };
+    QVERIFY(refused(bad));
+    bad = spectra;
+    bad.Y = { { 1, 2, 3 }, { -1.7e308, 0, 1 }, { 2, 1.7e308, 0 } };
+    QVERIFY(refused(bad));
+    bad.Y = { { 1, 2, 3 }, { 8e307, 0, -8e307 } }; // a span of 1.6e308 fits
+    QVERIFY(!refused(bad));
     bad = spectra;
     bad.Y[0].pop_back();
     QVERIFY(refused(bad));
