@@ -4,6 +4,7 @@
 #include "exceptions.h"
 #include "faultinjection.h"
 #include "filejudgement.h"
+#include "filesizelimit.h"
 #include "matchreport.h"
 #include "messages.h"
 #include "numconv.h"
@@ -15,19 +16,22 @@
 #include "textoutput.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <pthread.h>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -116,9 +120,11 @@ int reportOutputError(const OutputError &failure)
     return 1;
 }
 
+class NameSource;
+
 struct Options {
     std::vector<std::string> targets;
-    std::vector<std::string> files;
+    std::shared_ptr<NameSource> files;
     SearchSettings settings;
     int jobs = 0;
     bool report = false;
@@ -150,24 +156,172 @@ int parseInteger(const std::string &option, const std::string &text)
     return value;
 }
 
-// Names given in a file, one per line with the text-file line rules; empty lines name nothing.
-void readNameList(const std::string &path, std::vector<std::string> &names)
+// The names to judge, in order: those of the command line, then those of each name list, read
+// a line at a time as the run needs them, so that a list of millions of names costs no more
+// memory than one. Name lists follow the text-file line rules; empty lines name nothing.
+class NameSource
 {
-    TextFile file(path);
-    while (!file.Eof()) {
-        const std::string_view line = file.ReadLine();
-        if (file.LineTooLong()) // far beyond any name the system takes
-            ThrowInOutError(ENAMETOOLONG);
-        if (!line.empty())
-            names.emplace_back(line);
+public:
+    // Opens every list at once, so that a list that cannot be opened is named before the run.
+    // Raises the runtime's error with failedFile naming the list.
+    NameSource(std::vector<std::string> names, const std::vector<std::string> &listPaths,
+        std::string &failedFile)
+        : m_names(std::move(names))
+    {
+        for (const auto &path : listPaths) {
+            failedFile = path;
+            m_lists.push_back({ path, std::make_unique<TextFile>(path) });
+        }
+        failedFile.clear();
     }
-}
+
+    // The next name; false at the end. A list that cannot be read on raises the runtime's error,
+    // with failedFile() naming it.
+    bool next(std::string &name)
+    {
+        if (m_peeked) {
+            m_peeked = false;
+            name = std::move(m_peekedName);
+            return true;
+        }
+        if (m_nextName < m_names.size()) {
+            name = std::move(m_names[m_nextName++]);
+            if (m_nextName == m_names.size())
+                std::vector<std::string>().swap(m_names);
+            return true;
+        }
+        for (; m_list < m_lists.size(); ++m_list) {
+            TextFile &file = *m_lists[m_list].file;
+            while (!file.Eof()) {
+                const std::string_view line = file.ReadLine();
+                if (file.LineTooLong()) // far beyond any name the system takes
+                    ThrowInOutError(ENAMETOOLONG);
+                if (!line.empty()) {
+                    name.assign(line);
+                    return true;
+                }
+            }
+            m_lists[m_list].file.reset();
+        }
+        return false;
+    }
+
+    // Whether there is no name at all; reads ahead one name.
+    bool empty()
+    {
+        if (m_peeked || m_nextName < m_names.size())
+            return false;
+        m_peeked = next(m_peekedName);
+        return !m_peeked;
+    }
+
+    // Whether all names are known without reading a list: then their count.
+    bool counted() const { return m_lists.empty(); }
+    std::size_t count() const { return m_names.size() - m_nextName + (m_peeked ? 1 : 0); }
+
+    const std::string &failedFile() const
+    {
+        static const std::string none;
+        return m_list < m_lists.size() ? m_lists[m_list].path : none;
+    }
+
+private:
+    struct List {
+        std::string path;
+        std::unique_ptr<TextFile> file;
+    };
+    std::vector<std::string> m_names;
+    std::size_t m_nextName = 0;
+    std::vector<List> m_lists;
+    std::size_t m_list = 0;
+    bool m_peeked = false;
+    std::string m_peekedName;
+};
+
+// Lines kept for the end of the run (the names of the wrong layout, the failures): in memory
+// up to kKeptBytes, beyond that in an unnamed temporary file, so that a run over millions of
+// such files stays in bounded memory. Read back in the order added. Should the temporary file
+// not be had or fill up, the rest is kept in memory.
+class LineStore
+{
+public:
+    LineStore() = default;
+    LineStore(const LineStore &) = delete;
+    LineStore &operator=(const LineStore &) = delete;
+    ~LineStore()
+    {
+        if (m_spill != nullptr)
+            std::fclose(m_spill);
+    }
+
+    void add(const std::string &line)
+    {
+        if (m_kept + line.size() > kKeptBytes && openSpill()) {
+            const std::uint64_t size = line.size();
+            if (std::fwrite(&size, sizeof size, 1, m_spill) == 1
+                && std::fwrite(line.data(), 1, line.size(), m_spill) == line.size()) {
+                ++m_spilled;
+                return;
+            }
+            m_spillFull = true; // the whole records before this one stay readable
+        }
+        if (m_spilled > 0 && m_afterSpill == kNone)
+            m_afterSpill = m_lines.size();
+        m_lines.push_back(line);
+        m_kept += line.size() + sizeof(std::string);
+    }
+
+    bool empty() const { return m_lines.empty() && m_spilled == 0; }
+
+    template <typename Use> void forEach(Use &&use)
+    {
+        const std::size_t before = std::min(m_afterSpill, m_lines.size());
+        for (std::size_t k = 0; k < before; ++k)
+            use(m_lines[k]);
+        if (m_spilled > 0 && std::fflush(m_spill) == 0) {
+            std::rewind(m_spill);
+            std::string line;
+            for (std::size_t k = 0; k < m_spilled; ++k) {
+                std::uint64_t size = 0;
+                if (std::fread(&size, sizeof size, 1, m_spill) != 1)
+                    break;
+                line.resize(static_cast<std::size_t>(size));
+                if (std::fread(line.data(), 1, line.size(), m_spill) != line.size())
+                    break;
+                use(line);
+            }
+        }
+        for (std::size_t k = before; k < m_lines.size(); ++k)
+            use(m_lines[k]);
+    }
+
+private:
+    static constexpr std::size_t kKeptBytes = 4 << 20;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    bool openSpill()
+    {
+        if (m_spill == nullptr && !m_spillFull) {
+            m_spill = std::tmpfile();
+            m_spillFull = m_spill == nullptr;
+        }
+        return !m_spillFull;
+    }
+
+    std::vector<std::string> m_lines; // before the spill, and after it filled up
+    std::size_t m_kept = 0;
+    std::FILE *m_spill = nullptr;
+    bool m_spillFull = false;
+    std::size_t m_spilled = 0;
+    std::size_t m_afterSpill = kNone; // the first line of m_lines added after spilled ones
+};
 
 // Parses the command line. Reading the peak and name files can raise runtime errors; those are
 // reported with the file's name like any other.
 Options parseArguments(int argc, char **argv, std::string &failedFile)
 {
     Options options;
+    std::vector<std::string> names;
     std::vector<std::string> peakFiles;
     std::vector<std::string> listFiles;
     bool presetWanted = false;
@@ -175,7 +329,7 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            options.files.push_back(argument);
+            names.push_back(argument);
             continue;
         }
         if (argument == "--") {
@@ -266,12 +420,15 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         ReadPeakFile(
             PresetPeakFile(std::filesystem::current_path().string(), "rh6g.txt"), addTarget);
     }
-    for (const auto &path : listFiles) {
-        failedFile = path;
-        readNameList(path, options.files);
+    options.files = std::make_shared<NameSource>(std::move(names), listFiles, failedFile);
+    bool noFiles = true;
+    try {
+        noFiles = options.files->empty();
+    } catch (const Exception &) {
+        failedFile = options.files->failedFile();
+        throw;
     }
-    failedFile.clear();
-    if (options.files.empty())
+    if (noFiles)
         throw UsageError { "no spectrum files given" };
     if (options.jobs == 0)
         options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -286,6 +443,7 @@ struct FileResult {
     bool complete = true; // the judgement used nothing an earlier file left in the table
     int rows = 0;
     int columns = 0;
+    LoadExtent written; // the cells the reading wrote, also when it failed
     std::string message;
     bool outOfMemory = false; // failed for want of memory; message is then left empty
     FileJudgement judgement; // of a judged file
@@ -299,8 +457,9 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
     bool judgeIncomplete = true)
 {
     FileResult result;
+    badFiles.Count = 0; // only this file's verdict is wanted: the list holds one name at most
     try {
-        const LoadResult load = LoadSpectrumFile(table, badFiles, name, separators);
+        const LoadResult load = LoadSpectrumFile(table, badFiles, name, separators, result.written);
         result.complete = load.Complete;
         if (!load.WellFormed) {
             result.verdict = Verdict::WrongLayout;
@@ -325,194 +484,401 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
     return result;
 }
 
-// Judges the files in order on one table; stops at the first runtime error unless told to go on.
-std::vector<FileResult> judgeSequentially(
-    const Options &options, const NumberSeparators &separators)
+// A name list that could not be read on: the run ends there, and the list is named.
+struct ListError {
+    std::string message;
+};
+
+// Judges the files in order on one table, emitting each at once; stops at the first runtime
+// error unless told to go on.
+template <typename Emit>
+void judgeSequentially(const Options &options, const NumberSeparators &separators, Emit &&emit)
 {
     auto table = std::make_unique<SpectrumTableData>();
     auto peaks = std::make_unique<PeakListData>();
     BadFileListData badFiles;
-    std::vector<FileResult> results;
-    results.reserve(options.files.size());
-    for (const auto &name : options.files) {
-        results.push_back(judgeFile(*table, badFiles, *peaks, name, options, separators));
-        if (results.back().verdict == Verdict::Failed && !options.keepGoing)
-            break;
+    NameSource &names = *options.files;
+    std::string name;
+    for (;;) {
+        try {
+            if (!names.next(name))
+                return;
+        } catch (const Exception &error) {
+            throw ListError { names.failedFile() + ": " + error.what() };
+        }
+        const FileResult result = judgeFile(*table, badFiles, *peaks, name, options, separators);
+        emit(name, result);
+        if (result.verdict == Verdict::Failed && !options.keepGoing)
+            return;
     }
-    return results;
 }
 
-// Judges the files on several threads, each with a table of its own. A file whose rows were not
-// all complete read cells that an earlier file had left in the table; such a file is judged again
-// on a table that has seen the earlier files in order, so the outcome equals the one-thread run.
+// A thread on a stack of kWorkerStack bytes that it maps itself, instead of the system's
+// 8 MiB, which a limit on the address space counts for each thread and which the system keeps
+// mapped for later threads; joined and unmapped when the object goes.
+class WorkerThread
+{
+public:
+    explicit WorkerThread(std::function<void()> body)
+        : m_body(std::move(body))
+    {
+        void *stack = ::mmap(nullptr, kWorkerStack, PROT_READ | PROT_WRITE,
+            MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        if (stack == MAP_FAILED)
+            throw std::system_error(errno, std::generic_category());
+        m_stack = stack;
+        ::mprotect(m_stack, kGuard, PROT_NONE); // an overflow faults instead of writing on
+        pthread_attr_t attributes;
+        int error = ::pthread_attr_init(&attributes);
+        if (error == 0) {
+            error = ::pthread_attr_setstack(&attributes, m_stack, kWorkerStack);
+            if (error == 0)
+                error = ::pthread_create(&m_thread, &attributes, &WorkerThread::start, this);
+            ::pthread_attr_destroy(&attributes);
+        }
+        if (error != 0) {
+            ::munmap(m_stack, kWorkerStack);
+            throw std::system_error(error, std::generic_category());
+        }
+    }
+    WorkerThread(const WorkerThread &) = delete;
+    WorkerThread &operator=(const WorkerThread &) = delete;
+    ~WorkerThread()
+    {
+        ::pthread_join(m_thread, nullptr);
+        ::munmap(m_stack, kWorkerStack);
+    }
+
+private:
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    static constexpr std::size_t kWorkerStack = std::size_t { 8 } << 20;
+#else
+    // The readers and the peak rules keep their data on the heap; their deepest calls need a few
+    // dozen kilobytes.
+    static constexpr std::size_t kWorkerStack = std::size_t { 1 } << 20;
+#endif
+    static constexpr std::size_t kGuard = 4096;
+
+    static void *start(void *self)
+    {
+        static_cast<WorkerThread *>(self)->m_body();
+        return nullptr;
+    }
+
+    std::function<void()> m_body;
+    void *m_stack = nullptr;
+    pthread_t m_thread {};
+};
+
+// Judges the files on several threads, each with a table of its own, and emits them in order on
+// the calling thread. Names are taken from the source as files are started, and at most kWindow
+// files are between started and emitted, so memory does not grow with the length of the list.
+//
+// The one-thread run judges every file on the table the earlier files left. A file whose rows
+// were not all complete read cells that an earlier file had left there; such a file is judged
+// again on the replay table, brought to the state the one-thread run has before it. For that the
+// run keeps the earlier files that still matter: every file that wrote cells, less those whose
+// cells a later complete file has all written over. A file that ran out of memory beside the
+// others is read again alone on the replay table, the workers having given back their tables,
+// before it is given up, so that the outcome does not depend on the number of threads.
 class ParallelSearch
 {
 public:
     ParallelSearch(const Options &options, const NumberSeparators &separators)
         : m_options(options)
         , m_separators(separators)
-        , m_results(options.files.size())
-        , m_stopAt(options.files.size())
+        , m_slots(kWindow)
     {
-        m_seen.reserve(options.files.size());
     }
 
-    // Calls emit(index, result) for the files in order, up to and including a failed one. The
-    // calling thread reads files too and emits what is ready between them, so that nobody waits
-    // for each single file.
     template <typename Emit> void run(int jobs, Emit &&emit)
     {
-        std::vector<std::thread> workers;
-        workers.reserve(static_cast<std::size_t>(jobs - 1));
-        // However the calling thread leaves (also for want of memory), the workers stop after
-        // their current file and are joined.
-        struct JoinOnExit {
-            ParallelSearch &search;
-            std::vector<std::thread> &threads;
-            ~JoinOnExit()
-            {
-                search.stopAfter(0);
-                for (auto &thread : threads)
-                    thread.join();
-            }
-        } joinOnExit { *this, workers };
-        for (int w = 1; w < jobs; ++w) {
-            try {
-                workers.emplace_back([this] { work(nullptr); });
-            } catch (const std::system_error &) {
-                break; // no thread to be had (memory, limits): fewer threads do the work
-            }
+        m_jobs = jobs;
+        {
+            // However the calling thread leaves (also for want of memory), the workers stop
+            // after their current file and are joined before the state they use goes.
+            struct StopOnExit {
+                ParallelSearch &search;
+                ~StopOnExit() { search.stopWorkers(); }
+            };
+            const StopOnExit stop { *this };
+            startWorkers();
+            lead(emit);
         }
-        const std::function<bool(bool)> emitReady = [this, &emit](bool wait) {
-            return this->emitReady(emit, wait);
-        };
-        work(&emitReady);
-        emitReady(true);
+        if (!m_listError.empty())
+            throw ListError { m_listError };
     }
 
 private:
-    // Reads and judges files until none is left. The calling thread passes its emitter, which
-    // returns true once everything that will be emitted has been.
-    void work(const std::function<bool(bool)> *emitReady)
-    {
-        // The table is left uncleared (8 MB a thread): a complete file is judged only on cells it
-        // wrote itself, and an incomplete one is not judged here at all.
-        std::unique_ptr<SpectrumTableData> table(new (std::nothrow) SpectrumTableData);
-        std::unique_ptr<PeakListData> peaks(new (std::nothrow) PeakListData);
-        if (!table || !peaks) {
-            if (emitReady == nullptr)
-                return; // a worker without memory for its table leaves the files to the others
-            throw std::bad_alloc();
-        }
+    static constexpr std::size_t kWindow = 1024;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    struct Slot {
+        std::string name;
+        FileResult result;
+    };
+
+    // A file the replay table has not seen yet that wrote cells.
+    struct Earlier {
+        std::string name;
+        LoadExtent written;
+    };
+
+    // What a thread reads and judges on.
+    struct Tables {
+        std::unique_ptr<SpectrumTableData> table;
+        std::unique_ptr<PeakListData> peaks;
         BadFileListData badFiles;
-        for (;;) {
-            const std::size_t i = m_next.fetch_add(1);
-            if (i >= m_stopAt.load())
-                return;
-            FileResult result = judgeFile(
-                *table, badFiles, *peaks, m_options.files[i], m_options, m_separators, false);
-            if (result.verdict == Verdict::Failed && !m_options.keepGoing)
-                stopAfter(i);
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_results[i] = std::move(result);
-            }
-            // Wake the emitter only for the file it waits for, not for every file.
-            if (m_waitingFor.load() == i)
-                m_ready.notify_one();
-            if (emitReady != nullptr && (*emitReady)(false))
-                return;
+    };
+
+    Slot &slot(std::size_t i) { return m_slots[i % kWindow]; }
+
+    // Starts the next file under the lock: its index, or kNone when there is none to start now
+    // (the window is full) or at all (ended; for a worker also when the workers are stopped).
+    std::size_t claim(bool &ended, bool worker)
+    {
+        ended = m_namesEnded || m_claimed >= m_stopAt || (worker && m_stopWorkers);
+        if (ended || m_claimed >= m_emitted + kWindow)
+            return kNone;
+        std::string name;
+        bool more = false;
+        try {
+            more = m_options.files->next(name);
+        } catch (const Exception &error) {
+            m_listError = m_options.files->failedFile() + ": " + error.what();
+        } catch (const std::bad_alloc &) {
+            m_listError = "peakhound-search: " + std::string(Messages::OutOfMemory);
         }
+        if (!more) {
+            m_namesEnded = ended = true;
+            m_changed.notify_all();
+            return kNone;
+        }
+        const std::size_t i = m_claimed++;
+        slot(i).name = std::move(name);
+        slot(i).result = FileResult();
+        return i;
     }
 
-    // Emits the results in order from the first one not yet emitted: those already there, or
-    // with wait all of them. Returns true when the run's output is complete.
-    template <typename Emit> bool emitReady(Emit &emit, bool wait)
+    // Judges file i and hands over the result. A thread that cannot get its tables reports the
+    // file as out of memory, which the emitting thread then reads again alone.
+    void judge(std::size_t i, const std::string &name, Tables &tables)
     {
-        const std::size_t count = m_options.files.size();
-        for (; m_emitted < count; ++m_emitted) {
-            const std::size_t i = m_emitted;
-            FileResult result;
-            if (wait) {
-                result = waitFor(i);
-            } else {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_results[i].verdict == Verdict::Pending)
-                    return false;
-                result = std::move(m_results[i]);
-            }
-            m_seen.push_back(
-                { result.verdict, result.complete, result.rows, result.columns, {}, false, {} });
-            if (result.verdict == Verdict::Unjudged)
-                result = replay(i);
-            emit(i, result);
-            if (result.verdict == Verdict::Failed && !m_options.keepGoing) {
-                stopAfter(i);
-                m_emitted = count;
-                return true;
-            }
+        FileResult result;
+        if (acquire(tables)) {
+            // The table is left uncleared (8 MB a thread): a complete file is judged only on
+            // cells it wrote itself, and an incomplete one is not judged here at all.
+            result = judgeFile(*tables.table, tables.badFiles, *tables.peaks, name, m_options,
+                m_separators, false);
+        } else {
+            result.verdict = Verdict::Failed;
+            result.outOfMemory = true;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (result.verdict == Verdict::Failed && !m_options.keepGoing && !result.outOfMemory)
+                m_stopAt = std::min(m_stopAt, i + 1);
+            slot(i).result = std::move(result);
+        }
+        m_changed.notify_all();
+    }
+
+    bool acquire(Tables &tables)
+    {
+        if (tables.table)
+            return true;
+        tables.table.reset(new (std::nothrow) SpectrumTableData);
+        tables.peaks.reset(new (std::nothrow) PeakListData);
+        if (!tables.table || !tables.peaks) {
+            tables = Tables();
+            return false;
         }
         return true;
     }
 
-    // No worker starts a file after index i.
-    void stopAfter(std::size_t i)
+    // A worker: reads and judges files until none is left or the workers are stopped.
+    void work()
     {
-        std::size_t current = m_stopAt.load();
-        while (i + 1 < current && !m_stopAt.compare_exchange_weak(current, i + 1)) { }
+        Tables tables;
+        for (;;) {
+            std::size_t i = kNone;
+            std::string name;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                bool ended = false;
+                while ((i = claim(ended, true)) == kNone && !ended)
+                    m_changed.wait(lock);
+                if (i == kNone)
+                    return;
+                name = slot(i).name;
+            }
+            judge(i, name, tables);
+        }
     }
 
-    FileResult waitFor(std::size_t i)
+    void startWorkers()
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_waitingFor.store(i);
-        m_ready.wait(lock, [&] { return m_results[i].verdict != Verdict::Pending; });
-        return std::move(m_results[i]);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopWorkers = false;
+        }
+        for (int w = 0; w < m_jobs; ++w) {
+            try {
+                m_workers.push_back(std::make_unique<WorkerThread>([this] { work(); }));
+            } catch (const std::system_error &) {
+                break; // no thread to be had (memory, limits): fewer threads do the work
+            }
+        }
+        m_leadReads = m_workers.empty();
     }
 
-    // Brings the replay table to the state the one-thread run has before file i, then judges i.
-    FileResult replay(std::size_t i)
+    // The workers finish the files they are reading and end, giving back their tables.
+    void stopWorkers()
     {
-        if (!m_replayTable) {
-            m_replayTable = std::make_unique<SpectrumTableData>();
-            m_replayPeaks = std::make_unique<PeakListData>();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopWorkers = true;
         }
-        // The latest complete file that wrote every cell file i reads makes the files before it
-        // irrelevant; otherwise go on from where the replay table stands.
-        std::size_t start = m_replayed;
-        for (std::size_t j = i; j-- > m_replayed;) {
-            const FileResult &seen = m_seen[j];
-            if ((seen.verdict == Verdict::Selected || seen.verdict == Verdict::Passed)
-                && seen.complete && seen.rows >= m_seen[i].rows
-                && seen.columns >= m_seen[i].columns) {
-                start = j;
-                break;
+        m_changed.notify_all();
+        m_workers.clear();
+    }
+
+    // The calling thread: emits what is ready in order; reads files itself only when no worker
+    // could be started.
+    template <typename Emit> void lead(Emit &emit)
+    {
+        for (;;) {
+            std::size_t i = kNone;
+            std::string name;
+            FileResult result;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                for (;;) {
+                    if (m_emitted >= m_stopAt || (m_namesEnded && m_emitted == m_claimed))
+                        return;
+                    if (m_emitted < m_claimed
+                        && slot(m_emitted).result.verdict != Verdict::Pending) {
+                        name = std::move(slot(m_emitted).name);
+                        result = std::move(slot(m_emitted).result);
+                        break;
+                    }
+                    bool ended = false;
+                    if (m_leadReads && (i = claim(ended, false)) != kNone) {
+                        name = slot(i).name;
+                        break;
+                    }
+                    if (!ended || m_emitted < m_claimed)
+                        m_changed.wait(lock);
+                }
+            }
+            if (i != kNone)
+                judge(i, name, m_leadTables);
+            else
+                emitOne(emit, name, result);
+        }
+    }
+
+    // Emits the next file in order, judged anew where its verdict needs the earlier files or
+    // memory of its own.
+    template <typename Emit> void emitOne(Emit &emit, const std::string &name, FileResult &result)
+    {
+        if (result.verdict == Verdict::Unjudged)
+            result = replay(name);
+        else if (result.outOfMemory)
+            result = alone(name);
+        else
+            remember(name, result);
+        emit(name, result);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (result.verdict == Verdict::Failed && !m_options.keepGoing)
+                m_stopAt = std::min(m_stopAt, m_emitted + 1);
+            ++m_emitted;
+        }
+        m_changed.notify_all();
+    }
+
+    // Keeps a file the replay table has not seen, when it wrote cells that no later complete
+    // file writes over; a complete file drops every earlier one whose cells it covers.
+    void remember(const std::string &name, const FileResult &result)
+    {
+        if (result.written.Rows == 0 || result.written.Columns == 0)
+            return;
+        const bool judged =
+            result.verdict == Verdict::Selected || result.verdict == Verdict::Passed;
+        if (judged && result.complete) {
+            // Every row up to RowCount got all its columns, and the row after it was zeroed.
+            const int rows = std::min(result.rows + 1, kMaxRows);
+            const int columns = std::min(result.columns, kMaxColumns);
+            m_earlier.erase(std::remove_if(m_earlier.begin(), m_earlier.end(),
+                                [&](const Earlier &e) {
+                                    return e.written.Rows <= rows && e.written.Columns <= columns;
+                                }),
+                m_earlier.end());
+        }
+        m_earlier.push_back({ name, result.written });
+    }
+
+    // Brings the replay table to the state the one-thread run has before this file, then
+    // judges it there.
+    FileResult replay(const std::string &name)
+    {
+        if (!m_replay.table) {
+            m_replay.table.reset(new (std::nothrow) SpectrumTableData());
+            m_replay.peaks.reset(new (std::nothrow) PeakListData());
+            if (!m_replay.table || !m_replay.peaks) {
+                m_replay = Tables();
+                FileResult failed;
+                failed.verdict = Verdict::Failed;
+                failed.outOfMemory = true;
+                return failed;
             }
         }
-        BadFileListData scratch;
-        for (std::size_t j = start;; ++j) {
-            FileResult result = judgeFile(*m_replayTable, scratch, *m_replayPeaks,
-                m_options.files[j], m_options, m_separators);
-            if (j == i || (result.verdict == Verdict::Failed && !m_options.keepGoing)) {
-                m_replayed = j + 1;
-                return result;
+        LoadExtent ignored;
+        for (const Earlier &earlier : m_earlier) {
+            m_replay.badFiles.Count = 0;
+            try {
+                LoadSpectrumFile(
+                    *m_replay.table, m_replay.badFiles, earlier.name, m_separators, ignored);
+            } catch (const Exception &) {
+                // The cells it wrote before its error are in the table, as in the one-thread run.
+            } catch (const std::bad_alloc &) {
             }
         }
+        m_earlier.clear();
+        return judgeFile(*m_replay.table, m_replay.badFiles, *m_replay.peaks, name, m_options,
+            m_separators, true);
+    }
+
+    // Judges a file again once no other file is being read and the workers have ended, their
+    // tables and stacks given back to the system, then lets the workers go on.
+    FileResult alone(const std::string &name)
+    {
+        stopWorkers();
+        m_leadTables = Tables();
+        ::malloc_trim(0);
+        FileResult result = replay(name);
+        startWorkers();
+        return result;
     }
 
     const Options &m_options;
     const NumberSeparators &m_separators;
-    std::vector<FileResult> m_results;
-    std::vector<FileResult> m_seen; // what the workers found, in order, as far as emitted
-    std::atomic<std::size_t> m_next { 0 };
-    std::atomic<std::size_t> m_stopAt;
-    std::atomic<std::size_t> m_waitingFor { static_cast<std::size_t>(-1) };
-    std::size_t m_emitted = 0; // results before this index have been emitted
+    std::vector<Slot> m_slots; // file i in m_slots[i % kWindow] from its start to its emission
     std::mutex m_mutex;
-    std::condition_variable m_ready;
-    std::unique_ptr<SpectrumTableData> m_replayTable;
-    std::unique_ptr<PeakListData> m_replayPeaks;
-    std::size_t m_replayed = 0; // the replay table holds the state after files 0 .. m_replayed - 1
+    std::condition_variable m_changed; // a file started or judged, one emitted, a pause
+    std::size_t m_claimed = 0; // files started
+    std::size_t m_emitted = 0; // files emitted
+    std::size_t m_stopAt = kNone; // no file at or after this index is started or emitted
+    bool m_namesEnded = false;
+    bool m_stopWorkers = false;
+    bool m_leadReads = false; // no worker could be started
+    int m_jobs = 1;
+    std::vector<std::unique_ptr<WorkerThread>> m_workers;
+    std::string m_listError;
+    std::vector<Earlier> m_earlier; // in order; the emitting thread's alone
+    Tables m_replay;
+    Tables m_leadTables; // when the calling thread reads files itself
 };
 
 // The printed names or report rows, gathered and written in blocks. A failed write throws
@@ -550,6 +916,13 @@ private:
 
 int main(int argc, char **argv)
 {
+    ReportFileSizeLimitAsWriteError();
+    // Memory as the one-thread run has it, whatever the number of threads: one malloc arena
+    // (each further arena reserves 64 MiB of address space that a limit counts), and large
+    // blocks always mapped on their own, so that a freed file buffer goes back to the system at
+    // once.
+    ::mallopt(M_ARENA_MAX, 1);
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #ifdef PH_FAULT_FROM_ENVIRONMENT
     ArmFaultFromEnvironment();
 #endif
@@ -575,34 +948,33 @@ int main(int argc, char **argv)
 
     const NumberSeparators separators = CurrentSeparators();
     Output out(options.null ? '\0' : '\n');
-    std::vector<std::string> badFiles;
-    std::vector<std::string> failures;
+    LineStore badFiles;
+    LineStore failures;
+    std::string listError;
     const bool scored = options.scored();
     // Sorted by score, the judged files are held back until the run is done; in the report the
     // files not selected follow the selected ones in their order.
     std::vector<std::pair<double, std::string>> held;
-    const auto emit = [&](std::size_t i, const FileResult &result) {
+    const auto emit = [&](const std::string &name, const FileResult &result) {
         switch (result.verdict) {
         case Verdict::Selected:
             if (options.sortByScore)
                 held.emplace_back(result.judgement.Score,
-                    options.report ? ReportFileRow(options.files[i], result.judgement, '.')
-                                   : options.files[i]);
+                    options.report ? ReportFileRow(name, result.judgement, '.') : name);
             else
-                out.line(options.report ? ReportFileRow(options.files[i], result.judgement, '.')
-                                        : options.files[i]);
+                out.line(options.report ? ReportFileRow(name, result.judgement, '.') : name);
             break;
         case Verdict::Passed:
             if (options.report && options.sortByScore)
-                held.emplace_back(-1, ReportFileRow(options.files[i], result.judgement, '.'));
+                held.emplace_back(-1, ReportFileRow(name, result.judgement, '.'));
             else if (options.report)
-                out.line(ReportFileRow(options.files[i], result.judgement, '.'));
+                out.line(ReportFileRow(name, result.judgement, '.'));
             break;
         case Verdict::WrongLayout:
-            badFiles.push_back(options.files[i]);
+            badFiles.add(name);
             break;
         case Verdict::Failed:
-            failures.push_back(options.files[i] + ": "
+            failures.add(name + ": "
                 + (result.outOfMemory ? std::string(Messages::OutOfMemory) : result.message));
             break;
         case Verdict::Unjudged:
@@ -611,32 +983,34 @@ int main(int argc, char **argv)
         }
     };
 
-    const int jobs =
-        static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.files.size()));
+    // Without name lists the count is known: no more threads than files.
+    const NameSource &names = *options.files;
+    const int jobs = names.counted()
+        ? static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), names.count()))
+        : options.jobs;
     try {
         if (options.report)
             out.line(ReportHeaderRow(options.targets, scored));
         try {
-            if (jobs == 1) {
-                const auto results = judgeSequentially(options, separators);
-                for (std::size_t i = 0; i < results.size(); ++i)
-                    emit(i, results[i]);
-            } else {
+            if (jobs <= 1)
+                judgeSequentially(options, separators, emit);
+            else
                 ParallelSearch(options, separators).run(jobs, emit);
-            }
+        } catch (const ListError &error) {
+            listError = error.message;
         } catch (const std::bad_alloc &) {
             // Out of memory outside the reading of a file (tables, output): what was selected
             // before is still printed.
-            failures.push_back("peakhound-search: " + std::string(Messages::OutOfMemory));
+            failures.add("peakhound-search: " + std::string(Messages::OutOfMemory));
         }
         std::stable_sort(held.begin(), held.end(),
             [](const auto &a, const auto &b) { return a.first > b.first; });
         for (const auto &line : held)
             out.line(line.second);
-        if (options.report) {
-            for (const auto &name : badFiles)
+        if (options.report)
+            badFiles.forEach([&](const std::string &name) {
                 out.line(ReportWrongLayoutRow(name, options.targets.size(), scored));
-        }
+            });
         out.flush();
         closeOut();
     } catch (const OutputError &failure) {
@@ -654,15 +1028,21 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    for (const auto &failure : failures)
+    failures.forEach([](const std::string &failure) {
         std::fprintf(stderr, "%s\n", EscapeControls(failure).c_str());
+    });
     if (!failures.empty() && !options.keepGoing)
         return 1;
     if (!badFiles.empty()) {
-        std::string text = std::string(kBadFilesHeading) + '\n';
-        for (const auto &name : badFiles)
-            text += '\t' + EscapeControls(name) + '\n';
-        std::fputs(text.c_str(), stderr);
+        std::fputs(kBadFilesHeading, stderr);
+        std::fputc('\n', stderr);
+        badFiles.forEach([](const std::string &name) {
+            std::fprintf(stderr, "\t%s\n", EscapeControls(name).c_str());
+        });
+    }
+    if (!listError.empty()) {
+        std::fprintf(stderr, "%s\n", EscapeControls(listError).c_str());
+        return 1;
     }
     return failures.empty() ? 0 : 1;
 }
