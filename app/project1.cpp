@@ -69,9 +69,14 @@ bool displayAvailable()
 
 } // namespace
 
-int Project1(int &argc, char **argv)
+void PrepareProcess()
 {
     ReportFileSizeLimitAsWriteError();
+}
+
+int Project1(int &argc, char **argv)
+{
+    PrepareProcess();
     if (!displayAvailable()) {
         std::fputs(
             "peakhound: needs a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);

@@ -9,6 +9,10 @@ extern const std::string kApplicationTitle; // "Peakhound 2"
 
 int Project1(int &argc, char **argv);
 
+// What the process needs before any window: a write beyond a file size limit becomes a write
+// error the windows report, instead of a signal that ends the program with the user's lists.
+void PrepareProcess();
+
 // Creates Form1, Form2, Form3, Form4 and Peakanzeige in this order, all hidden; each global
 // reference is set before its window's creation handler runs. Needs the application object.
 void CreateForms();

@@ -1,5 +1,6 @@
 #include "controls.h"
 #include "faultinjection.h"
+#include "project1.h"
 #include "rundisplay.h"
 #include "tchart.h"
 #include "tchartseries.h"
@@ -15,8 +16,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Each path a user takes through the windows (a search, a report saved, a picture saved, a
 // merge), run once for every file and memory call it makes, with that call failing. After each:
@@ -78,6 +83,7 @@ private slots:
     void searchInTheWindow();
     void reportSaved();
     void pictureSaved();
+    void pictureSavedUnderAFileSizeLimit();
     void merge();
     void filesThatChangeUnderTheWindows();
 
@@ -241,6 +247,38 @@ void tst_FaultPaths::pictureSaved()
         });
         QVERIFY(points > 0);
     }
+}
+
+void tst_FaultPaths::pictureSavedUnderAFileSizeLimit()
+{
+    // GIVEN the viewer showing a file, in a program started from a shell with "ulimit -f 1" (a
+    // child process of the test: SIGXFSZ at its default, which ends a program without a word)
+    m_scene->open(0);
+    const QString target = m_scene->path("picture.bmp");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(60); // a child that hangs fails the test rather than stopping it
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit { 1024, 1024 };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        PrepareProcess();
+        // WHEN the user saves the chart as a picture larger than the limit
+        m_scene->script.answerSaveDialog(target, 1);
+        press(Form3->savebmp);
+        // THEN the window names the failure and keeps the session; nothing is left behind
+        const QStringList boxes = m_scene->takeBoxes();
+        const bool named = boxes
+            == QStringList { QStringLiteral("Datei ") + target
+                   + QStringLiteral(" kann nicht erstellt werden (E/A-Fehler 27: Datei größer als "
+                                    "erlaubt (Grenze der Dateigröße))") };
+        const bool nothingLeft =
+            folderContents(QString::fromStdString(m_scene->folder.root())).count() == 5;
+        ::_exit(!named ? 2 : !nothingLeft ? 3 : Form1->ListBox1->Count() == 5 ? 0 : 4);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), "the program was ended by a signal");
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 void tst_FaultPaths::merge()

@@ -8,7 +8,9 @@
 #include <QProcess>
 #include <QTest>
 #include <cerrno>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -30,10 +32,18 @@ private:
         int status = -1;
         QByteArray err;
     };
+    // fileSizeLimit: "ulimit -f" of a shell, in bytes (0: none), with the signal's default action.
     static Run convert(const QStringList &arguments, const QString &fault = QString(),
-        const QString &faultReport = QString())
+        const QString &faultReport = QString(), rlim_t fileSizeLimit = 0)
     {
         QProcess process;
+        if (fileSizeLimit != 0) {
+            process.setChildProcessModifier([fileSizeLimit] {
+                std::signal(SIGXFSZ, SIG_DFL);
+                const rlimit limit { fileSizeLimit, fileSizeLimit };
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         if (!fault.isEmpty()) {
@@ -118,6 +128,18 @@ void tst_PeakhoundConvert::failuresAreNamedAndTheRestIsConverted()
         QVERIFY2(denied.err.contains("Dateizugriff verweigert"), denied.err);
         QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
     }
+    // Under a shell's file size limit below the converted file: a write error in words, the
+    // other files still converted, and nothing left of the big one, not even a temporary file.
+    const std::string big = folder.write("big.txt",
+        SpectrumText("x", "y", "x\ty", std::vector<std::string>(4000, "1234.5\t678.25")));
+    QFile::remove(out + QStringLiteral("/good.txt"));
+    const Run limited = convert({ q(big), q(good), QStringLiteral("--out"), out }, {}, {}, 16384);
+    QCOMPARE(limited.status, 1);
+    QVERIFY2(limited.err.contains("big.txt: Schreibfehler: E/A-Fehler 27: Datei größer als "
+                                  "erlaubt (Grenze der Dateigröße)"),
+        limited.err);
+    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
+        QStringList { QStringLiteral("good.txt") });
     // Converting a folder's own-layout files into that folder would replace them.
     const Run itself = convert({ q(good), QStringLiteral("--out"), q(folder.root()) });
     QCOMPARE(itself.status, 1);

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -111,6 +112,9 @@ private slots:
     void outOfMemoryEndsTheRunInWords();
     void nullEndsEachName();
     void keepGoingNamesEveryFailure();
+    void incompleteFileReadsCellsOfAnyEarlierFile();
+    void threadsGiveTheSameOutputUnderAMemoryLimit();
+    void nameListsAreReadAsTheRunGoes();
 
 private:
     TestFolder m_folder;
@@ -468,6 +472,100 @@ void tst_PeakhoundSearch::outOfMemoryEndsTheRunInWords()
     // Without the limit the line is read and the file has the wrong layout.
     const Run run = search(A("--peak", "612", QString::fromStdString(huge)));
     QCOMPARE(run.status, 0);
+#endif
+}
+
+void tst_PeakhoundSearch::incompleteFileReadsCellsOfAnyEarlierFile()
+{
+    // GIVEN A: two spectra, the second with the sought bands; B: a shorter file of one; C and D:
+    // files that name two spectra but carry one, so that their second spectrum is what earlier
+    // files left in the table: for C, B's and A's cells; for D, A's second spectrum whole
+    TestFolder folder;
+    std::vector<std::string> twoSpectra;
+    for (const std::string &line : humpLines({ 612, 774 }))
+        twoSpectra.push_back(
+            line.substr(0, line.find('\t')) + "\t1" + line.substr(line.find('\t')));
+    std::vector<std::string> oneShort = humpLines({ 600 }, 1, 550, 650);
+    oneShort.emplace_back("651"); // a row without its y: C is incomplete, and B covers it
+    std::vector<std::string> flat;
+    for (int x = 550; x <= 1700; ++x)
+        flat.push_back(std::to_string(x) + "\t1");
+    const QStringList names {
+        QString::fromStdString(
+            folder.write("a.txt", SpectrumText("x", "y", "x\ty\tz", twoSpectra))),
+        QString::fromStdString(
+            folder.write("b.txt", SpectrumText("x", "y", "x\ty", humpLines({ 900 }, 1, 550, 700)))),
+        QString::fromStdString(folder.write("c.txt", SpectrumText("x", "y", "x\ty", oneShort))),
+        QString::fromStdString(folder.write("d.txt", SpectrumText("x", "y", "x\ty\tz", flat))),
+    };
+    const QStringList targets = A("--peak", "612", "--peak", "774", "--max-missing", "0");
+    // WHEN they are judged on one thread THEN D shows A's bands
+    const Run one = search(targets + A("--jobs", "1") + names);
+    QCOMPARE(one.status, 0);
+    QCOMPARE(one.out, (names[0] + QLatin1Char('\n') + names[3] + QLatin1Char('\n')).toUtf8());
+    // AND on several threads alike, though C, judged again in order before D, is covered by B
+    for (const char *jobs : { "2", "4" })
+        QCOMPARE(search(targets + A("--jobs", jobs) + names).out, one.out);
+}
+
+void tst_PeakhoundSearch::threadsGiveTheSameOutputUnderAMemoryLimit()
+{
+#ifdef PH_ASAN
+    QSKIP("AddressSanitizer needs more address space than any limit that lets the test run");
+#else
+    // GIVEN three files of 40 MiB without a line end (sparse), each needing a buffer of its size
+    TestFolder folder;
+    QStringList files { QString::fromStdString(m_match) };
+    for (const char *name : { "h1.txt", "h2.txt", "h3.txt" }) {
+        files << QString::fromStdString(folder.write(name, ""));
+        QVERIFY(QFile::resize(files.back(), 40 << 20));
+    }
+    // WHEN they are searched in address spaces from too small for one file to room for several
+    int outOfMemory = 0;
+    for (rlim_t mib = 60; mib <= 104; mib += 4) {
+        const QStringList arguments = A("--peak", "612") + files;
+        const Run one = search(arguments + A("--jobs", "1"), {}, "C", mib << 20);
+        outOfMemory += one.err.contains("Zu wenig Arbeitsspeicher") ? 1 : 0;
+        // THEN two and three threads print what one thread prints, byte for byte
+        for (const char *jobs : { "2", "3" }) {
+            const Run many = search(arguments + A("--jobs", jobs), {}, "C", mib << 20);
+            QCOMPARE(many.status, one.status);
+            QCOMPARE(many.out, one.out);
+            QCOMPARE(many.err, one.err);
+        }
+    }
+    QVERIFY(outOfMemory > 0 && outOfMemory < 12); // both outcomes were met
+#endif
+}
+
+void tst_PeakhoundSearch::nameListsAreReadAsTheRunGoes()
+{
+#ifdef PH_ASAN
+    QSKIP("AddressSanitizer needs more address space than any limit that lets the test run");
+#else
+    // GIVEN a list of 300,000 names, every 1000th a file that matches, the others missing: held
+    // whole, with the names of the failures, more than 100 MB
+    TestFolder folder;
+    std::string list;
+    QByteArray expected;
+    for (int i = 0; i < 300000; ++i) {
+        if (i % 1000 == 0) {
+            list += m_match + '\n';
+            expected += QByteArray::fromStdString(m_match) + '\n';
+        } else {
+            list += folder.path("no such folder/spectrum ") + std::to_string(i) + ".txt\n";
+        }
+    }
+    const std::string listFile = folder.write("list.txt", list);
+    // WHEN they are searched within an address space of 64 MiB
+    const Run run = search(A("--peak", "612", "--keep-going", "--jobs", "2", "--files-from",
+                               QString::fromStdString(listFile)),
+        {}, "C", rlim_t { 64 } << 20);
+    // THEN every file is judged: the matches in list order, every missing one named
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, expected);
+    QCOMPARE(run.err.count('\n'), 300000 - 300);
+    QVERIFY(run.err.endsWith("spectrum 299999.txt: Datei nicht gefunden\n"));
 #endif
 }
 

@@ -32,7 +32,7 @@ struct Launch {
     QString locale = QStringLiteral("C");
     QString localePath; // LOCPATH, for locales built by the test
     QString outputFile; // standard output goes there (appended: /dev/full works too)
-    rlim_t fileSizeLimit = 0; // RLIMIT_FSIZE of the child, with SIGXFSZ ignored (EFBIG)
+    rlim_t fileSizeLimit = 0; // RLIMIT_FSIZE of the child, SIGXFSZ at its default as a shell has it
     QString fault; // PEAKHOUND_FAULT for the fault build
     QString faultReport;
 };
@@ -52,7 +52,9 @@ Run start(const Launch &launch)
     const rlim_t limit = launch.fileSizeLimit;
     if (limit != 0) {
         process.setChildProcessModifier([limit] {
-            std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails with EFBIG
+            // As "ulimit -f" in a shell leaves it: the signal's default action ends a program
+            // that writes beyond the limit, unless the program sees to it itself.
+            std::signal(SIGXFSZ, SIG_DFL);
             const rlimit size { limit, limit };
             ::setrlimit(RLIMIT_FSIZE, &size);
         });
