@@ -77,12 +77,15 @@ bench: build
 	bash bench/search-files.sh $(BUILD)
 
 # Each fuzz target for FUZZ_SECONDS (default 60) under AddressSanitizer and UBSan. The
-# structure-aware twins (*_structured) start from their byte-level twin's corpus.
+# structure-aware twins (*_structured) start from their byte-level twin's corpus; first the
+# readers must read a thousand generated files of each as written (fuzz_seeds).
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPH_FUZZ=ON -DPH_SANITIZE=ON -DPH_GUI=OFF \
 	  -DBUILD_TESTING=OFF -DPH_BENCH=OFF
 	cmake --build build-fuzz -j$(JOBS)
+	rm -rf build-fuzz/seeds && mkdir -p build-fuzz/seeds/wdf build-fuzz/seeds/spc
+	./build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds/wdf build-fuzz/seeds/spc 1000
 	for target in spectrumfile numconv axismath peakfile jcamp spc spc_structured wdf \
 	  wdf_structured spe textexports peakrules; do \
 	  mkdir -p build-fuzz/corpus/$$target && \

@@ -67,6 +67,14 @@ std::uint64_t GetU64(std::string_view bytes, std::size_t at)
     return GetU32(bytes, at) | (static_cast<std::uint64_t>(GetU32(bytes, at + 4)) << 32);
 }
 
+double GetF64(std::string_view bytes, std::size_t at)
+{
+    const std::uint64_t u = GetU64(bytes, at);
+    double value;
+    std::memcpy(&value, &u, sizeof value);
+    return value;
+}
+
 void AppendU32(std::string &bytes, std::uint32_t value)
 {
     bytes.append(4, '\0');

@@ -54,6 +54,7 @@ void PutF32(std::string &bytes, std::size_t at, float value);
 void PutF64(std::string &bytes, std::size_t at, double value);
 std::uint32_t GetU32(std::string_view bytes, std::size_t at);
 std::uint64_t GetU64(std::string_view bytes, std::size_t at);
+double GetF64(std::string_view bytes, std::size_t at);
 
 void AppendU32(std::string &bytes, std::uint32_t value);
 void AppendF32(std::string &bytes, float value);
