@@ -76,16 +76,21 @@ bench: build
 	./$(BUILD)/bench/bench_peakrules
 	bash bench/search-files.sh $(BUILD)
 
-# Each fuzz target for FUZZ_SECONDS (default 60) under AddressSanitizer and UBSan.
+# Each fuzz target for FUZZ_SECONDS (default 60) under AddressSanitizer and UBSan. The
+# structure-aware twins (*_structured) start from their byte-level twin's corpus; first the
+# readers must read a thousand generated files of each as written (fuzz_seeds).
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPH_FUZZ=ON -DPH_SANITIZE=ON -DPH_GUI=OFF \
 	  -DBUILD_TESTING=OFF -DPH_BENCH=OFF
 	cmake --build build-fuzz -j$(JOBS)
-	for target in spectrumfile numconv axismath peakfile jcamp spc wdf spe textexports peakrules; do \
+	rm -rf build-fuzz/seeds && mkdir -p build-fuzz/seeds/wdf build-fuzz/seeds/spc
+	./build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds/wdf build-fuzz/seeds/spc 1000
+	for target in spectrumfile numconv axismath peakfile jcamp spc spc_structured wdf \
+	  wdf_structured spe textexports peakrules; do \
 	  mkdir -p build-fuzz/corpus/$$target && \
 	  ./build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
-	    build-fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	    build-fuzz/corpus/$$target fuzz/corpus/$${target%_structured} || exit 1; \
 	done
 
 clean:
