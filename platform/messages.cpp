@@ -63,7 +63,7 @@ std::string WriteFailureText(int systemError)
         words = "Ein-/Ausgabefehler des Datenträgers";
         break;
     case EFBIG:
-        words = "Datei größer als erlaubt (Grenze der Dateigröße)";
+        words = "Grenze der Dateigröße überschritten";
         break;
     case ENOSPC:
         words = "kein Platz mehr auf dem Datenträger";

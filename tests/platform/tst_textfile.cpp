@@ -417,7 +417,7 @@ void tst_TextFile::olderFileInAFolderThatRefusesNewFilesSurvivesAFullDisk()
     QVERIFY(olderBytes() == oldBytes);
     // AND under a file size limit below the new size the same, without the signal
     QCOMPARE(writeAsNobody([&] { WriteFileAtomically(older, std::string(30000, 's')); },
-                 "E/A-Fehler 27: Datei größer als erlaubt (Grenze der Dateigröße)", 20000),
+                 "E/A-Fehler 27: Grenze der Dateigröße überschritten", 20000),
         1);
     QVERIFY(olderBytes() == oldBytes);
     QCOMPARE(QDir(QString::fromStdString(shared)).entryList(QDir::Files | QDir::Hidden),

@@ -269,8 +269,8 @@ void tst_FaultPaths::pictureSavedUnderAFileSizeLimit()
         const QStringList boxes = m_scene->takeBoxes();
         const bool named = boxes
             == QStringList { QStringLiteral("Datei ") + target
-                   + QStringLiteral(" kann nicht erstellt werden (E/A-Fehler 27: Datei größer als "
-                                    "erlaubt (Grenze der Dateigröße))") };
+                   + QStringLiteral(" kann nicht erstellt werden (E/A-Fehler 27: Grenze der "
+                                    "Dateigröße überschritten)") };
         const bool nothingLeft =
             folderContents(QString::fromStdString(m_scene->folder.root())).count() == 5;
         ::_exit(!named ? 2 : !nothingLeft ? 3 : Form1->ListBox1->Count() == 5 ? 0 : 4);

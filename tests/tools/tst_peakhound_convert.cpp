@@ -135,8 +135,8 @@ void tst_PeakhoundConvert::failuresAreNamedAndTheRestIsConverted()
     QFile::remove(out + QStringLiteral("/good.txt"));
     const Run limited = convert({ q(big), q(good), QStringLiteral("--out"), out }, {}, {}, 16384);
     QCOMPARE(limited.status, 1);
-    QVERIFY2(limited.err.contains("big.txt: Schreibfehler: E/A-Fehler 27: Datei größer als "
-                                  "erlaubt (Grenze der Dateigröße)"),
+    QVERIFY2(limited.err.contains("big.txt: Schreibfehler: E/A-Fehler 27: Grenze der Dateigröße "
+                                  "überschritten"),
         limited.err);
     QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden),
         QStringList { QStringLiteral("good.txt") });
