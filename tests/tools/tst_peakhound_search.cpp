@@ -548,12 +548,16 @@ void tst_PeakhoundSearch::nameListsAreReadAsTheRunGoes()
     TestFolder folder;
     std::string list;
     QByteArray expected;
+    QByteArray failures;
     for (int i = 0; i < 300000; ++i) {
         if (i % 1000 == 0) {
             list += m_match + '\n';
             expected += QByteArray::fromStdString(m_match) + '\n';
         } else {
-            list += folder.path("no such folder/spectrum ") + std::to_string(i) + ".txt\n";
+            const std::string name =
+                folder.path("no such folder/spectrum ") + std::to_string(i) + ".txt";
+            list += name + '\n';
+            failures += QByteArray::fromStdString(name) + ": Datei nicht gefunden\n";
         }
     }
     const std::string listFile = folder.write("list.txt", list);
@@ -564,8 +568,7 @@ void tst_PeakhoundSearch::nameListsAreReadAsTheRunGoes()
     // THEN every file is judged: the matches in list order, every missing one named
     QCOMPARE(run.status, 1);
     QCOMPARE(run.out, expected);
-    QCOMPARE(run.err.count('\n'), 300000 - 300);
-    QVERIFY(run.err.endsWith("spectrum 299999.txt: Datei nicht gefunden\n"));
+    QVERIFY(run.err == failures); // (QCOMPARE would print megabytes)
 #endif
 }
 
