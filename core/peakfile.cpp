@@ -25,6 +25,10 @@ namespace
 // How much of a line beyond the text-file limit the error quotes.
 constexpr std::size_t kQuotedStart = 20;
 
+// No peak position anyone writes is longer; a longer line would become a list entry that the
+// window lays out anew at every paint (an entry of 8 MiB takes the window half a second a paint).
+constexpr std::size_t kLongestPeakLine = 4096;
+
 // Set by tests; unset, the folders of InstalledDataDirectories() are used.
 std::optional<std::string> &dataDirectoryOverride()
 {
@@ -46,9 +50,9 @@ void ReadPeakFile(
     TextFile file(fileName);
     while (!file.Eof()) {
         const std::string_view line = file.ReadLine();
-        // Tens of megabytes in one line are no peak position anyone wrote: refused as not a
-        // number here, instead of becoming an entry that no list or message could show.
-        if (file.LineTooLong())
+        // Kilobytes in one line are no peak position anyone wrote: refused as not a number
+        // here, instead of becoming an entry that no list or message could show.
+        if (file.LineTooLong() || line.size() > kLongestPeakLine)
             ThrowInvalidFloat(std::string(line.substr(0, kQuotedStart)) + "...");
         addLine(std::string(line));
     }

@@ -18,6 +18,22 @@ constexpr std::string_view kYMarker = "y-data = ";
 // The reading buffer of other formats is kept from file to file up to this size.
 constexpr std::size_t kKeptImportBuffer = std::size_t { 4 } * 1024 * 1024;
 
+// Captions are drawn at every paint of the chart and stand in its window's title: one of
+// megabytes would take the window seconds a paint. Beyond kMaxCaptionBytes a caption is cut,
+// before a UTF-8 character that would not fit whole; no axis shows that much.
+constexpr std::size_t kMaxCaptionBytes = 1024;
+
+std::string_view captionText(std::string_view caption)
+{
+    if (caption.size() <= kMaxCaptionBytes)
+        return caption;
+    std::size_t cut = kMaxCaptionBytes;
+    for (int step = 0;
+         step < 3 && cut > 0 && (static_cast<unsigned char>(caption[cut]) & 0xC0) == 0x80; ++step)
+        --cut;
+    return caption.substr(0, cut);
+}
+
 void readCaptions(std::string_view line, SpectrumTableData &table)
 {
     table.XCaption.clear();
@@ -30,8 +46,8 @@ void readCaptions(std::string_view line, SpectrumTableData &table)
     // Whatever stands between the x caption and the y marker (blanks, a tab) belongs to the
     // caption.
     if (py > xStart)
-        table.XCaption.assign(line.substr(xStart, py - xStart));
-    table.YCaption.assign(line.substr(py + kYMarker.size()));
+        table.XCaption.assign(captionText(line.substr(xStart, py - xStart)));
+    table.YCaption.assign(captionText(line.substr(py + kYMarker.size())));
 }
 
 // The number of columns the third header line announces (its tabs plus one), or 0 for a layout
@@ -48,8 +64,14 @@ void readNames(std::string_view header, SpectrumTableData &table)
     std::size_t start = header.find('\t');
     for (int s = 0; s < kMaxSpectra && start != std::string_view::npos; ++s) {
         const std::size_t end = header.find('\t', start + 1);
-        table.Names[s].assign(header.substr(
-            start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1));
+        const std::string_view field = header.substr(
+            start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1);
+        // A name is drawn in the legend at every paint: one of megabytes is cut as a reader
+        // cuts the names it hands over.
+        if (field.size() > kMaxNameBytes)
+            table.Names[s] = SpectrumName(field);
+        else
+            table.Names[s].assign(field);
         start = end;
     }
 }

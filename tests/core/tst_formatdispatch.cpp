@@ -205,6 +205,15 @@ void tst_FormatDispatch::namesAreCleaned()
     QCOMPARE(table->SpectrumCount, 2);
     QCOMPARE(table->Names[0], std::string("first sample"));
     QCOMPARE(table->Names[1], std::string(kMaxNameBytes, 'y'));
+    // The program's own layout: names and captions as written, ones of megabytes cut
+    const std::string own = folder.write("own.txt",
+        SpectrumText("x", std::string(1023, 'c') + "\xC3\xA4" + std::string(1 << 20, 'c'),
+            "x\t A \t" + std::string(1 << 20, 'z'), { "1\t2\t3" }));
+    QVERIFY(LoadSpectrumFile(*table, bad, own, NumberSeparators()).WellFormed);
+    QCOMPARE(table->Names[0], std::string(" A "));
+    QCOMPARE(table->Names[1], std::string(kMaxNameBytes, 'z'));
+    QCOMPARE(table->XCaption, std::string("x ")); // with the blank before the y marker
+    QCOMPARE(table->YCaption, std::string(1023, 'c')); // not half the umlaut
 }
 
 QTEST_GUILESS_MAIN(tst_FormatDispatch)

@@ -37,6 +37,12 @@ void tst_PeakFile::lineBeyondTheLimitIsNoNumber()
     PH_EXPECT_THROW(
         EConvertError, read(name), "'11111111111111111111...' ist kein gültiger Gleitkommawert");
     QVERIFY(m_lines == std::vector<std::string>({ "612" }));
+    // AND so is a line of megabytes that a list box would lay out at every paint
+    m_lines.clear();
+    folder.write("q.txt", "612\r\n" + std::string(8 << 20, '5') + "\r\n774\r\n");
+    PH_EXPECT_THROW(EConvertError, read(folder.path("q.txt")),
+        "'55555555555555555555...' ist kein gültiger Gleitkommawert");
+    QVERIFY(m_lines == std::vector<std::string>({ "612" }));
 }
 
 void tst_PeakFile::presetFromStartFolderThenInstalledCopies()
