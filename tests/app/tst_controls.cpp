@@ -12,8 +12,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +48,7 @@ private slots:
     void guardShowsOutOfMemoryInWords();
     void textsKeepEveryByte();
     void escapeClosesTheMessageBoxes();
+    void listOfManyFilesIsUpAtOnce();
 
 private:
     void recordBoxes();
@@ -409,6 +412,50 @@ void tst_Controls::escapeClosesTheMessageBoxes()
         ShowMessage(text); // returns when the box is closed
         QVERIFY(!stuck);
     }
+    recordBoxes();
+}
+
+void tst_Controls::listOfManyFilesIsUpAtOnce()
+{
+    // GIVEN the message a search of 200,000 files of the wrong layout ends with
+    SetMessageBoxHook(nullptr);
+    std::string text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: \r";
+    for (int i = 0; i < 200000; ++i)
+        text += "\t/home/lab/data/run " + std::to_string(i) + "/spectrum.txt\r";
+    // WHEN it is shown THEN the box is up at once with every name, and Enter answers it
+    QElapsedTimer clock;
+    qint64 upAfter = -1;
+    QString held;
+    QTimer::singleShot(0, [&] {
+        upAfter = clock.elapsed();
+        QWidget *box = QApplication::activeModalWidget();
+        if (auto *view = box != nullptr ? box->findChild<QPlainTextEdit *>() : nullptr)
+            held = view->toPlainText();
+        QWidget *focus = QApplication::focusWidget();
+        if (box != nullptr)
+            QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Return);
+    });
+    bool stuck = false;
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    connect(&rescue, &QTimer::timeout, [&stuck] {
+        if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            stuck = true;
+            box->reject();
+        }
+    });
+    rescue.start(20000);
+    clock.start();
+    ShowMessage(text);
+    QVERIFY(!stuck);
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr qint64 kWithin = 10000;
+#else
+    constexpr qint64 kWithin = 2000;
+#endif
+    QVERIFY2(upAfter >= 0 && upAfter < kWithin, qPrintable(QString::number(upAfter)));
+    QCOMPARE(held.count(QLatin1Char('\n')), 200001);
+    QVERIFY(held.endsWith(QStringLiteral("run 199999/spectrum.txt\n")));
     recordBoxes();
 }
 
