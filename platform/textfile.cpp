@@ -155,6 +155,40 @@ void ThrowWriteError(int systemError)
 TextFile::TextFile(const std::string &fileName)
 {
     m_fd = openRegularFile(fileName, m_sizeAtOpen);
+    takeBuffer();
+}
+
+TextFile::TextFile(const std::string &fileName, Stream)
+{
+    int fd;
+    if (fileName == "-") {
+        fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0)
+            ThrowInOutError(errno);
+    } else {
+        do {
+            fd = Fault::OpenFile(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0)
+            ThrowInOutError(errno);
+    }
+    struct stat info {
+    };
+    const int statResult = Fault::StatFile(fd, &info);
+    // A folder or socket is no list; a pipe, FIFO or terminal is read to its end.
+    if (statResult != 0 || S_ISDIR(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        const int error = statResult != 0 ? errno : EACCES;
+        ::close(fd);
+        ThrowInOutError(error);
+    }
+    m_fd = fd;
+    m_regular = S_ISREG(info.st_mode);
+    m_sizeAtOpen = m_regular ? info.st_size : 0;
+    takeBuffer();
+}
+
+void TextFile::takeBuffer()
+{
     try {
         Fault::AllocationPoint();
     } catch (...) {
@@ -235,7 +269,8 @@ bool TextFile::fill()
         ThrowInOutError(errno);
     if (got == 0) {
         m_atEnd = true;
-        checkUnchanged(m_fd, m_sizeAtOpen, m_bytesRead);
+        if (m_regular)
+            checkUnchanged(m_fd, m_sizeAtOpen, m_bytesRead);
         return false;
     }
     m_bytesRead += static_cast<std::size_t>(got);

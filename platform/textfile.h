@@ -26,6 +26,11 @@ public:
     // 3 invalid path, 4 too many open files, 5 access denied or not a regular file, else
     // "E/A-Fehler %d" with the system's error number).
     explicit TextFile(const std::string &fileName);
+    // A list read as it comes (the names of a batch run): besides regular files also a pipe, a
+    // FIFO or a terminal, and "-" for standard input. Opening a FIFO waits for its writer; the
+    // end is where the writer closes it.
+    enum class Stream { Allowed };
+    TextFile(const std::string &fileName, Stream);
     ~TextFile();
     TextFile(const TextFile &) = delete;
     TextFile &operator=(const TextFile &) = delete;
@@ -63,7 +68,10 @@ private:
 
     std::size_t readAt(char *into, std::size_t count, std::size_t offset);
 
+    void takeBuffer();
+
     int m_fd = -1;
+    bool m_regular = true; // a regular file, whose size is checked at its end
     std::string m_head;
     off_t m_sizeAtOpen = 0;
     std::size_t m_bytesRead = 0; // from the file, including any bytes after a Ctrl-Z

@@ -67,7 +67,8 @@ constexpr const char *kUsage =
     "  --sort score        print the selected files best match score first; the report gets\n"
     "                      its score column (as it does under the sensitive rule)\n"
     "  --jobs N            read and judge files on N threads (default: the number of cores)\n"
-    "  --files-from PATH   also judge the files named in PATH, one per line\n"
+    "  --files-from PATH   also judge the files named in PATH, one per line, read as the run\n"
+    "                      goes (a pipe too; - for standard input)\n"
     "  --report            print the match report instead of the names: a tab-separated table\n"
     "                      with a row per file (selected, missing count, the position found\n"
     "                      for each sought peak), numbers with a decimal point\n"
@@ -170,7 +171,8 @@ public:
     {
         for (const auto &path : listPaths) {
             failedFile = path;
-            m_lists.push_back({ path, std::make_unique<TextFile>(path) });
+            m_lists.push_back(
+                { path, std::make_unique<TextFile>(path, TextFile::Stream::Allowed) });
         }
         failedFile.clear();
     }

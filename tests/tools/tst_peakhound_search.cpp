@@ -115,6 +115,7 @@ private slots:
     void incompleteFileReadsCellsOfAnyEarlierFile();
     void threadsGiveTheSameOutputUnderAMemoryLimit();
     void nameListsAreReadAsTheRunGoes();
+    void nameListFromAPipe();
 
 private:
     TestFolder m_folder;
@@ -570,6 +571,31 @@ void tst_PeakhoundSearch::nameListsAreReadAsTheRunGoes()
     QCOMPARE(run.out, expected);
     QVERIFY(run.err == failures); // (QCOMPARE would print megabytes)
 #endif
+}
+
+void tst_PeakhoundSearch::nameListFromAPipe()
+{
+    // GIVEN names written into a pipe, as "find ... | peakhound-search --files-from -" does
+    const QByteArray names =
+        QByteArray::fromStdString(m_match2 + "\n" + m_miss + "\n" + m_match + "\n");
+    for (const QString &list : { QStringLiteral("-"), QStringLiteral("/dev/stdin") }) {
+        QProcess process;
+        process.start(QStringLiteral(PEAKHOUND_SEARCH),
+            A("--peak", "612", "--peak", "774", "--peak", "1650", "--files-from", list));
+        QVERIFY(process.waitForStarted());
+        process.write(names);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        // THEN they are judged as if given on the command line
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(),
+            QByteArray::fromStdString(m_match2 + "\n" + m_match + "\n"));
+    }
+    // A folder is no list
+    const Run folder =
+        search(A("--peak", "612", "--files-from", QString::fromStdString(m_folder.root())));
+    QCOMPARE(folder.status, 1);
+    QVERIFY(folder.err.endsWith(": Dateizugriff verweigert\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_PeakhoundSearch)
