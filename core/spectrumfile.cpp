@@ -174,20 +174,21 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
         for (;;) {
             double value = 0.0;
             const char *fieldEnd = nullptr;
-            if (!plainMarks || !ConvertPlainDataField(p, end, value, fieldEnd)) {
+            if (!ConvertCommonDataField(p, end, value, fieldEnd)
+                && (!plainMarks || !ConvertPlainDataField(p, end, value, fieldEnd))) {
+                // The cells of this row so far are written, should the field be an error.
+                written.Columns = std::max(written.Columns, std::min(column, kMaxColumns));
                 fieldEnd = FieldEnd(p, end);
                 value = ConvertDataField({ p, static_cast<std::size_t>(fieldEnd - p) }, separators);
             }
-            if (column < kMaxColumns) {
+            if (column < kMaxColumns)
                 cells[column] = value;
-                if (column >= written.Columns)
-                    written.Columns = column + 1;
-            }
             ++column;
             if (fieldEnd == end)
                 break;
             p = fieldEnd + 1;
         }
+        written.Columns = std::max(written.Columns, std::min(column, kMaxColumns));
         if (column < columns)
             complete = false;
     }

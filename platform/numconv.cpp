@@ -362,6 +362,8 @@ void RaiseFloatOverflow()
 
 bool ConvertPlainDataField(const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
 {
+    if (ConvertCommonDataField(p, lineEnd, value, fieldEnd))
+        return true;
     // No field this path takes is longer than a few hundred bytes: a longer one is left to the
     // full conversion without being scanned here first.
     constexpr std::ptrdiff_t kPlainLength = 1024;

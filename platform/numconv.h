@@ -3,8 +3,10 @@
 #include "rounding.h"
 #include "separators.h"
 
+#include <charconv>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Text to number with the runtime's accepted syntax: blanks (code 32 only), an optional sign,
 // digits, optionally the decimal separator and digits, optionally "e"/"E", a sign and digits,
@@ -33,6 +35,27 @@ int StrToInt(std::string_view text);
 // separator and every comma or point left of it the thousands separator, then the text is
 // converted. A failure quotes the rewritten text.
 double ConvertDataField(std::string_view field, const NumberSeparators &separators);
+
+// The common data field in one pass, for the reader's loop: from a digit (after an optional
+// minus) std::from_chars reads exactly the accepted syntax (digits, a point with digits, an
+// exponent), and a single point is what the rewriting makes the decimal separator under every
+// locale; so when it reads up to the field's end (a tab, NUL or lineEnd) the value is the one
+// ConvertDataField gives. Anything else (blanks, a plus, a comma, a value out of range) returns
+// false and is left to ConvertPlainDataField. On success fieldEnd is the field's end.
+inline bool ConvertCommonDataField(
+    const char *p, const char *lineEnd, double &value, const char *&fieldEnd)
+{
+    const char *digit = p != lineEnd && *p == '-' ? p + 1 : p;
+    if (digit == lineEnd || *digit < '0' || *digit > '9')
+        return false;
+    double read = 0.0;
+    const auto [end, ec] = std::from_chars(p, lineEnd, read);
+    if (ec != std::errc() || (end != lineEnd && *end != '\t' && *end != '\0'))
+        return false;
+    value = read;
+    fieldEnd = end;
+    return true;
+}
 
 // The fast path of ConvertDataField for the reader's loop, straight from the line: blanks, a
 // sign, digits with at most one decimal mark (comma or point), an exponent, blanks, then a tab,
