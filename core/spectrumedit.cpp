@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -35,7 +36,14 @@ void ShiftSpectra(SpectrumTableData &table, int first, int count, int by)
     if (by == 0 || count <= 0)
         return;
     const auto inTable = [](int column) { return column >= 2 && column <= kMaxColumns; };
-    for (int r = 1; r <= table.RowCount; ++r) {
+    // A spectrum with x values of its own has its own rows, which may be more than RowCount.
+    int rows = table.RowCount;
+    for (int i = 0; i < count; ++i) {
+        const int s = first + i;
+        if (s >= 0 && s < kMaxSpectra)
+            rows = std::max(rows, static_cast<int>(table.SpectrumX[s].size()));
+    }
+    for (int r = 1; r <= rows; ++r) {
         // Upwards the top spectrum moves first, downwards the lowest, so none is overwritten
         // before it has moved.
         for (int i = 0; i < count; ++i) {
@@ -52,9 +60,13 @@ void ShiftSpectra(SpectrumTableData &table, int first, int count, int by)
         if (!inTable(from))
             continue;
         std::string &name = table.Names[from - 2];
-        if (inTable(from + by))
+        std::vector<double> &x = table.SpectrumX[from - 2];
+        if (inTable(from + by)) {
             table.Names[from + by - 2] = std::move(name);
+            table.SpectrumX[from + by - 2] = std::move(x);
+        }
         name.clear();
+        x.clear();
     }
 }
 
@@ -70,8 +82,24 @@ void KeepOnlySpectrum(SpectrumTableData &table, int s)
 {
     if (!HasSpectrum(table, s))
         return;
-    for (int r = 1; r <= table.RowCount; ++r)
-        table.Cell(r, 2) = table.Cell(r, s + 2);
+    if (table.HasOwnX()) {
+        // Alone, the spectrum takes its x values back into column 1 and the table its rows.
+        const std::vector<double> x = table.SpectrumX[s].empty()
+            ? std::vector<double>(table.RowCount > 0 ? static_cast<std::size_t>(table.RowCount) : 0)
+            : table.SpectrumX[s];
+        const int rows = table.SpectrumRows(s);
+        for (int r = 1; r <= rows; ++r) {
+            if (!table.SpectrumX[s].empty())
+                table.Cell(r, 1) = x[static_cast<std::size_t>(r - 1)];
+            table.Cell(r, 2) = table.Cell(r, s + 2);
+        }
+        for (auto &own : table.SpectrumX)
+            own.clear();
+        table.RowCount = rows;
+    } else {
+        for (int r = 1; r <= table.RowCount; ++r)
+            table.Cell(r, 2) = table.Cell(r, s + 2);
+    }
     if (s != 0)
         table.Names[0] = std::move(table.Names[s]);
     table.SpectrumCount = 1;
@@ -89,11 +117,32 @@ bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,
     if (sum > kMaxSpectra)
         return false;
 
+    // Each file's spectra keep their file's x values: the reading of a file clears the x values
+    // of the spectra gathered before it, so they are set aside while it reads. When every file
+    // has the same x, none is kept and the stack is the table it always was.
+    std::vector<double> gathered[kMaxSpectra];
+    struct PutBack {
+        SpectrumTableData &table;
+        std::vector<double> (&gathered)[kMaxSpectra];
+        ~PutBack()
+        {
+            for (int s = 0; s < kMaxSpectra; ++s)
+                if (!gathered[s].empty())
+                    table.SpectrumX[s] = std::move(gathered[s]);
+        }
+    };
+    std::vector<double> firstX;
+    bool sameX = true;
     int total = 0;
     for (std::size_t k = 0; k < fileNames.size(); ++k) {
         const int room = announced[k];
         ShiftSpectra(table, 0, total, room);
-        LoadSpectrumFile(table, badFiles, fileNames[k], separators);
+        {
+            for (int s = 0; s < kMaxSpectra; ++s)
+                gathered[s] = std::move(table.SpectrumX[s]);
+            const PutBack putBack { table, gathered };
+            LoadSpectrumFile(table, badFiles, fileNames[k], separators);
+        }
         const int loaded = table.SpectrumCount;
         // A file whose data the reader rejects after all brings no spectrum: the gathered ones
         // close the room made for it, and no earlier column is taken for its first spectrum.
@@ -103,8 +152,23 @@ bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,
             ApplyKiloScale(table);
         if (fileNames.size() > 1)
             nameByFile(table, fileNames[k], loaded);
+        if (loaded > 0) {
+            std::vector<double> x(static_cast<std::size_t>(std::max(table.RowCount, 0)));
+            for (int r = 1; r <= table.RowCount; ++r)
+                x[static_cast<std::size_t>(r - 1)] = table.Cell(r, 1);
+            if (firstX.empty() && total == 0)
+                firstX = x;
+            else
+                sameX = sameX && x == firstX;
+            for (int s = 0; s < loaded && s < kMaxSpectra; ++s)
+                table.SpectrumX[s] = x;
+        }
         total = std::min(total + loaded, kMaxSpectra);
     }
     table.SpectrumCount = total;
+    if (sameX) {
+        for (auto &x : table.SpectrumX)
+            x.clear();
+    }
     return true;
 }

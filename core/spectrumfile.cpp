@@ -130,6 +130,9 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
 {
     written = {};
     TextFile file(fileName);
+    // Once the file is open, its spectra, whatever it holds, lie on its own x column.
+    for (auto &x : table.SpectrumX)
+        x.clear();
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
     readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);

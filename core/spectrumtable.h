@@ -23,6 +23,31 @@ struct SpectrumTableData {
     // The name of each spectrum, Names[s] for column s + 2: its field of the file's column header,
     // or what a merge gives it. Names move with their columns; an empty one is unnamed.
     std::string Names[kMaxSpectra];
+    // The x values of spectrum s (column s + 2) when it has its own: a stack of files whose x
+    // values differ keeps each file's x here, and the spectrum has as many rows as its x has
+    // values. Empty (always, but for such a stack): the spectrum is on column 1 over RowCount
+    // rows. Reading a file clears them all; they move with their columns.
+    std::vector<double> SpectrumX[kMaxSpectra];
+
+    // Whether some spectrum has x values of its own (see SpectrumX).
+    bool HasOwnX() const
+    {
+        for (const auto &x : SpectrumX)
+            if (!x.empty())
+                return true;
+        return false;
+    }
+    // The rows of spectrum s: its own x's count, else RowCount.
+    int SpectrumRows(int s) const
+    {
+        return SpectrumX[s].empty() ? RowCount : static_cast<int>(SpectrumX[s].size());
+    }
+    // The x value of spectrum s at row r (from 1).
+    double SpectrumXAt(int s, int r) const
+    {
+        return SpectrumX[s].empty() ? Cells[r - 1][0]
+                                    : SpectrumX[s][static_cast<std::size_t>(r - 1)];
+    }
 
     double &Cell(int row, int column) { return Cells[row - 1][column - 1]; }
     double Cell(int row, int column) const { return Cells[row - 1][column - 1]; }

@@ -33,6 +33,22 @@ SpectrumExtremes spectrumExtremes(const SpectrumTableData &table)
 {
     const auto spectra = static_cast<std::size_t>(std::max(table.SpectrumCount, 0));
     SpectrumExtremes e { std::vector<double>(spectra), std::vector<double>(spectra) };
+    if (table.HasOwnX()) {
+        // Each spectrum over its own rows.
+        for (std::size_t i = 0; i < spectra; ++i) {
+            const int column = static_cast<int>(i) + 2;
+            const int rows = table.SpectrumRows(static_cast<int>(i));
+            if (rows < 1)
+                continue;
+            e.Lowest[i] = e.Highest[i] = table.Cell(1, column);
+            for (int r = 2; r <= rows; ++r) {
+                const double v = table.Cell(r, column);
+                e.Lowest[i] = v < e.Lowest[i] ? v : e.Lowest[i];
+                e.Highest[i] = v > e.Highest[i] ? v : e.Highest[i];
+            }
+        }
+        return e;
+    }
     if (table.RowCount < 1)
         return e;
     for (std::size_t i = 0; i < spectra; ++i)
@@ -91,7 +107,29 @@ void ShowSpectra(const QString &name)
 
     const bool colours = Form3->Farben->isChecked();
     const auto colourOf = [colours](int i) { return colours ? SpectrumColor(i) : clBlack; };
-    if (table.SpectrumCount > 0 && table.RowCount > 0) {
+    if (table.SpectrumCount > 0 && table.HasOwnX()) {
+        // A stack of files on different x: every spectrum on its own x values and rows.
+        const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
+        std::vector<double> x;
+        std::vector<double> y;
+        for (int i = 0; i < table.SpectrumCount; ++i) {
+            const Extended lift = a / 100 * (i + 1) * m;
+            const int rows = table.SpectrumRows(i);
+            x.resize(static_cast<std::size_t>(std::max(rows, 0)));
+            y.resize(x.size());
+            int r = 1;
+            for (; r <= rows; ++r) {
+                const double v = static_cast<double>(table.Cell(r, i + 2) + lift);
+                if (!std::isfinite(v))
+                    break;
+                x[static_cast<std::size_t>(r - 1)] = table.SpectrumXAt(i, r);
+                y[static_cast<std::size_t>(r - 1)] = v;
+            }
+            chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, colourOf(i));
+            if (r <= rows)
+                RaiseFloatOverflow();
+        }
+    } else if (table.SpectrumCount > 0 && table.RowCount > 0) {
         const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
         // Each series is filled with its column a block of rows at a time: the series stores
         // points whose x values run one way without the work of adding every point on its own,

@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QPushButton>
+#include <memory>
 
 TForm3 *Form3 = nullptr;
 
@@ -257,14 +258,30 @@ void TForm3::Button3Click()
 void TForm3::FindepeaksClick()
 {
     const bool sensitive = PeakRuleInForce.Rule == PeakRule::Sensitive;
+    // In a stack of files on different x the peaks are those of the last spectrum on its own x
+    // values: found on a table that holds that spectrum alone.
+    std::unique_ptr<SpectrumTableData> alone;
+    if (SpectrumTable.HasOwnX() && SpectrumTable.SpectrumCount > 0) {
+        alone = std::make_unique<SpectrumTableData>();
+        const int s = SpectrumTable.SpectrumCount - 1;
+        alone->RowCount = SpectrumTable.SpectrumRows(s);
+        alone->SpectrumCount = 1;
+        for (int r = 1; r <= alone->RowCount; ++r) {
+            alone->Cell(r, 1) = SpectrumTable.SpectrumXAt(s, r);
+            alone->Cell(r, 2) = SpectrumTable.Cell(r, s + 2);
+        }
+    }
+    const SpectrumTableData &shown = alone ? *alone : SpectrumTable;
     if (sensitive)
-        FindPeaksByRule(SpectrumTable, PeakList, PeakRuleInForce, &PeakStrengths);
+        FindPeaksByRule(shown, PeakList, PeakRuleInForce, &PeakStrengths);
+    else if (alone)
+        FindPeaks(shown, PeakList);
     else
         FindPeaks();
     TListBox *list = Peakanzeige->ListBox1;
     list->Clear();
     for (int i = 1; i <= PeakList.Count; ++i)
-        list->Add(ToQString(FormatFixed(SpectrumTable.Cell(PeakList.Row(i), 1), 10, 1, '.')));
+        list->Add(ToQString(FormatFixed(shown.Cell(PeakList.Row(i), 1), 10, 1, '.')));
     Peakanzeige->ShowProminences(sensitive);
     if (sensitive) {
         for (int i = 1; i <= PeakStrengths.Count; ++i)

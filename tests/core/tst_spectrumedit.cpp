@@ -25,6 +25,7 @@ private slots:
     void mergeRefusesMoreThanTheTableHolds();
     void mergeReadsEveryHeaderBeforeChangingAnything();
     void namesFollowTheirSpectra();
+    void stackedFilesKeepTheirOwnX();
 
 private:
     QList<QByteArray> names() const;
@@ -130,6 +131,45 @@ void tst_SpectrumEdit::namesFollowTheirSpectra()
         (QList<QByteArray> { "three.txt: first", "three.txt: 2", "three.txt: third ",
             "three.txt: first", "three.txt: 2", "three.txt: third ", "one.txt" }));
     QCOMPARE(tags().last(), 100);
+}
+
+// Files on the same x stack into the plain table; files on different x keep each its own x
+// and rows, which move with their spectra, and a spectrum kept alone takes them back.
+void tst_SpectrumEdit::stackedFilesKeepTheirOwnX()
+{
+    const auto spectrum = [this](const char *name, int from, int count, int step) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < count; ++i)
+            lines.push_back(std::to_string(from + i * step) + "\t" + std::to_string(i + 1));
+        lines.emplace_back();
+        return m_folder->write(name, SpectrumText("x", "y", "x\ty", lines));
+    };
+    const std::string a = spectrum("a.txt", 100, 50, 2);
+    const std::string b = spectrum("b.txt", 100, 50, 2);
+    const std::string c = spectrum("c.txt", 900, 20, -3); // fewer rows, descending
+    QVERIFY(MergeSpectrumFiles(*m_table, m_bad, { a, b }, kEnglish));
+    QVERIFY(!m_table->HasOwnX());
+
+    QVERIFY(MergeSpectrumFiles(*m_table, m_bad, { a, b, c }, kEnglish));
+    QCOMPARE(m_table->SpectrumCount, 3);
+    QCOMPARE(m_table->RowCount, 20); // the last file's, as ever
+    QCOMPARE(m_table->SpectrumRows(2), 50); // a, on top, with all its rows
+    QCOMPARE(m_table->SpectrumXAt(2, 50), 198.0);
+    QCOMPARE(m_table->Cell(50, 4), 50.0);
+    QCOMPARE(m_table->SpectrumXAt(0, 20), 843.0);
+    RemoveSpectrum(*m_table, 1);
+    QCOMPARE(m_table->SpectrumRows(1), 50);
+    QCOMPARE(m_table->Cell(50, 3), 50.0);
+    KeepOnlySpectrum(*m_table, 1);
+    QVERIFY(!m_table->HasOwnX());
+    QCOMPARE(m_table->RowCount, 50);
+    QCOMPARE(m_table->Cell(50, 1), 198.0);
+    QCOMPARE(m_table->Cell(50, 2), 50.0);
+    // Reading a file puts its spectra back on its own x column.
+    QVERIFY(MergeSpectrumFiles(*m_table, m_bad, { a, c }, kEnglish));
+    QVERIFY(m_table->HasOwnX());
+    LoadSpectrumFile(*m_table, m_bad, a, kEnglish);
+    QVERIFY(!m_table->HasOwnX());
 }
 
 QTEST_GUILESS_MAIN(tst_SpectrumEdit)

@@ -1,14 +1,19 @@
 #include "controls.h"
 #include "spectrumtable.h"
 #include "tchart.h"
+#include "tchartseries.h"
+#include "tchartvaluelist.h"
 #include "tform2.h"
 #include "tform3.h"
 #include "tform4.h"
+#include "tpeakanzeige.h"
 #include "viewerscene.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 // The change-visible-data window: choosing and ordering files, and the merge on closing.
@@ -24,6 +29,7 @@ private slots:
     void mergeKeepsEverySpectrumAndScalesKiloFiles();
     void movesWithinTheListToShow();
     void refusedMergesKeepTheWindowOpen();
+    void filesOnDifferentXKeepTheirOwn();
 
 private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -160,6 +166,65 @@ void tst_TForm4::refusedMergesKeepTheWindowOpen()
     QCOMPARE(SpectrumTable.SpectrumCount, 50);
     QCOMPARE(ShownTags(), before);
     QVERIFY(Form3->showtitle->isChecked());
+}
+
+void tst_TForm4::filesOnDifferentXKeepTheirOwn()
+{
+    // GIVEN calcite from one instrument (x descending, 1019 points) and polystyrene from two
+    // others, each on its own x grid
+    QStringList files;
+    for (const char *name : { "charisma_nCal_Qontor785_z005H12_100_1x3s.wdf",
+             "charisma_PST_Reflex532_Z050_010_10000msx2.spc",
+             "charisma_PST10_iR532_Probe_100_3000msx7.spc" }) {
+        QFile sample(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR")
+            + QStringLiteral("/tests/data/formats/") + QString::fromLatin1(name));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        files << m_scene->write(name, sample.readAll().toStdString());
+    }
+    // the peaks and the x range of each file shown alone
+    const auto peaksShown = [this] {
+        press(Form3->Findepeaks);
+        return Peakanzeige->ListBox1->Items();
+    };
+    const auto xRange = [](int series) {
+        const TChartValueList &x = Form2->Chart1->SeriesAt(series)->XValues();
+        const double *first = x.RawValues();
+        const auto [low, high] = std::minmax_element(first, first + x.ValueCount());
+        return std::pair { *low, *high };
+    };
+    m_scene->listFiles(files);
+    QList<QStringList> alonePeaks;
+    QList<std::pair<double, double>> aloneRange;
+    for (int i = 0; i < 3; ++i) {
+        m_scene->open(i);
+        alonePeaks << peaksShown();
+        aloneRange << xRange(0);
+        QVERIFY(alonePeaks.back().size() > 2);
+    }
+    QVERIFY(aloneRange[0] != aloneRange[1]);
+    const auto merge = [&] {
+        QTest::mouseClick(Form3->chgdata, Qt::LeftButton);
+        press(Form4->Button3); // Clear
+        choose({ 0, 1, 2 });
+        QVERIFY(Form4->close());
+    };
+    // WHEN the three are merged THEN each is drawn on its own x (the first file on top)
+    merge();
+    QCOMPARE(SpectrumTable.SpectrumCount, 3);
+    for (int k = 0; k < 3; ++k)
+        QCOMPARE(xRange(2 - k), aloneRange[k]);
+    // AND each one, kept alone out of the merge, shows the peaks it shows by itself
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0)
+            merge();
+        Form3->Edit1->setText(QString::number(2 - k));
+        press(Form3->Button3); // excl. Remove
+        QCOMPARE(peaksShown(), alonePeaks[k]);
+        QCOMPARE(xRange(0), aloneRange[k]);
+    }
+    // AND the merge's own peak list is that of its last spectrum, the first file's, on its x
+    merge();
+    QCOMPARE(peaksShown(), alonePeaks[0]);
 }
 
 QTEST_MAIN(tst_TForm4)
