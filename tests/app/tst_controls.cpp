@@ -24,6 +24,32 @@
 #include <vector>
 
 // The platform's controls, glyphs, dialogs and handler guard.
+namespace
+{
+
+// Closes a modal box that is still open after ms milliseconds and says so in stuck, so that a
+// box the test fails to answer fails the test instead of hanging it.
+class ModalRescue
+{
+public:
+    ModalRescue(bool &stuck, int ms)
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [&stuck] {
+            if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                stuck = true;
+                box->reject();
+            }
+        });
+        m_timer.start(ms);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
 class tst_Controls : public QObject
 {
     Q_OBJECT
@@ -400,15 +426,7 @@ void tst_Controls::escapeClosesTheMessageBoxes()
             if (box != nullptr)
                 QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Escape);
         });
-        QTimer rescue;
-        rescue.setSingleShot(true);
-        connect(&rescue, &QTimer::timeout, [&stuck] {
-            if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                stuck = true;
-                box->reject();
-            }
-        });
-        rescue.start(3000);
+        const ModalRescue rescue(stuck, 3000);
         ShowMessage(text); // returns when the box is closed
         QVERIFY(!stuck);
     }
@@ -436,15 +454,7 @@ void tst_Controls::listOfManyFilesIsUpAtOnce()
             QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Return);
     });
     bool stuck = false;
-    QTimer rescue;
-    rescue.setSingleShot(true);
-    connect(&rescue, &QTimer::timeout, [&stuck] {
-        if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            stuck = true;
-            box->reject();
-        }
-    });
-    rescue.start(20000);
+    const ModalRescue rescue(stuck, 20000);
     clock.start();
     ShowMessage(text);
     QVERIFY(!stuck);
