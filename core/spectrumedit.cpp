@@ -82,27 +82,31 @@ void KeepOnlySpectrum(SpectrumTableData &table, int s)
 {
     if (!HasSpectrum(table, s))
         return;
+    // Alone, a spectrum with x values of its own takes them back into column 1 and its rows.
+    const int rows = table.SpectrumRows(s);
+    for (int r = 1; r <= rows; ++r) {
+        if (!table.SpectrumX[s].empty())
+            table.Cell(r, 1) = table.SpectrumX[s][static_cast<std::size_t>(r - 1)];
+        table.Cell(r, 2) = table.Cell(r, s + 2);
+    }
     if (table.HasOwnX()) {
-        // Alone, the spectrum takes its x values back into column 1 and the table its rows.
-        const std::vector<double> x = table.SpectrumX[s].empty()
-            ? std::vector<double>(table.RowCount > 0 ? static_cast<std::size_t>(table.RowCount) : 0)
-            : table.SpectrumX[s];
-        const int rows = table.SpectrumRows(s);
-        for (int r = 1; r <= rows; ++r) {
-            if (!table.SpectrumX[s].empty())
-                table.Cell(r, 1) = x[static_cast<std::size_t>(r - 1)];
-            table.Cell(r, 2) = table.Cell(r, s + 2);
-        }
-        for (auto &own : table.SpectrumX)
-            own.clear();
+        for (auto &x : table.SpectrumX)
+            x.clear();
         table.RowCount = rows;
-    } else {
-        for (int r = 1; r <= table.RowCount; ++r)
-            table.Cell(r, 2) = table.Cell(r, s + 2);
     }
     if (s != 0)
         table.Names[0] = std::move(table.Names[s]);
     table.SpectrumCount = 1;
+}
+
+void CopySpectrumAlone(const SpectrumTableData &table, int s, SpectrumTableData &alone)
+{
+    alone.RowCount = table.SpectrumRows(s);
+    alone.SpectrumCount = 1;
+    for (int r = 1; r <= alone.RowCount; ++r) {
+        alone.Cell(r, 1) = table.SpectrumXAt(s, r);
+        alone.Cell(r, 2) = table.Cell(r, s + 2);
+    }
 }
 
 bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,

@@ -21,9 +21,14 @@ void ShiftSpectra(SpectrumTableData &table, int first, int count, int by);
 // A number that is no spectrum of the table changes nothing.
 void RemoveSpectrum(SpectrumTableData &table, int s);
 
-// Keeps spectrum s alone: its values are copied into column 2 and the count becomes 1. A number
-// that is no spectrum of the table changes nothing.
+// Keeps spectrum s alone: its values are copied into column 2 and the count becomes 1; in a
+// stack on different x its x values go into column 1 and the rows become its own. A number that
+// is no spectrum of the table changes nothing.
 void KeepOnlySpectrum(SpectrumTableData &table, int s);
+
+// Writes spectrum s (which must exist) into alone as its only spectrum, on its own x values and
+// rows; nothing else of alone is set.
+void CopySpectrumAlone(const SpectrumTableData &table, int s, SpectrumTableData &alone);
 
 // Reads the files one after another into the table and stacks them: the first file's spectra
 // end up highest, the last file's in the lowest columns. Before each further file is read, the

@@ -4,6 +4,7 @@
 #include "numconv.h"
 #include "rounding.h"
 #include "textfile.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,13 +26,7 @@ constexpr std::size_t kMaxCaptionBytes = 1024;
 
 std::string_view captionText(std::string_view caption)
 {
-    if (caption.size() <= kMaxCaptionBytes)
-        return caption;
-    std::size_t cut = kMaxCaptionBytes;
-    for (int step = 0;
-         step < 3 && cut > 0 && (static_cast<unsigned char>(caption[cut]) & 0xC0) == 0x80; ++step)
-        --cut;
-    return caption.substr(0, cut);
+    return caption.substr(0, Utf8CutPoint(caption, kMaxCaptionBytes));
 }
 
 void readCaptions(std::string_view line, SpectrumTableData &table)

@@ -80,11 +80,9 @@ bool readWhole(int fd, std::size_t size, std::string &bytes)
     return true;
 }
 
-// Writes bytes from the file's start; returns 0 or the errno of the failed write.
-int writeFromStart(int fd, std::string_view bytes, bool throughFaultSeam)
+// Writes all bytes at the file position; returns 0 or the errno of the failed write.
+int writeAll(int fd, std::string_view bytes, bool throughFaultSeam)
 {
-    if (::lseek(fd, 0, SEEK_SET) != 0)
-        return errno;
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = throughFaultSeam
@@ -97,6 +95,12 @@ int writeFromStart(int fd, std::string_view bytes, bool throughFaultSeam)
         written += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+// The same from the file's start.
+int writeFromStart(int fd, std::string_view bytes, bool throughFaultSeam)
+{
+    return ::lseek(fd, 0, SEEK_SET) != 0 ? errno : writeAll(fd, bytes, throughFaultSeam);
 }
 
 // Makes sure the disk has room for a file of size bytes before anything of it is overwritten.
@@ -197,15 +201,8 @@ void AtomicFile::Write(std::string_view bytes)
         m_pending.append(bytes);
         return;
     }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = Fault::WriteFile(m_fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : EIO);
-        written += static_cast<std::size_t>(n);
-    }
+    if (const int error = writeAll(m_fd, bytes, true))
+        fail(error);
 }
 
 void AtomicFile::Commit()

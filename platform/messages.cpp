@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "utf8.h"
+
 #include <cerrno>
 #include <clocale>
 #include <cstring>
@@ -47,12 +49,7 @@ std::string QuotedText(std::string_view text)
 {
     if (text.size() <= kQuotedTextBytes)
         return std::string(text);
-    std::size_t cut = kQuotedTextBytes;
-    // Back to the start of a UTF-8 character, at most three continuation bytes.
-    for (int step = 0;
-         step < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++step)
-        --cut;
-    return std::string(text.substr(0, cut)) + "...";
+    return std::string(text.substr(0, Utf8CutPoint(text, kQuotedTextBytes))) + "...";
 }
 
 std::string WriteFailureText(int systemError)

@@ -49,29 +49,36 @@ const char *findLineEnd(const char *p, const char *end)
     return p;
 }
 
-// Opens a regular file for reading, as TextFile describes; its size at opening goes to size.
-int openRegularFile(const std::string &fileName, off_t &size)
+// Opens a file for reading, as TextFile describes: a regular file only, or with streams also a
+// pipe, FIFO or terminal and "-" for standard input. Its status at opening goes to info.
+int openForReading(const std::string &fileName, bool streams, struct stat &info)
 {
     if (fileName.empty())
         throw EInOutError(2, std::string(Messages::FileNotFound));
-    // O_NONBLOCK: opening a FIFO must not wait for a writer. It changes nothing for the regular
-    // files that are read; everything else is refused before the first read, like a folder (a
-    // device such as /dev/zero would never end, a FIFO or socket could block for ever).
     int fd;
-    do {
-        fd = Fault::OpenFile(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
+    if (streams && fileName == "-") {
+        fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    } else {
+        // O_NONBLOCK: opening a FIFO must not wait for a writer. It changes nothing for the
+        // regular files that are read; everything else is refused before the first read, like a
+        // folder (a device such as /dev/zero would never end, a FIFO or socket could block for
+        // ever). A stream is waited for: its writer is the user's own command.
+        const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (streams ? 0 : O_NONBLOCK);
+        do {
+            fd = Fault::OpenFile(fileName.c_str(), flags);
+        } while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0)
         ThrowInOutError(errno);
-    struct stat info {
-    };
+    info = {};
     const int statResult = Fault::StatFile(fd, &info);
-    if (statResult != 0 || !S_ISREG(info.st_mode)) {
+    const bool readable =
+        streams ? !S_ISDIR(info.st_mode) && !S_ISSOCK(info.st_mode) : S_ISREG(info.st_mode);
+    if (statResult != 0 || !readable) {
         const int error = statResult != 0 ? errno : EACCES;
         ::close(fd);
         ThrowInOutError(error);
     }
-    size = info.st_size;
     return fd;
 }
 
@@ -154,34 +161,18 @@ void ThrowWriteError(int systemError)
 
 TextFile::TextFile(const std::string &fileName)
 {
-    m_fd = openRegularFile(fileName, m_sizeAtOpen);
+    struct stat info {
+    };
+    m_fd = openForReading(fileName, false, info);
+    m_sizeAtOpen = info.st_size;
     takeBuffer();
 }
 
 TextFile::TextFile(const std::string &fileName, Stream)
 {
-    int fd;
-    if (fileName == "-") {
-        fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (fd < 0)
-            ThrowInOutError(errno);
-    } else {
-        do {
-            fd = Fault::OpenFile(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0)
-            ThrowInOutError(errno);
-    }
     struct stat info {
     };
-    const int statResult = Fault::StatFile(fd, &info);
-    // A folder or socket is no list; a pipe, FIFO or terminal is read to its end.
-    if (statResult != 0 || S_ISDIR(info.st_mode) || S_ISSOCK(info.st_mode)) {
-        const int error = statResult != 0 ? errno : EACCES;
-        ::close(fd);
-        ThrowInOutError(error);
-    }
-    m_fd = fd;
+    m_fd = openForReading(fileName, true, info);
     m_regular = S_ISREG(info.st_mode);
     m_sizeAtOpen = m_regular ? info.st_size : 0;
     takeBuffer();
@@ -419,8 +410,10 @@ bool TextFile::ReadWhole(std::string &bytes, std::size_t maxBytes)
 std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, bool &tooLarge)
 {
     tooLarge = false;
-    off_t sizeAtOpen = 0;
-    const int fd = openRegularFile(fileName, sizeAtOpen);
+    struct stat info {
+    };
+    const int fd = openForReading(fileName, false, info);
+    const off_t sizeAtOpen = info.st_size;
     struct CloseOnExit {
         int fd;
         ~CloseOnExit() { Fault::CloseFile(fd); }

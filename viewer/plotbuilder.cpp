@@ -107,39 +107,11 @@ void ShowSpectra(const QString &name)
 
     const bool colours = Form3->Farben->isChecked();
     const auto colourOf = [colours](int i) { return colours ? SpectrumColor(i) : clBlack; };
-    if (table.SpectrumCount > 0 && table.HasOwnX()) {
-        // A stack of files on different x: every spectrum on its own x values and rows.
+    const bool ownX = table.HasOwnX();
+    if (table.SpectrumCount > 0 && (table.RowCount > 0 || ownX)) {
         const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
-        std::vector<double> x;
-        std::vector<double> y;
-        for (int i = 0; i < table.SpectrumCount; ++i) {
-            const Extended lift = a / 100 * (i + 1) * m;
-            const int rows = table.SpectrumRows(i);
-            x.resize(static_cast<std::size_t>(std::max(rows, 0)));
-            y.resize(x.size());
-            int r = 1;
-            for (; r <= rows; ++r) {
-                const double v = static_cast<double>(table.Cell(r, i + 2) + lift);
-                if (!std::isfinite(v))
-                    break;
-                x[static_cast<std::size_t>(r - 1)] = table.SpectrumXAt(i, r);
-                y[static_cast<std::size_t>(r - 1)] = v;
-            }
-            chart.SeriesAt(i)->AddPoints(x.data(), y.data(), r - 1, colourOf(i));
-            if (r <= rows)
-                RaiseFloatOverflow();
-        }
-    } else if (table.SpectrumCount > 0 && table.RowCount > 0) {
-        const Extended a = StrToFloat(ToStdString(Form3->Abstand->text()));
-        // Each series is filled with its column a block of rows at a time: the series stores
-        // points whose x values run one way without the work of adding every point on its own,
-        // and a block of rows lies together in the table.
-        const int rows = table.RowCount;
         const int spectra = table.SpectrumCount;
         const auto index = [](int k) { return static_cast<std::size_t>(k); };
-        std::vector<double> x(index(rows));
-        for (int r = 1; r <= rows; ++r)
-            x[index(r - 1)] = table.Cell(r, 1);
         std::vector<Extended> lift(index(spectra));
         // The stacked values of a spectrum are finite when its extremes' are (rounding keeps the
         // order); otherwise it is filled alone, up to the overflow.
@@ -150,7 +122,14 @@ void ShowSpectra(const QString &name)
                 && std::isfinite(static_cast<double>(extremes.Lowest[index(i)] + lift[index(i)]))
                 && std::isfinite(static_cast<double>(extremes.Highest[index(i)] + lift[index(i)]));
         }
-        if (finite) {
+        if (finite && !ownX) {
+            // Each series is filled with its column a block of rows at a time: the series stores
+            // points whose x values run one way without the work of adding every point on its
+            // own, and a block of rows lies together in the table.
+            const int rows = table.RowCount;
+            std::vector<double> x(index(rows));
+            for (int r = 1; r <= rows; ++r)
+                x[index(r - 1)] = table.Cell(r, 1);
             constexpr int kBlock = 128;
             std::vector<double> tile(index(spectra * kBlock));
             for (int r0 = 1; r0 <= rows; r0 += kBlock) {
@@ -166,13 +145,20 @@ void ShowSpectra(const QString &name)
                         x.data() + (r0 - 1), tile.data() + i * kBlock, count, colourOf(i));
             }
         } else {
-            std::vector<double> y(index(rows));
+            // A spectrum at a time, on its own x values and rows where it has them (a stack of
+            // files on different x).
+            std::vector<double> x;
+            std::vector<double> y;
             for (int i = 0; i < spectra; ++i) {
+                const int rows = std::max(table.SpectrumRows(i), 0);
+                x.resize(index(rows));
+                y.resize(index(rows));
                 int r = 1;
                 for (; r <= rows; ++r) {
                     const double v = static_cast<double>(table.Cell(r, i + 2) + lift[index(i)]);
                     if (!std::isfinite(v))
                         break;
+                    x[index(r - 1)] = table.SpectrumXAt(i, r);
                     y[index(r - 1)] = v;
                 }
                 // The points before an overflow stay in the series, as when added one by one.

@@ -263,13 +263,7 @@ void TForm3::FindepeaksClick()
     std::unique_ptr<SpectrumTableData> alone;
     if (SpectrumTable.HasOwnX() && SpectrumTable.SpectrumCount > 0) {
         alone = std::make_unique<SpectrumTableData>();
-        const int s = SpectrumTable.SpectrumCount - 1;
-        alone->RowCount = SpectrumTable.SpectrumRows(s);
-        alone->SpectrumCount = 1;
-        for (int r = 1; r <= alone->RowCount; ++r) {
-            alone->Cell(r, 1) = SpectrumTable.SpectrumXAt(s, r);
-            alone->Cell(r, 2) = SpectrumTable.Cell(r, s + 2);
-        }
+        CopySpectrumAlone(SpectrumTable, SpectrumTable.SpectrumCount - 1, *alone);
     }
     const SpectrumTableData &shown = alone ? *alone : SpectrumTable;
     if (sensitive)

@@ -1,5 +1,7 @@
 #include "importedspectra.h"
 
+#include "utf8.h"
+
 namespace
 {
 
@@ -8,14 +10,6 @@ bool isControl(char c)
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7F;
 }
-
-bool isContinuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// A UTF-8 character has at most three continuation bytes after its first.
-constexpr std::size_t kMaxContinuationBytes = 3;
 
 } // namespace
 
@@ -36,15 +30,7 @@ std::string SpectrumName(std::string_view raw)
         if (c != ' ' || !name.empty())
             name.push_back(c);
     }
-    if (name.size() > kMaxNameBytes) {
-        std::size_t cut = kMaxNameBytes;
-        while (cut > kMaxNameBytes - kMaxContinuationBytes && isContinuation(name[cut]))
-            --cut;
-        // Four continuation bytes in a row are no UTF-8: such bytes are cut where they are.
-        if (isContinuation(name[cut]))
-            cut = kMaxNameBytes;
-        name.resize(cut);
-    }
+    name.resize(Utf8CutPoint(name, kMaxNameBytes));
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
     return name;
