@@ -1,5 +1,6 @@
 #include "spectrumfile.h"
 
+#include "faultinjection.h"
 #include "formats/formatdispatch.h"
 #include "numconv.h"
 #include "rounding.h"
@@ -7,6 +8,7 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -81,12 +83,14 @@ void nameUnnamed(SpectrumTableData &table, const std::string &fileName)
             table.Names[s] = table.SpectrumCount == 1 ? base : base + " " + std::to_string(s + 1);
 }
 
-LoadResult rejectLayout(
-    SpectrumTableData &table, BadFileListData &badFiles, const std::string &fileName)
+LoadResult rejectLayout(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const std::string &reason = std::string())
 {
-    badFiles.Add(fileName);
+    badFiles.Add(fileName, reason);
     table.SpectrumCount = 0;
-    return {};
+    LoadResult result;
+    result.Reason = reason;
+    return result;
 }
 
 bool hasOwnMarkers(std::string_view line)
@@ -95,33 +99,259 @@ bool hasOwnMarkers(std::string_view line)
         && line.find(kYMarker) != std::string_view::npos;
 }
 
-// The reader of another format whose signature the file carries, or null when the program's own
-// reader takes it: always when line 2 has the own markers (a line cut at the text-file limit
-// has none).
-const FormatReader *otherFormat(
+// Which reader takes a file: the program's own (null, unsupported empty) always when line 2 has
+// the own markers (a line cut at the text-file limit has none); else the reader of another format
+// whose signature the file carries, or none with the name of a format recognised but not read.
+struct Choice {
+    const FormatReader *reader = nullptr;
+    std::string_view unsupported;
+};
+
+Choice chooseReader(
     TextFile &file, std::string_view captionLine, bool lineTooLong, const std::string &fileName)
 {
+    Choice choice;
     if (!lineTooLong && hasOwnMarkers(captionLine))
-        return nullptr;
-    return DetectFormat(file.PeekHead(kSignatureBytes), file.Size(), fileName);
+        return choice;
+    const std::string_view head = file.PeekHead(kSignatureBytes);
+    choice.reader = DetectFormat(head, file.Size(), fileName);
+    if (choice.reader == nullptr)
+        choice.unsupported = UnsupportedFormat(head);
+    return choice;
 }
 
-// Decodes a file of another format. Anything the reader cannot read with certainty, or that
-// does not fit the table, is the wrong layout, as for the program's own files.
-bool readImported(TextFile &file, const FormatReader &reader, ImportedSpectra &spectra)
+// A file's bytes for the readers of other formats: read whole into a buffer kept from file to
+// file for the readers of text, in windows for those that read in place.
+class FileSource : public ByteSource
 {
-    thread_local std::string bytes;
-    const bool read = file.ReadWhole(bytes, kMaxImportBytes) && reader.Read(bytes, spectra);
-    if (bytes.capacity() > kKeptImportBuffer) {
-        bytes.clear();
-        bytes.shrink_to_fit();
+public:
+    explicit FileSource(TextFile &file)
+        : m_file(file)
+    {
     }
-    return read;
+    ~FileSource() override
+    {
+        if (m_whole.capacity() > kKeptImportBuffer) {
+            m_whole.clear();
+            m_whole.shrink_to_fit();
+        }
+    }
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
+
+    std::uint64_t Size() const override { return m_file.Size(); }
+
+    std::string_view Bytes(std::uint64_t at, std::size_t count, SourceWindow &window) override
+    {
+        if (at >= window.Start && count <= window.Length
+            && at - window.Start <= window.Length - count)
+            return std::string_view(window.Buffer)
+                .substr(static_cast<std::size_t>(at - window.Start), count);
+        // A window of kWindowBytes at least (less at the file's end) serves the small reads that
+        // follow; a read that comes up short means the file was cut since it was opened.
+        const std::uint64_t rest = Size() > at ? Size() - at : 0;
+        const auto length = static_cast<std::size_t>(
+            std::max<std::uint64_t>(count, std::min<std::uint64_t>(kWindowBytes, rest)));
+        Fault::AllocationPoint();
+        window.Buffer.resize(length);
+        const std::size_t got =
+            m_file.ReadAt(window.Buffer.data(), length, static_cast<std::size_t>(at));
+        if (got < count)
+            ThrowInOutError(EIO);
+        window.Start = at;
+        window.Length = got;
+        return std::string_view(window.Buffer).substr(0, count);
+    }
+
+    bool Whole(std::string_view &bytes, std::size_t maxBytes) override
+    {
+        if (!m_file.ReadWhole(m_whole, maxBytes)) {
+            bytes = {};
+            return false;
+        }
+        bytes = m_whole;
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kWindowBytes = std::size_t { 1 } << 20;
+    TextFile &m_file;
+    // The reading buffer of text formats, kept from file to file up to kKeptImportBuffer.
+    static thread_local std::string m_whole;
+};
+
+thread_local std::string FileSource::m_whole;
+
+bool allFinite(const std::vector<double> &values)
+{
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
+
+// Gathers the spectra of a file of another format for the table, and writes them into it only
+// when the whole file has been read and fits: a refused file leaves the table as it was.
+class TableSink : public SpectrumSink
+{
+public:
+    // keepFirst: a file of more spectra than the table holds gives its first kMaxSpectra (for
+    // showing); else it is refused.
+    explicit TableSink(bool keepFirst)
+        : m_keepFirst(keepFirst)
+    {
+    }
+
+    bool Start(const StreamStart &start) override
+    {
+        m_xCaption.assign(captionText(start.XCaption));
+        m_yCaption.assign(captionText(start.YCaption));
+        m_announced = start.Spectra;
+        if (start.Points > static_cast<std::uint64_t>(kMaxRows)) {
+            m_reason = TooManyPointsReason(start.Points);
+            return false;
+        }
+        if (start.Spectra > static_cast<std::uint64_t>(kMaxSpectra) && !m_keepFirst) {
+            m_reason = TooManySpectraReason(start.Spectra);
+            return false;
+        }
+        return true;
+    }
+
+    bool Take(const StreamedSpectrum &spectrum) override
+    {
+        ++m_count;
+        if (m_spectra.size() == static_cast<std::size_t>(kMaxSpectra))
+            return m_announced == 0; // counted on where the file does not say its count
+        if (spectrum.Points > static_cast<std::size_t>(kMaxRows)) {
+            m_reason = TooManyPointsReason(spectrum.Points);
+            return false;
+        }
+        if (spectrum.Points == 0) {
+            m_reason = Refusal::Damaged("Spektrum ohne Werte");
+            return false;
+        }
+        Fault::AllocationPoint();
+        Gathered gathered;
+        const double *x = spectrum.X;
+        const std::size_t n = spectrum.Points;
+        if (m_spectra.empty()
+            || !std::equal(x, x + n, m_spectra.front().x.begin(), m_spectra.front().x.end()))
+            gathered.x.assign(x, x + n);
+        gathered.y.assign(spectrum.Y, spectrum.Y + n);
+        gathered.name.assign(spectrum.Name);
+        m_spectra.push_back(std::move(gathered));
+        return true;
+    }
+
+    // The file's spectra into the table, or false with the reason (the reader's own first).
+    bool Commit(const ReadOutcome &outcome, SpectrumTableData &table, LoadResult &result,
+        LoadExtent &written)
+    {
+        if (!outcome.Read)
+            result.Reason = outcome.Reason;
+        else if (!m_reason.empty())
+            result.Reason = m_reason;
+        else if (m_spectra.empty())
+            result.Reason = Refusal::Damaged("keine Spektren");
+        else if (m_count > static_cast<std::uint64_t>(kMaxSpectra) && !m_keepFirst)
+            result.Reason = TooManySpectraReason(m_count);
+        else if (!fits())
+            result.Reason = Refusal::Damaged("Werte außerhalb des Zahlbereichs");
+        if (!result.Reason.empty())
+            return false;
+        store(table, written);
+        const std::uint64_t total = std::max(m_announced, m_count);
+        if (total > static_cast<std::uint64_t>(kMaxSpectra))
+            result.FileSpectra = total;
+        result.WellFormed = result.Complete = true;
+        return true;
+    }
+
+    // The spectra the file holds, once it has been read.
+    std::uint64_t Count() const { return std::max(m_announced, m_count); }
+
+private:
+    struct Gathered {
+        std::vector<double> x; // empty: the first spectrum's
+        std::vector<double> y;
+        std::string name;
+    };
+
+    const std::vector<double> &xOf(const Gathered &g) const
+    {
+        return g.x.empty() ? m_spectra.front().x : g.x;
+    }
+
+    // Every value finite, and the spans of all x and of all y within the double range: the
+    // chart spans its axes from the least to the greatest value.
+    bool fits() const
+    {
+        double low = m_spectra.front().x.front();
+        double high = low;
+        const auto spanOf = [&low, &high](const std::vector<double> &values) {
+            const auto [least, greatest] = std::minmax_element(values.begin(), values.end());
+            low = std::min(low, *least);
+            high = std::max(high, *greatest);
+            return std::isfinite(high - low);
+        };
+        for (const Gathered &g : m_spectra)
+            if (!allFinite(g.x) || !allFinite(g.y))
+                return false;
+        for (const Gathered &g : m_spectra)
+            if (!spanOf(xOf(g)))
+                return false;
+        low = high = m_spectra.front().y.front();
+        for (const Gathered &g : m_spectra)
+            if (!spanOf(g.y))
+                return false;
+        return true;
+    }
+
+    // x into column 1 (the last spectrum's, on which the file is judged), one column per
+    // spectrum; a spectrum on other x keeps them as its own. Only the rows and columns of the
+    // spectra are written, and the row below the last.
+    void store(SpectrumTableData &table, LoadExtent &written)
+    {
+        const std::size_t count = m_spectra.size();
+        const std::vector<double> &x = xOf(m_spectra.back());
+        const std::size_t points = x.size();
+        std::size_t rows = points;
+        for (std::size_t s = 0; s < count; ++s) {
+            const Gathered &g = m_spectra[s];
+            const std::vector<double> &own = xOf(g);
+            if (own != x)
+                table.SpectrumX[s] = own;
+            for (std::size_t r = 0; r < g.y.size(); ++r)
+                table.Cells[r][s + 1] = g.y[r];
+            if (g.y.size() < static_cast<std::size_t>(kMaxRows))
+                table.Cells[g.y.size()][s + 1] = 0.0;
+            rows = std::max(rows, g.y.size());
+            table.Names[s] = g.name;
+        }
+        for (std::size_t r = 0; r < points; ++r)
+            table.Cells[r][0] = x[r];
+        if (points < static_cast<std::size_t>(kMaxRows))
+            table.Cells[points][0] = 0.0;
+        table.RowCount = static_cast<int>(points);
+        table.SpectrumCount = static_cast<int>(count);
+        table.XCaption = m_xCaption.empty() ? std::string(kDefaultXCaption) : m_xCaption;
+        table.YCaption = m_yCaption.empty() ? std::string(kDefaultYCaption) : m_yCaption;
+        written.Rows = std::min(static_cast<int>(rows) + 1, kMaxRows);
+        written.Columns = static_cast<int>(count) + 1;
+    }
+
+    bool m_keepFirst;
+    std::string m_xCaption;
+    std::string m_yCaption;
+    std::uint64_t m_announced = 0;
+    std::uint64_t m_count = 0;
+    std::string m_reason;
+    std::vector<Gathered> m_spectra;
+};
+
+enum class Mode { Search, Show, OwnLayoutOnly };
 
 LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
-    const std::string &fileName, const NumberSeparators &separators, bool otherFormats,
-    LoadExtent &written)
+    const std::string &fileName, const NumberSeparators &separators, Mode mode,
+    LoadExtent &written, SpectrumSink *each = nullptr)
 {
     written = {};
     TextFile file(fileName);
@@ -131,16 +361,32 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
     readCaptions(file.LineTooLong() ? std::string_view() : captionLine, table);
-    const FormatReader *reader =
-        otherFormats ? otherFormat(file, captionLine, file.LineTooLong(), fileName) : nullptr;
-    if (reader != nullptr) {
-        ImportedSpectra spectra;
-        if (!readImported(file, *reader, spectra) || !StoreImported(spectra, table))
-            return rejectLayout(table, badFiles, fileName);
-        written.Rows = std::min(table.RowCount + 1, kMaxRows);
-        written.Columns = table.SpectrumCount + 1;
+    const Choice choice = mode == Mode::OwnLayoutOnly
+        ? Choice()
+        : chooseReader(file, captionLine, file.LineTooLong(), fileName);
+    if (!choice.unsupported.empty())
+        return rejectLayout(table, badFiles, fileName, Refusal::Unsupported(choice.unsupported));
+    if (choice.reader != nullptr && each != nullptr) {
+        // Every spectrum to the judging sink; the table keeps what it held.
+        FileSource source(file);
+        const ReadOutcome outcome = choice.reader->Stream(source, *each);
+        if (!outcome.Read) {
+            badFiles.Add(fileName, outcome.Reason);
+            LoadResult refused;
+            refused.Reason = outcome.Reason;
+            return refused;
+        }
+        return { true, true, {}, 0 };
+    }
+    if (choice.reader != nullptr) {
+        FileSource source(file);
+        TableSink sink(mode == Mode::Show);
+        const ReadOutcome outcome = choice.reader->Stream(source, sink);
+        LoadResult result;
+        if (!sink.Commit(outcome, table, result, written))
+            return rejectLayout(table, badFiles, fileName, result.Reason);
         nameUnnamed(table, fileName);
-        return { true, true };
+        return result;
     }
 
     // A line beyond the text-file limit, here or below, makes the wrong layout.
@@ -197,7 +443,7 @@ LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
     }
     table.RowCount = row;
     table.SpectrumCount = columns - 1;
-    return { true, complete };
+    return { true, complete, {}, 0 };
 }
 
 } // namespace
@@ -208,24 +454,77 @@ std::string FileBaseName(const std::string &fileName)
     return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
+std::string TooManySpectraReason(std::uint64_t spectra)
+{
+    return std::to_string(spectra) + " Spektren: mit 'Jedes Spektrum' durchsuchen";
+}
+
+std::string TooManyPointsReason(std::uint64_t points)
+{
+    return std::to_string(points) + " Punkte: mehr als " + std::to_string(kMaxRows);
+}
+
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators)
 {
     LoadExtent written;
-    return loadFile(table, badFiles, fileName, separators, true, written);
+    return loadFile(table, badFiles, fileName, separators, Mode::Search, written);
 }
 
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators, LoadExtent &written)
 {
-    return loadFile(table, badFiles, fileName, separators, true, written);
+    return loadFile(table, badFiles, fileName, separators, Mode::Search, written);
 }
 
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators)
 {
     LoadExtent written;
-    return loadFile(table, badFiles, fileName, separators, false, written);
+    return loadFile(table, badFiles, fileName, separators, Mode::OwnLayoutOnly, written);
+}
+
+LoadResult LoadSpectrumFileShown(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators)
+{
+    LoadExtent written;
+    return loadFile(table, badFiles, fileName, separators, Mode::Show, written);
+}
+
+LoadResult StreamSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, SpectrumSink &sink)
+{
+    LoadExtent written;
+    const LoadResult load =
+        loadFile(table, badFiles, fileName, separators, Mode::Search, written, &sink);
+    if (!load.WellFormed || written.Columns == 0)
+        return load; // refused, or handed over by the reader of its format
+    // A file of the program's own layout: its spectra from the table, on column 1.
+    nameUnnamed(table, fileName);
+    StreamStart start;
+    start.XCaption = table.XCaption;
+    start.YCaption = table.YCaption;
+    start.Spectra = static_cast<std::uint64_t>(table.SpectrumCount);
+    start.Points = static_cast<std::uint64_t>(table.RowCount);
+    if (!sink.Start(start))
+        return load;
+    const auto rows = static_cast<std::size_t>(table.RowCount);
+    std::vector<double> x(rows);
+    std::vector<double> y(rows);
+    for (std::size_t r = 0; r < rows; ++r)
+        x[r] = table.Cells[r][0];
+    for (int s = 0; s < table.SpectrumCount; ++s) {
+        for (std::size_t r = 0; r < rows; ++r)
+            y[r] = table.Cells[r][s + 1];
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = rows;
+        spectrum.Name = table.Names[s];
+        if (!sink.Take(spectrum))
+            break;
+    }
+    return load;
 }
 
 LoadResult LoadSpectrumFile(const std::string &fileName)
@@ -238,10 +537,16 @@ int HeaderSpectrumCount(const std::string &fileName)
     TextFile file(fileName);
     file.ReadLine();
     const std::string_view captionLine = file.ReadLine();
-    if (const FormatReader *reader = otherFormat(file, captionLine, file.LineTooLong(), fileName)) {
-        ImportedSpectra spectra;
-        return readImported(file, *reader, spectra) && ImportedFits(spectra)
-            ? static_cast<int>(spectra.Y.size())
+    const Choice choice = chooseReader(file, captionLine, file.LineTooLong(), fileName);
+    if (!choice.unsupported.empty())
+        return 0;
+    if (choice.reader != nullptr) {
+        FileSource source(file);
+        TableSink sink(false);
+        const ReadOutcome outcome = choice.reader->Stream(source, sink);
+        // Counted as the table would take it, without writing it.
+        return outcome.Read && sink.Count() <= static_cast<std::uint64_t>(kMaxSpectra)
+            ? static_cast<int>(sink.Count())
             : 0;
     }
     const std::string_view header = file.ReadLine();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "formats/spectrumstream.h"
 #include "separators.h"
 #include "spectrumtable.h"
 
+#include <cstdint>
 #include <string>
 
 // Reading a spectrum file: three header lines (anything; "x-data = " and "y-data = " captions;
@@ -20,7 +22,19 @@ struct LoadResult {
     // Every counted row received all f fields, so nothing the judgement reads came from an
     // earlier file.
     bool Complete = false;
+    // Why a file of another format was refused (see the refusal reasons below); empty for the
+    // program's own layout, whose refusal names the file alone.
+    std::string Reason;
+    // Read for showing (LoadSpectrumFileShown): the spectra the file holds when the table shows
+    // only the first kMaxSpectra of them; 0 when it shows them all. Unknown counts (a reader
+    // that stops early) are told as kMaxSpectra + 1.
+    std::uint64_t FileSpectra = 0;
 };
+
+// The refusal reasons of the table's limits: "235 Spektren: mit 'Jedes Spektrum' durchsuchen",
+// "12000 Punkte: mehr als 10000".
+std::string TooManySpectraReason(std::uint64_t spectra);
+std::string TooManyPointsReason(std::uint64_t points);
 
 // Files that are not of this layout but carry the signature of another format read here (an
 // instrument file, a vendor text export; see formats/formatdispatch.h) are read by that format's
@@ -45,6 +59,20 @@ LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
 // other formats were added. For comparisons in tests and benchmarks.
 LoadResult LoadOwnLayoutFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators);
+
+// For the viewer: a file of more spectra than the table holds fills it with its first
+// kMaxSpectra, and FileSpectra tells how many it has; otherwise as LoadSpectrumFile.
+LoadResult LoadSpectrumFileShown(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators);
+
+// Every spectrum of the file, one at a time, to the sink, for a judgement of each: files of any
+// size and spectra on x values of their own. A file of the program's own layout is read into
+// the table as LoadSpectrumFile reads it (its verdict, the cells it leaves) and its spectra are
+// handed over from there, column by column; a file of another format is handed over as its
+// reader decodes it, the table left alone. A refused file is added to badFiles with its reason,
+// as LoadSpectrumFile does; file errors are raised.
+LoadResult StreamSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, SpectrumSink &sink);
 
 // On the program's globals, with the user's separators.
 LoadResult LoadSpectrumFile(const std::string &fileName);

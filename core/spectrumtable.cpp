@@ -5,11 +5,16 @@ BadFileListData BadFileList;
 PeakListData PeakList;
 std::string StartDirectory;
 
-void BadFileListData::Add(const std::string &name)
+void BadFileListData::Add(const std::string &name, const std::string &reason)
 {
-    if (static_cast<std::size_t>(Count) < Names.size())
-        Names[static_cast<std::size_t>(Count)] = name;
+    const auto k = static_cast<std::size_t>(Count);
+    if (k < Names.size())
+        Names[k] = name;
     else
         Names.push_back(name);
+    if (k < Reasons.size())
+        Reasons[k] = reason;
+    else
+        Reasons.resize(k + 1, reason);
     ++Count;
 }

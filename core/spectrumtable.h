@@ -57,10 +57,19 @@ struct SpectrumTableData {
 // of each run; the names beyond it stay but are never read. No fixed bound.
 struct BadFileListData {
     std::vector<std::string> Names; // Names[k - 1] is entry k
+    // Why entry k was refused, where a reader of another format says so; empty for a file of
+    // the program's own layout, which is named alone.
+    std::vector<std::string> Reasons;
     int Count = 0;
 
-    void Add(const std::string &name);
+    void Add(const std::string &name, const std::string &reason = std::string());
     const std::string &Name(int k) const { return Names[static_cast<std::size_t>(k - 1)]; }
+    const std::string &Reason(int k) const { return Reasons[static_cast<std::size_t>(k - 1)]; }
+    // The name with its reason after a colon, or the name alone.
+    std::string Entry(int k) const
+    {
+        return Reason(k).empty() ? Name(k) : Name(k) + ": " + Reason(k);
+    }
 };
 
 // Rows of Cells at which the peak finder found peaks, rising; a peak's position is column 1 of

@@ -54,6 +54,11 @@ public:
     // nothing here. A read error raises the file error.
     std::string_view PeekHead(std::size_t count);
     bool ReadWhole(std::string &bytes, std::size_t maxBytes);
+    // Up to count bytes from offset into `into`, fewer only at the file's end; the bytes read.
+    std::size_t ReadAt(char *into, std::size_t count, std::size_t offset)
+    {
+        return readAt(into, count, offset);
+    }
 
 private:
     void release();

@@ -51,7 +51,10 @@ bool LooksBwSpec(std::string_view head, std::size_t, std::string_view)
     return StartsWith(first, "File Version;BWRam") || StartsWith(first, "File Version;BWSpec");
 }
 
-bool ReadBwSpec(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodeBwSpec(std::string_view bytes, ImportedSpectra &out)
 {
     if (!LooksBwSpec(bytes, bytes.size(), {}))
         return false;
@@ -82,7 +85,7 @@ bool ReadBwSpec(std::string_view bytes, ImportedSpectra &out)
             ended = !result.X.empty();
             continue;
         }
-        if (ended || result.X.size() == kImportMaxPoints)
+        if (ended)
             return false;
         if (mark == 0)
             mark = shift.find('.') != std::string_view::npos ? '.' : ',';
@@ -101,4 +104,16 @@ bool ReadBwSpec(std::string_view bytes, ImportedSpectra &out)
         return false;
     out = std::move(result);
     return true;
+}
+
+} // namespace
+
+ReadOutcome StreamBwSpec(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodeBwSpec, "BWSpec-Text");
+}
+
+bool ReadBwSpec(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamBwSpec, bytes, out);
 }

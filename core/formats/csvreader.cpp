@@ -173,8 +173,6 @@ bool readTable(std::string_view text, char separator, char mark, ImportedSpectra
         } else if (count != columns) {
             return false;
         }
-        if (result.X.size() == kImportMaxPoints)
-            return false;
         result.X.push_back(values[0]);
         for (std::size_t i = 1; i < columns; ++i)
             result.Y[i - 1].push_back(values[i]);
@@ -194,7 +192,10 @@ bool LooksCsv(std::string_view head, std::size_t fileSize, std::string_view file
         && !LooksRruff(head, fileSize, fileName) && !LooksPixelCsv(head, fileSize, fileName);
 }
 
-bool ReadCsv(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodeCsv(std::string_view bytes, ImportedSpectra &out)
 {
     TextLines lines(bytes);
     std::string_view line;
@@ -212,4 +213,16 @@ bool ReadCsv(std::string_view bytes, ImportedSpectra &out)
     if (separator == ',')
         return readTable(table, ',', '.', out);
     return readTable(table, ';', ',', out) || readTable(table, ';', '.', out);
+}
+
+} // namespace
+
+ReadOutcome StreamCsv(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodeCsv, "CSV");
+}
+
+bool ReadCsv(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamCsv, bytes, out);
 }

@@ -15,19 +15,39 @@ namespace
 // Binary magics first, then the text signatures; the extension rule comes last, so that a
 // ".csv" file with another format's signature is read as that format.
 constexpr FormatReader kReaders[] = {
-    { "SPC", LooksSpc, ReadSpc },
-    { "WDF", LooksWdf, ReadWdf },
-    { "SPE", LooksSpe, ReadSpe },
-    { "JCAMP-DX", LooksJcamp, ReadJcamp },
-    { "RRUFF", LooksRruff, ReadRruff },
-    { "WiRE text", LooksWire, ReadWire },
-    { "LabSpec text", LooksLabSpec, ReadLabSpec },
-    { "BWSpec text", LooksBwSpec, ReadBwSpec },
-    { "pixel CSV", LooksPixelCsv, ReadPixelCsv },
-    { "CSV", LooksCsv, ReadCsv },
+    { "SPC", LooksSpc, StreamSpc, true },
+    { "WDF", LooksWdf, StreamWdf, true },
+    { "SPE", LooksSpe, StreamSpe, false },
+    { "JCAMP-DX", LooksJcamp, StreamJcamp, false },
+    { "RRUFF", LooksRruff, StreamRruff, false },
+    { "WiRE text", LooksWire, StreamWire, false },
+    { "LabSpec text", LooksLabSpec, StreamLabSpec, false },
+    { "BWSpec text", LooksBwSpec, StreamBwSpec, false },
+    { "pixel CSV", LooksPixelCsv, StreamPixelCsv, false },
+    { "CSV", LooksCsv, StreamCsv, false },
+};
+
+struct Signature {
+    std::string_view Magic;
+    std::string_view Format;
+};
+
+// Files of instrument software that keep their spectra in a form this program does not decode.
+constexpr Signature kUnsupported[] = {
+    { std::string_view("\x0a\x0a\xfe\xfe", 4), "OPUS" },
+    { "LabSpec6", "LabSpec 6" },
+    { "#WXD", "WiRE-Datensatz .wxd" },
 };
 
 } // namespace
+
+std::string_view UnsupportedFormat(std::string_view head)
+{
+    for (const Signature &signature : kUnsupported)
+        if (head.substr(0, signature.Magic.size()) == signature.Magic)
+            return signature.Format;
+    return {};
+}
 
 const FormatReader *DetectFormat(
     std::string_view head, std::size_t fileSize, std::string_view fileName)

@@ -16,17 +16,20 @@
 struct FormatReader {
     const char *Name; // for messages and the converter's report, e.g. "SPC"
     bool (*Looks)(std::string_view head, std::size_t fileSize, std::string_view fileName);
-    bool (*Read)(std::string_view bytes, ImportedSpectra &out);
+    StreamReader Stream;
+    // Whether the reader holds only what it hands over (binary formats), or decodes the file
+    // whole (text).
+    bool ReadsInPlace;
 };
-
-// A file larger than this is not read by a reader of other formats: it cannot fit the table's
-// limits with any format read here (99 spectra of 10000 points are 4 MB of single floats and
-// about 40 MB of text), and reading it whole would only cost memory.
-constexpr std::size_t kMaxImportBytes = std::size_t { 256 } * 1024 * 1024;
 
 // The reader whose signature the head shows, or null for the program's own reader.
 const FormatReader *DetectFormat(
     std::string_view head, std::size_t fileSize, std::string_view fileName);
+
+// The name of a format this program recognises by its signature but does not read ("OPUS"), or
+// empty: a file with that signature is refused as not supported instead of being taken for a
+// damaged file of the program's own layout.
+std::string_view UnsupportedFormat(std::string_view head);
 
 // Fills the table from what a reader decoded: x into column 1 in the file's point order, one
 // column per spectrum, RowCount, SpectrumCount, the captions (defaults where the file names

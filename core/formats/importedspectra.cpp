@@ -2,6 +2,8 @@
 
 #include "utf8.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -34,4 +36,132 @@ std::string SpectrumName(std::string_view raw)
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
     return name;
+}
+
+bool MemorySource::Whole(std::string_view &bytes, std::size_t maxBytes)
+{
+    bytes = m_bytes.size() <= maxBytes ? m_bytes : std::string_view();
+    return m_bytes.size() <= maxBytes;
+}
+
+namespace Refusal
+{
+
+std::string Damaged(std::string_view what)
+{
+    return "beschädigt: " + std::string(what);
+}
+
+std::string Unreadable(std::string_view format)
+{
+    return "beschädigt oder nicht lesbar (" + std::string(format) + ")";
+}
+
+std::string Unsupported(std::string_view what)
+{
+    return "nicht unterstützt (" + std::string(what) + ")";
+}
+
+} // namespace Refusal
+
+bool WholeText(ByteSource &source, std::string_view &bytes)
+{
+    return source.Whole(bytes, kMaxImportBytes);
+}
+
+ReadOutcome TooLargeToDecode(const ByteSource &source)
+{
+    return ReadOutcome::Refused(std::to_string(source.Size() / (1024 * 1024))
+        + " MB: mehr als " + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB");
+}
+
+ReadOutcome DecodeWhole(ByteSource &source, SpectrumSink &sink,
+    bool (*decode)(std::string_view, ImportedSpectra &), std::string_view format)
+{
+    std::string_view bytes;
+    if (!WholeText(source, bytes))
+        return TooLargeToDecode(source);
+    ImportedSpectra spectra;
+    if (!decode(bytes, spectra))
+        return ReadOutcome::Refused(Refusal::Unreadable(format));
+    return StreamImported(spectra, sink);
+}
+
+ReadOutcome StreamImported(const ImportedSpectra &spectra, SpectrumSink &sink)
+{
+    StreamStart start;
+    start.XCaption = spectra.XCaption;
+    start.YCaption = spectra.YCaption;
+    start.Spectra = spectra.Y.size();
+    start.Points = spectra.X.size();
+    if (!sink.Start(start))
+        return ReadOutcome::Done();
+    for (std::size_t s = 0; s < spectra.Y.size(); ++s) {
+        StreamedSpectrum spectrum;
+        spectrum.X = spectra.X.data();
+        spectrum.Y = spectra.Y[s].data();
+        spectrum.Points = std::min(spectra.X.size(), spectra.Y[s].size());
+        if (s < spectra.Names.size())
+            spectrum.Name = spectra.Names[s];
+        if (!sink.Take(spectrum))
+            break;
+    }
+    return ReadOutcome::Done();
+}
+
+namespace
+{
+
+// Gathers spectra as the table holds them: one x for all, within its limits.
+class Collector : public SpectrumSink
+{
+public:
+    explicit Collector(ImportedSpectra &out)
+        : m_out(out)
+    {
+    }
+    bool fits = true;
+
+    bool Start(const StreamStart &start) override
+    {
+        m_out.XCaption = start.XCaption;
+        m_out.YCaption = start.YCaption;
+        fits = start.Spectra <= kImportMaxSpectra && start.Points <= kImportMaxPoints;
+        return fits;
+    }
+    bool Take(const StreamedSpectrum &spectrum) override
+    {
+        if (m_out.Y.size() == kImportMaxSpectra || spectrum.Points > kImportMaxPoints
+            || spectrum.Points == 0)
+            return fits = false;
+        if (m_out.Y.empty())
+            m_out.X.assign(spectrum.X, spectrum.X + spectrum.Points);
+        else if (!std::equal(m_out.X.begin(), m_out.X.end(), spectrum.X, spectrum.X + spectrum.Points,
+                     [](double a, double b) { return a == b || (a != a && b != b); }))
+            return fits = false;
+        m_out.Y.emplace_back(spectrum.Y, spectrum.Y + spectrum.Points);
+        m_out.Names.emplace_back(spectrum.Name);
+        return true;
+    }
+
+private:
+    ImportedSpectra &m_out;
+};
+
+} // namespace
+
+bool CollectImported(StreamReader reader, std::string_view bytes, ImportedSpectra &out)
+{
+    out = ImportedSpectra();
+    MemorySource source(bytes);
+    Collector collector(out);
+    const ReadOutcome outcome = reader(source, collector);
+    if (!outcome.Read || !collector.fits || out.Y.empty()) {
+        out = ImportedSpectra();
+        return false;
+    }
+    // Names only where the file gives some, as the readers always handed them over.
+    while (!out.Names.empty() && out.Names.back().empty())
+        out.Names.pop_back();
+    return true;
 }

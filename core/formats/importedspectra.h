@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spectrumstream.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -46,3 +48,26 @@ constexpr std::size_t kSignatureBytes = 4096;
 // count exceeds these, so that a huge count costs nothing.
 constexpr std::size_t kImportMaxPoints = 10000;
 constexpr std::size_t kImportMaxSpectra = 99;
+
+// A file of text is decoded whole, and one larger than this is not read: no table it could fill
+// and no text export a laboratory writes comes near it.
+constexpr std::size_t kMaxImportBytes = std::size_t { 256 } * 1024 * 1024;
+
+// The whole source for a reader of text, or false when it is larger than kMaxImportBytes.
+bool WholeText(ByteSource &source, std::string_view &bytes);
+// The refusal of a file of text beyond kMaxImportBytes.
+ReadOutcome TooLargeToDecode(const ByteSource &source);
+
+// A reader of text that decodes the file whole with decode and hands over what it decoded;
+// refused as "beschädigt oder nicht lesbar (format)" when decode fails.
+ReadOutcome DecodeWhole(ByteSource &source, SpectrumSink &sink,
+    bool (*decode)(std::string_view, ImportedSpectra &), std::string_view format);
+
+// Hands what a reader decoded whole to the sink: the start (captions, counts), then each spectrum
+// on the shared x, named as decoded.
+ReadOutcome StreamImported(const ImportedSpectra &spectra, SpectrumSink &sink);
+
+// Collects what a reader streams into out, as the spectrum table would take it: at most
+// kImportMaxSpectra spectra of at most kImportMaxPoints points, all on the same x values. False,
+// with out empty, when the reader refuses the bytes or the spectra do not fit that shape.
+bool CollectImported(StreamReader reader, std::string_view bytes, ImportedSpectra &out);

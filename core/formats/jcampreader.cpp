@@ -566,7 +566,10 @@ bool LooksJcamp(std::string_view head, std::size_t fileSize, std::string_view fi
     return false;
 }
 
-bool ReadJcamp(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodeJcamp(std::string_view bytes, ImportedSpectra &out)
 {
     std::vector<Block> open;
     Collector spectra;
@@ -633,4 +636,16 @@ bool ReadJcamp(std::string_view bytes, ImportedSpectra &out)
         return false;
     out = std::move(spectra.result());
     return true;
+}
+
+} // namespace
+
+ReadOutcome StreamJcamp(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodeJcamp, "JCAMP-DX");
+}
+
+bool ReadJcamp(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamJcamp, bytes, out);
 }

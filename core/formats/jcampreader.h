@@ -17,4 +17,6 @@
 // which one is `##JCAMP-DX=`.
 bool LooksJcamp(std::string_view head, std::size_t fileSize, std::string_view fileName);
 
+ReadOutcome StreamJcamp(ByteSource &source, SpectrumSink &sink);
+// The same into the shape of the table, for tests and tools.
 bool ReadJcamp(std::string_view bytes, ImportedSpectra &out);

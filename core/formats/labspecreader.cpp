@@ -42,53 +42,69 @@ bool readTwoColumns(TextLines &lines, std::string_view line, ImportedSpectra &re
         if (!SplitFields(line, '\t', fields, 2, true) || fields.size() != 2
             || !FieldToNumber(fields[0], '.', x) || !FieldToNumber(fields[1], '.', y))
             return false;
-        if (result.X.size() == kImportMaxPoints)
-            return false;
         result.X.push_back(x);
         result.Y[0].push_back(y);
     } while (lines.Next(line));
     return true;
 }
 
-// The x row: k >= 1 empty fields, then the x values; then per spectrum k coordinates (numbers,
-// not kept) and one intensity per x value.
-bool readMatrix(TextLines &lines, std::string_view line, ImportedSpectra &result)
+// The x row: k >= 1 empty fields, then the x values; then per spectrum k coordinates (the first
+// two are its stage position) and one intensity per x value, handed over row by row.
+ReadOutcome streamMatrix(TextLines &lines, std::string_view line, std::size_t textBytes,
+    SpectrumSink &sink)
 {
     std::vector<std::string_view> fields;
-    // k coordinate columns: at most a few; the x values at most the table's limit.
+    // k coordinate columns: at most a few.
     constexpr std::size_t kMaxCoordinates = 4;
-    constexpr std::size_t kMaxFields = kImportMaxPoints + kMaxCoordinates;
-    if (!SplitFields(TrimFieldEnd(line), '\t', fields, kMaxFields))
-        return false;
+    const std::size_t maxFields = textBytes + 1;
+    std::size_t lineNumber = 1;
+    const auto damaged = [&lineNumber](const char *what) {
+        return ReadOutcome::Refused(
+            Refusal::Damaged("Zeile " + std::to_string(lineNumber) + ": " + what));
+    };
+    if (!SplitFields(TrimFieldEnd(line), '\t', fields, maxFields))
+        return damaged("zu viele Felder");
     std::size_t coordinates = 0;
     while (coordinates < fields.size() && TrimField(fields[coordinates]).empty())
         ++coordinates;
-    if (coordinates == 0 || coordinates > kMaxCoordinates || coordinates == fields.size()
-        || fields.size() - coordinates > kImportMaxPoints)
-        return false;
+    if (coordinates == 0 || coordinates > kMaxCoordinates || coordinates == fields.size())
+        return damaged("keine Zeile der x-Werte");
     const std::size_t count = fields.size();
-    result.X.resize(count - coordinates);
+    std::vector<double> x(count - coordinates);
     for (std::size_t i = coordinates; i < count; ++i)
-        if (!FieldToNumber(fields[i], '.', result.X[i - coordinates]))
-            return false;
+        if (!FieldToNumber(fields[i], '.', x[i - coordinates]))
+            return damaged("keine Zahl");
+    StreamStart start;
+    start.Points = x.size();
+    if (!sink.Start(start))
+        return ReadOutcome::Done();
+    std::vector<double> y(count - coordinates);
+    double position[kMaxCoordinates] = {};
+    bool any = false;
     while (lines.Next(line)) {
+        ++lineNumber;
         if (IsBlankLine(line))
             continue;
         if (!SplitFields(TrimFieldEnd(line), '\t', fields, count) || fields.size() != count)
-            return false;
-        if (result.Y.size() == kImportMaxSpectra)
-            return false;
-        double coordinate = 0.0;
+            return damaged("nicht so viele Felder wie die x-Zeile");
         for (std::size_t i = 0; i < coordinates; ++i)
-            if (!FieldToNumber(fields[i], '.', coordinate))
-                return false;
-        std::vector<double> y(count - coordinates);
+            if (!FieldToNumber(fields[i], '.', position[i]))
+                return damaged("keine Zahl");
         for (std::size_t i = coordinates; i < count; ++i)
             if (!FieldToNumber(fields[i], '.', y[i - coordinates]))
-                return false;
-        result.Y.push_back(std::move(y));
+                return damaged("keine Zahl");
+        any = true;
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = x.size();
+        spectrum.HasPosition = coordinates >= 2;
+        spectrum.PositionX = position[0];
+        spectrum.PositionY = position[1];
+        if (!sink.Take(spectrum))
+            return ReadOutcome::Done();
     }
-    return !result.Y.empty();
+    return any ? ReadOutcome::Done() : ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
 }
 
 } // namespace
@@ -98,12 +114,15 @@ bool LooksLabSpec(std::string_view head, std::size_t, std::string_view)
     return isKeyLine(FirstTextLine(head));
 }
 
-bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out)
+ReadOutcome StreamLabSpec(ByteSource &source, SpectrumSink &sink)
 {
+    std::string_view bytes;
+    if (!WholeText(source, bytes))
+        return TooLargeToDecode(source);
     TextLines lines(bytes);
     std::string_view line;
     if (!lines.Next(line) || !isKeyLine(line))
-        return false;
+        return ReadOutcome::Refused(Refusal::Unreadable("LabSpec-Text"));
     // The header: every line that starts with '#' before the first line of numbers. Its first
     // title names the spectrum of a file of one.
     std::string_view title;
@@ -115,14 +134,18 @@ bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out)
             titled = titleLine(line, title);
     }
     if (!data)
-        return false;
-    ImportedSpectra result;
+        return ReadOutcome::Refused(Refusal::Damaged("keine Werte"));
     // Only the x row of the matrix form starts with an empty field.
-    const bool matrix = TrimField(line.substr(0, line.find('\t'))).empty();
-    if (!(matrix ? readMatrix(lines, line, result) : readTwoColumns(lines, line, result)))
-        return false;
-    if (result.Y.size() == 1)
-        result.Names.push_back(SpectrumName(title));
-    out = std::move(result);
-    return true;
+    if (TrimField(line.substr(0, line.find('\t'))).empty())
+        return streamMatrix(lines, line, bytes.size(), sink);
+    ImportedSpectra result;
+    if (!readTwoColumns(lines, line, result))
+        return ReadOutcome::Refused(Refusal::Unreadable("LabSpec-Text"));
+    result.Names.push_back(SpectrumName(title));
+    return StreamImported(result, sink);
+}
+
+bool ReadLabSpec(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamLabSpec, bytes, out);
 }

@@ -49,7 +49,10 @@ bool LooksPixelCsv(std::string_view head, std::size_t, std::string_view)
     return findHeader(lines, line, measurement);
 }
 
-bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodePixelCsv(std::string_view bytes, ImportedSpectra &out)
 {
     TextLines lines(bytes);
     std::string_view line;
@@ -84,8 +87,6 @@ bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
         for (std::size_t i = 0; i < columns; ++i)
             if (!FieldToNumber(fields[i], '.', values[i]))
                 return false;
-        if (result.X.size() == kImportMaxPoints)
-            return false;
         result.X.push_back(values[shift]);
         result.Y[0].push_back(values[processed]);
     }
@@ -93,4 +94,16 @@ bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
         return false;
     out = std::move(result);
     return true;
+}
+
+} // namespace
+
+ReadOutcome StreamPixelCsv(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodePixelCsv, "Pixel-CSV");
+}
+
+bool ReadPixelCsv(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamPixelCsv, bytes, out);
 }

@@ -69,7 +69,10 @@ bool LooksRruff(std::string_view head, std::size_t, std::string_view)
     return true;
 }
 
-bool ReadRruff(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodeRruff(std::string_view bytes, ImportedSpectra &out)
 {
     TextLines lines(bytes);
     std::string_view line;
@@ -98,8 +101,6 @@ bool ReadRruff(std::string_view bytes, ImportedSpectra &out)
         if (comma == std::string_view::npos || !FieldToNumber(line.substr(0, comma), '.', x)
             || !FieldToNumber(line.substr(comma + 1), '.', y))
             return false;
-        if (result.X.size() == kImportMaxPoints)
-            return false;
         result.X.push_back(x);
         result.Y[0].push_back(y);
     } while (lines.Next(line));
@@ -107,4 +108,16 @@ bool ReadRruff(std::string_view bytes, ImportedSpectra &out)
         return false;
     out = std::move(result);
     return true;
+}
+
+} // namespace
+
+ReadOutcome StreamRruff(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodeRruff, "RRUFF");
+}
+
+bool ReadRruff(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamRruff, bytes, out);
 }

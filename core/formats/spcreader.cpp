@@ -94,28 +94,35 @@ bool readHeader(std::string_view head, Header &h)
     return h.has(kXValues) || (std::isfinite(h.first) && std::isfinite(h.last));
 }
 
-// One subfile's y values at `at` (bounds checked by the caller), scaled as the format defines:
-// float32 as it is, integers times 2^(exponent - bits).
-void readY(std::string_view bytes, std::size_t at, std::size_t count, bool shortY, int exponent,
+// One subfile's y values (count of them in bytes), scaled as the format defines: float32 as it
+// is, integers times 2^(exponent - bits).
+void readY(std::string_view bytes, std::size_t count, bool shortY, int exponent,
     std::vector<double> &y)
 {
     y.resize(count);
     if (shortY) {
         for (std::size_t i = 0; i < count; ++i)
-            y[i] = std::ldexp(static_cast<double>(le::I16(bytes, at + 2 * i)), exponent - 16);
+            y[i] = std::ldexp(static_cast<double>(le::I16(bytes, 2 * i)), exponent - 16);
     } else if (exponent == kFloatExponent) {
         for (std::size_t i = 0; i < count; ++i)
-            y[i] = le::F32(bytes, at + 4 * i);
+            y[i] = le::F32(bytes, 4 * i);
     } else {
         for (std::size_t i = 0; i < count; ++i)
-            y[i] = std::ldexp(static_cast<double>(le::I32(bytes, at + 4 * i)), exponent - 32);
+            y[i] = std::ldexp(static_cast<double>(le::I32(bytes, 4 * i)), exponent - 32);
     }
 }
 
-int subfileExponent(const Header &h, std::string_view bytes, std::size_t subHeader)
+void readX(std::string_view bytes, std::size_t count, std::vector<double> &x)
+{
+    x.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        x[i] = le::F32(bytes, 4 * i);
+}
+
+int subfileExponent(const Header &h, std::string_view subHeader)
 {
     // A single file's subheader exponent is ignored in favour of the main header's.
-    return h.has(kMulti) ? static_cast<std::int8_t>(le::U8(bytes, subHeader + 1)) : h.exponent;
+    return h.has(kMulti) ? static_cast<std::int8_t>(le::U8(subHeader, 1)) : h.exponent;
 }
 
 void evenX(const Header &h, std::size_t count, std::vector<double> &x)
@@ -131,88 +138,152 @@ void evenX(const Header &h, std::size_t count, std::vector<double> &x)
     x[count - 1] = h.last;
 }
 
-// Subfiles one after another, each with its 32-byte header and `points` y values, after the
-// main header and the common x array (if any).
-bool readCommonX(std::string_view bytes, const Header &h, ImportedSpectra &out)
+std::string subfileText(std::uint64_t s)
 {
-    const std::size_t size = bytes.size();
-    const auto points = static_cast<std::size_t>(h.points);
-    const auto subfiles = static_cast<std::size_t>(h.has(kMulti) ? h.subfiles : 1);
-    if (points > kImportMaxPoints || subfiles > kImportMaxSpectra)
-        return false;
-    const std::size_t xBytes = h.has(kXValues) ? 4 * points : 0;
-    const std::size_t yBytes = h.yBytes() * points;
-    // With both counts within the table's limits, no sum here can overflow.
-    if (!le::Fits(kMainHeaderBytes, xBytes + subfiles * (kSubHeaderBytes + yBytes), size))
-        return false;
-    std::size_t at = kMainHeaderBytes;
-    if (h.has(kXValues)) {
-        out.X.resize(points);
-        for (std::size_t i = 0; i < points; ++i)
-            out.X[i] = le::F32(bytes, at + 4 * i);
-        at += 4 * points;
-    } else {
-        evenX(h, points, out.X);
-    }
-    out.Y.resize(subfiles);
-    for (std::size_t s = 0; s < subfiles; ++s) {
-        // subnpts is only needed for XYXY files; where a writer fills it in, it must agree.
-        const std::int32_t subPoints = le::I32(bytes, at + 16);
-        if (subPoints != 0 && subPoints != h.points)
-            return false;
-        const int exponent = subfileExponent(h, bytes, at);
-        if (h.has(kShortY) && exponent == kFloatExponent)
-            return false;
-        readY(bytes, at + kSubHeaderBytes, points, h.has(kShortY), exponent, out.Y[s]);
-        at += kSubHeaderBytes + yBytes;
-    }
-    return h.logOffset == 0 || (h.logOffset >= at && h.logOffset < size);
+    return "Teilspektrum " + std::to_string(s + 1);
 }
 
-// XYXY: every subfile brings its own point count and x array. The table has one x column, so
-// such a file is read only when all subfiles carry the same x values, byte for byte; a file
-// whose subfiles differ in x is refused (the wrong layout) rather than resampled or cut to a
-// common range, which would show values the instrument never recorded.
-bool readOwnX(std::string_view bytes, const Header &h, ImportedSpectra &out)
+ReadOutcome damagedLog()
 {
-    const std::size_t size = bytes.size();
-    const auto subfiles = static_cast<std::size_t>(h.has(kMulti) ? h.subfiles : 1);
-    if (subfiles > kImportMaxSpectra)
-        return false;
-    const auto directory = static_cast<std::size_t>(h.points);
-    if (directory != 0 && !le::Fits(directory, kDirectoryEntryBytes * subfiles, size))
-        return false;
-    std::size_t at = kMainHeaderBytes;
-    std::string_view firstX;
-    out.Y.resize(subfiles);
-    for (std::size_t s = 0; s < subfiles; ++s) {
-        if (directory != 0 && le::U32(bytes, directory + kDirectoryEntryBytes * s) != at)
-            return false;
-        if (!le::Fits(at, kSubHeaderBytes, size))
-            return false;
-        const std::int32_t points = le::I32(bytes, at + 16);
-        if (points < 1 || static_cast<std::size_t>(points) > kImportMaxPoints)
-            return false;
-        const auto count = static_cast<std::size_t>(points);
-        const std::size_t xAt = at + kSubHeaderBytes;
-        const std::size_t yAt = xAt + 4 * count;
-        if (!le::Fits(xAt, (4 + h.yBytes()) * count, size))
-            return false;
-        const std::string_view x = bytes.substr(xAt, 4 * count);
-        if (s == 0)
-            firstX = x;
-        else if (x != firstX)
-            return false;
-        const int exponent = subfileExponent(h, bytes, at);
-        if (h.has(kShortY) && exponent == kFloatExponent)
-            return false;
-        readY(bytes, yAt, count, h.has(kShortY), exponent, out.Y[s]);
-        at = yAt + h.yBytes() * count;
+    return ReadOutcome::Refused(Refusal::Damaged("Protokollblock außerhalb der Datei"));
+}
+
+// Whatever the file is read for, it is checked whole before the first spectrum goes out, so that
+// a refused file has handed over nothing.
+struct Plan {
+    std::uint64_t subfiles = 0;
+    std::size_t points = 0; // of every subfile, with one x for all
+};
+
+// Subfiles one after another, each with its 32-byte header and `points` y values, after the
+// main header and the common x array (if any).
+ReadOutcome checkCommonX(ByteSource &source, const Header &h, Plan &plan)
+{
+    const std::uint64_t size = source.Size();
+    const auto points = static_cast<std::uint64_t>(h.points);
+    const auto subfiles = static_cast<std::uint64_t>(h.has(kMulti) ? h.subfiles : 1);
+    const std::uint64_t xBytes = h.has(kXValues) ? 4 * points : 0;
+    const std::uint64_t yBytes = h.yBytes() * points;
+    // Both counts are below 2^24: no sum or product here can overflow.
+    const std::uint64_t end = kMainHeaderBytes + xBytes + subfiles * (kSubHeaderBytes + yBytes);
+    if (end > size)
+        return ReadOutcome::Refused(Refusal::Damaged(
+            std::to_string(subfiles) + " Teilspektren enden nach dem Dateiende"));
+    SourceWindow window;
+    std::uint64_t at = kMainHeaderBytes + xBytes;
+    for (std::uint64_t s = 0; s < subfiles; ++s) {
+        const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
+        // subnpts is only needed for XYXY files; where a writer fills it in, it must agree.
+        const std::int32_t subPoints = le::I32(sub, 16);
+        if (subPoints != 0 && subPoints != h.points)
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + ": Punktzahl passt nicht zum Dateikopf"));
+        if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + ": Gleitkommawerte in 16 Bit"));
+        at += kSubHeaderBytes + yBytes;
     }
-    out.X.resize(firstX.size() / 4);
-    for (std::size_t i = 0; i < out.X.size(); ++i)
-        out.X[i] = le::F32(firstX, 4 * i);
-    return h.logOffset == 0 || (h.logOffset >= at && h.logOffset < size);
+    if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
+        return damagedLog();
+    plan.subfiles = subfiles;
+    plan.points = static_cast<std::size_t>(points);
+    return ReadOutcome::Done();
+}
+
+ReadOutcome streamCommonX(ByteSource &source, const Header &h, const Plan &plan,
+    std::string_view name, SpectrumSink &sink)
+{
+    std::vector<double> x;
+    std::vector<double> y;
+    SourceWindow window;
+    std::uint64_t at = kMainHeaderBytes;
+    if (h.has(kXValues)) {
+        readX(source.Bytes(at, 4 * plan.points, window), plan.points, x);
+        at += 4 * plan.points;
+    } else {
+        evenX(h, plan.points, x);
+    }
+    const std::size_t yBytes = h.yBytes() * plan.points;
+    for (std::uint64_t s = 0; s < plan.subfiles; ++s) {
+        const std::string_view sub = source.Bytes(at, kSubHeaderBytes + yBytes, window);
+        readY(sub.substr(kSubHeaderBytes), plan.points, h.has(kShortY), subfileExponent(h, sub), y);
+        at += kSubHeaderBytes + yBytes;
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = plan.points;
+        spectrum.Name = name;
+        if (!sink.Take(spectrum))
+            break;
+    }
+    return ReadOutcome::Done();
+}
+
+// XYXY: every subfile brings its own point count and x array, handed over with it.
+ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
+{
+    const std::uint64_t size = source.Size();
+    const auto subfiles = static_cast<std::uint64_t>(h.has(kMulti) ? h.subfiles : 1);
+    const auto directory = static_cast<std::uint64_t>(h.points);
+    if (directory != 0 && !le::Fits(directory, kDirectoryEntryBytes * subfiles, size))
+        return ReadOutcome::Refused(
+            Refusal::Damaged("Verzeichnis der Teilspektren endet nach dem Dateiende"));
+    SourceWindow window;
+    SourceWindow directoryWindow;
+    std::uint64_t at = kMainHeaderBytes;
+    for (std::uint64_t s = 0; s < subfiles; ++s) {
+        if (directory != 0
+            && le::U32(source.Bytes(directory + kDirectoryEntryBytes * s, 4, directoryWindow), 0)
+                != at)
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + ": Verzeichnis zeigt woanders hin"));
+        if (!le::Fits(at, kSubHeaderBytes, size))
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + " endet nach dem Dateiende"));
+        const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
+        const std::int32_t points = le::I32(sub, 16);
+        if (points < 1)
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": keine Punkte"));
+        if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + ": Gleitkommawerte in 16 Bit"));
+        const auto count = static_cast<std::uint64_t>(points);
+        if (!le::Fits(at + kSubHeaderBytes, (4 + h.yBytes()) * count, size))
+            return ReadOutcome::Refused(
+                Refusal::Damaged(subfileText(s) + " endet nach dem Dateiende"));
+        at += kSubHeaderBytes + (4 + h.yBytes()) * count;
+    }
+    if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
+        return damagedLog();
+    plan.subfiles = subfiles;
+    return ReadOutcome::Done();
+}
+
+ReadOutcome streamOwnX(ByteSource &source, const Header &h, const Plan &plan,
+    std::string_view name, SpectrumSink &sink)
+{
+    std::vector<double> x;
+    std::vector<double> y;
+    SourceWindow window;
+    std::uint64_t at = kMainHeaderBytes;
+    for (std::uint64_t s = 0; s < plan.subfiles; ++s) {
+        const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
+        const int exponent = subfileExponent(h, sub);
+        const auto count = static_cast<std::size_t>(le::I32(sub, 16));
+        const std::string_view values =
+            source.Bytes(at + kSubHeaderBytes, (4 + h.yBytes()) * count, window);
+        readX(values, count, x);
+        readY(values.substr(4 * count), count, h.has(kShortY), exponent, y);
+        at += kSubHeaderBytes + (4 + h.yBytes()) * count;
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = count;
+        spectrum.Name = name;
+        if (!sink.Take(spectrum))
+            break;
+    }
+    return ReadOutcome::Done();
 }
 
 // Captions for the unit codes this program's users meet; other codes keep the defaults.
@@ -258,25 +329,43 @@ bool LooksSpc(std::string_view head, std::size_t fileSize, std::string_view)
     return fileSize >= head.size() && readHeader(head, h);
 }
 
+ReadOutcome StreamSpc(ByteSource &source, SpectrumSink &sink)
+{
+    if (source.Size() < kMainHeaderBytes)
+        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
+    SourceWindow headerWindow;
+    const std::string head(source.Bytes(0, kMainHeaderBytes, headerWindow));
+    Header h;
+    if (le::U8(head, 1) != kNewLittleEndian)
+        return ReadOutcome::Refused(Refusal::Unsupported("SPC in altem Format"));
+    if (!readHeader(head, h))
+        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf widersprüchlich"));
+    Plan plan;
+    const ReadOutcome checked =
+        h.has(kXyxy) ? checkOwnX(source, h, plan) : checkCommonX(source, h, plan);
+    if (!checked.Read)
+        return checked;
+
+    StreamStart start;
+    if (!h.has(kTextLabels)) {
+        start.XCaption = xCaption(h.xType);
+        start.YCaption = yCaption(h.yType);
+    }
+    start.Spectra = plan.subfiles;
+    start.Points = h.has(kXyxy) ? 0 : plan.points;
+    if (!sink.Start(start))
+        return ReadOutcome::Done();
+    // The memo is the whole file's: it names the spectrum of a file of one.
+    std::string name;
+    if (plan.subfiles == 1) {
+        const std::string_view memo = std::string_view(head).substr(kMemoAt, kMemoBytes);
+        name = SpectrumName(memo.substr(0, memo.find('\0')));
+    }
+    return h.has(kXyxy) ? streamOwnX(source, h, plan, name, sink)
+                        : streamCommonX(source, h, plan, name, sink);
+}
+
 bool ReadSpc(std::string_view bytes, ImportedSpectra &out)
 {
-    out = ImportedSpectra();
-    Header h;
-    if (!readHeader(bytes, h))
-        return false;
-    const bool read = h.has(kXyxy) ? readOwnX(bytes, h, out) : readCommonX(bytes, h, out);
-    if (!read) {
-        out = ImportedSpectra();
-        return false;
-    }
-    if (!h.has(kTextLabels)) {
-        out.XCaption = xCaption(h.xType);
-        out.YCaption = yCaption(h.yType);
-    }
-    // The memo is the whole file's: it names the spectrum of a file of one.
-    if (out.Y.size() == 1) {
-        const std::string_view memo = bytes.substr(kMemoAt, kMemoBytes);
-        out.Names.push_back(SpectrumName(memo.substr(0, memo.find('\0'))));
-    }
-    return true;
+    return CollectImported(StreamSpc, bytes, out);
 }

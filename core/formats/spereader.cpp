@@ -206,7 +206,10 @@ bool LooksSpe(std::string_view head, std::size_t fileSize, std::string_view)
     return readHeader(head, fileSize, h);
 }
 
-bool ReadSpe(std::string_view bytes, ImportedSpectra &out)
+namespace
+{
+
+bool decodeSpe(std::string_view bytes, ImportedSpectra &out)
 {
     Header h;
     if (!readHeader(bytes.substr(0, kSignatureBytes), bytes.size(), h) || !h.version3
@@ -229,4 +232,16 @@ bool ReadSpe(std::string_view bytes, ImportedSpectra &out)
     }
     out = std::move(result);
     return true;
+}
+
+} // namespace
+
+ReadOutcome StreamSpe(ByteSource &source, SpectrumSink &sink)
+{
+    return DecodeWhole(source, sink, decodeSpe, "SPE");
+}
+
+bool ReadSpe(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamSpe, bytes, out);
 }

@@ -18,4 +18,6 @@
 // (version 2.x) or ending where the footer begins (version 3, which ReadSpe requires exactly:
 // frames with metadata are refused).
 bool LooksSpe(std::string_view head, std::size_t fileSize, std::string_view fileName);
+ReadOutcome StreamSpe(ByteSource &source, SpectrumSink &sink);
+// The same into the shape of the table, for tests and tools.
 bool ReadSpe(std::string_view bytes, ImportedSpectra &out);

@@ -59,10 +59,51 @@ bool isBlockName(std::string_view name)
 }
 
 struct Block {
-    std::size_t body = 0; // offset of the body
-    std::size_t bodyBytes = 0;
+    std::uint64_t body = 0; // offset of the body
+    std::uint64_t bodyBytes = 0;
     bool found = false;
 };
+
+// The header of an origin list in the ORGN block: data type (u32, the top bit marks the lists
+// the instrument recorded), units (u32), a 16-byte label; then one value per planned spectrum.
+constexpr std::size_t kOriginHeaderBytes = 24;
+constexpr std::uint32_t kOriginX = 3;
+constexpr std::uint32_t kOriginY = 4;
+
+// Where the stage positions of the spectra lie: the X and the Y origin lists of the ORGN block
+// (float64 each), when the block holds both whole.
+struct Positions {
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    bool found = false;
+};
+
+Positions findPositions(ByteSource &source, const Block &origins, std::uint64_t capacity)
+{
+    Positions where;
+    if (!origins.found || origins.bodyBytes < 4 || capacity > origins.bodyBytes / 8)
+        return where;
+    SourceWindow window;
+    const std::uint32_t lists = le::U32(source.Bytes(origins.body, 4, window), 0);
+    const std::uint64_t listBytes = kOriginHeaderBytes + 8 * capacity;
+    if (lists > (origins.bodyBytes - 4) / listBytes)
+        return where;
+    bool haveX = false;
+    bool haveY = false;
+    for (std::uint32_t k = 0; k < lists; ++k) {
+        const std::uint64_t at = origins.body + 4 + k * listBytes;
+        const std::uint32_t type = le::U32(source.Bytes(at, 4, window), 0) & 0x7FFFFFFFu;
+        if (type == kOriginX && !haveX) {
+            where.x = at + kOriginHeaderBytes;
+            haveX = true;
+        } else if (type == kOriginY && !haveY) {
+            where.y = at + kOriginHeaderBytes;
+            haveY = true;
+        }
+    }
+    where.found = haveX && haveY;
+    return where;
+}
 
 } // namespace
 
@@ -77,66 +118,117 @@ bool LooksWdf(std::string_view head, std::size_t fileSize, std::string_view)
     return true;
 }
 
-bool ReadWdf(std::string_view bytes, ImportedSpectra &out)
+ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
 {
-    out = ImportedSpectra();
-    const std::size_t size = bytes.size();
-    if (size < kFileHeaderBytes || bytes.substr(0, 4) != kMagic
-        || le::U64(bytes, 8) != kFileHeaderBytes)
-        return false;
+    const std::uint64_t size = source.Size();
+    if (size < kFileHeaderBytes)
+        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
+    SourceWindow headerWindow;
+    // A copy: the header is read again after the blocks.
+    const std::string header(source.Bytes(0, kFileHeaderBytes, headerWindow));
+    if (header.substr(0, 4) != kMagic || le::U64(header, 8) != kFileHeaderBytes)
+        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
 
     // The blocks must follow one another up to the file's end; the first of each kind counts.
     Block data;
     Block xList;
-    std::size_t at = kFileHeaderBytes;
+    Block origins;
+    std::uint64_t at = kFileHeaderBytes;
+    SourceWindow window;
     while (at < size) {
-        if (!le::Fits(at, kBlockHeaderBytes, size))
-            return false;
-        const std::string_view name = bytes.substr(at, 4);
-        const std::uint64_t blockBytes = le::U64(bytes, at + 8);
-        if (!isBlockName(name) || blockBytes < kBlockHeaderBytes || !le::Fits(at, blockBytes, size))
-            return false;
-        Block *wanted = name == "DATA" ? &data : name == "XLST" ? &xList : nullptr;
+        if (size - at < kBlockHeaderBytes)
+            return ReadOutcome::Refused(
+                Refusal::Damaged("Blockkopf bei Byte " + std::to_string(at) + " unvollständig"));
+        const std::string_view blockHeader = source.Bytes(at, kBlockHeaderBytes, window);
+        const std::string name(blockHeader.substr(0, 4));
+        const std::uint64_t blockBytes = le::U64(blockHeader, 8);
+        if (!isBlockName(name) || blockBytes < kBlockHeaderBytes)
+            return ReadOutcome::Refused(
+                Refusal::Damaged("kein Block bei Byte " + std::to_string(at)));
+        if (blockBytes > size - at)
+            return ReadOutcome::Refused(
+                Refusal::Damaged("Block " + name + " endet nach dem Dateiende"));
+        Block *wanted = name == "DATA" ? &data
+            : name == "XLST"           ? &xList
+            : name == "ORGN"           ? &origins
+                                       : nullptr;
         if (wanted != nullptr && !wanted->found)
-            *wanted = Block { at + kBlockHeaderBytes,
-                static_cast<std::size_t>(blockBytes) - kBlockHeaderBytes, true };
-        at += static_cast<std::size_t>(blockBytes);
+            *wanted = Block { at + kBlockHeaderBytes, blockBytes - kBlockHeaderBytes, true };
+        at += blockBytes;
     }
-    if (!data.found || !xList.found)
-        return false;
+    if (!data.found)
+        return ReadOutcome::Refused(Refusal::Damaged("Block DATA fehlt"));
+    if (!xList.found)
+        return ReadOutcome::Refused(Refusal::Damaged("Block XLST fehlt"));
 
-    const std::uint32_t points = le::U32(bytes, kPointsAt);
-    const std::uint64_t capacity = le::U64(bytes, kCapacityAt);
-    const std::uint64_t collected = le::U64(bytes, kCollectedAt);
-    if (points < 1 || points > kImportMaxPoints || collected < 1 || collected > kImportMaxSpectra
-        || collected > capacity)
-        return false;
-    if (le::U32(bytes, kXCountAt) != points
-        || xList.bodyBytes != kListPreambleBytes + std::size_t { 4 } * points)
-        return false;
+    const std::uint32_t points = le::U32(header, kPointsAt);
+    const std::uint64_t capacity = le::U64(header, kCapacityAt);
+    const std::uint64_t collected = le::U64(header, kCollectedAt);
+    if (points < 1)
+        return ReadOutcome::Refused(Refusal::Damaged("keine Punkte"));
+    if (collected < 1)
+        return ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
+    if (collected > capacity)
+        return ReadOutcome::Refused(Refusal::Damaged("mehr Spektren als Platz im Block DATA"));
+    if (le::U32(header, kXCountAt) != points
+        || xList.bodyBytes != kListPreambleBytes + std::uint64_t { 4 } * points)
+        return ReadOutcome::Refused(Refusal::Damaged("Block XLST passt nicht zur Punktzahl"));
     // DATA holds room for every planned spectrum: exactly capacity * points float32 values.
-    const std::size_t spectrumBytes = std::size_t { 4 } * points;
+    const std::uint64_t spectrumBytes = std::uint64_t { 4 } * points;
     if (data.bodyBytes % spectrumBytes != 0 || data.bodyBytes / spectrumBytes != capacity)
-        return false;
+        return ReadOutcome::Refused(
+            Refusal::Damaged("Block DATA passt nicht zur Zahl der Spektren"));
 
-    out.X.resize(points);
-    const std::size_t xAt = xList.body + kListPreambleBytes;
-    for (std::size_t i = 0; i < points; ++i)
-        out.X[i] = le::F32(bytes, xAt + 4 * i);
-    out.Y.resize(static_cast<std::size_t>(collected));
-    for (std::size_t s = 0; s < out.Y.size(); ++s) {
-        std::vector<double> &y = out.Y[s];
-        y.resize(points);
-        const std::size_t yAt = data.body + s * spectrumBytes;
+    const std::string xCaptionText =
+        xCaption(le::U32(source.Bytes(xList.body + 4, 4, window), 0));
+    StreamStart start;
+    start.XCaption = xCaptionText;
+    start.YCaption = yCaption(le::U32(header, kYUnitsAt));
+    start.Spectra = collected;
+    start.Points = points;
+    if (!sink.Start(start))
+        return ReadOutcome::Done();
+
+    // Bounded by the file's size: the XLST block holds four bytes a point.
+    std::vector<double> x(points);
+    std::vector<double> y(points);
+    {
+        const std::string_view values =
+            source.Bytes(xList.body + kListPreambleBytes, spectrumBytes, window);
         for (std::size_t i = 0; i < points; ++i)
-            y[i] = le::F32(bytes, yAt + 4 * i);
+            x[i] = le::F32(values, 4 * i);
     }
-    out.XCaption = xCaption(le::U32(bytes, xList.body + 4));
-    out.YCaption = yCaption(le::U32(bytes, kYUnitsAt));
     // The title is the whole file's: it names the spectrum of a file of one.
-    if (out.Y.size() == 1) {
-        const std::string_view title = bytes.substr(kTitleAt, kTitleBytes);
-        out.Names.push_back(SpectrumName(title.substr(0, title.find('\0'))));
+    std::string title;
+    if (collected == 1) {
+        const std::string_view field = std::string_view(header).substr(kTitleAt, kTitleBytes);
+        title = SpectrumName(field.substr(0, field.find('\0')));
     }
-    return true;
+    const Positions positions = findPositions(source, origins, capacity);
+    SourceWindow xWindow;
+    SourceWindow yWindow;
+    for (std::uint64_t s = 0; s < collected; ++s) {
+        const std::string_view values =
+            source.Bytes(data.body + s * spectrumBytes, spectrumBytes, window);
+        for (std::size_t i = 0; i < points; ++i)
+            y[i] = le::F32(values, 4 * i);
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = points;
+        spectrum.Name = title;
+        if (positions.found) {
+            spectrum.HasPosition = true;
+            spectrum.PositionX = le::F64(source.Bytes(positions.x + 8 * s, 8, xWindow), 0);
+            spectrum.PositionY = le::F64(source.Bytes(positions.y + 8 * s, 8, yWindow), 0);
+        }
+        if (!sink.Take(spectrum))
+            break;
+    }
+    return ReadOutcome::Done();
+}
+
+bool ReadWdf(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamWdf, bytes, out);
 }

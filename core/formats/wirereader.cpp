@@ -1,6 +1,8 @@
 #include "textexports.h"
 #include "textfields.h"
 
+#include <set>
+#include <string>
 #include <utility>
 
 namespace
@@ -37,67 +39,102 @@ bool LooksWire(std::string_view head, std::size_t, std::string_view)
     return wireLayout(FirstTextLine(head)) != WireLayout::None;
 }
 
-bool ReadWire(std::string_view bytes, ImportedSpectra &out)
+ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
 {
+    std::string_view bytes;
+    if (!WholeText(source, bytes))
+        return TooLargeToDecode(source);
     TextLines lines(bytes);
     std::string_view line;
-    if (!lines.Next(line))
-        return false;
-    const WireLayout layout = wireLayout(line);
+    const WireLayout layout = lines.Next(line) ? wireLayout(line) : WireLayout::None;
+    if (layout == WireLayout::Other)
+        return ReadOutcome::Refused(Refusal::Unsupported("WiRE-Text mit diesen Spalten"));
     if (layout != WireLayout::Single && layout != WireLayout::Map)
-        return false;
+        return ReadOutcome::Refused(Refusal::Unreadable("WiRE-Text"));
     const std::size_t columns = layout == WireLayout::Single ? 2 : 4;
+    std::size_t lineNumber = 1;
+    const auto damaged = [&lineNumber](const std::string &what) {
+        return ReadOutcome::Refused(
+            Refusal::Damaged("Zeile " + std::to_string(lineNumber) + ": " + what));
+    };
 
-    ImportedSpectra result;
-    std::vector<std::pair<double, double>> positions;
+    // The spectrum being gathered; a map's goes out when the next position starts. The first
+    // position's wave values are every position's.
+    std::vector<double> x;
+    std::vector<double> y;
+    std::set<std::pair<double, double>> seen;
+    std::pair<double, double> position;
+    bool started = false;
+    bool wanted = true;
+    const auto handOver = [&]() {
+        if (!started) {
+            StreamStart start;
+            start.Points = layout == WireLayout::Single ? 0 : x.size();
+            started = true;
+            if (!sink.Start(start))
+                return false;
+        }
+        StreamedSpectrum spectrum;
+        spectrum.X = x.data();
+        spectrum.Y = y.data();
+        spectrum.Points = y.size();
+        spectrum.HasPosition = layout == WireLayout::Map;
+        spectrum.PositionX = position.first;
+        spectrum.PositionY = position.second;
+        return sink.Take(spectrum);
+    };
     std::size_t point = 0; // the next point of the current position
     std::vector<std::string_view> fields;
     double values[4] = {};
-    while (lines.Next(line)) {
+    while (wanted && lines.Next(line)) {
+        ++lineNumber;
         if (IsBlankLine(line))
             continue;
         if (!SplitFields(line, '\t', fields, columns, true) || fields.size() != columns)
-            return false;
+            return damaged("nicht " + std::to_string(columns) + " Zahlen");
         for (std::size_t i = 0; i < columns; ++i)
             if (!FieldToNumber(fields[i], '.', values[i]))
-                return false;
+                return damaged("keine Zahl");
         const double wave = values[columns - 2];
         const double intensity = values[columns - 1];
         if (layout == WireLayout::Single) {
-            if (result.Y.empty())
-                result.Y.emplace_back();
-            if (result.X.size() == kImportMaxPoints)
-                return false;
-            result.X.push_back(wave);
-            result.Y[0].push_back(intensity);
+            x.push_back(wave);
+            y.push_back(intensity);
             continue;
         }
-        const std::pair<double, double> position(values[0], values[1]);
-        if (positions.empty() || positions.back() != position) {
+        const std::pair<double, double> here(values[0], values[1]);
+        if (seen.empty() || here != position) {
             // A new position: the previous one must have listed every wave value.
-            if (!positions.empty() && point != result.X.size())
-                return false;
-            for (const auto &earlier : positions)
-                if (earlier == position)
-                    return false;
-            if (positions.size() == kImportMaxSpectra)
-                return false;
-            positions.push_back(position);
-            result.Y.emplace_back();
+            if (!seen.empty()) {
+                if (point != x.size())
+                    return damaged("Position ohne alle Wellenzahlen");
+                wanted = handOver();
+            }
+            if (!seen.insert(here).second)
+                return damaged("Position kommt zweimal vor");
+            position = here;
+            y.clear();
             point = 0;
         }
-        if (positions.size() == 1) {
-            if (result.X.size() == kImportMaxPoints)
-                return false;
-            result.X.push_back(wave);
-        } else if (point >= result.X.size() || result.X[point] != wave) {
-            return false;
+        if (seen.size() == 1) {
+            x.push_back(wave);
+        } else if (point >= x.size() || x[point] != wave) {
+            return damaged("andere Wellenzahlen als an der ersten Position");
         }
-        result.Y.back().push_back(intensity);
+        y.push_back(intensity);
         ++point;
     }
-    if (result.X.empty() || (layout == WireLayout::Map && point != result.X.size()))
-        return false;
-    out = std::move(result);
-    return true;
+    if (!wanted)
+        return ReadOutcome::Done();
+    if (x.empty())
+        return ReadOutcome::Refused(Refusal::Damaged("keine Werte"));
+    if (layout == WireLayout::Map && point != x.size())
+        return damaged("Position ohne alle Wellenzahlen");
+    handOver();
+    return ReadOutcome::Done();
+}
+
+bool ReadWire(std::string_view bytes, ImportedSpectra &out)
+{
+    return CollectImported(StreamWire, bytes, out);
 }
