@@ -60,14 +60,56 @@ std::string ReportFileRow(
         judgement.Scored ? &judgement.Score : nullptr, decimalSeparator);
 }
 
-std::string ReportWrongLayoutRow(const std::string &name, std::size_t targetCount, bool scored)
+std::string ReportWrongLayoutRow(
+    const std::string &name, std::size_t targetCount, bool scored, const std::string &reason)
 {
-    return name + "\tfalsches Format\t" + std::string(targetCount + (scored ? 1 : 0), '\t');
+    const std::string verdict = reason.empty() ? "falsches Format" : "falsches Format: " + reason;
+    return name + '\t' + verdict + '\t' + std::string(targetCount + (scored ? 1 : 0), '\t');
 }
 
-void MatchReport::Start(std::vector<std::string> targets, bool scored)
+std::string ReportEachHeaderRow(const std::vector<std::string> &targets, bool scored)
+{
+    std::string row = "Datei\tSpektrum\tAusgewählt\tFehlend";
+    if (scored)
+        row += "\tGüte";
+    for (const auto &target : targets) {
+        row += '\t';
+        row += target;
+    }
+    return row + "\tName\tX\tY";
+}
+
+std::string ReportSpectrumRow(const std::string &file, const SpectrumPlace &place,
+    const FileJudgement &judgement, char decimalSeparator)
+{
+    std::string row = file + '\t' + std::to_string(place.Number) + '\t';
+    row += fileRow({}, judgement.Targets, judgement.MissingCount, judgement.Selected,
+        judgement.Scored ? &judgement.Score : nullptr, decimalSeparator)
+               .substr(1);
+    row += '\t';
+    row += place.Name;
+    row += '\t';
+    if (place.HasPosition) {
+        row += ReportNumber(place.X, decimalSeparator);
+        row += '\t';
+        row += ReportNumber(place.Y, decimalSeparator);
+    } else {
+        row += '\t';
+    }
+    return row;
+}
+
+std::string ReportEachWrongLayoutRow(
+    const std::string &name, std::size_t targetCount, bool scored, const std::string &reason)
+{
+    const std::string verdict = reason.empty() ? "falsches Format" : "falsches Format: " + reason;
+    return name + "\t\t" + verdict + std::string(targetCount + (scored ? 1 : 0) + 4, '\t');
+}
+
+void MatchReport::Start(std::vector<std::string> targets, bool scored, bool each)
 {
     m_scored = scored;
+    m_each = each;
     m_targets = std::move(targets);
     m_judged.clear();
     m_wrongLayout.clear();
@@ -75,25 +117,47 @@ void MatchReport::Start(std::vector<std::string> targets, bool scored)
 
 void MatchReport::AddJudged(const std::string &name, const FileJudgement &judgement)
 {
-    m_judged.push_back(
-        { name, judgement.Targets, judgement.MissingCount, judgement.Selected, judgement.Score });
+    m_judged.push_back({ name, judgement.Targets, judgement.MissingCount, judgement.Selected,
+        judgement.Score, {} });
 }
 
-void MatchReport::AddWrongLayout(const std::string &name)
+void MatchReport::AddSpectrum(
+    const std::string &file, const SpectrumPlace &place, const FileJudgement &judgement)
 {
-    m_wrongLayout.push_back(name);
+    m_judged.push_back({ file, judgement.Targets, judgement.MissingCount, judgement.Selected,
+        judgement.Score, place });
+}
+
+void MatchReport::AddWrongLayout(const std::string &name, const std::string &reason)
+{
+    m_wrongLayout.emplace_back(name, reason);
 }
 
 std::string MatchReport::Text(char decimalSeparator) const
 {
-    std::string text = ReportHeaderRow(m_targets, m_scored) + '\n';
+    std::string text =
+        (m_each ? ReportEachHeaderRow(m_targets, m_scored) : ReportHeaderRow(m_targets, m_scored))
+        + '\n';
     for (const auto &file : m_judged) {
-        text += fileRow(file.Name, file.Targets, file.MissingCount, file.Selected,
+        const std::string row = fileRow(file.Name, file.Targets, file.MissingCount, file.Selected,
             m_scored ? &file.Score : nullptr, decimalSeparator);
+        if (!m_each) {
+            text += row;
+        } else {
+            FileJudgement judgement;
+            judgement.Targets = file.Targets;
+            judgement.MissingCount = file.MissingCount;
+            judgement.Selected = file.Selected;
+            judgement.Scored = m_scored;
+            judgement.Score = file.Score;
+            text += ReportSpectrumRow(file.Name, file.Place, judgement, decimalSeparator);
+        }
         text += '\n';
     }
-    for (const auto &name : m_wrongLayout)
-        text += ReportWrongLayoutRow(name, m_targets.size(), m_scored) + '\n';
+    for (const auto &[name, reason] : m_wrongLayout)
+        text += (m_each ? ReportEachWrongLayoutRow(name, m_targets.size(), m_scored, reason)
+                        : ReportWrongLayoutRow(name, m_targets.size(), m_scored, reason))
+            + '\n';
     return text;
 }
 

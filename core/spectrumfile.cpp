@@ -350,8 +350,8 @@ private:
 enum class Mode { Search, Show, OwnLayoutOnly };
 
 LoadResult loadFile(SpectrumTableData &table, BadFileListData &badFiles,
-    const std::string &fileName, const NumberSeparators &separators, Mode mode,
-    LoadExtent &written, SpectrumSink *each = nullptr)
+    const std::string &fileName, const NumberSeparators &separators, Mode mode, LoadExtent &written,
+    SpectrumSink *each = nullptr)
 {
     written = {};
     TextFile file(fileName);

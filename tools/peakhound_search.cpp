@@ -1,6 +1,7 @@
 // peakhound-search: the search of the desktop program for scripted batch use. Reads each spectrum
 // file, finds its peaks and prints the names of the files that match the sought peaks.
 
+#include "eachspectrum.h"
 #include "exceptions.h"
 #include "faultinjection.h"
 #include "filejudgement.h"
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <malloc.h>
@@ -69,6 +71,9 @@ constexpr const char *kUsage =
     "  --jobs N            read and judge files on N threads (default: the number of cores)\n"
     "  --files-from PATH   also judge the files named in PATH, one per line, read as the run\n"
     "                      goes (a pipe too; - for standard input)\n"
+    "  --each              judge every spectrum of every file (series, line scans, maps of any\n"
+    "                      size): a file is printed when one of its spectra matches (with\n"
+    "                      --inverse: when none does); the report gets a row per spectrum\n"
     "  --report            print the match report instead of the names: a tab-separated table\n"
     "                      with a row per file (selected, missing count, the position found\n"
     "                      for each sought peak), numbers with a decimal point\n"
@@ -78,7 +83,7 @@ constexpr const char *kUsage =
     "  --help              show this help\n"
     "\n"
     "Instrument files (SPC, WDF, JCAMP-DX) and the text exports of instrument software are read\n"
-    "and judged like spectrum files.\n"
+    "and judged like spectrum files; without --each a file of more than 99 spectra is refused.\n"
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
     "be read (the run ends at that file unless --keep-going), 2 usage error.\n";
@@ -132,6 +137,7 @@ struct Options {
     bool null = false;
     bool keepGoing = false;
     bool sortByScore = false;
+    bool each = false; // judge every spectrum of every file
     PeakRuleSettings rule;
     bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
@@ -318,6 +324,21 @@ private:
     std::size_t m_afterSpill = kNone; // the first line of m_lines added after spilled ones
 };
 
+// A refused file as the end of the run names it: its name and, for a file of another format,
+// the reason, apart by a NUL (which no name holds).
+std::string badFileRecord(const std::string &name, const std::string &reason)
+{
+    return reason.empty() ? name : name + '\0' + reason;
+}
+
+std::pair<std::string, std::string> splitBadFileRecord(const std::string &record)
+{
+    const auto nul = record.find('\0');
+    if (nul == std::string::npos)
+        return { record, {} };
+    return { record.substr(0, nul), record.substr(nul + 1) };
+}
+
 // Parses the command line. Reading the peak and name files can raise runtime errors; those are
 // reported with the file's name like any other.
 Options parseArguments(int argc, char **argv, std::string &failedFile)
@@ -399,6 +420,9 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
                 throw UsageError { "--jobs needs at least 1" };
         } else if (argument == "--files-from") {
             listFiles.push_back(takeValue());
+        } else if (argument == "--each") {
+            noValue();
+            options.each = true;
         } else if (argument == "--report") {
             noValue();
             options.report = true;
@@ -446,7 +470,7 @@ struct FileResult {
     int rows = 0;
     int columns = 0;
     LoadExtent written; // the cells the reading wrote, also when it failed
-    std::string message;
+    std::string message; // of a failure, or the reason of a refused file of another format
     bool outOfMemory = false; // failed for want of memory; message is then left empty
     FileJudgement judgement; // of a judged file
 };
@@ -465,6 +489,7 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
         result.complete = load.Complete;
         if (!load.WellFormed) {
             result.verdict = Verdict::WrongLayout;
+            result.message = load.Reason;
             return result;
         }
         result.rows = table.RowCount;
@@ -883,6 +908,378 @@ private:
     Tables m_leadTables; // when the calling thread reads files itself
 };
 
+// --each: every spectrum of every file judged on its own. The calling thread reads the files in
+// order and queues their spectra (copied) for the workers, which judge them on tables of their
+// own; the results are emitted in order, spectrum by spectrum, then the file's verdict. The
+// queue is bounded in spectra and in bytes, so that a map of any size goes through in bounded
+// memory. A file of the program's own layout is read into the calling thread's table as the
+// search of files reads it.
+struct EachFileEnd {
+    Verdict verdict = Verdict::Pending; // Selected, Passed, WrongLayout or Failed
+    std::string message; // of a failure, or a refusal's reason
+    bool outOfMemory = false;
+    double score = 0;
+};
+
+class EachSearch
+{
+public:
+    using SpectrumEmit =
+        std::function<void(const std::string &file, const SpectrumPlace &, const FileJudgement &)>;
+    using FileEmit = std::function<void(const std::string &file, const EachFileEnd &)>;
+
+    EachSearch(const Options &options, const NumberSeparators &separators)
+        : m_options(options)
+        , m_separators(separators)
+        , m_slots(kSlots)
+    {
+    }
+
+    void run(int jobs, const SpectrumEmit &emitSpectrum, const FileEmit &emitFile)
+    {
+        m_emitSpectrum = &emitSpectrum;
+        m_emitFile = &emitFile;
+        struct StopOnExit {
+            EachSearch &search;
+            ~StopOnExit() { search.stopWorkers(); }
+        };
+        const StopOnExit stop { *this };
+        if (jobs > 1) {
+            for (int w = 0; w < jobs; ++w) {
+                try {
+                    m_workers.push_back(std::make_unique<WorkerThread>([this] { work(); }));
+                } catch (const std::system_error &) {
+                    break; // fewer threads do the work; the calling thread judges as well
+                }
+            }
+        }
+        lead();
+        if (!m_listError.empty())
+            throw ListError { m_listError };
+    }
+
+private:
+    static constexpr std::size_t kSlots = 512;
+    // The spectra queued at once hold at most this many bytes of values.
+    static constexpr std::size_t kQueuedBytes = std::size_t { 16 } << 20;
+
+    enum class Kind { Spectrum, FileEnd };
+    enum class State { Free, Queued, Judging, Done };
+
+    struct Slot {
+        Kind kind = Kind::Spectrum;
+        State state = State::Free;
+        std::vector<double> x;
+        std::vector<double> y;
+        std::size_t points = 0;
+        SpectrumPlace place;
+        FileJudgement judgement;
+        bool failed = false;
+        bool outOfMemory = false;
+        std::string message;
+        EachFileEnd end; // of a FileEnd
+    };
+
+    struct Tables {
+        std::unique_ptr<SpectrumTableData> table;
+        std::unique_ptr<PeakListData> peaks;
+    };
+
+    // Hands the spectra of the file being read to the queue.
+    class Queue : public SpectrumSink
+    {
+    public:
+        explicit Queue(EachSearch &search)
+            : m_search(search)
+        {
+        }
+        std::string reason;
+        bool Start(const StreamStart &start) override
+        {
+            if (start.Points > static_cast<std::uint64_t>(kMaxRows)) {
+                reason = TooManyPointsReason(start.Points);
+                return false;
+            }
+            return !m_search.stopped();
+        }
+        bool Take(const StreamedSpectrum &spectrum) override
+        {
+            ++m_number;
+            if (spectrum.Points > static_cast<std::size_t>(kMaxRows)) {
+                reason = TooManyPointsReason(spectrum.Points);
+                return false;
+            }
+            return m_search.queueSpectrum(spectrum, m_number);
+        }
+
+    private:
+        EachSearch &m_search;
+        int m_number = 0;
+    };
+
+    Slot &slot(std::size_t i) { return m_slots[i % kSlots]; }
+
+    bool stopped()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_stop;
+    }
+
+    // Reads the files in order; emits as the queue fills, and all that is left at the end.
+    void lead()
+    {
+        BadFileListData badFiles;
+        NameSource &names = *m_options.files;
+        std::string name;
+        for (;;) {
+            try {
+                if (stopped() || !names.next(name))
+                    break;
+            } catch (const Exception &error) {
+                m_listError = names.failedFile() + ": " + error.what();
+                break;
+            }
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_fileNames.push_back(name);
+            }
+            EachFileEnd end;
+            Queue queue(*this);
+            badFiles.Count = 0;
+            try {
+                if (!m_leadTable) {
+                    m_leadTable = std::make_unique<SpectrumTableData>();
+                }
+                const LoadResult load =
+                    StreamSpectrumFile(*m_leadTable, badFiles, name, m_separators, queue);
+                if (!queue.reason.empty() || !load.WellFormed) {
+                    end.verdict = Verdict::WrongLayout;
+                    end.message = queue.reason.empty() ? load.Reason : queue.reason;
+                }
+            } catch (const Exception &error) {
+                end.verdict = Verdict::Failed;
+                end.message = error.what();
+            } catch (const std::bad_alloc &) {
+                end.verdict = Verdict::Failed;
+                end.outOfMemory = true;
+            }
+            queueFileEnd(std::move(end));
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (m_emitted < m_published && !m_stop)
+            emitOrHelp(lock);
+    }
+
+    // Waits for room in the queue, emitting or judging meanwhile; false when the run stops.
+    bool makeRoom(std::unique_lock<std::mutex> &lock, std::size_t bytes)
+    {
+        while (!m_stop
+            && (m_published - m_emitted >= kSlots
+                || (m_queuedBytes + bytes > kQueuedBytes && m_published > m_emitted)))
+            emitOrHelp(lock);
+        return !m_stop;
+    }
+
+    bool queueSpectrum(const StreamedSpectrum &spectrum, int number)
+    {
+        const std::size_t bytes = 2 * sizeof(double) * spectrum.Points;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!makeRoom(lock, bytes))
+            return false;
+        const std::size_t i = m_published;
+        lock.unlock();
+        // Only this thread touches a free slot.
+        Slot &s = slot(i);
+        s.kind = Kind::Spectrum;
+        s.x.assign(spectrum.X, spectrum.X + spectrum.Points);
+        s.y.assign(spectrum.Y, spectrum.Y + spectrum.Points);
+        s.points = spectrum.Points;
+        s.place.Number = number;
+        s.place.Name.assign(spectrum.Name);
+        s.place.HasPosition = spectrum.HasPosition;
+        s.place.X = spectrum.PositionX;
+        s.place.Y = spectrum.PositionY;
+        s.failed = s.outOfMemory = false;
+        lock.lock();
+        s.state = State::Queued;
+        m_queuedBytes += bytes;
+        ++m_published;
+        m_changed.notify_all();
+        return true;
+    }
+
+    void queueFileEnd(EachFileEnd end)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!makeRoom(lock, 0))
+            return;
+        Slot &s = slot(m_published);
+        s.kind = Kind::FileEnd;
+        s.end = std::move(end);
+        s.state = State::Done;
+        ++m_published;
+        m_changed.notify_all();
+    }
+
+    // The claim of the next queued spectrum, in order; kNone when none is queued. File ends are
+    // passed by.
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t claim()
+    {
+        while (m_claimed < m_published) {
+            const std::size_t i = m_claimed++;
+            if (slot(i).kind == Kind::Spectrum) {
+                slot(i).state = State::Judging;
+                return i;
+            }
+        }
+        return kNone;
+    }
+
+    void judge(std::size_t i, Tables &tables)
+    {
+        Slot &s = slot(i);
+        try {
+            if (!tables.table) {
+                tables.table = std::make_unique<SpectrumTableData>();
+                tables.peaks = std::make_unique<PeakListData>();
+            }
+            StreamedSpectrum spectrum;
+            spectrum.X = s.x.data();
+            spectrum.Y = s.y.data();
+            spectrum.Points = s.points;
+            JudgeSpectrum(spectrum, *tables.table, *tables.peaks, m_options.targets,
+                m_options.settings, m_options.rule, m_options.sortByScore, m_separators,
+                s.judgement);
+        } catch (const Exception &error) {
+            s.failed = true;
+            s.message = error.what();
+        } catch (const std::bad_alloc &) {
+            tables = Tables();
+            s.failed = true;
+            s.outOfMemory = true;
+        }
+    }
+
+    // Under the lock: emits the next result when it is done, else judges a queued spectrum
+    // (when no worker runs, or the calling thread has nothing else to do), else waits.
+    void emitOrHelp(std::unique_lock<std::mutex> &lock)
+    {
+        Slot &next = slot(m_emitted);
+        if (m_emitted < m_published && next.state == State::Done) {
+            lock.unlock();
+            emit(next);
+            lock.lock();
+            next.state = State::Free;
+            if (next.kind == Kind::Spectrum)
+                m_queuedBytes -= 2 * sizeof(double) * next.points;
+            ++m_emitted;
+            m_changed.notify_all();
+            return;
+        }
+        const std::size_t i = claim();
+        if (i != kNone) {
+            lock.unlock();
+            judge(i, m_leadTables);
+            lock.lock();
+            slot(i).state = State::Done;
+            m_changed.notify_all();
+            return;
+        }
+        m_changed.wait(lock);
+    }
+
+    // Outside the lock, in the calling thread.
+    void emit(Slot &s)
+    {
+        const std::string &file = m_fileNames.front();
+        if (s.kind == Kind::Spectrum) {
+            if (s.failed) {
+                if (!m_fileFailed) {
+                    m_fileFailed = true;
+                    m_failure = s.outOfMemory ? std::string(Messages::OutOfMemory) : s.message;
+                }
+                return;
+            }
+            m_verdict.Add(s.judgement);
+            (*m_emitSpectrum)(file, s.place, s.judgement);
+            return;
+        }
+        EachFileEnd end = std::move(s.end);
+        if (end.verdict == Verdict::Pending && m_fileFailed) {
+            end.verdict = Verdict::Failed;
+            end.message = m_failure;
+        } else if (end.verdict == Verdict::Pending) {
+            end.verdict = m_verdict.Selected() ? Verdict::Selected : Verdict::Passed;
+            end.score = m_verdict.Score();
+        }
+        (*m_emitFile)(file, end);
+        if (end.verdict == Verdict::Failed && !m_options.keepGoing) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+            m_changed.notify_all();
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_fileNames.pop_front();
+        m_verdict = FileVerdict(m_options.settings.Inverse);
+        m_fileFailed = false;
+        m_failure.clear();
+    }
+
+    void work()
+    {
+        Tables tables;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            if (m_stop || m_workersEnd)
+                return;
+            const std::size_t i = claim();
+            if (i == kNone) {
+                m_changed.wait(lock);
+                continue;
+            }
+            lock.unlock();
+            judge(i, tables);
+            lock.lock();
+            slot(i).state = State::Done;
+            m_changed.notify_all();
+        }
+    }
+
+    void stopWorkers()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_workersEnd = true;
+        }
+        m_changed.notify_all();
+        m_workers.clear();
+    }
+
+    const Options &m_options;
+    const NumberSeparators &m_separators;
+    const SpectrumEmit *m_emitSpectrum = nullptr;
+    const FileEmit *m_emitFile = nullptr;
+    std::vector<Slot> m_slots; // item i in m_slots[i % kSlots] from its queueing to its emission
+    std::deque<std::string> m_fileNames; // of the files read and not yet emitted, in order
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_published = 0; // items queued
+    std::size_t m_claimed = 0; // items taken for judging (or passed by)
+    std::size_t m_emitted = 0;
+    std::size_t m_queuedBytes = 0;
+    bool m_stop = false; // a failure ends the run
+    bool m_workersEnd = false;
+    std::vector<std::unique_ptr<WorkerThread>> m_workers;
+    std::unique_ptr<SpectrumTableData> m_leadTable;
+    Tables m_leadTables;
+    std::string m_listError;
+    // The verdict of the file being emitted.
+    FileVerdict m_verdict { m_options.settings.Inverse };
+    bool m_fileFailed = false;
+    std::string m_failure;
+};
+
 // The printed names or report rows, gathered and written in blocks. A failed write throws
 // OutputError.
 class Output
@@ -973,7 +1370,7 @@ int main(int argc, char **argv)
                 out.line(ReportFileRow(name, result.judgement, '.'));
             break;
         case Verdict::WrongLayout:
-            badFiles.add(name);
+            badFiles.add(badFileRecord(name, result.message));
             break;
         case Verdict::Failed:
             failures.add(name + ": "
@@ -990,11 +1387,42 @@ int main(int argc, char **argv)
     const int jobs = names.counted()
         ? static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), names.count()))
         : options.jobs;
+    // Every spectrum: the report gets a row per spectrum as it is judged; a file's name is
+    // printed (or held for sorting) once all its spectra are.
+    const auto emitSpectrum = [&](const std::string &file, const SpectrumPlace &place,
+                                  const FileJudgement &judgement) {
+        if (options.report)
+            out.line(ReportSpectrumRow(file, place, judgement, '.'));
+    };
+    const auto emitFile = [&](const std::string &file, const EachFileEnd &end) {
+        switch (end.verdict) {
+        case Verdict::Selected:
+            if (options.report)
+                break;
+            if (options.sortByScore)
+                held.emplace_back(end.score, file);
+            else
+                out.line(file);
+            break;
+        case Verdict::WrongLayout:
+            badFiles.add(badFileRecord(file, end.message));
+            break;
+        case Verdict::Failed:
+            failures.add(
+                file + ": " + (end.outOfMemory ? std::string(Messages::OutOfMemory) : end.message));
+            break;
+        default:
+            break;
+        }
+    };
     try {
         if (options.report)
-            out.line(ReportHeaderRow(options.targets, scored));
+            out.line(options.each ? ReportEachHeaderRow(options.targets, scored)
+                                  : ReportHeaderRow(options.targets, scored));
         try {
-            if (jobs <= 1)
+            if (options.each)
+                EachSearch(options, separators).run(options.jobs, emitSpectrum, emitFile);
+            else if (jobs <= 1)
                 judgeSequentially(options, separators, emit);
             else
                 ParallelSearch(options, separators).run(jobs, emit);
@@ -1010,8 +1438,11 @@ int main(int argc, char **argv)
         for (const auto &line : held)
             out.line(line.second);
         if (options.report)
-            badFiles.forEach([&](const std::string &name) {
-                out.line(ReportWrongLayoutRow(name, options.targets.size(), scored));
+            badFiles.forEach([&](const std::string &record) {
+                const auto [name, reason] = splitBadFileRecord(record);
+                out.line(options.each
+                        ? ReportEachWrongLayoutRow(name, options.targets.size(), scored, reason)
+                        : ReportWrongLayoutRow(name, options.targets.size(), scored, reason));
             });
         out.flush();
         closeOut();
@@ -1038,8 +1469,10 @@ int main(int argc, char **argv)
     if (!badFiles.empty()) {
         std::fputs(kBadFilesHeading, stderr);
         std::fputc('\n', stderr);
-        badFiles.forEach([](const std::string &name) {
-            std::fprintf(stderr, "\t%s\n", EscapeControls(name).c_str());
+        badFiles.forEach([](const std::string &record) {
+            const auto [name, reason] = splitBadFileRecord(record);
+            const std::string entry = reason.empty() ? name : name + ": " + reason;
+            std::fprintf(stderr, "\t%s\n", EscapeControls(entry).c_str());
         });
     }
     if (!listError.empty()) {

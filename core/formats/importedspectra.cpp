@@ -71,8 +71,8 @@ bool WholeText(ByteSource &source, std::string_view &bytes)
 
 ReadOutcome TooLargeToDecode(const ByteSource &source)
 {
-    return ReadOutcome::Refused(std::to_string(source.Size() / (1024 * 1024))
-        + " MB: mehr als " + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB");
+    return ReadOutcome::Refused(std::to_string(source.Size() / (1024 * 1024)) + " MB: mehr als "
+        + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB");
 }
 
 ReadOutcome DecodeWhole(ByteSource &source, SpectrumSink &sink,
@@ -136,7 +136,8 @@ public:
             return fits = false;
         if (m_out.Y.empty())
             m_out.X.assign(spectrum.X, spectrum.X + spectrum.Points);
-        else if (!std::equal(m_out.X.begin(), m_out.X.end(), spectrum.X, spectrum.X + spectrum.Points,
+        else if (!std::equal(m_out.X.begin(), m_out.X.end(), spectrum.X,
+                     spectrum.X + spectrum.Points,
                      [](double a, double b) { return a == b || (a != a && b != b); }))
             return fits = false;
         m_out.Y.emplace_back(spectrum.Y, spectrum.Y + spectrum.Points);

@@ -50,8 +50,8 @@ bool readTwoColumns(TextLines &lines, std::string_view line, ImportedSpectra &re
 
 // The x row: k >= 1 empty fields, then the x values; then per spectrum k coordinates (the first
 // two are its stage position) and one intensity per x value, handed over row by row.
-ReadOutcome streamMatrix(TextLines &lines, std::string_view line, std::size_t textBytes,
-    SpectrumSink &sink)
+ReadOutcome streamMatrix(
+    TextLines &lines, std::string_view line, std::size_t textBytes, SpectrumSink &sink)
 {
     std::vector<std::string_view> fields;
     // k coordinate columns: at most a few.

@@ -96,8 +96,8 @@ bool readHeader(std::string_view head, Header &h)
 
 // One subfile's y values (count of them in bytes), scaled as the format defines: float32 as it
 // is, integers times 2^(exponent - bits).
-void readY(std::string_view bytes, std::size_t count, bool shortY, int exponent,
-    std::vector<double> &y)
+void readY(
+    std::string_view bytes, std::size_t count, bool shortY, int exponent, std::vector<double> &y)
 {
     y.resize(count);
     if (shortY) {
@@ -167,8 +167,8 @@ ReadOutcome checkCommonX(ByteSource &source, const Header &h, Plan &plan)
     // Both counts are below 2^24: no sum or product here can overflow.
     const std::uint64_t end = kMainHeaderBytes + xBytes + subfiles * (kSubHeaderBytes + yBytes);
     if (end > size)
-        return ReadOutcome::Refused(Refusal::Damaged(
-            std::to_string(subfiles) + " Teilspektren enden nach dem Dateiende"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(std::to_string(subfiles) + " Teilspektren enden nach dem Dateiende"));
     SourceWindow window;
     std::uint64_t at = kMainHeaderBytes + xBytes;
     for (std::uint64_t s = 0; s < subfiles; ++s) {
@@ -259,8 +259,8 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
     return ReadOutcome::Done();
 }
 
-ReadOutcome streamOwnX(ByteSource &source, const Header &h, const Plan &plan,
-    std::string_view name, SpectrumSink &sink)
+ReadOutcome streamOwnX(ByteSource &source, const Header &h, const Plan &plan, std::string_view name,
+    SpectrumSink &sink)
 {
     std::vector<double> x;
     std::vector<double> y;

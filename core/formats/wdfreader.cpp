@@ -179,8 +179,7 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
         return ReadOutcome::Refused(
             Refusal::Damaged("Block DATA passt nicht zur Zahl der Spektren"));
 
-    const std::string xCaptionText =
-        xCaption(le::U32(source.Bytes(xList.body + 4, 4, window), 0));
+    const std::string xCaptionText = xCaption(le::U32(source.Bytes(xList.body + 4, 4, window), 0));
     StreamStart start;
     start.XCaption = xCaptionText;
     start.YCaption = yCaption(le::U32(header, kYUnitsAt));
