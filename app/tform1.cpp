@@ -20,7 +20,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <utility>
 #include <vector>
 
 TForm1 *Form1 = nullptr;
@@ -258,20 +261,56 @@ void TForm1::TestFile(const QString &fileName)
     Report.AddJudged(ToStdString(fileName), judgement);
 }
 
+void TForm1::testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge,
+    FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores)
+{
+    const std::string name = ToStdString(fileName);
+    judge.Reset();
+    verdict = FileVerdict(CheckBox1->isChecked());
+    const LoadResult load = StreamSpectrumFile(
+        SpectrumTable, BadFileList, FileNameToStd(fileName), CurrentSeparators(), judge);
+    if (!judge.Reason().empty()) {
+        BadFileList.Add(FileNameToStd(fileName), judge.Reason());
+        Report.AddWrongLayout(name, judge.Reason());
+    } else if (!load.WellFormed) {
+        Report.AddWrongLayout(name, load.Reason);
+    } else if (verdict.Selected()) {
+        ListBox3->Add(fileName);
+        scores.emplace_back(verdict.Score(), fileName);
+    }
+}
+
 void TForm1::Button9Click()
 {
     ListBox3->Clear();
     const PeakRuleSettings rule = ChosenPeakRule();
     const bool sorted = SortByScore->isChecked();
+    const bool each = EachSpectrum->isChecked();
     setStatus(QStringLiteral("Working......"));
     BadFileList.Count = 0;
     std::vector<std::string> targets;
     for (const QString &target : ListBox2->Items())
         targets.push_back(ToStdString(target));
-    Report.Start(std::move(targets), sorted || rule.Rule == PeakRule::Sensitive);
+    SearchSettings settings;
+    settings.Tolerance = Abweichung->Value();
+    settings.MaxMissing = maxfehl->Value();
+    settings.Inverse = CheckBox1->isChecked();
+    Report.Start(targets, sorted || rule.Rule == PeakRule::Sensitive, each);
     m_hasReport = true;
     m_reportFiles = ListBox1->Items();
     const int count = ListBox1->Count();
+    // Every spectrum: each file's spectra are judged one at a time as its reader hands them over.
+    std::unique_ptr<EachSpectrumJudge> judge;
+    FileVerdict verdict(settings.Inverse);
+    std::vector<std::pair<double, QString>> scores;
+    QString judgedFile;
+    if (each)
+        judge = std::make_unique<EachSpectrumJudge>(targets, settings, rule, sorted,
+            CurrentSeparators(),
+            [this, &verdict, &judgedFile](const SpectrumPlace &place, const FileJudgement &j) {
+                verdict.Add(j);
+                Report.AddSpectrum(ToStdString(judgedFile), place, j);
+            });
     {
         // Brings caption and bar up to date also when an error ends the run at a file.
         RunDisplay display(this, Bar);
@@ -279,10 +318,16 @@ void TForm1::Button9Click()
         for (int i = 0; i < count; ++i) {
             const QString name = ListBox1->Item(i);
             display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
-            if (LoadSpectrumFile(FileNameToStd(name)).WellFormed)
-                TestFile(name);
-            else
-                Report.AddWrongLayout(ToStdString(name));
+            if (each) {
+                judgedFile = name;
+                testEachSpectrum(name, *judge, verdict, scores);
+            } else {
+                const LoadResult load = LoadSpectrumFile(FileNameToStd(name));
+                if (load.WellFormed)
+                    TestFile(name);
+                else
+                    Report.AddWrongLayout(ToStdString(name), load.Reason);
+            }
             display.Progress(ProgressPosition(i, ListBox1->Count()));
         }
     }
@@ -290,12 +335,22 @@ void TForm1::Button9Click()
         std::string text = "\r";
         for (int k = 1; k <= BadFileList.Count; ++k) {
             setStatus(QStringLiteral("Fehler !!!!"));
-            text += '\t' + ToStdString(FileNameFromStd(BadFileList.Name(k))) + '\r';
+            // A file of another format is named with the reason it was refused.
+            std::string entry = ToStdString(FileNameFromStd(BadFileList.Name(k)));
+            if (!BadFileList.Reason(k).empty())
+                entry += ": " + BadFileList.Reason(k);
+            text += '\t' + entry + '\r';
         }
         text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
         ShowMessage(text);
     }
-    if (sorted) {
+    if (sorted && each) {
+        std::stable_sort(scores.begin(), scores.end(),
+            [](const auto &a, const auto &b) { return a.first > b.first; });
+        ListBox3->Clear();
+        for (const auto &[score, name] : scores)
+            ListBox3->Add(name);
+    } else if (sorted) {
         ListBox3->Clear();
         for (const std::string &name : Report.SelectedByScore())
             ListBox3->Add(ToQString(name));

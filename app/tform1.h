@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs.h"
+#include "eachspectrum.h"
 #include "matchreport.h"
 
 #include <QString>
@@ -65,6 +66,7 @@ public:
     TLabel *FromLabel; // "ab x [1/cm]"
     TEdit *FromEdit; // the sensitive rule's lower x limit
     QCheckBox *SortByScore; // "nach Güte sortieren"
+    QCheckBox *EachSpectrum; // "Jedes Spektrum": every spectrum of a file judged
     TLabel *RuleUsedLabel; // which rule the last search used
     TOpenDialog Adddialog;
     TOpenDialog peakDialog;
@@ -127,6 +129,10 @@ private:
     void setupFileDrop();
     void setupPeakRule();
     void showRuleUsed(const PeakRuleSettings &rule, bool sorted);
+    // Judges every spectrum of the file, adds it to the results when it is selected (with its
+    // best score into scores), and its rows or its refusal to the report.
+    void testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge, FileVerdict &verdict,
+        std::vector<std::pair<double, QString>> &scores);
 
     bool m_running = false; // a search run is under way
     bool m_hasReport = false;

@@ -27,6 +27,9 @@ void TForm1::setupPeakRule()
     SortByScore = CreateCheckBox(this, {616, 340, 17, 17}, false, QStringLiteral("Die gefundenen Files nach der Güte der Übereinstimmung ordnen."));
     SortByScore->setText(QStringLiteral("nach Güte sortieren"));
     SortByScore->resize(180, 17);
+    EachSpectrum = CreateCheckBox(this, {616, 316, 17, 17}, false, QStringLiteral("Jedes Spektrum einer Datei prüfen (Serien, Linienscans, Karten); eine Datei wird ausgewählt, wenn eines ihrer Spektren passt."));
+    EachSpectrum->setText(QStringLiteral("Jedes Spektrum"));
+    EachSpectrum->resize(180, 17);
     RuleUsedLabel = CreateLabel(this, {616, 364}, QString());
     RuleUsedLabel->setToolTip(QStringLiteral("Die Peakregel der letzten Suche."));
     // clang-format on
@@ -34,7 +37,7 @@ void TForm1::setupPeakRule()
     NameAfterLabels(FromEdit, { FromLabel });
     connect(PeakRuleBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
         guarded(this, &TForm1::PeakRuleBoxChange));
-    SetTabOrder({ ListBox3, PeakRuleBox, FromEdit, SortByScore });
+    SetTabOrder({ ListBox3, PeakRuleBox, FromEdit, EachSpectrum, SortByScore });
 }
 
 void TForm1::PeakRuleBoxChange()

@@ -26,8 +26,7 @@ struct LoadResult {
     // program's own layout, whose refusal names the file alone.
     std::string Reason;
     // Read for showing (LoadSpectrumFileShown): the spectra the file holds when the table shows
-    // only the first kMaxSpectra of them; 0 when it shows them all. Unknown counts (a reader
-    // that stops early) are told as kMaxSpectra + 1.
+    // only the first kMaxSpectra of them; 0 when it shows them all.
     std::uint64_t FileSpectra = 0;
 };
 

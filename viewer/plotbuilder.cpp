@@ -81,6 +81,17 @@ QString legendTitle(const SpectrumTableData &table, int s)
 
 } // namespace
 
+QString ShownNote(const LoadResult &load)
+{
+    if (!load.WellFormed)
+        return load.Reason.empty() ? QString() : QStringLiteral(" - ") + ToQString(load.Reason);
+    if (load.FileSpectra == 0)
+        return QString();
+    return QStringLiteral(" - die ersten %1 von %2 Spektren")
+        .arg(kMaxSpectra)
+        .arg(load.FileSpectra);
+}
+
 std::uint32_t SpectrumColor(int index)
 {
     // 0x00BBGGRR
@@ -94,8 +105,11 @@ void ShowSpectra(const QString &name)
 {
     SpectrumTableData &table = SpectrumTable;
     if (!name.isEmpty()) {
-        LoadSpectrumFile(FileNameToStd(name));
-        SetCaption(Form2, name);
+        // A file of more spectra than the table holds shows its first ones and says so; a file
+        // of another format that cannot be shown says why.
+        const LoadResult load = LoadSpectrumFileShown(
+            SpectrumTable, BadFileList, FileNameToStd(name), CurrentSeparators());
+        SetCaption(Form2, name + ShownNote(load));
     }
     const SpectrumExtremes extremes = spectrumExtremes(table);
     const double m = largestIntensity(extremes);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class TListBox;
+struct LoadResult;
 
 // Which file list the viewer steps through (the main window's file list or its result list) and
 // the index in it. The list is referred to itself, so later changes of its entries are seen.
@@ -26,3 +27,7 @@ void ShowSpectra(const QString &name);
 // any colour vision, of differing lightness so that greyscale print tells them apart too
 // (black, then the colour-blind-safe Okabe-Ito colours, yellow left out on white), repeating.
 std::uint32_t SpectrumColor(int index);
+
+// What the display window's title says after the file's name: which spectra it shows of a file
+// of more than the table holds, or why a file of another format cannot be shown; else nothing.
+QString ShownNote(const LoadResult &load);

@@ -156,6 +156,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f1.FromLabel, label, s("ab x [1/cm]"), {} },
                 { f1.FromEdit, edit, s("ab x [1/cm]"), s("100") },
                 { f1.SortByScore, check, s("nach Güte sortieren"), s("unchecked") },
+                { f1.EachSpectrum, check, s("Jedes Spektrum"), s("unchecked") },
                 { f1.RuleUsedLabel, label, {}, {} },
             } },
         { Form3,

@@ -116,6 +116,7 @@ private slots:
     void threadsGiveTheSameOutputUnderAMemoryLimit();
     void nameListsAreReadAsTheRunGoes();
     void nameListFromAPipe();
+    void eachSpectrumOfMapsAndSeries();
 
 private:
     TestFolder m_folder;
@@ -596,6 +597,64 @@ void tst_PeakhoundSearch::nameListFromAPipe()
         search(A("--peak", "612", "--files-from", QString::fromStdString(m_folder.root())));
     QCOMPARE(folder.status, 1);
     QVERIFY(folder.err.endsWith(": Dateizugriff verweigert\n"));
+}
+
+void tst_PeakhoundSearch::eachSpectrumOfMapsAndSeries()
+{
+    const QString data =
+        qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
+    const QString line = data + QStringLiteral("formats/maps/line_scan.wdf");
+    const QString map = data + QStringLiteral("formats/maps/map_6x6.wdf");
+    const QString series =
+        data + QStringLiteral("realdata/spectra/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt");
+    const QString opus = data + QStringLiteral("formats/charisma_test_opus.0");
+    const QStringList polystyrene = A("--rule", "sensitive", "--max-missing", "0", "--peak",
+        "1001.4", "--peak", "1031.8", "--peak", "1602.3");
+
+    // Without --each the series is judged by its last spectrum, and the scan is refused with
+    // its reason; so is a format that is not read.
+    Run run = search(polystyrene + A(series, line, opus, QString::fromStdString(m_bad)));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.err,
+        QByteArray("Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t")
+            + line.toUtf8() + ": 235 Spektren: mit 'Jedes Spektrum' durchsuchen\n\t" + opus.toUtf8()
+            + ": nicht unterstützt (OPUS)\n\t" + QByteArray::fromStdString(m_bad) + "\n");
+
+    // With it every spectrum is judged, on as many threads as asked, with the same rows.
+    run = search(polystyrene + A("--each", series, line, map, opus));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(lines(run.out).first(), series);
+    QByteArray previous;
+    for (const char *jobs : { "1", "2" }) {
+        const Run report =
+            search(polystyrene + A("--each", "--report", "--jobs", jobs, series, line, map, opus));
+        QCOMPARE(report.status, 0);
+        const QStringList rows = lines(report.out);
+        QCOMPARE(rows[0],
+            QStringLiteral(
+                "Datei\tSpektrum\tAusgewählt\tFehlend\tGüte\t1001.4\t1031.8\t1602.3\tName\tX\tY"));
+        QCOMPARE(
+            rows.size(), 1 + 4 + 235 + 36 + 1 + 1); // the refused file's row, the last line end
+        const QStringList first = rows[1].split(QLatin1Char('\t'));
+        QCOMPARE(first.size(), 11);
+        QCOMPARE(first.mid(0, 4),
+            (QStringList {
+                series, QStringLiteral("1"), QStringLiteral("ja"), QStringLiteral("0") }));
+        QCOMPARE(first[8], QStringLiteral("Polystyrene PST"));
+        QCOMPARE(rows[2].split(QLatin1Char('\t'))[2], QStringLiteral("nein"));
+        QCOMPARE(rows.filter(line + QLatin1Char('\t')).size(), 235);
+        const QStringList corner = rows[5 + 235].split(QLatin1Char('\t'));
+        QCOMPARE(corner[0], map);
+        QCOMPARE(corner.mid(9),
+            (QStringList { QStringLiteral("-4501.903563829787"), QStringLiteral("-2474.7475") }));
+        QCOMPARE(rows[1 + 4 + 235 + 36],
+            opus + QStringLiteral("\t\tfalsches Format: nicht unterstützt (OPUS)")
+                + QString(8, QLatin1Char('\t')));
+        if (!previous.isEmpty())
+            QCOMPARE(report.out, previous);
+        previous = report.out;
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_PeakhoundSearch)
