@@ -8,9 +8,11 @@
 #include "spectrumtable.h"
 #include "testsupport.h"
 #include "tform1.h"
+#include "tform2.h"
 #include "tform3.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
@@ -63,6 +65,7 @@ private slots:
     void specialFilesFailAtOnceLikeAFolder();
     void fieldOfMegabytesGivesAShortMessageAtOnce();
     void captionShowsTheFileNameAsItIs();
+    void eachSpectrumFindsTheSeriesAndShowsTheScan();
     void targetThatIsNoNumberStopsAtTheFirstFileWithPeaks();
     void progressFollowsTheFileCount_data();
     void progressFollowsTheFileCount();
@@ -675,6 +678,53 @@ void tst_TForm1::emptyFileListOnlyResets()
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Peakhound V2.5"));
     QCOMPARE(Form1->Bar->value(), 0);
     QVERIFY(m_scene->script.boxes.empty());
+}
+
+void tst_TForm1::eachSpectrumFindsTheSeriesAndShowsTheScan()
+{
+    const QString data =
+        qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
+    const QString series =
+        data + QStringLiteral("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt");
+    const QString scan = data + QStringLiteral("formats/maps/line_scan.wdf");
+    const QString opus = data + QStringLiteral("formats/charisma_test_opus.0");
+    setFiles({ series, scan, opus });
+    setTargets({ QStringLiteral("1001.4"), QStringLiteral("1031.8"), QStringLiteral("1602.3") });
+    Form1->maxfehl->SetValue(0);
+    Form1->PeakRuleBox->setCurrentIndex(1);
+
+    // As specified, a file is judged by its last spectrum, and the scan is too large.
+    QCOMPARE(runSearch(), QStringList());
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QCOMPARE(m_scene->script.boxes[0].Text,
+        "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: \r\t"
+            + opus.toStdString() + ": nicht unterstützt (OPUS)\r\t" + scan.toStdString()
+            + ": 235 Spektren: mit 'Jedes Spektrum' durchsuchen\r");
+
+    // Every spectrum: the series shows polystyrene in its first spectrum, and the report says
+    // which; the scan is searched too.
+    m_scene->script.boxes.clear();
+    Form1->EachSpectrum->setChecked(true);
+    QCOMPARE(runSearch(), QStringList { series });
+    QCOMPARE(m_scene->script.boxes.size(), std::size_t(1));
+    QVERIFY(m_scene->script.boxes[0].Text.find(scan.toStdString()) == std::string::npos);
+    const QStringList report = Form1->ReportText().split(QLatin1Char('\n'));
+    QVERIFY(report[0].startsWith(QStringLiteral("Datei\tSpektrum\tAusgewählt\tFehlend\tGüte")));
+    const QStringList seriesRows = report.filter(series + QLatin1Char('\t'));
+    QCOMPARE(seriesRows.size(), 4);
+    QVERIFY(seriesRows[0].startsWith(series + QStringLiteral("\t1\tja\t0\t")));
+    QVERIFY(seriesRows[0].endsWith(QStringLiteral("\tPolystyrene PST\t\t")));
+    QVERIFY(seriesRows[3].startsWith(series + QStringLiteral("\t4\tnein\t")));
+    QCOMPARE(report.filter(scan + QLatin1Char('\t')).size(), 235);
+
+    // The scan in the viewer: its first 99 spectra, and the title says so. (Add sorts the list.)
+    QCOMPARE(Form1->ListBox1->Item(1), scan);
+    Form1->ListBox1->SetItemIndex(1);
+    emit Form1->ListBox1->DblClick();
+    QCOMPARE(Form2->windowTitle(), scan + QStringLiteral(" - die ersten 99 von 235 Spektren"));
+    QCOMPARE(SpectrumTable.SpectrumCount, 99);
+    Form1->EachSpectrum->setChecked(false);
+    Form1->PeakRuleBox->setCurrentIndex(0);
 }
 
 QTEST_MAIN(tst_TForm1)

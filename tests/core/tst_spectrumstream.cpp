@@ -248,7 +248,7 @@ void tst_SpectrumStream::everySpectrumOfAFileIsJudged()
     // Polystyrene in the first of four columns: the file's last spectrum (calcite) does not show
     // its bands; judged spectrum by spectrum, the first does.
     const std::string file =
-        sourcePath("realdata/spectra/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt")
+        sourcePath("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt")
             .toStdString();
     const std::vector<std::string> targets = { "1001.4", "1031.8", "1602.3" };
     const NumberSeparators separators { '.', ',' };

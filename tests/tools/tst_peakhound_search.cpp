@@ -606,7 +606,7 @@ void tst_PeakhoundSearch::eachSpectrumOfMapsAndSeries()
     const QString line = data + QStringLiteral("formats/maps/line_scan.wdf");
     const QString map = data + QStringLiteral("formats/maps/map_6x6.wdf");
     const QString series =
-        data + QStringLiteral("realdata/spectra/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt");
+        data + QStringLiteral("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt");
     const QString opus = data + QStringLiteral("formats/charisma_test_opus.0");
     const QStringList polystyrene = A("--rule", "sensitive", "--max-missing", "0", "--peak",
         "1001.4", "--peak", "1031.8", "--peak", "1602.3");
