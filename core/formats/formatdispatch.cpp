@@ -41,6 +41,12 @@ constexpr Signature kUnsupported[] = {
 
 } // namespace
 
+const FormatReader *FormatReaders(std::size_t &count)
+{
+    count = sizeof kReaders / sizeof kReaders[0];
+    return kReaders;
+}
+
 std::string_view UnsupportedFormat(std::string_view head)
 {
     for (const Signature &signature : kUnsupported)

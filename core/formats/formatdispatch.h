@@ -22,6 +22,9 @@ struct FormatReader {
     bool ReadsInPlace;
 };
 
+// Every reader of other formats, in the order their signatures are tested (for fuzzing).
+const FormatReader *FormatReaders(std::size_t &count);
+
 // The reader whose signature the head shows, or null for the program's own reader.
 const FormatReader *DetectFormat(
     std::string_view head, std::size_t fileSize, std::string_view fileName);
