@@ -138,6 +138,9 @@ bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,
     std::vector<double> firstX;
     bool sameX = true;
     int total = 0;
+    // What the table held before is read anew: no x of it is kept.
+    for (auto &x : table.SpectrumX)
+        x.clear();
     for (std::size_t k = 0; k < fileNames.size(); ++k) {
         const int room = announced[k];
         ShiftSpectra(table, 0, total, room);
@@ -164,8 +167,14 @@ bool MergeSpectrumFiles(SpectrumTableData &table, BadFileListData &badFiles,
                 firstX = x;
             else
                 sameX = sameX && x == firstX;
-            for (int s = 0; s < loaded && s < kMaxSpectra; ++s)
-                table.SpectrumX[s] = x;
+            // A file whose spectra lie on x of their own (an SPC with an x per subfile) keeps
+            // them; the others take its column 1.
+            for (int s = 0; s < loaded && s < kMaxSpectra; ++s) {
+                if (table.SpectrumX[s].empty())
+                    table.SpectrumX[s] = x;
+                else
+                    sameX = false;
+            }
         }
         total = std::min(total + loaded, kMaxSpectra);
     }

@@ -4,6 +4,7 @@
 
 #include "eachspectrum.h"
 #include "formats/spcreader.h"
+#include "spectrumedit.h"
 #include "spectrumfile.h"
 
 #include <QTemporaryDir>
@@ -207,6 +208,14 @@ void tst_SpectrumStream::subfilesOnTheirOwnXStayOnThem()
     QCOMPARE(table->SpectrumRows(0), 4);
     QCOMPARE(table->Cell(2, 2), 9.0);
     QCOMPARE(table->Cell(2, 3), 9.0);
+    // Merged below a file of the own layout, each subfile keeps its x.
+    const std::string own =
+        write(dir, "own.txt", "a\nx-data = X y-data = Y\nx\ty\n100\t1\n200\t2\n\n");
+    QVERIFY(MergeSpectrumFiles(*table, bad, { own, path }, separators));
+    QCOMPARE(table->SpectrumCount, 3);
+    QCOMPARE(table->SpectrumX[0], (std::vector<double> { 100, 200, 300, 400 }));
+    QCOMPARE(table->SpectrumX[1], (std::vector<double> { 150, 250, 350 }));
+    QCOMPARE(table->SpectrumX[2], (std::vector<double> { 100, 200 }));
     // The table of one x column cannot hold them; the collecting reader refuses such a file.
     ImportedSpectra collected;
     QVERIFY(!ReadSpc(spcWithOwnX(), collected));
@@ -248,8 +257,7 @@ void tst_SpectrumStream::everySpectrumOfAFileIsJudged()
     // Polystyrene in the first of four columns: the file's last spectrum (calcite) does not show
     // its bands; judged spectrum by spectrum, the first does.
     const std::string file =
-        sourcePath("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt")
-            .toStdString();
+        sourcePath("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt").toStdString();
     const std::vector<std::string> targets = { "1001.4", "1031.8", "1602.3" };
     const NumberSeparators separators { '.', ',' };
     SearchSettings settings;
