@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -170,16 +171,17 @@ void tst_TForm4::refusedMergesKeepTheWindowOpen()
 
 void tst_TForm4::filesOnDifferentXKeepTheirOwn()
 {
-    // GIVEN calcite from one instrument (x descending, 1019 points) and polystyrene from two
-    // others, each on its own x grid
+    // GIVEN calcite from one instrument (x descending, 1019 points), calcite of the program's
+    // layout from another and a polystyrene export, each on its own x grid
     QStringList files;
-    for (const char *name : { "charisma_nCal_Qontor785_z005H12_100_1x3s.wdf",
-             "charisma_PST_Reflex532_Z050_010_10000msx2.spc",
-             "charisma_PST10_iR532_Probe_100_3000msx7.spc" }) {
-        QFile sample(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR")
-            + QStringLiteral("/tests/data/formats/") + QString::fromLatin1(name));
+    for (const char *name : { "formats/charisma_nCal_Qontor785_z005H12_100_1x3s.wdf",
+             "realdata/spectra/Calcite_sCAL_FNMT-BWtek532_sCAL10_iR532_Probe_100_3200msx4.txt",
+             "formats/charisma_PST10_iR532_Probe_100_3000msx7.spc" }) {
+        QFile sample(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/")
+            + QString::fromLatin1(name));
         QVERIFY(sample.open(QIODevice::ReadOnly));
-        files << m_scene->write(name, sample.readAll().toStdString());
+        files << m_scene->write(
+            QFileInfo(sample).fileName().toStdString(), sample.readAll().toStdString());
     }
     // the peaks and the x range of each file shown alone
     const auto peaksShown = [this] {
@@ -199,7 +201,7 @@ void tst_TForm4::filesOnDifferentXKeepTheirOwn()
         m_scene->open(i);
         alonePeaks << peaksShown();
         aloneRange << xRange(0);
-        QVERIFY(alonePeaks.back().size() > 2);
+        QVERIFY(!alonePeaks.back().isEmpty());
     }
     QVERIFY(aloneRange[0] != aloneRange[1]);
     const auto merge = [&] {
