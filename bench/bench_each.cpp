@@ -8,10 +8,10 @@
 // Reported for each N: spectra per second of the map and of the single files; vs_baseline, the
 // map's rate over that of the single files (goal: 0.8 at least); the peak memory of the map run,
 // of the single files and of a run over one spectrum, and excess_mb, that of the map less that of
-// one spectrum (goal: 64 MB at most); vs_smallest_n, the map's rate over its rate at the
-// smallest N measured (goal: 0.85 at least), and net_vs_smallest_n, the same with the time of
-// the run over one spectrum (the start of the program) taken off both. A summary with the goals
-// follows the table.
+// one spectrum (goal: 64 MB at most); vs_smallest_n, the map's rate over that of the map of the
+// smallest N measured, which runs in the same rounds (goal: within 15 %), and
+// net_vs_smallest_n, the same for the rates beyond a map of a tenth of the smallest N, which
+// pays the start of a run (goal: within 15 %). A summary with the goals follows the table.
 //
 // The files are generated once into PEAKHOUND_EACH_DIR (default /tmp/peakhound-bench-each) and
 // reused; spectrum k is the same for every N, so the single files of a smaller N are the first
@@ -554,9 +554,12 @@ struct Figures {
     double mapMb = 0;
     double singleMb = 0;
     double oneMb = 0;
-    // The map's spectra per second beyond the start of a run: its time less that of a run over
-    // one spectrum.
-    double netRate = 0;
+    // The map's rate over that of the smallest map, run in the same rounds (0 for the smallest):
+    // raw, and net, the rates beyond a small map that pays the start of a run (its tables,
+    // its queue filled once).
+    double linearity = 0;
+    double netLinearity = 0;
+    std::uint64_t startSpectra = 0;
 };
 std::map<std::uint64_t, Figures> &figures()
 {
@@ -564,25 +567,20 @@ std::map<std::uint64_t, Figures> &figures()
     return instance;
 }
 
-// The map rate at n over that at the smallest N measured before: raw and net; 0 when none.
-std::pair<double, double> linearity(std::uint64_t n)
+// smallest: the smallest N measured, whose map runs in the same rounds for the linearity, with
+// a map of a tenth of its spectra for the start of a run; 0 when n is the smallest.
+void BM_EachMapVsSingleFiles(
+    benchmark::State &state, std::uint64_t n, std::uint64_t smallest, int rounds)
 {
-    const auto &[smallestN, smallest] = *figures().begin();
-    const auto found = figures().find(n);
-    if (smallestN >= n || found == figures().end() || smallest.mapRate <= 0)
-        return { 0, 0 };
-    const Figures &f = found->second;
-    return { f.mapRate / smallest.mapRate,
-        smallest.netRate > 0 ? f.netRate / smallest.netRate : 0 };
-}
-
-void BM_EachMapVsSingleFiles(benchmark::State &state, std::uint64_t n, int rounds)
-{
-    std::string map, list;
-    if (!prepare(n, map, list)) {
+    const std::uint64_t start = std::max<std::uint64_t>(1, smallest / 10);
+    std::string map, list, smallMap, startMap, unused;
+    if (!prepare(n, map, list)
+        || (smallest > start
+            && (!prepare(smallest, smallMap, unused) || !prepare(start, startMap, unused)))) {
         state.SkipWithError("the spectra could not be written");
         return;
     }
+    const bool linearity = !smallMap.empty();
     for (auto _ : state) {
         // The check reads every file once, which also brings them into the page cache.
         const Run mapReport = runSearch({ "--each", "--report", map }, true);
@@ -598,31 +596,45 @@ void BM_EachMapVsSingleFiles(benchmark::State &state, std::uint64_t n, int round
             return;
         }
         state.counters["selected"] = static_cast<double>(selected);
-        std::vector<double> mapTimes, singleTimes, oneTimes, ratios;
+        std::vector<double> mapTimes, singleTimes, ratios, linear, netLinear;
         Figures f;
         for (int r = 0; r < rounds; ++r) {
             const Run single = runSearch({ "--files-from", list });
             const Run each = runSearch({ "--each", map });
             const Run one = runSearch({ "--each", singleName(0) });
-            if (!single.ok || !each.ok || !one.ok) {
+            Run small, first;
+            small.ok = first.ok = true;
+            if (linearity) {
+                small = runSearch({ "--each", smallMap });
+                first = runSearch({ "--each", startMap });
+            }
+            if (!single.ok || !each.ok || !one.ok || !small.ok || !first.ok) {
                 state.SkipWithError("peakhound-search failed");
                 return;
             }
             singleTimes.push_back(single.seconds);
             mapTimes.push_back(each.seconds);
-            oneTimes.push_back(one.seconds);
             ratios.push_back(single.seconds / each.seconds);
             f.mapMb = std::max(f.mapMb, each.peakMb);
             f.singleMb = std::max(f.singleMb, single.peakMb);
             f.oneMb = std::max(f.oneMb, one.peakMb);
+            if (linearity) {
+                const auto spectra = [](std::uint64_t count) { return static_cast<double>(count); };
+                linear.push_back(spectra(n) / each.seconds / (spectra(smallest) / small.seconds));
+                netLinear.push_back(spectra(n - start) / (each.seconds - first.seconds)
+                    / (spectra(smallest - start) / (small.seconds - first.seconds)));
+            }
         }
         const double mapSeconds = median(mapTimes);
-        const double netSeconds = mapSeconds - median(oneTimes);
         state.SetIterationTime(mapSeconds);
         f.mapRate = static_cast<double>(n) / mapSeconds;
         f.singleRate = static_cast<double>(n) / median(singleTimes);
         f.ratio = median(ratios);
-        f.netRate = netSeconds > 0 ? static_cast<double>(n - 1) / netSeconds : 0;
+        if (linearity) {
+            f.linearity = median(linear);
+            f.netLinearity = median(netLinear);
+            f.startSpectra = start;
+        }
         figures()[n] = f;
     }
     const Figures &f = figures()[n];
@@ -633,10 +645,9 @@ void BM_EachMapVsSingleFiles(benchmark::State &state, std::uint64_t n, int round
     state.counters["baseline_peak_mb"] = f.singleMb;
     state.counters["one_spectrum_peak_mb"] = f.oneMb;
     state.counters["excess_mb"] = f.mapMb - f.oneMb;
-    const auto [raw, net] = linearity(n);
-    if (raw > 0) {
-        state.counters["vs_smallest_n"] = raw;
-        state.counters["net_vs_smallest_n"] = net;
+    if (f.linearity > 0) {
+        state.counters["vs_smallest_n"] = f.linearity;
+        state.counters["net_vs_smallest_n"] = f.netLinearity;
     }
 }
 
@@ -650,6 +661,7 @@ std::vector<std::uint64_t> sizes()
             result.push_back(n);
     }
     std::sort(result.begin(), result.end());
+    result.erase(std::unique(result.begin(), result.end()), result.end());
     return result;
 }
 
@@ -674,12 +686,13 @@ void printSummary()
         std::printf("            peak RSS: map %.1f MB, one spectrum %.1f MB, single files %.1f "
                     "MB; excess %.1f MB (goal <= 64) %s\n",
             f.mapMb, f.oneMb, f.singleMb, f.mapMb - f.oneMb, verdict(f.mapMb - f.oneMb <= 64));
-        const auto [raw, net] = linearity(n);
-        if (raw > 0)
-            std::printf("            map rate %.2f of that at N=%llu (goal >= 0.85) %s; "
-                        "%.2f less the start of a run (%.0f against %.0f spectra/s)\n",
-                raw, static_cast<unsigned long long>(figures().begin()->first),
-                verdict(raw >= 0.85), net, f.netRate, figures().begin()->second.netRate);
+        if (f.linearity > 0)
+            std::printf("            map rate %.2f of that at N=%llu in the same rounds (goal: "
+                        "within 15 %%) %s; beyond a map of %llu spectra %.2f %s\n",
+                f.linearity, static_cast<unsigned long long>(figures().begin()->first),
+                verdict(std::fabs(f.linearity - 1) <= 0.15),
+                static_cast<unsigned long long>(f.startSpectra), f.netLinearity,
+                verdict(std::fabs(f.netLinearity - 1) <= 0.15));
     }
 }
 
@@ -693,9 +706,10 @@ int main(int argc, char **argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     const int rounds = std::max(1, std::atoi(envOr("PEAKHOUND_EACH_ROUNDS", "3").c_str()));
-    for (const std::uint64_t n : sizes())
+    const std::vector<std::uint64_t> all = sizes();
+    for (const std::uint64_t n : all)
         benchmark::RegisterBenchmark(("BM_EachMapVsSingleFiles/" + std::to_string(n)).c_str(),
-            BM_EachMapVsSingleFiles, n, rounds)
+            BM_EachMapVsSingleFiles, n, n > all.front() ? all.front() : 0, rounds)
             ->Iterations(1)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
