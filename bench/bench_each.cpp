@@ -10,8 +10,11 @@
 // of the single files and of a run over one spectrum, and excess_mb, that of the map less that of
 // one spectrum (goal: 64 MB at most); vs_smallest_n, the map's rate over that of the map of the
 // smallest N measured, which runs in the same rounds (goal: within 15 %), and
-// net_vs_smallest_n, the same for the rates beyond a map of a tenth of the smallest N, which
-// pays the start of a run (goal: within 15 %). A summary with the goals follows the table.
+// net_vs_smallest_n, the same for the rates beyond a map of 1000 spectra (half the smallest N
+// when that is less), which pays the start of a run (goal: within 15 %); net_cpu_us and
+// smallest_n_net_cpu_us, the CPU time (all threads) a spectrum beyond that map at N and at the
+// smallest N, which the load of a shared machine does not change as it does the wall time. A
+// summary with the goals follows.
 //
 // The files are generated once into PEAKHOUND_EACH_DIR (default /tmp/peakhound-bench-each) and
 // reused; spectrum k is the same for every N, so the single files of a smaller N are the first
@@ -356,12 +359,19 @@ bool prepare(std::uint64_t n, std::string &map, std::string &list)
 
 // ---- Running peakhound-search ---------------------------------------------------------------
 
-// A command's figures as wait4 gives them: its exit status, wall time and peak resident set.
+// A command's figures as wait4 gives them: its exit status, wall time, CPU time (user and
+// system, all threads) and peak resident set.
 struct Measured {
     int status = -1;
     double seconds = 0;
+    double cpuSeconds = 0;
     long peakKb = 0;
 };
+
+double seconds(const timeval &t)
+{
+    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+}
 
 // Spawns the command (its descriptors set up by actions, may be null), closes this process's
 // copies of the descriptors in closeAfter, and waits for the command; with outFd >= 0 reads that
@@ -392,6 +402,7 @@ Measured spawnAndWait(char *const argv[], const posix_spawn_file_actions_t *acti
     while (::wait4(child, &measured.status, 0, &usage) < 0 && errno == EINTR) { }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     measured.seconds = elapsed.count();
+    measured.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     measured.peakKb = usage.ru_maxrss; // kilobytes on Linux
     return measured;
 }
@@ -407,7 +418,10 @@ int launchMeasured(char **command)
 {
     ::fcntl(kResultFd, F_SETFD, FD_CLOEXEC);
     const Measured m = spawnAndWait(command, nullptr);
-    return ::dprintf(kResultFd, "%d %.9f %ld\n", m.status, m.seconds, m.peakKb) > 0 ? 0 : 1;
+    return ::dprintf(kResultFd, "%d %.9f %.6f %ld\n", m.status, m.seconds, m.cpuSeconds, m.peakKb)
+            > 0
+        ? 0
+        : 1;
 }
 
 std::string selfPath()
@@ -420,6 +434,7 @@ std::string selfPath()
 struct Run {
     bool ok = false;
     double seconds = 0;
+    double cpuSeconds = 0;
     double peakMb = 0; // the search's maximum resident set
     std::string out; // standard output, when captured
 };
@@ -471,9 +486,12 @@ Run runSearch(const std::vector<std::string> &arguments, bool capture = false)
     ::close(resultFds[0]);
     Measured search;
     const bool reported = launcher.status == 0 && got > 0
-        && std::sscanf(result, "%d %lf %ld", &search.status, &search.seconds, &search.peakKb) == 3;
+        && std::sscanf(result, "%d %lf %lf %ld", &search.status, &search.seconds,
+               &search.cpuSeconds, &search.peakKb)
+            == 4;
     run.ok = reported && WIFEXITED(search.status) && WEXITSTATUS(search.status) == 0;
     run.seconds = search.seconds;
+    run.cpuSeconds = search.cpuSeconds;
     run.peakMb = static_cast<double>(search.peakKb) / 1024.0;
     if (!run.ok)
         std::fprintf(stderr, "bench_each: %s ended with status %d\n", argv[2], search.status);
@@ -560,6 +578,10 @@ struct Figures {
     double linearity = 0;
     double netLinearity = 0;
     std::uint64_t startSpectra = 0;
+    // CPU time a spectrum beyond the small map, at N and at the smallest N: what other work on
+    // the machine does not add to.
+    double cpuPerSpectrum = 0;
+    double smallestCpuPerSpectrum = 0;
 };
 std::map<std::uint64_t, Figures> &figures()
 {
@@ -568,11 +590,13 @@ std::map<std::uint64_t, Figures> &figures()
 }
 
 // smallest: the smallest N measured, whose map runs in the same rounds for the linearity, with
-// a map of a tenth of its spectra for the start of a run; 0 when n is the smallest.
+// a map of 1000 spectra (half the smallest N when that is less) for the start of a run; 0 when n
+// is the smallest.
 void BM_EachMapVsSingleFiles(
     benchmark::State &state, std::uint64_t n, std::uint64_t smallest, int rounds)
 {
-    const std::uint64_t start = std::max<std::uint64_t>(1, smallest / 10);
+    const std::uint64_t start =
+        std::max<std::uint64_t>(1, std::min<std::uint64_t>(1000, smallest / 2));
     std::string map, list, smallMap, startMap, unused;
     if (!prepare(n, map, list)
         || (smallest > start
@@ -596,7 +620,7 @@ void BM_EachMapVsSingleFiles(
             return;
         }
         state.counters["selected"] = static_cast<double>(selected);
-        std::vector<double> mapTimes, singleTimes, ratios, linear, netLinear;
+        std::vector<double> mapTimes, singleTimes, ratios, linear, netLinear, cpu, smallestCpu;
         Figures f;
         for (int r = 0; r < rounds; ++r) {
             const Run single = runSearch({ "--files-from", list });
@@ -623,6 +647,9 @@ void BM_EachMapVsSingleFiles(
                 linear.push_back(spectra(n) / each.seconds / (spectra(smallest) / small.seconds));
                 netLinear.push_back(spectra(n - start) / (each.seconds - first.seconds)
                     / (spectra(smallest - start) / (small.seconds - first.seconds)));
+                cpu.push_back((each.cpuSeconds - first.cpuSeconds) / spectra(n - start));
+                smallestCpu.push_back(
+                    (small.cpuSeconds - first.cpuSeconds) / spectra(smallest - start));
             }
         }
         const double mapSeconds = median(mapTimes);
@@ -634,6 +661,8 @@ void BM_EachMapVsSingleFiles(
             f.linearity = median(linear);
             f.netLinearity = median(netLinear);
             f.startSpectra = start;
+            f.cpuPerSpectrum = median(cpu);
+            f.smallestCpuPerSpectrum = median(smallestCpu);
         }
         figures()[n] = f;
     }
@@ -648,6 +677,8 @@ void BM_EachMapVsSingleFiles(
     if (f.linearity > 0) {
         state.counters["vs_smallest_n"] = f.linearity;
         state.counters["net_vs_smallest_n"] = f.netLinearity;
+        state.counters["net_cpu_us"] = f.cpuPerSpectrum * 1e6;
+        state.counters["smallest_n_net_cpu_us"] = f.smallestCpuPerSpectrum * 1e6;
     }
 }
 
@@ -693,6 +724,12 @@ void printSummary()
                 verdict(std::fabs(f.linearity - 1) <= 0.15),
                 static_cast<unsigned long long>(f.startSpectra), f.netLinearity,
                 verdict(std::fabs(f.netLinearity - 1) <= 0.15));
+        if (f.cpuPerSpectrum > 0)
+            std::printf("            CPU time a spectrum beyond that map: %.1f us at N=%llu, "
+                        "%.1f us at N=%llu\n",
+                f.smallestCpuPerSpectrum * 1e6,
+                static_cast<unsigned long long>(figures().begin()->first), f.cpuPerSpectrum * 1e6,
+                static_cast<unsigned long long>(n));
     }
 }
 
