@@ -9,7 +9,7 @@
 // map's rate over that of the single files (goal: 0.8 at least); the peak memory of the map run,
 // of the single files and of a run over one spectrum, and excess_mb, that of the map less that of
 // one spectrum (goal: 64 MB at most); vs_smallest_n, the map's rate over that of the map of the
-// smallest N measured, which runs in the same rounds (goal: within 15 %), and
+// smallest N measured, which runs in the same rounds (goal: at least 0.85), and
 // net_vs_smallest_n, the same for the rates beyond a map of 1000 spectra (half the smallest N
 // when that is less), which pays the start of a run (goal: within 15 %); net_cpu_us and
 // smallest_n_net_cpu_us, the CPU time (all threads) a spectrum beyond that map at N and at the
@@ -718,12 +718,14 @@ void printSummary()
                     "MB; excess %.1f MB (goal <= 64) %s\n",
             f.mapMb, f.oneMb, f.singleMb, f.mapMb - f.oneMb, verdict(f.mapMb - f.oneMb <= 64));
         if (f.linearity > 0)
+            // Linear: no spectrum costs more in a larger map. A higher rate there only shows the
+            // start of a run spread over more spectra.
             std::printf("            map rate %.2f of that at N=%llu in the same rounds (goal: "
-                        "within 15 %%) %s; beyond a map of %llu spectra %.2f %s\n",
+                        "at least 0.85) %s; beyond a map of %llu spectra %.2f (goal: within "
+                        "15 %%) %s\n",
                 f.linearity, static_cast<unsigned long long>(figures().begin()->first),
-                verdict(std::fabs(f.linearity - 1) <= 0.15),
-                static_cast<unsigned long long>(f.startSpectra), f.netLinearity,
-                verdict(std::fabs(f.netLinearity - 1) <= 0.15));
+                verdict(f.linearity >= 0.85), static_cast<unsigned long long>(f.startSpectra),
+                f.netLinearity, verdict(std::fabs(f.netLinearity - 1) <= 0.15));
         if (f.cpuPerSpectrum > 0)
             std::printf("            CPU time a spectrum beyond that map: %.1f us at N=%llu, "
                         "%.1f us at N=%llu\n",

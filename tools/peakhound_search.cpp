@@ -959,7 +959,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlots = 512;
+    static constexpr std::size_t kSlots = 128;
     // The spectra queued at once hold at most this many bytes of values.
     static constexpr std::size_t kQueuedBytes = std::size_t { 16 } << 20;
 
