@@ -131,7 +131,7 @@ int run(int argc, char **argv)
     if (badFiles.Count > 0) {
         std::fprintf(stderr, "%s\n", kBadFilesHeading);
         for (int k = 1; k <= badFiles.Count; ++k)
-            std::fprintf(stderr, "\t%s\n", EscapeControls(badFiles.Name(k)).c_str());
+            std::fprintf(stderr, "\t%s\n", EscapeControls(badFiles.Entry(k)).c_str());
         failed = true;
     }
     return failed ? 1 : 0;
