@@ -8,6 +8,7 @@
 #include "tform2.h"
 #include "tform3.h"
 #include "tform4.h"
+#include "tmapview.h"
 #include "tpeakanzeige.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ void CreateForms()
 
 void DestroyForms()
 {
+    destroyForm(MapView);
     destroyForm(Peakanzeige);
     destroyForm(Form4);
     destroyForm(Form3);

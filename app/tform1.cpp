@@ -356,6 +356,9 @@ void TForm1::Button9Click()
             ListBox3->Add(ToQString(name));
     }
     showRuleUsed(rule, sorted);
+    // An open map is coloured by the search just made.
+    if (MapView != nullptr && MapView->isVisible())
+        MapView->Refresh();
     setStatus(QStringLiteral("Ready !"));
     SetCaption(this, kMainCaption);
     Bar->setValue(0);

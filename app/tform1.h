@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "eachspectrum.h"
 #include "matchreport.h"
+#include "tmapview.h"
 
 #include <QString>
 #include <QWidget>
@@ -116,6 +117,9 @@ public:
     PeakRuleSettings ChosenPeakRule();
     void PeakRuleBoxChange();
 
+    // The search the map view colours a map by: the sought peaks and settings as they stand.
+    MapSearch CurrentMapSearch();
+
     // Files and folders dropped on the file list are added as Add adds them.
     void AddDroppedFiles(const QStringList &names);
 
@@ -129,6 +133,8 @@ private:
     void setupFileDrop();
     void setupPeakRule();
     void showRuleUsed(const PeakRuleSettings &rule, bool sorted);
+    // Opens the map view beside the display window when the file is a map.
+    void showMapOf(const QString &name);
     // Judges every spectrum of the file, adds it to the results when it is selected (with its
     // best score into scores), and its rows or its refusal to the report.
     void testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge, FileVerdict &verdict,

@@ -146,12 +146,25 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
             QPointF(toX(r.left()), toY(r.bottom())), QPointF(toX(r.right()), toY(r.top())));
         painter.fillRect(pixels.adjusted(0, 0, 0.5, 0.5), QColor(cellColour(map.Cell(i), look)));
     };
-    if (layout.Shape == MapShape::Strip) {
-        for (std::size_t k = 0; k < layout.CellAt.size(); ++k)
-            fill(layout.CellAt[k], k);
-    } else {
+    if (layout.Shape == MapShape::Scatter) {
         for (std::size_t i = 0; i < map.Count(); ++i)
             fill(i, i);
+    } else {
+        // A grid or a strip: one pixel a cell in an image, drawn over the cells' extent without
+        // smoothing, so that a map of millions of cells draws at once and each keeps its colour.
+        const auto columns = static_cast<int>(layout.Columns);
+        const auto rows = static_cast<int>(std::max<std::size_t>(layout.Rows, 1));
+        QImage cells(columns, rows, QImage::Format_RGB32);
+        cells.fill(Qt::white);
+        for (std::size_t k = 0; k < layout.CellAt.size(); ++k) {
+            const std::uint32_t i = layout.CellAt[k];
+            if (i == MapLayout::kNoCell || i >= map.Count())
+                continue;
+            const auto c = static_cast<int>(k % layout.Columns);
+            const auto r = static_cast<int>(k / layout.Columns);
+            cells.setPixel(c, rows - 1 - r, cellColour(map.Cell(i), look)); // rows from the top
+        }
+        painter.drawImage(plot, cells);
     }
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
@@ -219,6 +232,29 @@ QImage HitMapImage(const MapIndex &map, const MapLayout &layout, const HitMapLoo
     PaintHitMap(painter, image.rect(), map, layout, look);
     painter.end();
     return image;
+}
+
+QRectF HitMapCellRect(const QRect &area, const MapIndex &map, const MapLayout &layout,
+    const HitMapLook &look, long cell)
+{
+    const QRectF plot = HitMapPlot(area, layout, look);
+    if (plot.isEmpty() || cell < 0 || static_cast<std::size_t>(cell) >= map.Count())
+        return {};
+    std::size_t order = static_cast<std::size_t>(cell);
+    if (layout.Shape == MapShape::Strip) {
+        const auto at =
+            std::find(layout.CellAt.begin(), layout.CellAt.end(), static_cast<std::uint32_t>(cell));
+        order = static_cast<std::size_t>(at - layout.CellAt.begin());
+    }
+    const Extent e = extentOf(layout);
+    const QRectF r = cellRect(map, layout, static_cast<std::size_t>(cell), order);
+    const auto toX = [&](double v) {
+        return plot.left() + (v - e.left) / (e.right - e.left) * plot.width();
+    };
+    const auto toY = [&](double v) {
+        return plot.bottom() - (v - e.bottom) / (e.top - e.bottom) * plot.height();
+    };
+    return QRectF(QPointF(toX(r.left()), toY(r.bottom())), QPointF(toX(r.right()), toY(r.top())));
 }
 
 long HitMapCellAt(const QRect &area, const MapIndex &map, const MapLayout &layout,

@@ -35,5 +35,7 @@ QImage HitMapImage(
 // The plot rectangle PaintHitMap gives the cells inside area, and the cell under a point of it
 // (an index into the map, or -1).
 QRectF HitMapPlot(const QRect &area, const MapLayout &layout, const HitMapLook &look);
+QRectF HitMapCellRect(const QRect &area, const MapIndex &map, const MapLayout &layout,
+    const HitMapLook &look, long cell);
 long HitMapCellAt(const QRect &area, const MapIndex &map, const MapLayout &layout,
     const HitMapLook &look, QPointF point);

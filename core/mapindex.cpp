@@ -73,6 +73,21 @@ void MapIndex::Add(const SpectrumPlace &place, const FileJudgement &judgement)
     }
 }
 
+void MapIndex::AddFrom(const MapIndex &other, std::size_t from)
+{
+    if (from >= other.m_cells.size() || other.m_targets != m_targets)
+        return;
+    for (std::size_t i = from; i < other.m_cells.size(); ++i) {
+        const MapCell &cell = other.m_cells[i];
+        m_positioned =
+            m_positioned && cell.HasPosition && std::isfinite(cell.X) && std::isfinite(cell.Y);
+    }
+    m_cells.insert(m_cells.end(), other.m_cells.begin() + static_cast<std::ptrdiff_t>(from),
+        other.m_cells.end());
+    m_found.insert(m_found.end(),
+        other.m_found.begin() + static_cast<std::ptrdiff_t>(from * m_targets), other.m_found.end());
+}
+
 bool MapIndex::Found(std::size_t i, std::size_t t, double &position) const
 {
     const double value = m_found[i * m_targets + t];

@@ -52,6 +52,8 @@ public:
     // Starts an empty map for this many sought peaks.
     void Start(std::size_t targets);
     void Add(const SpectrumPlace &place, const FileJudgement &judgement);
+    // Appends the cells of other from its cell `from` on (a map being filled elsewhere).
+    void AddFrom(const MapIndex &other, std::size_t from);
 
     std::size_t Count() const { return m_cells.size(); }
     const MapCell &Cell(std::size_t i) const { return m_cells[i]; }

@@ -520,9 +520,82 @@ LoadResult StreamSpectrumFile(SpectrumTableData &table, BadFileListData &badFile
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = rows;
+        spectrum.Index = static_cast<std::uint64_t>(s);
         spectrum.Name = table.Names[s];
         if (!sink.Take(spectrum))
             break;
+    }
+    return load;
+}
+
+LoadResult LoadOneSpectrum(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, std::uint64_t index,
+    SpectrumWhere &where)
+{
+    // Takes the one spectrum wanted into the table and ends the reading there.
+    class Pick : public SpectrumSink
+    {
+    public:
+        Pick(SpectrumTableData &table, std::uint64_t index, SpectrumWhere &where)
+            : m_table(table)
+            , m_index(index)
+            , m_where(where)
+        {
+        }
+        bool found = false;
+        std::string xCaption;
+        std::string yCaption;
+        bool Start(const StreamStart &start) override
+        {
+            xCaption.assign(captionText(start.XCaption));
+            yCaption.assign(captionText(start.YCaption));
+            return true;
+        }
+        bool Take(const StreamedSpectrum &spectrum) override
+        {
+            if (spectrum.Index < m_index)
+                return true;
+            if (spectrum.Index > m_index || spectrum.Points == 0
+                || spectrum.Points > static_cast<std::size_t>(kMaxRows))
+                return false;
+            for (std::size_t r = 0; r < spectrum.Points; ++r) {
+                m_table.Cells[r][0] = spectrum.X[r];
+                m_table.Cells[r][1] = spectrum.Y[r];
+            }
+            if (spectrum.Points < static_cast<std::size_t>(kMaxRows)) {
+                m_table.Cells[spectrum.Points][0] = 0.0;
+                m_table.Cells[spectrum.Points][1] = 0.0;
+            }
+            m_table.RowCount = static_cast<int>(spectrum.Points);
+            m_where.Name.assign(spectrum.Name);
+            m_where.HasPosition = spectrum.HasPosition;
+            m_where.X = spectrum.PositionX;
+            m_where.Y = spectrum.PositionY;
+            found = true;
+            return false;
+        }
+        std::uint64_t FirstWanted() const override { return m_index; }
+
+    private:
+        SpectrumTableData &m_table;
+        std::uint64_t m_index;
+        SpectrumWhere &m_where;
+    };
+    where = SpectrumWhere();
+    Pick pick(table, index, where);
+    LoadResult load = StreamSpectrumFile(table, badFiles, fileName, separators, pick);
+    load.WellFormed = load.WellFormed && pick.found;
+    if (!pick.found)
+        return load;
+    for (auto &x : table.SpectrumX)
+        x.clear();
+    table.SpectrumCount = 1;
+    table.Names[0] = where.Name.empty() ? FileBaseName(fileName) + " " + std::to_string(index + 1)
+                                        : where.Name;
+    // A file of the program's own layout keeps the captions its reading set.
+    if (!pick.xCaption.empty() || !pick.yCaption.empty() || table.XCaption.empty()) {
+        table.XCaption = pick.xCaption.empty() ? std::string(kDefaultXCaption) : pick.xCaption;
+        table.YCaption = pick.yCaption.empty() ? std::string(kDefaultYCaption) : pick.yCaption;
     }
     return load;
 }

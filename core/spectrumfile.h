@@ -73,6 +73,20 @@ LoadResult LoadSpectrumFileShown(SpectrumTableData &table, BadFileListData &badF
 LoadResult StreamSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,
     const std::string &fileName, const NumberSeparators &separators, SpectrumSink &sink);
 
+// One spectrum of a file (Index from 0) as the table's only spectrum, on its own x: a cell of a
+// map. Its name and stage position go into where. Not WellFormed (the table unchanged but for
+// its captions) when the file is refused, has no such spectrum or the spectrum more points than
+// the table holds.
+struct SpectrumWhere {
+    std::string Name;
+    bool HasPosition = false;
+    double X = 0;
+    double Y = 0;
+};
+LoadResult LoadOneSpectrum(SpectrumTableData &table, BadFileListData &badFiles,
+    const std::string &fileName, const NumberSeparators &separators, std::uint64_t index,
+    SpectrumWhere &where);
+
 // On the program's globals, with the user's separators.
 LoadResult LoadSpectrumFile(const std::string &fileName);
 

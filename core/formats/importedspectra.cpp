@@ -101,6 +101,7 @@ ReadOutcome StreamImported(const ImportedSpectra &spectra, SpectrumSink &sink)
         spectrum.X = spectra.X.data();
         spectrum.Y = spectra.Y[s].data();
         spectrum.Points = std::min(spectra.X.size(), spectra.Y[s].size());
+        spectrum.Index = s;
         if (s < spectra.Names.size())
             spectrum.Name = spectra.Names[s];
         if (!sink.Take(spectrum))

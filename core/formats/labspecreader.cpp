@@ -80,7 +80,7 @@ ReadOutcome streamMatrix(
         return ReadOutcome::Done();
     std::vector<double> y(count - coordinates);
     double position[kMaxCoordinates] = {};
-    bool any = false;
+    std::uint64_t index = 0;
     while (lines.Next(line)) {
         ++lineNumber;
         if (IsBlankLine(line))
@@ -93,8 +93,8 @@ ReadOutcome streamMatrix(
         for (std::size_t i = coordinates; i < count; ++i)
             if (!FieldToNumber(fields[i], '.', y[i - coordinates]))
                 return damaged("keine Zahl");
-        any = true;
         StreamedSpectrum spectrum;
+        spectrum.Index = index++;
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = x.size();
@@ -104,7 +104,8 @@ ReadOutcome streamMatrix(
         if (!sink.Take(spectrum))
             return ReadOutcome::Done();
     }
-    return any ? ReadOutcome::Done() : ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
+    return index > 0 ? ReadOutcome::Done()
+                     : ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
 }
 
 } // namespace

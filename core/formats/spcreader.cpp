@@ -2,6 +2,7 @@
 
 #include "littleendian.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -204,7 +205,10 @@ ReadOutcome streamCommonX(ByteSource &source, const Header &h, const Plan &plan,
         evenX(h, plan.points, x);
     }
     const std::size_t yBytes = h.yBytes() * plan.points;
-    for (std::uint64_t s = 0; s < plan.subfiles; ++s) {
+    // Every subfile has the same size: the first one wanted lies at a known offset.
+    const std::uint64_t first = std::min<std::uint64_t>(sink.FirstWanted(), plan.subfiles);
+    at += first * (kSubHeaderBytes + yBytes);
+    for (std::uint64_t s = first; s < plan.subfiles; ++s) {
         const std::string_view sub = source.Bytes(at, kSubHeaderBytes + yBytes, window);
         readY(sub.substr(kSubHeaderBytes), plan.points, h.has(kShortY), subfileExponent(h, sub), y);
         at += kSubHeaderBytes + yBytes;
@@ -212,6 +216,7 @@ ReadOutcome streamCommonX(ByteSource &source, const Header &h, const Plan &plan,
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = plan.points;
+        spectrum.Index = s;
         spectrum.Name = name;
         if (!sink.Take(spectrum))
             break;
@@ -279,6 +284,7 @@ ReadOutcome streamOwnX(ByteSource &source, const Header &h, const Plan &plan, st
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = count;
+        spectrum.Index = s;
         spectrum.Name = name;
         if (!sink.Take(spectrum))
             break;

@@ -16,6 +16,8 @@ struct StreamedSpectrum {
     const double *X = nullptr;
     const double *Y = nullptr;
     std::size_t Points = 0;
+    // Its number in the file, from 0.
+    std::uint64_t Index = 0;
     // As the file names it (passed through SpectrumName), or empty.
     std::string_view Name;
     // The stage position of a spectrum of a map or a line scan, in the file's units.
@@ -43,6 +45,10 @@ public:
     virtual bool Start(const StreamStart &start) = 0;
     // One spectrum after the other in the file's order; false: the sink wants no more.
     virtual bool Take(const StreamedSpectrum &spectrum) = 0;
+    // The first spectrum the sink wants (its Index): a reader that reaches spectra without
+    // reading those before them (WDF, SPC with one x) starts there; the others hand over every
+    // spectrum, and the sink passes by those before it.
+    virtual std::uint64_t FirstWanted() const { return 0; }
 };
 
 // What a reading came to: read (to its end, or as far as the sink wanted), or refused, with the

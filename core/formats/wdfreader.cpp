@@ -206,7 +206,7 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
     const Positions positions = findPositions(source, origins, capacity);
     SourceWindow xWindow;
     SourceWindow yWindow;
-    for (std::uint64_t s = 0; s < collected; ++s) {
+    for (std::uint64_t s = sink.FirstWanted(); s < collected; ++s) {
         const std::string_view values =
             source.Bytes(data.body + s * spectrumBytes, spectrumBytes, window);
         for (std::size_t i = 0; i < points; ++i)
@@ -215,6 +215,7 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = points;
+        spectrum.Index = s;
         spectrum.Name = title;
         if (positions.found) {
             spectrum.HasPosition = true;

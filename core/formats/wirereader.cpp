@@ -66,6 +66,7 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
     std::pair<double, double> position;
     bool started = false;
     bool wanted = true;
+    std::uint64_t index = 0;
     const auto handOver = [&]() {
         if (!started) {
             StreamStart start;
@@ -75,6 +76,7 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
                 return false;
         }
         StreamedSpectrum spectrum;
+        spectrum.Index = index++;
         spectrum.X = x.data();
         spectrum.Y = y.data();
         spectrum.Points = y.size();
