@@ -590,8 +590,8 @@ LoadResult LoadOneSpectrum(SpectrumTableData &table, BadFileListData &badFiles,
     for (auto &x : table.SpectrumX)
         x.clear();
     table.SpectrumCount = 1;
-    table.Names[0] = where.Name.empty() ? FileBaseName(fileName) + " " + std::to_string(index + 1)
-                                        : where.Name;
+    table.Names[0] =
+        where.Name.empty() ? FileBaseName(fileName) + " " + std::to_string(index + 1) : where.Name;
     // A file of the program's own layout keeps the captions its reading set.
     if (!pick.xCaption.empty() || !pick.yCaption.empty() || table.XCaption.empty()) {
         table.XCaption = pick.xCaption.empty() ? std::string(kDefaultXCaption) : pick.xCaption;
