@@ -1,10 +1,13 @@
 // Any bytes through the streaming path: the first byte picks a reader of another format, which
 // reads the rest from memory; then the whole input as a file, through the dispatch, the file's
 // windows and the program's own reader. No crash, no sanitizer report, only the runtime's own
-// errors, and every spectrum handed over is whole and as announced.
+// errors, every spectrum handed over is whole and as announced, and the stage positions handed
+// over (WDF's origin lists, the text exports' X/Y columns) arrange into a map that names every
+// cell once.
 
 #include "exceptions.h"
 #include "formats/formatdispatch.h"
+#include "mapindex.h"
 #include "readercheck.h"
 #include "spectrumfile.h"
 
@@ -21,6 +24,7 @@ namespace
 class CheckingSink : public SpectrumSink
 {
 public:
+    CheckingSink() { cells.Start(0); }
     bool Start(const StreamStart &start) override
     {
         FuzzCheck(!m_started);
@@ -39,8 +43,32 @@ public:
         for (std::size_t i = 0; i < spectrum.Points; ++i)
             sum += spectrum.X[i] + spectrum.Y[i];
         m_sum += sum;
+        SpectrumPlace place;
+        place.HasPosition = spectrum.HasPosition;
+        place.X = spectrum.PositionX;
+        place.Y = spectrum.PositionY;
+        cells.Add(place, FileJudgement());
         // A map of many spectra need not be read to its end to find a fault.
         return m_taken < 100000;
+    }
+
+    MapIndex cells; // the positions handed over, as the map view keeps them
+
+    // However the positions lie, the arrangement names every cell once and no other.
+    void CheckArrangement() const
+    {
+        const MapLayout layout = cells.Arrange();
+        std::vector<bool> seen(cells.Count(), false);
+        for (const std::uint32_t cell : layout.CellAt) {
+            if (cell == MapLayout::kNoCell)
+                continue;
+            FuzzCheck(cell < cells.Count() && !seen[cell]);
+            seen[cell] = true;
+        }
+        if (layout.Shape == MapShape::Grid)
+            FuzzCheck(layout.CellAt.size() == layout.Columns * layout.Rows);
+        if (layout.Shape == MapShape::Strip)
+            FuzzCheck(layout.CellAt.size() == cells.Count());
     }
 
 private:
@@ -69,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     CheckingSink fromMemory;
     const ReadOutcome outcome = reader.Stream(memory, fromMemory);
     FuzzCheck(outcome.Read == outcome.Reason.empty());
+    fromMemory.CheckArrangement();
 
     if (FILE *file = std::fopen(scratchFile().c_str(), "wb")) {
         std::fwrite(data, 1, size, file);

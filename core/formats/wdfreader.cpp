@@ -2,6 +2,7 @@
 
 #include "littleendian.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace
@@ -218,9 +219,11 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
         spectrum.Index = s;
         spectrum.Name = title;
         if (positions.found) {
-            spectrum.HasPosition = true;
+            // A position that is no number places the spectrum nowhere.
             spectrum.PositionX = le::F64(source.Bytes(positions.x + 8 * s, 8, xWindow), 0);
             spectrum.PositionY = le::F64(source.Bytes(positions.y + 8 * s, 8, yWindow), 0);
+            spectrum.HasPosition =
+                std::isfinite(spectrum.PositionX) && std::isfinite(spectrum.PositionY);
         }
         if (!sink.Take(spectrum))
             break;
