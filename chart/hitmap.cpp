@@ -31,10 +31,10 @@ Extent extentOf(const MapLayout &layout)
     return { layout.MinX - w / 2, layout.MaxX + w / 2, layout.MinY - h / 2, layout.MaxY + h / 2 };
 }
 
-// Steps of 1, 2 or 5 times a power of ten, about five over the span.
-double niceStep(double span)
+// Steps of 1, 2 or 5 times a power of ten, at most `count` over the span.
+double niceStep(double span, double count)
 {
-    const double raw = span / 5;
+    const double raw = span / std::max(count, 1.0);
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (const double m : { 1.0, 2.0, 5.0 })
         if (m * power >= raw)
@@ -171,14 +171,15 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
     painter.drawRect(plot);
 
     // Axes: 1-2-5 steps in the file's units; a strip counts the distance along its line.
-    const auto ticks = [](double low, double high) {
+    // A label every 80 pixels across and every 40 up, at most five.
+    const auto ticks = [](double low, double high, double pixels) {
         std::vector<double> values;
-        const double step = niceStep(high - low);
+        const double step = niceStep(high - low, std::min(5.0, pixels));
         for (double v = std::ceil(low / step) * step; v <= high + step * 1e-9; v += step)
             values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
         return values;
     };
-    for (const double v : ticks(e.left, e.right)) {
+    for (const double v : ticks(e.left, e.right, plot.width() / 80)) {
         const double x = toX(v);
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
         painter.drawText(QRectF(x - 40, plot.bottom() + 5, 80, 16), Qt::AlignHCenter | Qt::AlignTop,
@@ -190,7 +191,7 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
     painter.drawText(
         QRectF(plot.left(), plot.bottom() + 22, plot.width(), 18), Qt::AlignHCenter, xCaption);
     if (layout.Shape != MapShape::Strip) {
-        for (const double v : ticks(e.bottom, e.top)) {
+        for (const double v : ticks(e.bottom, e.top, plot.height() / 40)) {
             const double y = toY(v);
             painter.drawLine(QPointF(plot.left() - 4, y), QPointF(plot.left(), y));
             painter.drawText(QRectF(area.left(), y - 8, kLeftMargin - 8, 16),
