@@ -71,7 +71,14 @@ bool HitMapFiles::finish(const std::string &file, std::string &failure)
     if (m_folder.empty() || file != m_file)
         return true;
     m_file.clear();
-    if (m_map.Count() < 2 || !m_map.Positioned())
+    if (m_map.Count() < 2)
+        return true;
+    const std::string fault = m_map.PositionFault();
+    if (!fault.empty()) {
+        failure = file + ": Positionen beschädigt: " + fault;
+        return false;
+    }
+    if (!m_map.Positioned())
         return true;
     if (!m_gui)
         m_gui = startGui();

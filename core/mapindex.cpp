@@ -95,6 +95,38 @@ bool MapIndex::Found(std::size_t i, std::size_t t, double &position) const
     return !std::isnan(value);
 }
 
+std::string MapIndex::PositionFault() const
+{
+    std::vector<std::size_t> placed;
+    bool unplaced = false;
+    for (std::size_t i = 0; i < m_cells.size(); ++i) {
+        const MapCell &cell = m_cells[i];
+        if (cell.HasPosition && std::isfinite(cell.X) && std::isfinite(cell.Y))
+            placed.push_back(i);
+        else
+            unplaced = true;
+    }
+    if (placed.empty())
+        return {};
+    if (unplaced) {
+        for (std::size_t i = 0; i < m_cells.size(); ++i)
+            if (!(m_cells[i].HasPosition && std::isfinite(m_cells[i].X)
+                    && std::isfinite(m_cells[i].Y)))
+                return "Spektrum " + std::to_string(i + 1) + " ohne Position";
+    }
+    const auto at = [this](std::size_t i) { return std::pair(m_cells[i].X, m_cells[i].Y); };
+    std::stable_sort(placed.begin(), placed.end(),
+        [&at](std::size_t a, std::size_t b) { return at(a) < at(b); });
+    for (std::size_t k = 1; k < placed.size(); ++k)
+        if (at(placed[k]) == at(placed[k - 1])) {
+            const std::size_t first = std::min(placed[k], placed[k - 1]);
+            const std::size_t second = std::max(placed[k], placed[k - 1]);
+            return "Spektrum " + std::to_string(first + 1) + " und " + std::to_string(second + 1)
+                + " an derselben Stelle";
+        }
+    return {};
+}
+
 MapLayout MapIndex::Arrange() const
 {
     const std::size_t count = m_cells.size();

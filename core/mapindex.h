@@ -62,6 +62,10 @@ public:
     std::size_t Targets() const { return m_targets; }
     // Every cell has a position and they are all finite.
     bool Positioned() const { return m_positioned && !m_cells.empty(); }
+    // Why the positions cannot be drawn as a map, or empty: some spectra with a position and some
+    // without ("Spektrum 7 ohne Position"), or two spectra at one position ("Spektrum 3 und 9 an
+    // derselben Stelle"). A map is drawn at its positions only when they are whole and distinct.
+    std::string PositionFault() const;
 
     // The cells' arrangement on the sample, inferred from their positions: a grid when the
     // distinct x and y values span every cell once, a strip when they lie on one line (or the

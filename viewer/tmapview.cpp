@@ -403,7 +403,13 @@ void TMapView::takeIn(bool final)
     m_timer.stop();
     m_job.reset();
     Progress->setValue(0);
+    // Positions that cannot be drawn are not drawn in some wrong place: the map is refused.
+    if (failure.empty() && !m_map.PositionFault().empty())
+        failure = "Positionen beschädigt: " + m_map.PositionFault();
     if (!failure.empty()) {
+        m_map.Start(m_search.Targets.size());
+        m_layout = m_map.Arrange();
+        Canvas->update();
         StatusLabel->SetCaption(QStringLiteral("Fehler"));
         ShowMessage(ToStdString(m_fileName) + ": " + failure);
     }

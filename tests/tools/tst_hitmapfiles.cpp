@@ -3,11 +3,14 @@
 
 #include "hitmap.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <cstring>
 
 class tst_HitMapFiles : public QObject
 {
@@ -15,6 +18,7 @@ class tst_HitMapFiles : public QObject
 
 private slots:
     void pictureAgreesWithTheReport();
+    void damagedPositionsAreNotDrawn();
 };
 
 void tst_HitMapFiles::pictureAgreesWithTheReport()
@@ -76,6 +80,42 @@ void tst_HitMapFiles::pictureAgreesWithTheReport()
     }
     for (const int count : seen)
         QVERIFY(count > 10);
+}
+
+void tst_HitMapFiles::damagedPositionsAreNotDrawn()
+{
+    QFile real(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR")
+        + QStringLiteral("/tests/data/formats/maps/map_6x6.wdf"));
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    const QByteArray bytes = real.readAll();
+    // The Y origin list: the second list of the ORGN block, after the X list.
+    const qsizetype orgn = bytes.indexOf("ORGN");
+    QVERIFY(orgn > 0);
+    const qsizetype list = 24 + 8 * 36;
+    const qsizetype ys = orgn + 16 + 4 + list + 24;
+    for (const bool notANumber : { false, true }) {
+        QTemporaryDir dir;
+        QByteArray damaged = bytes;
+        // Spectrum 7 moved onto spectrum 1 (same x already), or given no number for y.
+        const double y = notANumber ? std::nan("") : -2474.7475;
+        std::memcpy(damaged.data() + ys + 8 * 6, &y, sizeof y);
+        const QString name = dir.filePath(QStringLiteral("damaged.wdf"));
+        QFile out(name);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(damaged);
+        out.close();
+        QProcess search;
+        search.start(QStringLiteral(PEAKHOUND_SEARCH),
+            { QStringLiteral("--each"), QStringLiteral("--hit-map"), dir.path(),
+                QStringLiteral("--peak"), QStringLiteral("1585"), name });
+        QVERIFY(search.waitForFinished(60000));
+        QCOMPARE(search.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(search.readAllStandardError()),
+            name + QStringLiteral(": Positionen beschädigt: Spektrum ")
+                + (notANumber ? QStringLiteral("7 ohne Position\n")
+                              : QStringLiteral("1 und 7 an derselben Stelle\n")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("damaged.png"))));
+    }
 }
 
 QTEST_MAIN(tst_HitMapFiles)
