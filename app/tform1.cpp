@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -261,7 +262,7 @@ void TForm1::TestFile(const QString &fileName)
     Report.AddJudged(ToStdString(fileName), judgement);
 }
 
-void TForm1::testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge,
+void TForm1::testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &judge,
     FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores)
 {
     const std::string name = ToStdString(fileName);
@@ -269,6 +270,7 @@ void TForm1::testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge,
     verdict = FileVerdict(CheckBox1->isChecked());
     const LoadResult load = StreamSpectrumFile(
         SpectrumTable, BadFileList, FileNameToStd(fileName), CurrentSeparators(), judge);
+    judge.Finish();
     if (!judge.Reason().empty()) {
         BadFileList.Add(FileNameToStd(fileName), judge.Reason());
         Report.AddWrongLayout(name, judge.Reason());
@@ -299,14 +301,16 @@ void TForm1::Button9Click()
     m_hasReport = true;
     m_reportFiles = ListBox1->Items();
     const int count = ListBox1->Count();
-    // Every spectrum: each file's spectra are judged one at a time as its reader hands them over.
-    std::unique_ptr<EachSpectrumJudge> judge;
+    // Every spectrum: each file's spectra are judged as its reader hands them over, on as many
+    // threads as the machine has cores.
+    std::unique_ptr<ParallelSpectrumJudge> judge;
     FileVerdict verdict(settings.Inverse);
     std::vector<std::pair<double, QString>> scores;
     QString judgedFile;
     if (each)
-        judge = std::make_unique<EachSpectrumJudge>(targets, settings, rule, sorted,
+        judge = std::make_unique<ParallelSpectrumJudge>(targets, settings, rule, sorted,
             CurrentSeparators(),
+            static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
             [this, &verdict, &judgedFile](const SpectrumPlace &place, const FileJudgement &j) {
                 verdict.Add(j);
                 Report.AddSpectrum(ToStdString(judgedFile), place, j);

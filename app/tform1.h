@@ -137,8 +137,8 @@ private:
     void showMapOf(const QString &name);
     // Judges every spectrum of the file, adds it to the results when it is selected (with its
     // best score into scores), and its rows or its refusal to the report.
-    void testEachSpectrum(const QString &fileName, EachSpectrumJudge &judge, FileVerdict &verdict,
-        std::vector<std::pair<double, QString>> &scores);
+    void testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &judge,
+        FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores);
 
     bool m_running = false; // a search run is under way
     bool m_hasReport = false;

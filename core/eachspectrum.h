@@ -75,3 +75,40 @@ private:
     int m_number = 0;
     std::string m_reason;
 };
+
+// The same judgement on worker threads: the spectra handed over are copied in batches to a
+// bounded queue, judged on `threads` threads (each on a scratch table of its own), and told to
+// the callback in the file's order by the thread that hands them over, as they are done. Finish
+// waits for the last ones. Memory stays within the queue's batches, whatever the file's size.
+class ParallelSpectrumJudge : public SpectrumSink
+{
+public:
+    using Judged = EachSpectrumJudge::Judged;
+    ParallelSpectrumJudge(std::vector<std::string> targets, SearchSettings settings,
+        PeakRuleSettings rule, bool score, NumberSeparators separators, int threads, Judged judged);
+    ~ParallelSpectrumJudge() override;
+    ParallelSpectrumJudge(const ParallelSpectrumJudge &) = delete;
+    ParallelSpectrumJudge &operator=(const ParallelSpectrumJudge &) = delete;
+
+    bool Start(const StreamStart &start) override;
+    bool Take(const StreamedSpectrum &spectrum) override;
+    // Judges what is still queued and tells it; a judgement's error is raised here (or at a
+    // later Take) in the handing thread.
+    void Finish();
+    // Before each further file.
+    void Reset()
+    {
+        m_number = 0;
+        m_reason.clear();
+    }
+    const std::string &Reason() const { return m_reason; }
+
+private:
+    struct Shared;
+    void flush();
+    void tellDone(bool all);
+    std::unique_ptr<Shared> m_shared;
+    Judged m_judged;
+    std::string m_reason;
+    int m_number = 0;
+};

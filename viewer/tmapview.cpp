@@ -307,18 +307,13 @@ void TMapView::start()
     const MapSearch search = m_search;
     const NumberSeparators separators = CurrentSeparators();
     job->thread = std::thread([shared, file, search, separators] {
-        // The judging sink, which hands every judged cell to the window's side.
-        class Cells : public EachSpectrumJudge
+        // Hands the file's spectra to the judges, counting and stopping when told to.
+        class Feed : public SpectrumSink
         {
         public:
-            Cells(Job &job, const MapSearch &search, const NumberSeparators &separators)
-                : EachSpectrumJudge(search.Targets, search.Settings, search.Rule, search.Score,
-                    separators,
-                    [&job](const SpectrumPlace &place, const FileJudgement &judgement) {
-                        const std::lock_guard<std::mutex> lock(job.mutex);
-                        job.found.Add(place, judgement);
-                    })
-                , m_job(job)
+            Feed(Job &job, ParallelSpectrumJudge &judge)
+                : m_job(job)
+                , m_judge(judge)
             {
             }
             bool Start(const StreamStart &start) override
@@ -327,23 +322,32 @@ void TMapView::start()
                     const std::lock_guard<std::mutex> lock(m_job.mutex);
                     m_job.announced = start.Spectra;
                 }
-                return EachSpectrumJudge::Start(start) && !m_job.cancelled;
+                return m_judge.Start(start) && !m_job.cancelled;
             }
             bool Take(const StreamedSpectrum &spectrum) override
             {
-                return !m_job.cancelled && EachSpectrumJudge::Take(spectrum);
+                return !m_job.cancelled && m_judge.Take(spectrum);
             }
 
         private:
             Job &m_job;
+            ParallelSpectrumJudge &m_judge;
         };
         std::string failure;
         try {
             auto table = std::make_unique<SpectrumTableData>();
             BadFileListData badFiles;
-            Cells cells(*shared, search, separators);
-            const LoadResult load = StreamSpectrumFile(*table, badFiles, file, separators, cells);
-            failure = !cells.Reason().empty() ? cells.Reason() : load.Reason;
+            // Judged on as many threads as the machine has cores, as the search command does.
+            ParallelSpectrumJudge judge(search.Targets, search.Settings, search.Rule, search.Score,
+                separators, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
+                [shared](const SpectrumPlace &place, const FileJudgement &judgement) {
+                    const std::lock_guard<std::mutex> lock(shared->mutex);
+                    shared->found.Add(place, judgement);
+                });
+            Feed feed(*shared, judge);
+            const LoadResult load = StreamSpectrumFile(*table, badFiles, file, separators, feed);
+            judge.Finish();
+            failure = !judge.Reason().empty() ? judge.Reason() : load.Reason;
             if (!load.WellFormed && failure.empty())
                 failure = "falsches Format";
         } catch (const Exception &error) {

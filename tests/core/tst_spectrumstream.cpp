@@ -292,6 +292,29 @@ void tst_SpectrumStream::everySpectrumOfAFileIsJudged()
         QCOMPARE(verdict.Selected(), !inverse);
         QVERIFY(verdict.Score() > 0);
     }
+
+    // On worker threads: the same judgements in the same order, for every spectrum of a scan.
+    const std::string scan = sourcePath("formats/maps/line_scan.wdf").toStdString();
+    std::vector<std::pair<SpectrumPlace, FileJudgement>> alone;
+    std::vector<std::pair<SpectrumPlace, FileJudgement>> parallel;
+    const auto into = [](std::vector<std::pair<SpectrumPlace, FileJudgement>> &list) {
+        return [&list](const SpectrumPlace &place, const FileJudgement &j) {
+            list.emplace_back(place, j);
+        };
+    };
+    settings.Inverse = false;
+    EachSpectrumJudge one(targets, settings, rule, true, separators, into(alone));
+    QVERIFY(StreamSpectrumFile(*table, bad, scan, separators, one).WellFormed);
+    ParallelSpectrumJudge three(targets, settings, rule, true, separators, 3, into(parallel));
+    QVERIFY(StreamSpectrumFile(*table, bad, scan, separators, three).WellFormed);
+    three.Finish();
+    QCOMPARE(parallel.size(), std::size_t { 235 });
+    for (std::size_t i = 0; i < 235; ++i) {
+        QCOMPARE(parallel[i].first.Number, alone[i].first.Number);
+        QCOMPARE(parallel[i].first.X, alone[i].first.X);
+        QCOMPARE(parallel[i].second.MissingCount, alone[i].second.MissingCount);
+        QCOMPARE(parallel[i].second.Score, alone[i].second.Score);
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_SpectrumStream)
