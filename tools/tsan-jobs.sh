@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The parallel search under ThreadSanitizer: a few hundred files of every kind (matching, not
 # matching, wrong layout, short rows that read an earlier file's cells, folders and FIFOs that
-# cannot be read, names of vanished files), searched with --jobs 2, 3 and 8; each output must be
-# byte-identical to --jobs 1. Then files vanish and reappear while a run reads them: no race, no
+# cannot be read, names of vanished files, maps and series whole and cut), searched with --jobs 2,
+# 3 and 8, also spectrum by spectrum (--each); each output must be byte-identical to --jobs 1. Then files vanish and reappear while a run reads them: no race, no
 # crash, an orderly exit status. Usage: tools/tsan-jobs.sh [build folder] (default build-tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,7 +60,7 @@ done
 data="$repo/tests/data"
 k=0
 for sample in "$data"/formats/*.spc "$data"/formats/*.wdf "$data"/formats/*.txt "$data"/jcamp/o0[1-5].jdx \
-  "$data"/jcamp/blckpac1.jdx; do
+  "$data"/jcamp/blckpac1.jdx "$data"/formats/maps/*.wdf "$data"/series/*.txt; do
   cp "$sample" "i$k.${sample##*.}"
   head -c $(($(wc -c <"$sample") / 2)) "$sample" >"cut$k.${sample##*.}"
   names+=("i$k.${sample##*.}" "cut$k.${sample##*.}")
@@ -79,7 +79,7 @@ run() { # label, options...: prints the exit status, leaves out.$label and err.$
   fi
   echo "$status"
 }
-for mode in "" --keep-going "--report --keep-going"; do
+for mode in "" --keep-going "--report --keep-going" "--each --report --keep-going"; do
   # shellcheck disable=SC2086
   one=$(run one $mode --jobs 1)
   for jobs in 2 3 8; do
