@@ -1,5 +1,6 @@
 #include "eachspectrum.h"
 
+#include "peakfinder.h"
 #include "spectrumfile.h"
 
 #include <algorithm>
@@ -10,23 +11,21 @@
 #include <thread>
 #include <utility>
 
-void JudgeSpectrum(const StreamedSpectrum &spectrum, SpectrumTableData &scratch,
-    PeakListData &peaks, const std::vector<std::string> &targets, const SearchSettings &settings,
+void JudgeSpectrum(const StreamedSpectrum &spectrum, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
     const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
     FileJudgement &judgement)
 {
-    const std::size_t points = spectrum.Points;
-    for (std::size_t r = 0; r < points; ++r) {
-        scratch.Cells[r][0] = spectrum.X[r];
-        scratch.Cells[r][1] = spectrum.Y[r];
+    const int points = static_cast<int>(spectrum.Points);
+    if (rule.Rule == PeakRule::Standard && !score) {
+        FindPeaks(spectrum.Y, points, peaks);
+        JudgePeaks(spectrum.X, peaks, targets, settings, separators, judgement);
+        return;
     }
-    if (points < static_cast<std::size_t>(kMaxRows)) {
-        scratch.Cells[points][0] = 0.0;
-        scratch.Cells[points][1] = 0.0;
-    }
-    scratch.RowCount = static_cast<int>(points);
-    scratch.SpectrumCount = 1;
-    JudgeFile(scratch, peaks, targets, settings, rule, score, separators, judgement);
+    // As JudgeFile keeps its own: 80 kB a thread.
+    thread_local PeakStrengthData strengths;
+    FindPeaksByRule(spectrum.X, spectrum.Y, points, peaks, rule, &strengths);
+    JudgePeaks(spectrum.X, peaks, targets, settings, separators, judgement, &strengths);
 }
 
 void FileVerdict::Add(const FileJudgement &judgement)
@@ -45,7 +44,6 @@ EachSpectrumJudge::EachSpectrumJudge(std::vector<std::string> targets, SearchSet
     , m_score(score)
     , m_separators(separators)
     , m_judged(std::move(judged))
-    , m_scratch(std::make_unique<SpectrumTableData>())
     , m_peaks(std::make_unique<PeakListData>())
 {
 }
@@ -78,8 +76,8 @@ bool EachSpectrumJudge::Take(const StreamedSpectrum &spectrum)
     place.HasPosition = spectrum.HasPosition;
     place.X = spectrum.PositionX;
     place.Y = spectrum.PositionY;
-    JudgeSpectrum(spectrum, *m_scratch, *m_peaks, m_targets, m_settings, m_rule, m_score,
-        m_separators, m_judgement);
+    JudgeSpectrum(
+        spectrum, *m_peaks, m_targets, m_settings, m_rule, m_score, m_separators, m_judgement);
     m_judged(place, m_judgement);
     return true;
 }
@@ -120,7 +118,6 @@ struct ParallelSpectrumJudge::Shared {
 
     void work()
     {
-        auto scratch = std::unique_ptr<SpectrumTableData>(new SpectrumTableData);
         auto peaks = std::make_unique<PeakListData>();
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
@@ -131,8 +128,8 @@ struct ParallelSpectrumJudge::Shared {
             lock.unlock();
             try {
                 for (std::size_t k = 0; k < batch.spectra.size(); ++k)
-                    JudgeSpectrum(batch.spectra[k], *scratch, *peaks, targets, settings, rule,
-                        score, separators, batch.judgements[k]);
+                    JudgeSpectrum(batch.spectra[k], *peaks, targets, settings, rule, score,
+                        separators, batch.judgements[k]);
             } catch (...) {
                 batch.error = std::current_exception();
             }

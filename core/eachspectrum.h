@@ -15,11 +15,11 @@
 // its own x values, as a file of that one spectrum would be. A file is selected when one of its
 // spectra matches (in inverse mode: when none does).
 
-// Judges one spectrum: it is written into scratch as the table's only spectrum (column 1 its x,
-// column 2 its y, the row below cleared), and judged there as JudgeFile judges a file. The
-// spectrum must have at least one and at most kMaxRows points.
-void JudgeSpectrum(const StreamedSpectrum &spectrum, SpectrumTableData &scratch,
-    PeakListData &peaks, const std::vector<std::string> &targets, const SearchSettings &settings,
+// Judges one spectrum on its own arrays, as JudgeFile judges a table that holds it as its only
+// spectrum (column 1 its x, column 2 its y): the same peaks, rows counted from 1, and the same
+// judgement. The spectrum must have at least one and at most kMaxRows points.
+void JudgeSpectrum(const StreamedSpectrum &spectrum, PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
     const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
     FileJudgement &judgement);
 
@@ -45,7 +45,7 @@ private:
     double m_score = 0;
 };
 
-// A sink that judges each spectrum on a table of its own (allocated once) and tells every
+// A sink that judges each spectrum on its own arrays and tells every
 // judgement to a callback, in the file's order. A spectrum of more points than the table holds
 // ends the file, refused with TooManyPointsReason.
 class EachSpectrumJudge : public SpectrumSink
@@ -69,7 +69,6 @@ private:
     bool m_score;
     NumberSeparators m_separators;
     Judged m_judged;
-    std::unique_ptr<SpectrumTableData> m_scratch;
     std::unique_ptr<PeakListData> m_peaks;
     FileJudgement m_judgement;
     int m_number = 0;
@@ -77,7 +76,7 @@ private:
 };
 
 // The same judgement on worker threads: the spectra handed over are copied in batches to a
-// bounded queue, judged on `threads` threads (each on a scratch table of its own), and told to
+// bounded queue, judged on `threads` threads (each on the spectra's own arrays), and told to
 // the callback in the file's order by the thread that hands them over, as they are done. Finish
 // waits for the last ones. Memory stays within the queue's batches, whatever the file's size.
 class ParallelSpectrumJudge : public SpectrumSink

@@ -7,7 +7,12 @@
 #include <algorithm>
 #include <cmath>
 
-void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
+namespace
+{
+
+// positionOf(row): the x of the peak in that row.
+template <typename Position>
+void judgePeaks(const Position &positionOf, const PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const NumberSeparators &separators, FileJudgement &judgement, const PeakStrengthData *strengths)
 {
@@ -21,7 +26,7 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
             const Extended t = StrToFloat(targets[k], separators);
             Extended nearest = 0;
             for (int i = 1; i <= peaks.Count; ++i) {
-                const double x = table.Cell(peaks.Row(i), 1);
+                const double x = positionOf(peaks.Row(i));
                 // The window is open on both sides: a peak exactly `tolerance` away is missing.
                 if (!(t + window > x && t - window < x))
                     continue;
@@ -46,6 +51,24 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     judgement.Score = strengths != nullptr
         ? MatchScore(judgement.Targets, settings.Tolerance, strengths->Noise, strengths->Strongest)
         : 0;
+}
+
+} // namespace
+
+void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
+    const std::vector<std::string> &targets, const SearchSettings &settings,
+    const NumberSeparators &separators, FileJudgement &judgement, const PeakStrengthData *strengths)
+{
+    judgePeaks([&table](int row) { return table.Cell(row, 1); }, peaks, targets, settings,
+        separators, judgement, strengths);
+}
+
+void JudgePeaks(const double *x, const PeakListData &peaks, const std::vector<std::string> &targets,
+    const SearchSettings &settings, const NumberSeparators &separators, FileJudgement &judgement,
+    const PeakStrengthData *strengths)
+{
+    judgePeaks([x](int row) { return x[row - 1]; }, peaks, targets, settings, separators, judgement,
+        strengths);
 }
 
 void JudgeFile(const SpectrumTableData &table, PeakListData &peaks,

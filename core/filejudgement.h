@@ -63,6 +63,10 @@ void JudgePeaks(const SpectrumTableData &table, const PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const NumberSeparators &separators, FileJudgement &judgement,
     const PeakStrengthData *strengths = nullptr);
+// The same for one spectrum in arrays of its own: the peak in row r lies at x[r - 1].
+void JudgePeaks(const double *x, const PeakListData &peaks, const std::vector<std::string> &targets,
+    const SearchSettings &settings, const NumberSeparators &separators, FileJudgement &judgement,
+    const PeakStrengthData *strengths = nullptr);
 
 // Finds the peaks of the table's data (into peaks) and decides whether the file is selected.
 // Targets are texts, converted with the given separators (no rewriting of decimal marks) only

@@ -8,11 +8,23 @@
 namespace
 {
 
-// Smooths column `column` (0-based) of rows 1..n into smoothed[0..n-1] and returns the maximum.
-// Each sum and quotient is formed in extended precision and rounded to double once, when stored.
-double smoothColumn(const SpectrumTableData &table, int column, int n, double *smoothed)
+// A spectrum's values, value(k) for k from 0: a column of the table, or an array of its own.
+struct TableColumn {
+    const SpectrumTableData &Table;
+    int Column; // 0-based
+    double operator()(int k) const { return Table.Cells[k][Column]; }
+};
+
+struct Values {
+    const double *Y;
+    double operator()(int k) const { return Y[k]; }
+};
+
+// Smooths values 0..n-1 into smoothed[0..n-1] and returns the maximum. Each sum and quotient is
+// formed in extended precision and rounded to double once, when stored.
+template <typename Column> double smoothColumn(const Column &value, int n, double *smoothed)
 {
-    const auto y = [&](int row) { return static_cast<Extended>(table.Cells[row][column]); };
+    const auto y = [&](int k) { return static_cast<Extended>(value(k)); };
     smoothed[0] = static_cast<double>((y(0) + y(1)) / 2);
     Extended previous = y(0);
     Extended current = y(1);
@@ -69,9 +81,19 @@ void FindPeaks(const SpectrumTableData &table, PeakListData &peaks)
         peaks.Count = 0;
         if (n < 3)
             continue;
-        const double maximum = smoothColumn(table, column - 1, n, smoothed);
+        const double maximum = smoothColumn(TableColumn { table, column - 1 }, n, smoothed);
         scanColumn(smoothed, n, maximum, peaks);
     }
+}
+
+void FindPeaks(const double *y, int n, PeakListData &peaks)
+{
+    peaks.Count = 0;
+    if (n < 3)
+        return;
+    double smoothed[kMaxRows];
+    const double maximum = smoothColumn(Values { y }, n, smoothed);
+    scanColumn(smoothed, n, maximum, peaks);
 }
 
 void FindPeaks()

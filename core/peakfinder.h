@@ -8,4 +8,7 @@
 // are formed in extended precision and rounded to double when stored; a height too large for a
 // double raises EOverflow.
 void FindPeaks(const SpectrumTableData &table, PeakListData &peaks);
+// The same for one spectrum of n values (at most kMaxRows) in an array of its own: the rows
+// recorded are its indices counted from 1, as if the values stood in a table's rows 1..n.
+void FindPeaks(const double *y, int n, PeakListData &peaks);
 void FindPeaks();

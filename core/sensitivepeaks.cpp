@@ -51,24 +51,30 @@ constexpr int kWidthWalk = 12;
 // strangers one for one, and they take band slopes for noise on coarse grids.)
 constexpr double kMadToSigma = 1.4826 / 1.4142135623730951;
 
+// The smoothed curve is also summarised in blocks of this many points (their highest and lowest
+// value), over which the search for a maximum's bases strides.
+constexpr std::size_t kBlock = 32;
+
 // Buffers kept between calls, each grown when a longer spectrum comes and never shrunk; the
-// first m entries of y, rowOf, s and leftBase (and m / 2 of diffs) belong to the spectrum.
+// first m entries of y, rowOf and s (m / 2 of diffs, one a block of the block summaries)
+// belong to the spectrum.
 struct Work {
     std::size_t m = 0; // points inside the window
     std::vector<double> diffs; // |y[2j + 1] - y[2j]| / 2, in row order
-    std::vector<double> scratch; // for the median selections
+    std::vector<double> scratch; // for the median selections, m long
+    std::vector<double> scratch2; // m long
     std::vector<double> y; // raw values of the rows inside the window
     std::vector<int> rowOf; // their table rows
     std::vector<double> s; // the smoothed curve
-    std::vector<double> leftBase; // lowest s between k and the nearest not-lower point left
-    std::vector<double> stack; // values, of smoothWithLeftBases and visitMaxima, m + 1 at most
-    std::vector<double> stackMin;
+    std::vector<double> blockHigh; // the highest s of each block
+    std::vector<double> blockLow; // the lowest
+    std::vector<std::size_t> blockTop; // the first point of the block that is its highest
     struct Candidate {
         std::size_t K;
         double Prominence;
         double Width;
     };
-    std::vector<Candidate> candidates; // right to left
+    std::vector<Candidate> candidates; // rising
 };
 
 template <typename T> T *room(std::vector<T> &buffer, std::size_t n)
@@ -99,6 +105,50 @@ double median(double *first, double *last)
     return *middle;
 }
 
+// The median of the n values as median() gives it, the values (no NaN, no negative zero) left
+// as they are, a and b n long each. Differences of a noisy spectrum come in no order, so that
+// std::nth_element mispredicts half its comparisons; here each round splits the values around
+// a pivot without a branch, those below it to the front of the other buffer and those above it
+// to its back, and goes on with the side that holds the median.
+double medianOf(const double *values, std::size_t n, double *a, double *b)
+{
+    constexpr std::size_t kFew = 24; // std::nth_element from here on
+    constexpr int kRounds = 48; // and after so many rounds, whatever is left
+    std::size_t rank = n / 2;
+    const double *from = values;
+    double *to = a;
+    for (int round = 0; n > kFew && round < kRounds; ++round) {
+        // The median of three, from the quarters: the values are in row order.
+        const double p1 = from[n / 4];
+        const double p2 = from[n / 2];
+        const double p3 = from[n - 1 - n / 4];
+        const double pivot = std::max(std::min(p1, p2), std::min(std::max(p1, p2), p3));
+        std::size_t below = 0;
+        std::size_t above = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double v = from[i];
+            to[below] = v;
+            to[n - 1 - above] = v;
+            below += static_cast<std::size_t>(v < pivot);
+            above += static_cast<std::size_t>(v > pivot);
+        }
+        if (rank < below) {
+            n = below;
+            from = to;
+        } else if (rank >= n - above) {
+            rank -= n - above;
+            from = to + (n - above);
+            n = above;
+        } else {
+            return pivot;
+        }
+        to = to == a ? b : a;
+    }
+    std::copy(from, from + n, to);
+    std::nth_element(to, to + rank, to + n);
+    return to[rank];
+}
+
 // The noise level of one point from the median absolute difference of the neighbour pairs
 // (points 1 and 2, 3 and 4, ...: disjoint pairs, whose differences are independent of each
 // other, and half the selection work of all neighbours). Data with mostly equal neighbours
@@ -111,80 +161,115 @@ double estimateNoise(Work &w)
     const double *y = w.y.data();
     double *diffs = room(w.diffs, n);
     // Halves of the differences, so that the difference of two finite values stays finite.
-    double sum = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        const double d = std::fabs(y[2 * j + 1] / 2 - y[2 * j] / 2);
-        diffs[j] = d;
-        sum += d;
-    }
-    double *scratch = room(w.scratch, w.m);
-    std::copy(diffs, diffs + n, scratch);
-    const double centre = median(scratch, scratch + n);
+    for (std::size_t j = 0; j < n; ++j)
+        diffs[j] = std::fabs(y[2 * j + 1] / 2 - y[2 * j] / 2);
+    const double centre = medianOf(diffs, n, room(w.scratch, w.m), room(w.scratch2, w.m));
     double spread = bounded(2 * kMadToSigma * centre);
-    if (spread <= 0)
+    if (spread <= 0) {
+        double sum = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            sum += diffs[j];
         spread = bounded(2 * 1.2533 / 1.4142135623730951 * (sum / static_cast<double>(n)));
+    }
     return spread;
 }
 
-// The 3-point moving mean (thirds first, so that no sum of finite values overflows), and with it
-// leftBase[k]: the lowest smoothed value between k and the nearest point to its left that is at
-// least as high (or the start), in the same pass with a stack of falling values: O(n).
-void smoothWithLeftBases(Work &w)
+// The 3-point moving mean (thirds first, so that no sum of finite values overflows) and the
+// block summaries.
+void smooth(Work &w)
 {
     const std::size_t m = w.m;
     const double *y = w.y.data();
     double *s = room(w.s, m);
-    double *leftBase = room(w.leftBase, m);
-    double *stack = room(w.stack, m + 1);
-    double *stackMin = room(w.stackMin, m + 1);
     constexpr double third = 1.0 / 3;
-    stack[0] = std::numeric_limits<double>::infinity(); // higher than any point: never taken
-    std::size_t top = 1; // entries on the stack
-    for (std::size_t k = 0; k < m; ++k) {
-        const double here = k == 0 ? y[0] / 2 + y[1] / 2
-            : k + 1 == m           ? y[k - 1] / 2 + y[k] / 2
-                                   : y[k - 1] * third + y[k] * third + y[k + 1] * third;
-        s[k] = here;
-        double low = here;
-        while (stack[top - 1] < here) {
-            --top;
-            low = std::min(low, stackMin[top]);
+    s[0] = y[0] / 2 + y[1] / 2;
+    for (std::size_t k = 1; k + 1 < m; ++k)
+        s[k] = y[k - 1] * third + y[k] * third + y[k + 1] * third;
+    s[m - 1] = y[m - 2] / 2 + y[m - 1] / 2;
+
+    const std::size_t blocks = (m + kBlock - 1) / kBlock;
+    double *high = room(w.blockHigh, blocks);
+    double *low = room(w.blockLow, blocks);
+    std::size_t *top = room(w.blockTop, blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t first = b * kBlock;
+        const std::size_t end = std::min(m, first + kBlock);
+        // Four running extremes, not one: each comparison waits for the one before it.
+        double h[4] = { s[first], s[first], s[first], s[first] };
+        double l[4] = { s[first], s[first], s[first], s[first] };
+        std::size_t k = first;
+        for (; k + 4 <= end; k += 4)
+            for (int lane = 0; lane < 4; ++lane) {
+                h[lane] = std::max(h[lane], s[k + lane]);
+                l[lane] = std::min(l[lane], s[k + lane]);
+            }
+        for (; k < end; ++k) {
+            h[0] = std::max(h[0], s[k]);
+            l[0] = std::min(l[0], s[k]);
         }
-        leftBase[k] = low;
-        stack[top] = here;
-        stackMin[top] = low;
-        ++top;
+        high[b] = std::max(std::max(h[0], h[1]), std::max(h[2], h[3]));
+        low[b] = std::min(std::min(l[0], l[1]), std::min(l[2], l[3]));
+        std::size_t at = first;
+        while (s[at] < high[b])
+            ++at;
+        top[b] = at;
     }
 }
 
-// Calls visit(k, prominence, base) for every local maximum k (strictly higher than its left
-// neighbour, not lower than its right one; the first point of a flat top) from right to left.
-// The right base is the lowest value up to the nearest strictly higher point to the right (or
-// the end), so of two equal summits the left one carries the prominence.
-template <typename Visit> void visitMaxima(Work &w, Visit &&visit)
+// A local maximum: strictly higher than its left neighbour and not lower than its right one
+// (the first point of a flat top), neither end.
+bool isMaximum(const double *s, std::size_t m, std::size_t k)
+{
+    return k >= 1 && k + 1 < m && s[k] > s[k - 1] && s[k] >= s[k + 1];
+}
+
+// The bases of the maximum at k: on the left the lowest s between k and the nearest point to its
+// left that is at least as high (or the start), on the right the lowest up to the nearest
+// strictly higher point to the right (or the end), so of two equal summits the left one carries
+// the prominence. Both walk point by point to a block's edge, then stride over the blocks that
+// hold no such point.
+double leftBase(const Work &w, std::size_t k)
+{
+    const double *s = w.s.data();
+    const double here = s[k];
+    double low = here;
+    std::size_t i = k; // the next point looked at is i - 1
+    for (; i % kBlock != 0; --i) {
+        if (s[i - 1] >= here)
+            return low;
+        low = std::min(low, s[i - 1]);
+    }
+    for (; i > 0 && w.blockHigh[i / kBlock - 1] < here; i -= kBlock)
+        low = std::min(low, w.blockLow[i / kBlock - 1]);
+    for (; i > 0 && s[i - 1] < here; --i)
+        low = std::min(low, s[i - 1]);
+    return low;
+}
+
+double rightBase(const Work &w, std::size_t k)
 {
     const std::size_t m = w.m;
     const double *s = w.s.data();
-    const double *leftBase = w.leftBase.data();
-    double *stack = w.stack.data(); // m + 1 long since smoothWithLeftBases
-    double *stackMin = w.stackMin.data();
-    stack[0] = std::numeric_limits<double>::infinity();
-    std::size_t top = 1;
-    for (std::size_t k = m; k-- > 0;) {
-        const double here = s[k];
-        double low = here;
-        while (stack[top - 1] <= here) {
-            --top;
-            low = std::min(low, stackMin[top]);
-        }
-        if (k > 0 && k + 1 < m && here > s[k - 1] && here >= s[k + 1]) {
-            const double base = std::max(low, leftBase[k]);
-            visit(k, bounded(here - base), base);
-        }
-        stack[top] = here;
-        stackMin[top] = low;
-        ++top;
+    const double here = s[k];
+    double low = here;
+    std::size_t j = k + 1; // the next point looked at
+    for (; j < m && j % kBlock != 0; ++j) {
+        if (s[j] > here)
+            return low;
+        low = std::min(low, s[j]);
     }
+    for (; j < m && w.blockHigh[j / kBlock] <= here; j += kBlock)
+        low = std::min(low, w.blockLow[j / kBlock]);
+    for (; j < m && s[j] <= here; ++j)
+        low = std::min(low, s[j]);
+    return low;
+}
+
+// The prominence of the local maximum at k: its height above the higher of its bases.
+double prominence(const Work &w, std::size_t k, double left, double &base)
+{
+    base = std::max(rightBase(w, k), left);
+    return bounded(w.s[k] - base);
 }
 
 // The width of the maximum at k at half its prominence, in points, on the raw values: from the
@@ -229,77 +314,121 @@ double localNoise(Work &w, std::size_t k)
     return bounded(2 * kMadToSigma * median(scratch, scratch + (end - first)));
 }
 
-// The rows of the last spectrum with x inside [from, to], in row order.
-void gather(const SpectrumTableData &table, double from, double to, Work &w)
+// A spectrum's values, value(k) for k from 0: a column of the table, or an array of its own.
+struct TableColumn {
+    const SpectrumTableData &Table;
+    int Column; // 0-based
+    double operator()(std::size_t k) const { return Table.Cells[k][Column]; }
+};
+
+struct Values {
+    const double *V;
+    double operator()(std::size_t k) const { return V[k]; }
+};
+
+// The points with x inside [from, to] of the n given, in order; rowOf counts from 1.
+template <typename Column>
+void gather(const Column &x, const Column &y, std::size_t n, double from, double to, Work &w)
 {
-    const int column = table.SpectrumCount + 1;
-    const auto rows = static_cast<std::size_t>(std::max(table.RowCount, 0));
-    double *y = room(w.y, rows);
-    int *rowOf = room(w.rowOf, rows);
+    double *values = room(w.y, n);
+    int *rowOf = room(w.rowOf, n);
+    // Counted in four lanes of doubles (exact to 2^53), which the compiler turns into vector
+    // instructions.
+    double inside[4] = { 0, 0, 0, 0 };
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (std::size_t lane = 0; lane < 4; ++lane)
+            inside[lane] += x(k + lane) >= from && x(k + lane) <= to ? 1.0 : 0.0;
+    double total = (inside[0] + inside[1]) + (inside[2] + inside[3]);
+    for (; k < n; ++k)
+        total += x(k) >= from && x(k) <= to ? 1.0 : 0.0;
+    if (total == static_cast<double>(n)) {
+        // Commonly the whole spectrum: a plain copy.
+        for (k = 0; k < n; ++k) {
+            values[k] = bounded(y(k));
+            rowOf[k] = static_cast<int>(k) + 1;
+        }
+        w.m = n;
+        return;
+    }
     std::size_t m = 0;
-    const int count = table.RowCount;
-    for (int r = 1; r <= count; ++r) {
-        const double x = table.Cell(r, 1);
-        if (x >= from && x <= to) {
-            y[m] = bounded(table.Cell(r, column));
-            rowOf[m] = r;
+    for (k = 0; k < n; ++k) {
+        const double at = x(k);
+        if (at >= from && at <= to) {
+            values[m] = bounded(y(k));
+            rowOf[m] = static_cast<int>(k) + 1;
             ++m;
         }
     }
     w.m = m;
 }
 
-// Every row of the last spectrum, whatever its x.
-void gatherAll(const SpectrumTableData &table, Work &w)
+// Every point, whatever its x.
+template <typename Column> void gatherAll(const Column &y, std::size_t n, Work &w)
 {
-    const int column = table.SpectrumCount + 1;
-    const auto rows = static_cast<std::size_t>(std::max(table.RowCount, 0));
-    double *y = room(w.y, rows);
-    for (std::size_t i = 0; i < rows; ++i)
-        y[i] = bounded(table.Cell(static_cast<int>(i) + 1, column));
-    w.m = rows;
+    double *values = room(w.y, n);
+    for (std::size_t k = 0; k < n; ++k)
+        values[k] = bounded(y(k));
+    w.m = n;
 }
 
-} // namespace
-
-PeakRuleSettings PeakRuleInForce;
-PeakStrengthData PeakStrengths;
-
-void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
-    PeakStrengthData *strengths)
+void clear(PeakListData &peaks, PeakStrengthData *strengths)
 {
-    if (table.SpectrumCount < 1)
-        return;
     peaks.Count = 0;
     if (strengths != nullptr) {
         strengths->Count = 0;
         strengths->Noise = 0;
         strengths->Strongest = 0;
     }
-    if (table.RowCount < 3)
-        return;
-    Work &w = work();
-    gather(table, from, to, w);
+}
+
+// The sensitive rule on the points gathered into w.
+void findGathered(Work &w, PeakListData &peaks, PeakStrengthData *strengths)
+{
     if (w.m < 3)
         return;
     const double noise = estimateNoise(w);
-    smoothWithLeftBases(w);
+    smooth(w);
     if (strengths != nullptr)
         strengths->Noise = noise;
     const double threshold = bounded(kProminenceFactor * noise);
     w.candidates.clear();
-    double reference = 0; // the width of the most prominent candidate
+    double reference = 0; // the width of the most prominent candidate (the right one of equals)
     double strongest = -1;
-    visitMaxima(w, [&](std::size_t k, double prominence, double base) {
-        if (!(prominence > threshold))
+    const auto consider = [&](std::size_t k) {
+        // The prominence is at most the height above the left base: most maxima end here.
+        const double left = leftBase(w, k);
+        if (!(w.s[k] - left > threshold))
+            return;
+        double base = 0;
+        const double height = prominence(w, k, left, base);
+        if (!(height > threshold))
             return;
         const double width = halfWidth(w, k, base);
-        w.candidates.push_back({ k, prominence, width });
-        if (prominence > strongest) {
-            strongest = prominence;
+        w.candidates.push_back({ k, height, width });
+        if (height >= strongest) {
+            strongest = height;
             reference = width;
         }
-    });
+    };
+    // In a block whose values span no more than the threshold, a maximum with a point at least
+    // as high to its left inside the block (or a higher one to its right) has its base there,
+    // within the threshold: only the block's first highest point can be a peak. Most blocks
+    // hold noise alone, and most maxima are its wiggles.
+    const std::size_t m = w.m;
+    const double *sm = w.s.data();
+    const std::size_t blocks = (m + kBlock - 1) / kBlock;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        if (!(w.blockHigh[b] - w.blockLow[b] > threshold)) {
+            if (isMaximum(sm, m, w.blockTop[b]))
+                consider(w.blockTop[b]);
+            continue;
+        }
+        const std::size_t end = std::min(m, (b + 1) * kBlock);
+        for (std::size_t k = b * kBlock; k < end; ++k)
+            if (isMaximum(sm, m, k))
+                consider(k);
+    }
     const auto spike = [&](const Work::Candidate &c) {
         return c.Width <= kSpikeMaxWidth && c.Width < kSpikeWidthRatio * reference;
     };
@@ -311,10 +440,9 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
         if (!spike(c) && c.Width < 2 * kWidthWalk)
             top = std::max(top, c.Prominence);
     const double floor = kRelativeFloor * top;
-    // The candidates were visited from right to left.
     int count = 0;
     double kept = 0;
-    for (auto c = w.candidates.rbegin(); c != w.candidates.rend(); ++c) {
+    for (auto c = w.candidates.begin(); c != w.candidates.end(); ++c) {
         if (spike(*c) || c->Prominence < floor)
             continue;
         if (!(c->Prominence > kProminenceFactor * localNoise(w, c->K)))
@@ -332,6 +460,56 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
     }
 }
 
+// The prominences of the given peaks on the points gathered into w (all of them).
+void measureGathered(Work &w, const PeakListData &peaks, PeakStrengthData &strengths)
+{
+    strengths.Noise = estimateNoise(w);
+    smooth(w);
+    const std::size_t m = w.m;
+    const double *sm = w.s.data();
+    for (int i = 1; i <= peaks.Count; ++i) {
+        // A row that is no local maximum (an end among them) has no prominence.
+        const auto k = static_cast<std::size_t>(peaks.Row(i) - 1);
+        double base = 0;
+        strengths.Prominence[i - 1] =
+            k < m && isMaximum(sm, m, k) ? prominence(w, k, leftBase(w, k), base) : 0;
+    }
+    strengths.Count = peaks.Count;
+    strengths.Strongest = 0;
+    for (int i = 1; i <= peaks.Count; ++i)
+        strengths.Strongest = std::max(strengths.Strongest, strengths.Of(i));
+}
+
+} // namespace
+
+PeakRuleSettings PeakRuleInForce;
+PeakStrengthData PeakStrengths;
+
+void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
+    PeakStrengthData *strengths)
+{
+    if (table.SpectrumCount < 1)
+        return;
+    clear(peaks, strengths);
+    if (table.RowCount < 3)
+        return;
+    Work &w = work();
+    const auto rows = static_cast<std::size_t>(table.RowCount);
+    gather(TableColumn { table, 0 }, TableColumn { table, table.SpectrumCount }, rows, from, to, w);
+    findGathered(w, peaks, strengths);
+}
+
+void FindSensitivePeaks(const double *x, const double *y, int n, PeakListData &peaks, double from,
+    double to, PeakStrengthData *strengths)
+{
+    clear(peaks, strengths);
+    if (n < 3)
+        return;
+    Work &w = work();
+    gather(Values { x }, Values { y }, static_cast<std::size_t>(n), from, to, w);
+    findGathered(w, peaks, strengths);
+}
+
 void MeasurePeakStrengths(
     const SpectrumTableData &table, const PeakListData &peaks, PeakStrengthData &strengths)
 {
@@ -341,21 +519,22 @@ void MeasurePeakStrengths(
     if (table.SpectrumCount < 1 || table.RowCount < 3 || peaks.Count == 0)
         return;
     Work &w = work();
-    gatherAll(table, w);
-    strengths.Noise = estimateNoise(w);
-    smoothWithLeftBases(w);
-    double *byRow = w.scratch.data(); // m long since estimateNoise
-    std::fill(byRow, byRow + (w.m - 1), 0.0);
-    // The last point is never a local maximum.
-    visitMaxima(w, [&](std::size_t k, double prominence, double) { byRow[k] = prominence; });
-    for (int i = 1; i <= peaks.Count; ++i) {
-        const auto k = static_cast<std::size_t>(peaks.Row(i) - 1);
-        strengths.Prominence[i - 1] = k < w.m - 1 ? byRow[k] : 0;
-    }
-    strengths.Count = peaks.Count;
+    gatherAll(
+        TableColumn { table, table.SpectrumCount }, static_cast<std::size_t>(table.RowCount), w);
+    measureGathered(w, peaks, strengths);
+}
+
+void MeasurePeakStrengths(
+    const double *y, int n, const PeakListData &peaks, PeakStrengthData &strengths)
+{
+    strengths.Count = 0;
+    strengths.Noise = 0;
     strengths.Strongest = 0;
-    for (int i = 1; i <= peaks.Count; ++i)
-        strengths.Strongest = std::max(strengths.Strongest, strengths.Of(i));
+    if (n < 3 || peaks.Count == 0)
+        return;
+    Work &w = work();
+    gatherAll(Values { y }, static_cast<std::size_t>(n), w);
+    measureGathered(w, peaks, strengths);
 }
 
 void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
@@ -368,4 +547,16 @@ void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
     FindPeaks(table, peaks);
     if (strengths != nullptr)
         MeasurePeakStrengths(table, peaks, *strengths);
+}
+
+void FindPeaksByRule(const double *x, const double *y, int n, PeakListData &peaks,
+    const PeakRuleSettings &rule, PeakStrengthData *strengths)
+{
+    if (rule.Rule == PeakRule::Sensitive) {
+        FindSensitivePeaks(x, y, n, peaks, rule.From, rule.To, strengths);
+        return;
+    }
+    FindPeaks(y, n, peaks);
+    if (strengths != nullptr)
+        MeasurePeakStrengths(y, n, peaks, *strengths);
 }

@@ -43,14 +43,27 @@ struct PeakStrengthData {
 void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
     PeakStrengthData *strengths = nullptr);
 
+// The same for one spectrum of n points (at most kMaxRows) in arrays of its own, x[0..n-1] and
+// y[0..n-1]: the rows recorded are the indices counted from 1, as if the points stood in a
+// table's rows 1..n, and everything else is as the table gives it.
+void FindSensitivePeaks(const double *x, const double *y, int n, PeakListData &peaks, double from,
+    double to, PeakStrengthData *strengths = nullptr);
+
 // The peaks of the rule in force. For the fixed rule, strengths (when given) receive the
 // prominences of its peaks measured the sensitive rule's way, so that both can be scored.
 void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
     const PeakRuleSettings &rule, PeakStrengthData *strengths = nullptr);
 
-// The prominences and the noise of the given peaks of the table's last spectrum.
+// The same for one spectrum in arrays of its own (see FindSensitivePeaks).
+void FindPeaksByRule(const double *x, const double *y, int n, PeakListData &peaks,
+    const PeakRuleSettings &rule, PeakStrengthData *strengths = nullptr);
+
+// The prominences and the noise of the given peaks of the table's last spectrum, or of the n
+// values of an array.
 void MeasurePeakStrengths(
     const SpectrumTableData &table, const PeakListData &peaks, PeakStrengthData &strengths);
+void MeasurePeakStrengths(
+    const double *y, int n, const PeakListData &peaks, PeakStrengthData &strengths);
 
 // The rule in force for the program's windows: the main window's choice, which the search, its
 // report and the viewer's Finde Peaks read; and the strengths of the peaks Finde Peaks found.

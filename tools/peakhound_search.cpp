@@ -922,8 +922,8 @@ private:
 };
 
 // --each: every spectrum of every file judged on its own. The calling thread reads the files in
-// order and queues their spectra (copied) for the workers, which judge them on tables of their
-// own; the results are emitted in order, spectrum by spectrum, then the file's verdict. The
+// order and queues their spectra (copied) for the workers, which judge them on their own
+// arrays; the results are emitted in order, spectrum by spectrum, then the file's verdict. The
 // queue is bounded in spectra and in bytes, so that a map of any size goes through in bounded
 // memory. A file of the program's own layout is read into the calling thread's table as the
 // search of files reads it.
@@ -994,7 +994,6 @@ private:
     };
 
     struct Tables {
-        std::unique_ptr<SpectrumTableData> table;
         std::unique_ptr<PeakListData> peaks;
     };
 
@@ -1153,19 +1152,14 @@ private:
     {
         Slot &s = slot(i);
         try {
-            if (!tables.table) {
-                // Left uncleared (8 MB a thread): a spectrum is judged on the rows it writes
-                // and the cleared row below them alone.
-                tables.table.reset(new SpectrumTableData);
+            if (!tables.peaks)
                 tables.peaks = std::make_unique<PeakListData>();
-            }
             StreamedSpectrum spectrum;
             spectrum.X = s.x.data();
             spectrum.Y = s.y.data();
             spectrum.Points = s.points;
-            JudgeSpectrum(spectrum, *tables.table, *tables.peaks, m_options.targets,
-                m_options.settings, m_options.rule, m_options.sortByScore, m_separators,
-                s.judgement);
+            JudgeSpectrum(spectrum, *tables.peaks, m_options.targets, m_options.settings,
+                m_options.rule, m_options.sortByScore, m_separators, s.judgement);
         } catch (const Exception &error) {
             s.failed = true;
             s.message = error.what();
