@@ -922,9 +922,9 @@ private:
 };
 
 // --each: every spectrum of every file judged on its own. The calling thread reads the files in
-// order and queues their spectra (copied) for the workers, which judge them on their own
-// arrays; the results are emitted in order, spectrum by spectrum, then the file's verdict. The
-// queue is bounded in spectra and in bytes, so that a map of any size goes through in bounded
+// order and queues their spectra (copied) in batches for the workers, which judge a batch at a
+// time; the results are emitted in order, spectrum by spectrum, then the file's verdict. The
+// queue is bounded in batches and in bytes, so that a map of any size goes through in bounded
 // memory. A file of the program's own layout is read into the calling thread's table as the
 // search of files reads it.
 struct EachFileEnd {
@@ -944,7 +944,7 @@ public:
     EachSearch(const Options &options, const NumberSeparators &separators)
         : m_options(options)
         , m_separators(separators)
-        , m_slots(kSlots)
+        , m_batches(kSlots)
     {
     }
 
@@ -972,25 +972,40 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlots = 128;
+    // Batches queued at once.
+    static constexpr std::size_t kSlots = 64;
     // The spectra queued at once hold at most this many bytes of values.
     static constexpr std::size_t kQueuedBytes = std::size_t { 16 } << 20;
+    // A batch is handed over when it holds this many spectra or this many bytes of values: enough
+    // work for a worker to make the handing over cheap, little enough to keep it in its cache.
+    static constexpr std::size_t kBatchSpectra = 64;
+    static constexpr std::size_t kBatchBytes = std::size_t { 256 } << 10;
 
-    enum class Kind { Spectrum, FileEnd };
     enum class State { Free, Queued, Judging, Done };
 
-    struct Slot {
-        Kind kind = Kind::Spectrum;
-        State state = State::Free;
-        std::vector<double> x;
-        std::vector<double> y;
+    // One spectrum of a batch: where its values lie in the batch, and its judgement.
+    struct Item {
+        std::size_t x = 0;
+        std::size_t y = 0;
         std::size_t points = 0;
         SpectrumPlace place;
         FileJudgement judgement;
         bool failed = false;
         bool outOfMemory = false;
         std::string message;
-        EachFileEnd end; // of a FileEnd
+    };
+
+    // Spectra of one file in its order, and its end when the file's last spectrum is in it. The
+    // storage of values and items is kept from batch to batch.
+    struct Batch {
+        State state = State::Free;
+        std::vector<double> values; // the spectra's x and y; spectra on the same x share it
+        std::vector<Item> items; // the first count belong to the batch
+        std::size_t count = 0;
+        std::size_t lastX = 0; // where the x of the last spectrum lies
+        bool fileEnds = false;
+        EachFileEnd end; // when fileEnds
+        std::size_t bytes() const { return sizeof(double) * values.size(); }
     };
 
     struct Tables {
@@ -1029,7 +1044,7 @@ private:
         int m_number = 0;
     };
 
-    Slot &slot(std::size_t i) { return m_slots[i % kSlots]; }
+    Batch &batch(std::size_t i) { return m_batches[i % kSlots]; }
 
     bool stopped()
     {
@@ -1083,138 +1098,182 @@ private:
     }
 
     // Waits for room in the queue, emitting or judging meanwhile; false when the run stops.
-    bool makeRoom(std::unique_lock<std::mutex> &lock, std::size_t bytes)
+    bool makeRoom(std::unique_lock<std::mutex> &lock)
     {
         while (!m_stop
             && (m_published - m_emitted >= kSlots
-                || (m_queuedBytes + bytes > kQueuedBytes && m_published > m_emitted)))
+                || (m_queuedBytes + kBatchBytes > kQueuedBytes && m_published > m_emitted)))
             emitOrHelp(lock);
         return !m_stop;
     }
 
+    // The batch being filled (only this thread touches it), opened when there is none; null
+    // when the run stops.
+    Batch *filling()
+    {
+        Batch &b = batch(m_published);
+        if (m_filling)
+            return &b;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!makeRoom(lock))
+            return nullptr;
+        lock.unlock();
+        m_filling = true;
+        b.values.clear();
+        b.count = 0;
+        b.fileEnds = false;
+        b.end = EachFileEnd();
+        return &b;
+    }
+
+    void publish(Batch &b)
+    {
+        m_filling = false;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        b.state = b.count > 0 ? State::Queued : State::Done;
+        m_queuedBytes += b.bytes();
+        ++m_published;
+        if (b.count > 0)
+            m_queued.notify_one();
+        else
+            m_progress.notify_one();
+    }
+
     bool queueSpectrum(const StreamedSpectrum &spectrum, int number)
     {
-        const std::size_t bytes = 2 * sizeof(double) * spectrum.Points;
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (!makeRoom(lock, bytes))
+        Batch *b = filling();
+        if (b == nullptr)
             return false;
-        const std::size_t i = m_published;
-        lock.unlock();
-        // Only this thread touches a free slot.
-        Slot &s = slot(i);
-        s.kind = Kind::Spectrum;
-        s.x.assign(spectrum.X, spectrum.X + spectrum.Points);
-        s.y.assign(spectrum.Y, spectrum.Y + spectrum.Points);
-        s.points = spectrum.Points;
-        s.place.Number = number;
-        s.place.Name.assign(spectrum.Name);
-        s.place.HasPosition = spectrum.HasPosition;
-        s.place.X = spectrum.PositionX;
-        s.place.Y = spectrum.PositionY;
-        s.failed = s.outOfMemory = false;
-        lock.lock();
-        s.state = State::Queued;
-        m_queuedBytes += bytes;
-        ++m_published;
-        m_changed.notify_all();
+        const std::size_t points = spectrum.Points;
+        if (b->count == b->items.size())
+            b->items.emplace_back();
+        Item &item = b->items[b->count];
+        // Spectra of a map share their x: it is kept once.
+        std::vector<double> &values = b->values;
+        const bool sameX = b->count > 0 && b->items[b->count - 1].points == points
+            && std::memcmp(spectrum.X, values.data() + b->lastX, sizeof(double) * points) == 0;
+        if (!sameX) {
+            b->lastX = values.size();
+            values.insert(values.end(), spectrum.X, spectrum.X + points);
+        }
+        item.x = b->lastX;
+        item.y = values.size();
+        values.insert(values.end(), spectrum.Y, spectrum.Y + points);
+        item.points = points;
+        item.place.Number = number;
+        item.place.Name.assign(spectrum.Name);
+        item.place.HasPosition = spectrum.HasPosition;
+        item.place.X = spectrum.PositionX;
+        item.place.Y = spectrum.PositionY;
+        item.failed = item.outOfMemory = false;
+        ++b->count;
+        if (b->count >= kBatchSpectra || b->bytes() >= kBatchBytes)
+            publish(*b);
         return true;
     }
 
     void queueFileEnd(EachFileEnd end)
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (!makeRoom(lock, 0))
+        Batch *b = filling();
+        if (b == nullptr)
             return;
-        Slot &s = slot(m_published);
-        s.kind = Kind::FileEnd;
-        s.end = std::move(end);
-        s.state = State::Done;
-        ++m_published;
-        m_changed.notify_all();
+        b->fileEnds = true;
+        b->end = std::move(end);
+        publish(*b);
     }
 
-    // The claim of the next queued spectrum, in order; kNone when none is queued. File ends are
-    // passed by.
+    // The claim of the next queued batch, in order; kNone when none is queued. Batches of a
+    // file's end alone are passed by.
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t claim()
     {
         while (m_claimed < m_published) {
             const std::size_t i = m_claimed++;
-            if (slot(i).kind == Kind::Spectrum) {
-                slot(i).state = State::Judging;
+            if (batch(i).state == State::Queued) {
+                batch(i).state = State::Judging;
                 return i;
             }
         }
         return kNone;
     }
 
-    void judge(std::size_t i, Tables &tables)
+    void judge(Batch &b, Tables &tables)
     {
-        Slot &s = slot(i);
-        try {
-            if (!tables.peaks)
-                tables.peaks = std::make_unique<PeakListData>();
-            StreamedSpectrum spectrum;
-            spectrum.X = s.x.data();
-            spectrum.Y = s.y.data();
-            spectrum.Points = s.points;
-            JudgeSpectrum(spectrum, *tables.peaks, m_options.targets, m_options.settings,
-                m_options.rule, m_options.sortByScore, m_separators, s.judgement);
-        } catch (const Exception &error) {
-            s.failed = true;
-            s.message = error.what();
-        } catch (const std::bad_alloc &) {
-            tables = Tables();
-            s.failed = true;
-            s.outOfMemory = true;
+        for (std::size_t k = 0; k < b.count; ++k) {
+            Item &item = b.items[k];
+            try {
+                if (!tables.peaks)
+                    tables.peaks = std::make_unique<PeakListData>();
+                StreamedSpectrum spectrum;
+                spectrum.X = b.values.data() + item.x;
+                spectrum.Y = b.values.data() + item.y;
+                spectrum.Points = item.points;
+                JudgeSpectrum(spectrum, *tables.peaks, m_options.targets, m_options.settings,
+                    m_options.rule, m_options.sortByScore, m_separators, item.judgement);
+            } catch (const Exception &error) {
+                item.failed = true;
+                item.message = error.what();
+            } catch (const std::bad_alloc &) {
+                tables = Tables();
+                item.failed = true;
+                item.outOfMemory = true;
+            }
         }
     }
 
-    // Under the lock: emits the next result when it is done, else judges a queued spectrum
-    // (when no worker runs, or the calling thread has nothing else to do), else waits.
+    // Judges batch i (claimed) outside the lock and marks it done.
+    void judgeClaimed(std::unique_lock<std::mutex> &lock, std::size_t i, Tables &tables)
+    {
+        lock.unlock();
+        judge(batch(i), tables);
+        lock.lock();
+        batch(i).state = State::Done;
+        if (i == m_emitted)
+            m_progress.notify_one();
+    }
+
+    // Under the lock: emits the next batch when it is done, else judges a queued one (when no
+    // worker runs, or the calling thread has nothing else to do), else waits.
     void emitOrHelp(std::unique_lock<std::mutex> &lock)
     {
-        Slot &next = slot(m_emitted);
+        Batch &next = batch(m_emitted);
         if (m_emitted < m_published && next.state == State::Done) {
             lock.unlock();
             emit(next);
             lock.lock();
             next.state = State::Free;
-            if (next.kind == Kind::Spectrum)
-                m_queuedBytes -= 2 * sizeof(double) * next.points;
+            m_queuedBytes -= next.bytes();
             ++m_emitted;
-            m_changed.notify_all();
             return;
         }
         const std::size_t i = claim();
         if (i != kNone) {
-            lock.unlock();
-            judge(i, m_leadTables);
-            lock.lock();
-            slot(i).state = State::Done;
-            m_changed.notify_all();
+            judgeClaimed(lock, i, m_leadTables);
             return;
         }
-        m_changed.wait(lock);
+        m_progress.wait(lock);
     }
 
     // Outside the lock, in the calling thread.
-    void emit(Slot &s)
+    void emit(Batch &b)
     {
         const std::string &file = m_fileNames.front();
-        if (s.kind == Kind::Spectrum) {
-            if (s.failed) {
+        for (std::size_t k = 0; k < b.count; ++k) {
+            const Item &item = b.items[k];
+            if (item.failed) {
                 if (!m_fileFailed) {
                     m_fileFailed = true;
-                    m_failure = s.outOfMemory ? std::string(Messages::OutOfMemory) : s.message;
+                    m_failure =
+                        item.outOfMemory ? std::string(Messages::OutOfMemory) : item.message;
                 }
-                return;
+                continue;
             }
-            m_verdict.Add(s.judgement);
-            (*m_emitSpectrum)(file, s.place, s.judgement);
-            return;
+            m_verdict.Add(item.judgement);
+            (*m_emitSpectrum)(file, item.place, item.judgement);
         }
-        EachFileEnd end = std::move(s.end);
+        if (!b.fileEnds)
+            return;
+        EachFileEnd end = std::move(b.end);
         if (end.verdict == Verdict::Pending && m_fileFailed) {
             end.verdict = Verdict::Failed;
             end.message = m_failure;
@@ -1226,7 +1285,8 @@ private:
         if (end.verdict == Verdict::Failed && !m_options.keepGoing) {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_stop = true;
-            m_changed.notify_all();
+            m_queued.notify_all();
+            m_progress.notify_all();
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         m_fileNames.pop_front();
@@ -1244,14 +1304,10 @@ private:
                 return;
             const std::size_t i = claim();
             if (i == kNone) {
-                m_changed.wait(lock);
+                m_queued.wait(lock);
                 continue;
             }
-            lock.unlock();
-            judge(i, tables);
-            lock.lock();
-            slot(i).state = State::Done;
-            m_changed.notify_all();
+            judgeClaimed(lock, i, tables);
         }
     }
 
@@ -1261,7 +1317,7 @@ private:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_workersEnd = true;
         }
-        m_changed.notify_all();
+        m_queued.notify_all();
         m_workers.clear();
     }
 
@@ -1269,12 +1325,15 @@ private:
     const NumberSeparators &m_separators;
     const SpectrumEmit *m_emitSpectrum = nullptr;
     const FileEmit *m_emitFile = nullptr;
-    std::vector<Slot> m_slots; // item i in m_slots[i % kSlots] from its queueing to its emission
+    std::vector<Batch>
+        m_batches; // batch i in m_batches[i % kSlots] from its filling to its emission
     std::deque<std::string> m_fileNames; // of the files read and not yet emitted, in order
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_published = 0; // items queued
-    std::size_t m_claimed = 0; // items taken for judging (or passed by)
+    std::condition_variable m_queued; // a batch queued (workers wait for it), or the end
+    std::condition_variable m_progress; // the next batch to emit done (the calling thread waits)
+    std::size_t m_published = 0; // batches queued
+    bool m_filling = false; // batch m_published is being filled (by the calling thread)
+    std::size_t m_claimed = 0; // batches taken for judging (or passed by)
     std::size_t m_emitted = 0;
     std::size_t m_queuedBytes = 0;
     bool m_stop = false; // a failure ends the run
