@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace
@@ -57,18 +58,20 @@ constexpr std::size_t kBlock = 32;
 
 // Buffers kept between calls, each grown when a longer spectrum comes and never shrunk; the
 // first m entries of y, rowOf and s (m / 2 of diffs, one a block of the block summaries)
-// belong to the spectrum.
+// belong to the spectrum. y points to the spectrum's own array when that holds only finite
+// values and every point is inside the window, and to ownY, a bounded copy, otherwise.
 struct Work {
     std::size_t m = 0; // points inside the window
     std::vector<double> diffs; // |y[2j + 1] - y[2j]| / 2, in row order
     std::vector<double> scratch; // for the median selections, m long
     std::vector<double> scratch2; // m long
-    std::vector<double> y; // raw values of the rows inside the window
-    std::vector<int> rowOf; // their table rows
+    const double *y = nullptr; // raw values of the rows inside the window (finite)
+    std::vector<double> ownY; // where y points when the spectrum's own values cannot serve
+    std::vector<int> rowOf; // their table rows, unless every row is inside
+    bool everyRow = false; // point k is row k + 1
     std::vector<double> s; // the smoothed curve
     std::vector<double> blockHigh; // the highest s of each block
     std::vector<double> blockLow; // the lowest
-    std::vector<std::size_t> blockTop; // the first point of the block that is its highest
     struct Candidate {
         std::size_t K;
         double Prominence;
@@ -158,7 +161,7 @@ double medianOf(const double *values, std::size_t n, double *a, double *b)
 double estimateNoise(Work &w)
 {
     const std::size_t n = w.m / 2;
-    const double *y = w.y.data();
+    const double *y = w.y;
     double *diffs = room(w.diffs, n);
     // Halves of the differences, so that the difference of two finite values stays finite.
     for (std::size_t j = 0; j < n; ++j)
@@ -179,7 +182,7 @@ double estimateNoise(Work &w)
 void smooth(Work &w)
 {
     const std::size_t m = w.m;
-    const double *y = w.y.data();
+    const double *y = w.y;
     double *s = room(w.s, m);
     constexpr double third = 1.0 / 3;
     s[0] = y[0] / 2 + y[1] / 2;
@@ -190,7 +193,6 @@ void smooth(Work &w)
     const std::size_t blocks = (m + kBlock - 1) / kBlock;
     double *high = room(w.blockHigh, blocks);
     double *low = room(w.blockLow, blocks);
-    std::size_t *top = room(w.blockTop, blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
         const std::size_t first = b * kBlock;
         const std::size_t end = std::min(m, first + kBlock);
@@ -209,10 +211,6 @@ void smooth(Work &w)
         }
         high[b] = std::max(std::max(h[0], h[1]), std::max(h[2], h[3]));
         low[b] = std::min(std::min(l[0], l[1]), std::min(l[2], l[3]));
-        std::size_t at = first;
-        while (s[at] < high[b])
-            ++at;
-        top[b] = at;
     }
 }
 
@@ -279,20 +277,21 @@ double halfWidth(const Work &w, std::size_t k, double base)
 {
     const std::size_t m = w.m;
     std::size_t top = k;
-    if (w.y[k - 1] > w.y[top])
+    const double *y = w.y;
+    if (y[k - 1] > y[top])
         top = k - 1;
-    if (k + 1 < m && w.y[k + 1] > w.y[top])
+    if (k + 1 < m && y[k + 1] > y[top])
         top = k + 1;
-    const Extended half = (static_cast<Extended>(w.y[top]) + base) / 2;
+    const Extended half = (static_cast<Extended>(y[top]) + base) / 2;
     const auto side = [&](int direction) -> Extended {
         std::size_t i = top;
         for (int steps = 0; steps < kWidthWalk; ++steps) {
             const std::size_t next = direction < 0 ? i - 1 : i + 1;
             if ((direction < 0 && i == 0) || (direction > 0 && next >= m))
                 return steps; // the curve ends above half
-            if (w.y[next] <= half) {
-                const Extended drop = static_cast<Extended>(w.y[i]) - w.y[next];
-                const Extended part = drop > 0 ? (w.y[i] - half) / drop : 0;
+            if (y[next] <= half) {
+                const Extended drop = static_cast<Extended>(y[i]) - y[next];
+                const Extended part = drop > 0 ? (y[i] - half) / drop : 0;
                 return steps + std::clamp<Extended>(part, 0, 1);
             }
             i = next;
@@ -302,16 +301,52 @@ double halfWidth(const Work &w, std::size_t k, double base)
     return static_cast<double>(side(-1) + side(1));
 }
 
-// The noise level around point k, as estimateNoise measures it (without its fallback).
-double localNoise(Work &w, std::size_t k)
+// The differences that the noise level around point k is measured on: [first, end) of w.diffs.
+std::pair<std::size_t, std::size_t> localDiffs(const Work &w, std::size_t k)
 {
     const std::size_t first = (k > kLocalNoisePoints ? k - kLocalNoisePoints : 0) / 2;
     const std::size_t end = std::min(w.m / 2, (k + kLocalNoisePoints) / 2);
-    if (end <= first)
+    return { first, std::max(first, end) };
+}
+
+// The noise level around point k, as estimateNoise measures it (without its fallback).
+double localNoise(Work &w, std::size_t k)
+{
+    const auto [first, end] = localDiffs(w, k);
+    if (end == first)
         return 0;
     double *scratch = w.scratch.data(); // m long since estimateNoise
     std::copy(w.diffs.data() + first, w.diffs.data() + end, scratch);
     return bounded(2 * kMadToSigma * median(scratch, scratch + (end - first)));
+}
+
+// Whether a prominence stands out of the noise around point k: prominence > kProminenceFactor *
+// localNoise(w, k), exactly, mostly without selecting a median. The level grows with the median,
+// so it is enough to count the differences at or below two bounds just under and just over the
+// median that the prominence bears; only a median between them is selected.
+bool standsOut(Work &w, std::size_t k, double prominence)
+{
+    const auto level = [](double median) {
+        return kProminenceFactor * bounded(2 * kMadToSigma * median);
+    };
+    const auto [first, end] = localDiffs(w, k);
+    const double *diffs = w.diffs.data();
+    const double borne = prominence / (kProminenceFactor * 2 * kMadToSigma);
+    const double under = borne * (1 - 0x1.0p-40);
+    const double over = borne * (1 + 0x1.0p-40);
+    std::size_t atOrUnder = 0;
+    std::size_t atOrOver = 0;
+    for (std::size_t j = first; j < end; ++j) {
+        atOrUnder += static_cast<std::size_t>(diffs[j] <= under);
+        atOrOver += static_cast<std::size_t>(diffs[j] <= over);
+    }
+    // The median is the value of rank (end - first) / 2 from 0.
+    const std::size_t rank = (end - first) / 2;
+    if (end > first && atOrUnder > rank && level(under) < prominence)
+        return true;
+    if (end > first && atOrOver <= rank && !(prominence > level(over)))
+        return false;
+    return prominence > kProminenceFactor * localNoise(w, k);
 }
 
 // A spectrum's values, value(k) for k from 0: a column of the table, or an array of its own.
@@ -319,40 +354,66 @@ struct TableColumn {
     const SpectrumTableData &Table;
     int Column; // 0-based
     double operator()(std::size_t k) const { return Table.Cells[k][Column]; }
+    static constexpr bool kArray = false;
 };
 
 struct Values {
     const double *V;
     double operator()(std::size_t k) const { return V[k]; }
+    static constexpr bool kArray = true;
 };
 
-// The points with x inside [from, to] of the n given, in order; rowOf counts from 1.
-template <typename Column>
-void gather(const Column &x, const Column &y, std::size_t n, double from, double to, Work &w)
+// Whether all n values pass the test, counted in four lanes of doubles (exact to 2^53), which
+// the compiler turns into vector instructions as it does not a loop that stops early.
+template <typename Column, typename Test> bool all(const Column &value, std::size_t n, Test &&test)
 {
-    double *values = room(w.y, n);
-    int *rowOf = room(w.rowOf, n);
-    // Counted in four lanes of doubles (exact to 2^53), which the compiler turns into vector
-    // instructions.
-    double inside[4] = { 0, 0, 0, 0 };
+    double passed[4] = { 0, 0, 0, 0 };
     std::size_t k = 0;
     for (; k + 4 <= n; k += 4)
         for (std::size_t lane = 0; lane < 4; ++lane)
-            inside[lane] += x(k + lane) >= from && x(k + lane) <= to ? 1.0 : 0.0;
-    double total = (inside[0] + inside[1]) + (inside[2] + inside[3]);
+            passed[lane] += test(value(k + lane)) ? 1.0 : 0.0;
+    double total = (passed[0] + passed[1]) + (passed[2] + passed[3]);
     for (; k < n; ++k)
-        total += x(k) >= from && x(k) <= to ? 1.0 : 0.0;
-    if (total == static_cast<double>(n)) {
-        // Commonly the whole spectrum: a plain copy.
-        for (k = 0; k < n; ++k) {
-            values[k] = bounded(y(k));
-            rowOf[k] = static_cast<int>(k) + 1;
+        total += test(value(k)) ? 1.0 : 0.0;
+    return total == static_cast<double>(n);
+}
+
+bool finite(double v)
+{
+    return v - v == 0;
+}
+
+// Every point, whatever its x: the spectrum's own array when its values are all finite (bounded
+// changes none of them then), else a bounded copy.
+template <typename Column> void gatherAll(const Column &y, std::size_t n, Work &w)
+{
+    w.m = n;
+    w.everyRow = true;
+    if constexpr (Column::kArray) {
+        if (all(y, n, finite)) {
+            w.y = y.V;
+            return;
         }
-        w.m = n;
+    }
+    double *values = room(w.ownY, n);
+    for (std::size_t k = 0; k < n; ++k)
+        values[k] = bounded(y(k));
+    w.y = values;
+}
+
+// The points with x inside [from, to] of the n given, in order.
+template <typename Column>
+void gather(const Column &x, const Column &y, std::size_t n, double from, double to, Work &w)
+{
+    if (all(x, n, [from, to](double at) { return at >= from && at <= to; })) {
+        // Commonly the whole spectrum.
+        gatherAll(y, n, w);
         return;
     }
+    double *values = room(w.ownY, n);
+    int *rowOf = room(w.rowOf, n);
     std::size_t m = 0;
-    for (k = 0; k < n; ++k) {
+    for (std::size_t k = 0; k < n; ++k) {
         const double at = x(k);
         if (at >= from && at <= to) {
             values[m] = bounded(y(k));
@@ -360,16 +421,9 @@ void gather(const Column &x, const Column &y, std::size_t n, double from, double
             ++m;
         }
     }
+    w.y = values;
     w.m = m;
-}
-
-// Every point, whatever its x.
-template <typename Column> void gatherAll(const Column &y, std::size_t n, Work &w)
-{
-    double *values = room(w.y, n);
-    for (std::size_t k = 0; k < n; ++k)
-        values[k] = bounded(y(k));
-    w.m = n;
+    w.everyRow = false;
 }
 
 void clear(PeakListData &peaks, PeakStrengthData *strengths)
@@ -413,21 +467,40 @@ void findGathered(Work &w, PeakListData &peaks, PeakStrengthData *strengths)
     };
     // In a block whose values span no more than the threshold, a maximum with a point at least
     // as high to its left inside the block (or a higher one to its right) has its base there,
-    // within the threshold: only the block's first highest point can be a peak. Most blocks
-    // hold noise alone, and most maxima are its wiggles.
+    // within the threshold: only the block's first highest point can be a peak. And not even
+    // that when a neighbour block holds a point as high (to the left; higher to the right) and
+    // no point lower than the threshold below it. Most blocks hold noise alone, and most maxima
+    // are its wiggles.
     const std::size_t m = w.m;
     const double *sm = w.s.data();
+    const double *high = w.blockHigh.data();
+    const double *low = w.blockLow.data();
     const std::size_t blocks = (m + kBlock - 1) / kBlock;
     for (std::size_t b = 0; b < blocks; ++b) {
-        if (!(w.blockHigh[b] - w.blockLow[b] > threshold)) {
-            if (isMaximum(sm, m, w.blockTop[b]))
-                consider(w.blockTop[b]);
+        const double h = high[b];
+        if (!(h - low[b] > threshold)) {
+            if (b > 0 && high[b - 1] >= h && !(h - low[b - 1] > threshold))
+                continue;
+            if (b + 1 < blocks && high[b + 1] > h && !(h - low[b + 1] > threshold))
+                continue;
+            std::size_t top = b * kBlock;
+            while (sm[top] < h)
+                ++top;
+            if (isMaximum(sm, m, top))
+                consider(top);
             continue;
         }
-        const std::size_t end = std::min(m, (b + 1) * kBlock);
-        for (std::size_t k = b * kBlock; k < end; ++k)
-            if (isMaximum(sm, m, k))
-                consider(k);
+        // The block's maxima listed first, without a branch: which points are maxima is as
+        // unpredictable as the noise.
+        std::size_t maxima[kBlock];
+        std::size_t count = 0;
+        const std::size_t end = std::min(m - 1, (b + 1) * kBlock);
+        for (std::size_t k = std::max<std::size_t>(b * kBlock, 1); k < end; ++k) {
+            maxima[count] = k;
+            count += static_cast<std::size_t>((sm[k] > sm[k - 1]) & (sm[k] >= sm[k + 1]));
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            consider(maxima[i]);
     }
     const auto spike = [&](const Work::Candidate &c) {
         return c.Width <= kSpikeMaxWidth && c.Width < kSpikeWidthRatio * reference;
@@ -445,9 +518,9 @@ void findGathered(Work &w, PeakListData &peaks, PeakStrengthData *strengths)
     for (auto c = w.candidates.begin(); c != w.candidates.end(); ++c) {
         if (spike(*c) || c->Prominence < floor)
             continue;
-        if (!(c->Prominence > kProminenceFactor * localNoise(w, c->K)))
+        if (!standsOut(w, c->K, c->Prominence))
             continue;
-        peaks.Rows[count] = w.rowOf[c->K];
+        peaks.Rows[count] = w.everyRow ? static_cast<int>(c->K) + 1 : w.rowOf[c->K];
         if (strengths != nullptr)
             strengths->Prominence[count] = c->Prominence;
         kept = std::max(kept, c->Prominence);
