@@ -1,11 +1,18 @@
+#include "eachspectrum.h"
+#include "exceptions.h"
 #include "filejudgement.h"
 #include "peakfinder.h"
 #include "realdataeval.h"
 #include "sensitivepeaks.h"
+#include "spectrumfile.h"
 
 #include <QTest>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <random>
 
 namespace
 {
@@ -55,6 +62,40 @@ bool near(const std::vector<double> &xs, double position)
     return false;
 }
 
+quint64 bits(double v)
+{
+    quint64 b = 0;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+// The prominence of every local maximum of the 3-point mean of y (the first point of a flat top),
+// by its definition: the height above the higher of the lowest points between it and the nearest
+// point as high to its left and strictly higher to its right (or the ends). 0 elsewhere.
+std::vector<double> prominencesByDefinition(const std::vector<double> &y)
+{
+    const std::size_t m = y.size();
+    std::vector<double> s(m);
+    const double third = 1.0 / 3;
+    s[0] = y[0] / 2 + y[1] / 2;
+    for (std::size_t k = 1; k + 1 < m; ++k)
+        s[k] = y[k - 1] * third + y[k] * third + y[k + 1] * third;
+    s[m - 1] = y[m - 2] / 2 + y[m - 1] / 2;
+    std::vector<double> prominence(m, 0.0);
+    for (std::size_t k = 1; k + 1 < m; ++k) {
+        if (!(s[k] > s[k - 1] && s[k] >= s[k + 1]))
+            continue;
+        double left = s[k];
+        for (std::size_t i = k; i-- > 0 && s[i] < s[k];)
+            left = std::min(left, s[i]);
+        double right = s[k];
+        for (std::size_t j = k + 1; j < m && s[j] <= s[k]; ++j)
+            right = std::min(right, s[j]);
+        prominence[k] = s[k] - std::max(right, left);
+    }
+    return prominence;
+}
+
 } // namespace
 
 class tst_SensitivePeaks : public QObject
@@ -70,6 +111,8 @@ private slots:
     void laserLineBelowTheLowerLimitStaysOut();
     void degenerateTablesGiveFiniteResults();
     void scoreRanksCloseStrongMatchesFirst();
+    void peaksAreTheMaximaProminentByDefinition();
+    void spectrumOnItsArraysIsJudgedAsOnATable();
     void realSpectraOfTheRepository();
     void fullReferenceSet();
 
@@ -217,6 +260,182 @@ void tst_SensitivePeaks::scoreRanksCloseStrongMatchesFirst()
     QCOMPARE(MatchScore({ match(0, 1000), TargetMatch {} }, 10, 1, 1000), exactStrong / 2);
     QCOMPARE(MatchScore({}, 10, 1, 1), 0.0);
     QCOMPARE(MatchScore({ match(0, 1000) }, 0, 1, 1000), 0.0);
+}
+
+// GIVEN spectra of bands at random places (so that they fall anywhere in the blocks the search
+// strides over), narrow and strong or so broad and low that a block around their top varies
+// less than the threshold, with noise of whole counts, whose neighbours tie and whose tops are
+// flat; and others rounded so coarsely that plateaus and equal summits are everywhere
+// WHEN the sensitive rule runs, or measures the prominence of every maximum
+// THEN its peaks are exactly the maxima of the smoothed curve whose prominence, measured point by
+// point by its definition, exceeds eight noise levels, and every prominence is that one to the bit.
+void tst_SensitivePeaks::peaksAreTheMaximaProminentByDefinition()
+{
+    std::mt19937 random(20240611);
+    std::normal_distribution<double> gauss(0, 1);
+    int flatTops = 0;
+    for (int spectrum = 0; spectrum < 400; ++spectrum) {
+        const bool coarse = spectrum % 4 == 3;
+        const std::size_t m = 100 + random() % 1400;
+        std::vector<double> x(m);
+        std::vector<double> y(m);
+        const double noise = 1 + random() % 4;
+        struct Band {
+            double Centre, Height, Width;
+        };
+        // Groups of bands clear of each other and of the ends by three widths (30 points at
+        // least), none under the floor of the rule: a broad band; a narrow one; a narrow one
+        // higher than the flat top of a broad one 50 to 65 points to its left or right; twins
+        // 16 to 20 points apart.
+        std::vector<Band> bands;
+        for (double at = 0;;) {
+            const unsigned group = random() % 5;
+            const double width = group == 1 ? 2 + random() % 3
+                : group >= 3                ? 50 + random() % 10
+                                            : 30 + random() % 30;
+            at += 3 * std::max(width, 10.0) + random() % 100;
+            if (at + 3 * width + 60 >= static_cast<double>(m))
+                break;
+            if (group == 2) {
+                bands.push_back({ at, noise * (40 + random() % 20), 3 });
+                at += 16 + random() % 5;
+                bands.push_back({ at, noise * (40 + random() % 20), 3 });
+                at += 3 * 10;
+                continue;
+            }
+            const Band narrow { 0, noise * (120 + random() % 30), 2 };
+            if (group == 3) {
+                bands.push_back({ at, narrow.Height, narrow.Width });
+                at += 50 + random() % 16;
+            }
+            bands.push_back({ at,
+                noise
+                    * (group == 1        ? 50 + random() % 100
+                            : group >= 3 ? 60 + random() % 20
+                                         : 40 + random() % 20),
+                width });
+            flatTops += group != 1 ? 1 : 0;
+            if (group == 4) {
+                at += 50 + random() % 16;
+                bands.push_back({ at, narrow.Height, narrow.Width });
+            }
+            at += 3 * std::max(width, 10.0);
+        }
+        for (std::size_t k = 0; k < m; ++k) {
+            x[k] = 2000 - static_cast<double>(k);
+            double v = 500 + 0.05 * static_cast<double>(k) + noise * gauss(random);
+            for (const Band &band : bands) {
+                const double d = (static_cast<double>(k) - band.Centre) / band.Width;
+                v += band.Height / (1 + d * d);
+            }
+            y[k] = coarse ? 50 * std::round(v / 50) : std::round(v);
+        }
+        const std::vector<double> prominence = prominencesByDefinition(y);
+        if (coarse) {
+            m_peaks->Count = 0;
+            for (std::size_t k = 0; k < m; ++k)
+                if (prominence[k] > 0)
+                    m_peaks->Rows[m_peaks->Count++] = static_cast<int>(k) + 1;
+            MeasurePeakStrengths(y.data(), static_cast<int>(m), *m_peaks, *m_strengths);
+        } else {
+            FindSensitivePeaks(
+                x.data(), y.data(), static_cast<int>(m), *m_peaks, 0, 1e9, m_strengths.get());
+            std::vector<int> rows;
+            for (std::size_t k = 0; k < m; ++k)
+                if (prominence[k] > 8 * m_strengths->Noise)
+                    rows.push_back(static_cast<int>(k) + 1);
+            QCOMPARE(std::vector<int>(m_peaks->Rows, m_peaks->Rows + m_peaks->Count), rows);
+        }
+        for (int i = 1; i <= m_peaks->Count; ++i)
+            QCOMPARE(bits(m_strengths->Of(i)), bits(prominence[m_peaks->Row(i) - 1]));
+    }
+    QVERIFY(flatTops > 100);
+}
+
+// GIVEN the real spectra of the repository, as they are and with a value made infinite and
+// another not a number WHEN each is judged on its own arrays (as every spectrum of a map is) and
+// on a table, by either rule, scored or not, over all x and inside a window THEN the judgements
+// and the peaks are the same to the bit, and so is an overflow of the fixed rule.
+void tst_SensitivePeaks::spectrumOnItsArraysIsJudgedAsOnATable()
+{
+    const std::vector<std::string> targets { "144", "281", "520", "712", "1001", "1086", "1602" };
+    PeakRuleSettings standard;
+    PeakRuleSettings sensitive;
+    sensitive.Rule = PeakRule::Sensitive;
+    PeakRuleSettings window = sensitive;
+    window.From = 300;
+    window.To = 1500;
+    auto tablePeaks = std::make_unique<PeakListData>();
+    int judged = 0;
+    for (const auto &entry :
+        std::filesystem::directory_iterator(PH_TEST_DATA "/realdata/spectra")) {
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int i = 0; i < 4; ++i)
+            std::getline(in, line);
+        const NumberSeparators separators = line.find(',') != std::string::npos
+            ? NumberSeparators { ',', '.' }
+            : NumberSeparators { '.', ',' };
+        BadFileListData badFiles;
+        QVERIFY(LoadSpectrumFile(*m_table, badFiles, entry.path().string(), separators).WellFormed);
+        QCOMPARE(m_table->SpectrumCount, 1);
+        const int n = m_table->RowCount;
+        std::vector<double> x(static_cast<std::size_t>(n));
+        std::vector<double> y(x.size());
+        for (int r = 1; r <= n; ++r) {
+            x[static_cast<std::size_t>(r - 1)] = m_table->Cell(r, 1);
+            y[static_cast<std::size_t>(r - 1)] = m_table->Cell(r, 2);
+        }
+        for (const bool spoilt : { false, true }) {
+            if (spoilt) {
+                y[100] = m_table->Cell(101, 2) = HUGE_VAL;
+                y[200] = m_table->Cell(201, 2) = std::nan("");
+            }
+            StreamedSpectrum spectrum;
+            spectrum.X = x.data();
+            spectrum.Y = y.data();
+            spectrum.Points = x.size();
+            for (const PeakRuleSettings &rule : { standard, sensitive, window }) {
+                for (const bool score : { false, true }) {
+                    FileJudgement onTable;
+                    FileJudgement onArrays;
+                    bool overflowOnTable = false;
+                    bool overflowOnArrays = false;
+                    try {
+                        JudgeFile(*m_table, *tablePeaks, targets, SearchSettings {}, rule, score,
+                            separators, onTable);
+                    } catch (const EOverflow &) {
+                        overflowOnTable = true;
+                    }
+                    try {
+                        JudgeSpectrum(spectrum, *m_peaks, targets, SearchSettings {}, rule, score,
+                            separators, onArrays);
+                    } catch (const EOverflow &) {
+                        overflowOnArrays = true;
+                    }
+                    QCOMPARE(overflowOnArrays, overflowOnTable);
+                    if (overflowOnTable)
+                        continue;
+                    ++judged;
+                    QCOMPARE(std::vector<int>(m_peaks->Rows, m_peaks->Rows + m_peaks->Count),
+                        std::vector<int>(tablePeaks->Rows, tablePeaks->Rows + tablePeaks->Count));
+                    QCOMPARE(onArrays.MissingCount, onTable.MissingCount);
+                    QCOMPARE(onArrays.Selected, onTable.Selected);
+                    QCOMPARE(onArrays.Scored, onTable.Scored);
+                    QCOMPARE(bits(onArrays.Score), bits(onTable.Score));
+                    QCOMPARE(onArrays.Targets.size(), targets.size());
+                    for (std::size_t t = 0; t < targets.size(); ++t) {
+                        QCOMPARE(onArrays.Targets[t].Found, onTable.Targets[t].Found);
+                        QCOMPARE(
+                            bits(onArrays.Targets[t].Position), bits(onTable.Targets[t].Position));
+                        QCOMPARE(bits(onArrays.Targets[t].Prominence),
+                            bits(onTable.Targets[t].Prominence));
+                    }
+                }
+            }
+        }
+    }
+    QVERIFY(judged >= 10 * 2 * 3 * 2 - 2 * 2);
 }
 
 // The real spectra kept in the repository: every substance file is found by its bands, the
