@@ -201,7 +201,7 @@ void smooth(Work &w)
         double l[4] = { s[first], s[first], s[first], s[first] };
         std::size_t k = first;
         for (; k + 4 <= end; k += 4)
-            for (int lane = 0; lane < 4; ++lane) {
+            for (std::size_t lane = 0; lane < 4; ++lane) {
                 h[lane] = std::max(h[lane], s[k + lane]);
                 l[lane] = std::min(l[lane], s[k + lane]);
             }

@@ -1,5 +1,6 @@
 // Random tables through the sensitive peak rule and the match score: no crash, no endless loop
-// (libFuzzer's timeout), rows inside the table and rising, every prominence and the noise finite.
+// (libFuzzer's timeout), rows inside the table and rising, every prominence and the noise finite,
+// and the same peaks when the last spectrum is given on arrays of its own.
 // The bytes give the row count, the window and then the cells as raw doubles, any bit pattern
 // that is finite (the reader never stores another).
 
@@ -57,6 +58,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             table->Cell(r, c) = take(data, size);
     FindSensitivePeaks(*table, *peaks, from, to, strengths.get());
     check(peaks->Count == strengths->Count);
+    // The last spectrum on arrays of its own, as --each judges every spectrum: the same to the bit.
+    static std::vector<double> x;
+    static std::vector<double> y;
+    x.resize(static_cast<std::size_t>(rows));
+    y.resize(static_cast<std::size_t>(rows));
+    for (int r = 1; r <= rows; ++r) {
+        x[static_cast<std::size_t>(r - 1)] = table->Cell(r, 1);
+        y[static_cast<std::size_t>(r - 1)] = table->Cell(r, spectra + 1);
+    }
+    static auto onArrays = std::make_unique<PeakListData>();
+    static auto arrayStrengths = std::make_unique<PeakStrengthData>();
+    FindSensitivePeaks(x.data(), y.data(), rows, *onArrays, from, to, arrayStrengths.get());
+    check(onArrays->Count == peaks->Count && arrayStrengths->Count == strengths->Count);
+    check(std::memcmp(
+              onArrays->Rows, peaks->Rows, sizeof(int) * static_cast<std::size_t>(peaks->Count))
+        == 0);
+    check(std::memcmp(arrayStrengths->Prominence, strengths->Prominence,
+              sizeof(double) * static_cast<std::size_t>(strengths->Count))
+        == 0);
+    check(std::memcmp(&arrayStrengths->Noise, &strengths->Noise, sizeof(double)) == 0);
     check(std::isfinite(strengths->Noise) && strengths->Noise >= 0);
     for (int i = 1; i <= peaks->Count; ++i) {
         check(peaks->Row(i) >= 1 && peaks->Row(i) <= rows);
