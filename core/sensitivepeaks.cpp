@@ -57,9 +57,9 @@ constexpr double kMadToSigma = 1.4826 / 1.4142135623730951;
 constexpr std::size_t kBlock = 32;
 
 // Buffers kept between calls, each grown when a longer spectrum comes and never shrunk; the
-// first m entries of y, rowOf and s (m / 2 of diffs, one a block of the block summaries)
-// belong to the spectrum. y points to the spectrum's own array when that holds only finite
-// values and every point is inside the window, and to ownY, a bounded copy, otherwise.
+// first m entries of ownY, rowOf and s (m / 2 of diffs, one per block of blockHigh and
+// blockLow) belong to the spectrum. y points to the spectrum's own array when that holds only
+// finite values and every point is inside the window, and to ownY, a bounded copy, otherwise.
 struct Work {
     std::size_t m = 0; // points inside the window
     std::vector<double> diffs; // |y[2j + 1] - y[2j]| / 2, in row order
