@@ -6,9 +6,6 @@
 #include "faultinjection.h"
 #include "filejudgement.h"
 #include "filesizelimit.h"
-#ifdef PH_HIT_MAP
-#include "hitmapfiles.h"
-#endif
 #include "matchreport.h"
 #include "messages.h"
 #include "numconv.h"
@@ -77,8 +74,6 @@ constexpr const char *kUsage =
     "  --each              judge every spectrum of every file (series, line scans, maps of any\n"
     "                      size): a file is printed when one of its spectra matches (with\n"
     "                      --inverse: when none does); the report gets a row per spectrum\n"
-    "  --hit-map DIR       with --each: write a picture of every map file judged (its spectra\n"
-    "                      at their stage positions, coloured by the search) as DIR/NAME.png\n"
     "  --report            print the match report instead of the names: a tab-separated table\n"
     "                      with a row per file (selected, missing count, the position found\n"
     "                      for each sought peak), numbers with a decimal point\n"
@@ -143,7 +138,6 @@ struct Options {
     bool keepGoing = false;
     bool sortByScore = false;
     bool each = false; // judge every spectrum of every file
-    std::string hitMapFolder; // --hit-map: a picture of every map file judged goes there
     PeakRuleSettings rule;
     bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
@@ -429,11 +423,6 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         } else if (argument == "--each") {
             noValue();
             options.each = true;
-        } else if (argument == "--hit-map") {
-            options.hitMapFolder = takeValue();
-#ifndef PH_HIT_MAP
-            throw UsageError { "--hit-map is not available in this build (no Qt)" };
-#endif
         } else if (argument == "--report") {
             noValue();
             options.report = true;
@@ -467,8 +456,6 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     }
     if (noFiles)
         throw UsageError { "no spectrum files given" };
-    if (!options.hitMapFolder.empty() && !options.each)
-        throw UsageError { "--hit-map needs --each" };
     if (options.jobs == 0)
         options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     return options;
@@ -1457,24 +1444,12 @@ int main(int argc, char **argv)
         : options.jobs;
     // Every spectrum: the report gets a row per spectrum as it is judged; a file's name is
     // printed (or held for sorting) once all its spectra are.
-#ifdef PH_HIT_MAP
-    HitMapFiles hitMaps(options.hitMapFolder, options.targets, scored);
-#endif
     const auto emitSpectrum = [&](const std::string &file, const SpectrumPlace &place,
                                   const FileJudgement &judgement) {
         if (options.report)
             out.line(ReportSpectrumRow(file, place, judgement, '.'));
-#ifdef PH_HIT_MAP
-        hitMaps.add(file, place, judgement);
-#endif
     };
     const auto emitFile = [&](const std::string &file, const EachFileEnd &end) {
-#ifdef PH_HIT_MAP
-        // A map's picture, once all its spectra are judged; a failure to write it is the file's.
-        std::string failure;
-        if (!hitMaps.finish(file, failure))
-            failures.add(failure);
-#endif
         switch (end.verdict) {
         case Verdict::Selected:
             if (options.report)
