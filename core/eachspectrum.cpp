@@ -11,6 +11,31 @@
 #include <thread>
 #include <utility>
 
+namespace
+{
+
+// A spectrum the judgement's scratch table can hold; else the reason it cannot.
+bool fitsTable(std::uint64_t points, std::string &reason)
+{
+    if (points <= static_cast<std::uint64_t>(kMaxRows))
+        return true;
+    reason = TooManyPointsReason(points);
+    return false;
+}
+
+SpectrumPlace placeOf(const StreamedSpectrum &spectrum, int number)
+{
+    SpectrumPlace place;
+    place.Number = number;
+    place.Name.assign(spectrum.Name);
+    place.HasPosition = spectrum.HasPosition;
+    place.X = spectrum.PositionX;
+    place.Y = spectrum.PositionY;
+    return place;
+}
+
+} // namespace
+
 void JudgeSpectrum(const StreamedSpectrum &spectrum, PeakListData &peaks,
     const std::vector<std::string> &targets, const SearchSettings &settings,
     const PeakRuleSettings &rule, bool score, const NumberSeparators &separators,
@@ -56,26 +81,15 @@ void EachSpectrumJudge::Reset()
 
 bool EachSpectrumJudge::Start(const StreamStart &start)
 {
-    if (start.Points > static_cast<std::uint64_t>(kMaxRows)) {
-        m_reason = TooManyPointsReason(start.Points);
-        return false;
-    }
-    return true;
+    return fitsTable(start.Points, m_reason);
 }
 
 bool EachSpectrumJudge::Take(const StreamedSpectrum &spectrum)
 {
     ++m_number;
-    if (spectrum.Points > static_cast<std::size_t>(kMaxRows)) {
-        m_reason = TooManyPointsReason(spectrum.Points);
+    if (!fitsTable(spectrum.Points, m_reason))
         return false;
-    }
-    SpectrumPlace place;
-    place.Number = m_number;
-    place.Name.assign(spectrum.Name);
-    place.HasPosition = spectrum.HasPosition;
-    place.X = spectrum.PositionX;
-    place.Y = spectrum.PositionY;
+    SpectrumPlace place = placeOf(spectrum, m_number);
     JudgeSpectrum(
         spectrum, *m_peaks, m_targets, m_settings, m_rule, m_score, m_separators, m_judgement);
     m_judged(place, m_judgement);
@@ -169,31 +183,20 @@ ParallelSpectrumJudge::~ParallelSpectrumJudge()
 
 bool ParallelSpectrumJudge::Start(const StreamStart &start)
 {
-    if (start.Points > static_cast<std::uint64_t>(kMaxRows)) {
-        m_reason = TooManyPointsReason(start.Points);
-        return false;
-    }
-    return true;
+    return fitsTable(start.Points, m_reason);
 }
 
 bool ParallelSpectrumJudge::Take(const StreamedSpectrum &spectrum)
 {
     ++m_number;
-    if (spectrum.Points > static_cast<std::size_t>(kMaxRows)) {
-        m_reason = TooManyPointsReason(spectrum.Points);
+    if (!fitsTable(spectrum.Points, m_reason))
         return false;
-    }
     if (!m_shared->filling) {
         m_shared->filling = std::make_unique<Batch>();
         m_shared->filling->values.reserve(kBatchSpectra * 2 * spectrum.Points);
     }
     Batch &batch = *m_shared->filling;
-    SpectrumPlace place;
-    place.Number = m_number;
-    place.Name.assign(spectrum.Name);
-    place.HasPosition = spectrum.HasPosition;
-    place.X = spectrum.PositionX;
-    place.Y = spectrum.PositionY;
+    SpectrumPlace place = placeOf(spectrum, m_number);
     batch.places.push_back(std::move(place));
     StreamedSpectrum copy;
     copy.Points = spectrum.Points;
