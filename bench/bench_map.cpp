@@ -7,11 +7,12 @@
 // map, so a smaller map is the start of a larger one.
 //
 // The search runs as a child process (standard output to /dev/null) with --jobs the number of
-// cores and --peak 1001 --peak 1602 (polystyrene), timed on the wall clock, its CPU time (all
-// threads) and peak memory (its own maximum resident set) as wait4 gives them. The floor reads
-// the map's bytes with plain read calls into one buffer. Rounds alternate the floor, the map, the
-// smallest map and a map of 1000 spectra (the start of a run), so the load of a shared machine
-// falls on all alike; times are the medians of the rounds.
+// cores and --peak 1001 --peak 1602 (polystyrene), writing the map's hit map with --hit-map into
+// hit-maps/ beside the maps; timed on the wall clock, its CPU time (all threads, the picture's
+// program included) and peak memory (the largest resident set of the two) as wait4 gives them. The
+// floor reads the map's bytes with plain read calls into one buffer. Rounds alternate the floor,
+// the map, the smallest map and a map of 1000 spectra (the start of a run), so the load of a shared
+// machine falls on all alike; times are the medians of the rounds.
 //
 // Reported for each N: spectra_per_s; vs_baseline, the floor's time over the search's (the
 // share of the run that reading the bytes would take; x_floor is its inverse); peak_mb;
@@ -477,8 +478,15 @@ struct Run {
 Run runSearch(const std::string &map)
 {
     static const std::string self = selfPath();
+    // The hit map of every map is written as well, beside the maps.
+    static const std::string pictures = [] {
+        const std::string folder = dataDir() + "/hit-maps";
+        ::mkdir(folder.c_str(), 0755);
+        return folder;
+    }();
     std::vector<std::string> words = { self, kLaunchFlag, searchBinary(), "--each", "--rule",
-        rule(), "--jobs", std::to_string(jobs()), "--peak", "1001", "--peak", "1602", map };
+        rule(), "--jobs", std::to_string(jobs()), "--peak", "1001", "--peak", "1602", "--hit-map",
+        pictures, map };
     std::vector<char *> argv;
     for (auto &word : words)
         argv.push_back(word.data());

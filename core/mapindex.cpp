@@ -1,6 +1,7 @@
 #include "mapindex.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -246,4 +247,82 @@ std::string MapIndex::Table(const std::vector<std::string> &targets, char decima
         text += '\n';
     }
     return text;
+}
+
+namespace
+{
+
+// The tab-separated fields of one line.
+std::vector<std::string_view> fields(std::string_view line)
+{
+    std::vector<std::string_view> result;
+    for (;;) {
+        const auto tab = line.find('\t');
+        result.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos)
+            return result;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+// A whole field as a finite number written with a decimal point.
+bool number(std::string_view field, double &value)
+{
+    if (field.empty())
+        return false;
+    const char *end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, value);
+    return error == std::errc() && stop == end && std::isfinite(value);
+}
+
+} // namespace
+
+bool ReadMapTable(std::string_view text, MapIndex &map, std::string &fault)
+{
+    static constexpr std::string_view kHead = "X\tY\tAusgewählt\tFehlend\tGüte";
+    const auto headEnd = text.find('\n');
+    const std::string_view head = text.substr(0, headEnd);
+    if (head.substr(0, kHead.size()) != kHead
+        || (head.size() > kHead.size() && head[kHead.size()] != '\t')) {
+        fault = "Zeile 1: keine Tabelle der Karte";
+        return false;
+    }
+    const std::size_t targets = fields(head).size() - 5;
+    map.Start(targets);
+    if (headEnd == std::string_view::npos)
+        return true;
+    text.remove_prefix(headEnd + 1);
+    FileJudgement judgement;
+    judgement.Scored = true;
+    judgement.Targets.resize(targets);
+    std::size_t row = 1;
+    while (!text.empty()) {
+        ++row;
+        const auto end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const auto cells = fields(line);
+        SpectrumPlace place;
+        place.HasPosition = !cells[0].empty() || (cells.size() > 1 && !cells[1].empty());
+        double missing = 0;
+        bool fine = cells.size() == targets + 5
+            && (!place.HasPosition || (number(cells[0], place.X) && number(cells[1], place.Y)))
+            && (cells[2] == "ja" || cells[2] == "nein") && number(cells[3], missing) && missing >= 0
+            && missing <= 255 && missing == std::floor(missing) && number(cells[4], judgement.Score)
+            && judgement.Score >= 0 && judgement.Score <= 100;
+        for (std::size_t t = 0; fine && t < targets; ++t) {
+            TargetMatch &match = judgement.Targets[t];
+            match.Found = !cells[5 + t].empty();
+            fine = !match.Found || number(cells[5 + t], match.Position);
+        }
+        if (!fine) {
+            fault = "Zeile " + std::to_string(row) + ": keine Zelle der Karte";
+            return false;
+        }
+        judgement.Selected = cells[2] == "ja";
+        judgement.MissingCount = static_cast<int>(missing);
+        place.Number = static_cast<int>(std::min<std::size_t>(row - 1, 0x7fffffff));
+        map.Add(place, judgement);
+    }
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a map is to the search: per spectrum its stage position and its judgement, a few dozen
@@ -83,3 +84,8 @@ private:
     std::size_t m_targets = 0;
     bool m_positioned = true;
 };
+
+// Reads a table written by MapIndex::Table with a decimal point back into map, its targets the
+// columns after "Güte". False, with the fault in words ("Zeile 4: ..."), when the text is not such
+// a table; map then holds the rows before the fault.
+bool ReadMapTable(std::string_view text, MapIndex &map, std::string &fault);

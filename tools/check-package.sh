@@ -17,6 +17,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "${debs[0]}" "$root"
 for path in usr/bin/peakhound usr/bin/peakhound-search usr/bin/peakhound-convert \
+    usr/bin/peakhound-hitmap usr/share/man/man1/peakhound-hitmap.1.gz \
     usr/share/man/man1/peakhound-search.1.gz usr/share/man/man1/peakhound-convert.1.gz \
   usr/share/icons/hicolor/scalable/apps/peakhound.svg usr/share/peakhound/peaks/rh6g.txt; do
   [ -s "$root/$path" ] || { echo "package lacks $path"; exit 1; }

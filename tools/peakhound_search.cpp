@@ -6,6 +6,7 @@
 #include "faultinjection.h"
 #include "filejudgement.h"
 #include "filesizelimit.h"
+#include "hitmapfiles.h"
 #include "matchreport.h"
 #include "messages.h"
 #include "numconv.h"
@@ -74,6 +75,8 @@ constexpr const char *kUsage =
     "  --each              judge every spectrum of every file (series, line scans, maps of any\n"
     "                      size): a file is printed when one of its spectra matches (with\n"
     "                      --inverse: when none does); the report gets a row per spectrum\n"
+    "  --hit-map DIR       with --each: write a picture of every map file judged (its spectra\n"
+    "                      at their stage positions, coloured by the search) as DIR/NAME.png\n"
     "  --report            print the match report instead of the names: a tab-separated table\n"
     "                      with a row per file (selected, missing count, the position found\n"
     "                      for each sought peak), numbers with a decimal point\n"
@@ -138,6 +141,7 @@ struct Options {
     bool keepGoing = false;
     bool sortByScore = false;
     bool each = false; // judge every spectrum of every file
+    std::string hitMapFolder; // --hit-map: a picture of every map file judged goes there
     PeakRuleSettings rule;
     bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
@@ -423,6 +427,10 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
         } else if (argument == "--each") {
             noValue();
             options.each = true;
+        } else if (argument == "--hit-map") {
+            options.hitMapFolder = takeValue();
+            if (options.hitMapFolder.empty())
+                throw UsageError { "--hit-map needs a folder" };
         } else if (argument == "--report") {
             noValue();
             options.report = true;
@@ -456,6 +464,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     }
     if (noFiles)
         throw UsageError { "no spectrum files given" };
+    if (!options.hitMapFolder.empty() && !options.each)
+        throw UsageError { "--hit-map needs --each" };
     if (options.jobs == 0)
         options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     return options;
@@ -1444,12 +1454,18 @@ int main(int argc, char **argv)
         : options.jobs;
     // Every spectrum: the report gets a row per spectrum as it is judged; a file's name is
     // printed (or held for sorting) once all its spectra are.
+    HitMapFiles hitMaps(options.hitMapFolder, options.targets, scored);
     const auto emitSpectrum = [&](const std::string &file, const SpectrumPlace &place,
                                   const FileJudgement &judgement) {
         if (options.report)
             out.line(ReportSpectrumRow(file, place, judgement, '.'));
+        hitMaps.add(file, place, judgement);
     };
     const auto emitFile = [&](const std::string &file, const EachFileEnd &end) {
+        // A map's picture, once all its spectra are judged; a failure to write it is the file's.
+        std::string failure;
+        if (!hitMaps.finish(file, failure))
+            failures.add(failure);
         switch (end.verdict) {
         case Verdict::Selected:
             if (options.report)

@@ -82,6 +82,26 @@ void tst_MapIndex::realMapIsAGridAtItsPositions()
         QCOMPARE(cells[2], map.Cell(i).Selected ? QStringLiteral("ja") : QStringLiteral("nein"));
         QCOMPARE(cells[3].toInt(), int(map.Cell(i).Missing));
     }
+
+    // The table read back is the same map, and damaged tables are refused with their line.
+    MapIndex back;
+    std::string fault;
+    QVERIFY(ReadMapTable(table, back, fault));
+    QCOMPARE(back.Table({ "1585", "2705" }, '.'), table);
+    QCOMPARE(back.Arrange().CellAt, layout.CellAt);
+    const std::pair<std::string, const char *> damaged[] = {
+        { "X\tY\tAusgewählt\tFehlend\n", "Zeile 1: keine Tabelle der Karte" },
+        { "X\tY\tAusgewählt\tFehlend\tGüte\n1\t2\tja\t0\t0\n1\t\tja\t0\t0\n",
+            "Zeile 3: keine Zelle der Karte" },
+        { "X\tY\tAusgewählt\tFehlend\tGüte\tA\n1\t2\tvielleicht\t0\t0\t\n",
+            "Zeile 2: keine Zelle der Karte" },
+        { "X\tY\tAusgewählt\tFehlend\tGüte\n1\tnan\tja\t0\t0\n", "Zeile 2: keine Zelle der Karte" },
+        { "X\tY\tAusgewählt\tFehlend\tGüte\n1\t2\tja\t256\t0\n", "Zeile 2: keine Zelle der Karte" },
+    };
+    for (const auto &[text, message] : damaged) {
+        QVERIFY(!ReadMapTable(text, back, fault));
+        QCOMPARE(fault, std::string(message));
+    }
 }
 
 void tst_MapIndex::realLineScanIsAStrip()

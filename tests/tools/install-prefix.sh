@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix (not the configured one) and runs the installed
 # peakhound-search --rh6g from a folder without peaks/: it must find the preset installed beside
-# it and select what the build's command selects with the repository's preset. Without any copy,
+# it and select what the build's command selects with the repository's preset, and its --hit-map
+# must find the picture program beside it. Without any copy,
 # the message names the paths tried. The installed program without a display says so in one line.
 #   install-prefix.sh BUILD_DIR SOURCE_DIR CONFIGURED_DATA_DIR
 set -euo pipefail
@@ -18,6 +19,13 @@ got=$(cd "$prefix/elsewhere" && "$prefix/usr/bin/peakhound-search" --rh6g "$sour
 if [ "$got" != "$expected" ]; then
   printf 'installed command selected:\n%s\nexpected:\n%s\n' "$got" "$expected"
   exit 1
+fi
+
+# The installed command finds the picture program installed beside it.
+if [ -x "$prefix/usr/bin/peakhound-hitmap" ]; then
+  (cd "$prefix/elsewhere" && "$prefix/usr/bin/peakhound-search" --each --peak 1585 \
+    --hit-map "$prefix/elsewhere" "$source/tests/data/formats/maps/map_6x6.wdf" >/dev/null)
+  [ -s "$prefix/elsewhere/map_6x6.png" ] || { echo "the installed --hit-map wrote no picture"; exit 1; }
 fi
 
 # The installed program without a display: one line saying so, not Qt's abort.
