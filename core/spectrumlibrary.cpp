@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -28,6 +29,13 @@ double weight(const LibraryBand &band)
 {
     return std::sqrt(band.Strength);
 }
+// A profile longer than this many steps is no spectrum's (x spans 160,000 1/cm).
+constexpr double kMaxProfileSteps = 10000;
+// Profiles compare over at least this many common steps (160 1/cm).
+constexpr double kProfileCommon = 10;
+// Spectra of fewer bands than this are compared by their profiles as well: a single band (silicon)
+// still matches by its position, but lamps, LEDs and luminescent glass show no pattern of bands.
+constexpr std::size_t kFewBands = 3;
 // The entry's bands that a query lacks and that the explanation names: at least this strong.
 constexpr double kStrongBand = 0.1;
 
@@ -133,6 +141,77 @@ double widthAt(
     return std::isfinite(width) && width > 0 ? width : 0.0;
 }
 
+// The coarse shape of a spectrum (x rising, finite): the mean of the points in each step.
+void describeProfile(
+    const std::vector<double> &x, const std::vector<double> &y, LibraryEntry &entry)
+{
+    const double from = std::floor(x.front() / kProfileStep) * kProfileStep;
+    const double span = (x.back() - from) / kProfileStep;
+    if (!(span >= 0) || span > kMaxProfileSteps)
+        return;
+    const std::size_t steps = static_cast<std::size_t>(span) + 1;
+    std::vector<double> sum(steps, 0.0);
+    std::vector<std::size_t> count(steps, 0);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const std::size_t k =
+            std::min(steps - 1, static_cast<std::size_t>((x[i] - from) / kProfileStep));
+        sum[k] += y[i];
+        ++count[k];
+    }
+    entry.ProfileFrom = from;
+    entry.Profile.resize(steps);
+    for (std::size_t k = 0; k < steps; ++k)
+        entry.Profile[k] = count[k] > 0 ? static_cast<float>(sum[k] / static_cast<double>(count[k]))
+                                        : std::numeric_limits<float>::quiet_NaN();
+}
+
+// The correlation of two profiles over the steps both have, 0 when fewer than kProfileCommon.
+double profileCorrelation(const LibraryEntry &a, const LibraryEntry &b)
+{
+    if (a.Profile.empty() || b.Profile.empty())
+        return 0;
+    // Both start on a multiple of the step.
+    const long offset = std::lround((b.ProfileFrom - a.ProfileFrom) / kProfileStep);
+    double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (std::size_t i = 0; i < a.Profile.size(); ++i) {
+        const long j = static_cast<long>(i) - offset;
+        if (j < 0 || j >= static_cast<long>(b.Profile.size()))
+            continue;
+        // The slopes: a background's level and tilt drop out, the shape's turns remain.
+        if (i == 0 || j == 0)
+            continue;
+        const double u = a.Profile[i] - a.Profile[i - 1];
+        const double v =
+            b.Profile[static_cast<std::size_t>(j)] - b.Profile[static_cast<std::size_t>(j - 1)];
+        if (!std::isfinite(u) || !std::isfinite(v))
+            continue;
+        n += 1;
+        sa += u;
+        sb += v;
+        saa += u * u;
+        sbb += v * v;
+        sab += u * v;
+    }
+    if (n < kProfileCommon)
+        return 0;
+    const double va = saa - sa * sa / n;
+    const double vb = sbb - sb * sb / n;
+    const double cov = sab - sa * sb / n;
+    if (!(va > 0) || !(vb > 0))
+        return 0;
+    const double r = cov / std::sqrt(va * vb);
+    return std::isfinite(r) ? std::clamp(r, -1.0, 1.0) : 0.0;
+}
+
+// Spectra of few bands both: the score is at least what their shapes' correlation gives.
+void compareShapes(const LibraryEntry &query, const LibraryEntry &entry, LibraryMatch &match)
+{
+    if (query.Bands.size() >= kFewBands || entry.Bands.size() >= kFewBands)
+        return;
+    match.Shape = profileCorrelation(query, entry);
+    match.Score = std::max(match.Score, 100 * std::max(0.0, match.Shape));
+}
+
 } // namespace
 
 LibraryEntry DescribeSpectrum(const double *x, const double *y, std::size_t points)
@@ -168,6 +247,7 @@ LibraryEntry DescribeSpectrum(const double *x, const double *y, std::size_t poin
     }
     entry.MinX = xs.front();
     entry.MaxX = xs.back();
+    describeProfile(xs, ys, entry);
 
     auto peaks = std::make_unique<PeakListData>();
     auto strengths = std::make_unique<PeakStrengthData>();
@@ -211,8 +291,12 @@ LibraryMatch MatchSpectra(const LibraryEntry &query, const LibraryEntry &entry, 
     const double hi = std::min(query.MaxX, entry.MaxX);
     match.OverlapFrom = lo;
     match.OverlapTo = hi;
-    if (!(lo < hi) || query.Bands.empty() || entry.Bands.empty())
+    if (!(lo < hi))
         return match;
+    if (query.Bands.empty() || entry.Bands.empty()) {
+        compareShapes(query, entry, match);
+        return match;
+    }
 
     // Offsets to try: none, and every difference of a strong query band and a strong entry band
     // within the largest offset; the best fit wins, then its shift is refined to the weighted
@@ -255,6 +339,7 @@ LibraryMatch MatchSpectra(const LibraryEntry &query, const LibraryEntry &entry, 
     match.QueryShare = best.QueryShare;
     match.EntryShare = best.EntryShare;
     match.Score = 100 * best.Score();
+    compareShapes(query, entry, match);
     if (!explain)
         return match;
     for (const LibraryBand &band : query.Bands) {

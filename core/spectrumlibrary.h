@@ -35,7 +35,15 @@ struct LibraryEntry {
     double MinX = 0; // the x range measured
     double MaxX = 0;
     std::vector<LibraryBand> Bands; // rising in position, at most kLibraryBands
+    // The curve's coarse shape, for spectra of few bands (lamps, LEDs, luminescent glass): the
+    // mean intensity in steps of kProfileStep from ProfileFrom on, NaN where no point falls.
+    double ProfileFrom = 0;
+    std::vector<float> Profile;
 };
+
+// The step of a profile in 1/cm: several times a band's width and any offset between
+// calibrations, so that a shape compares whatever the instrument's resolution and calibration.
+constexpr double kProfileStep = 16;
 
 // The strongest bands a description keeps: enough for any substance of the reference data (the
 // richest, polystyrene, has about 25 that stand out of the noise), few enough that a comparison
@@ -62,6 +70,7 @@ struct LibraryMatch {
     double Shift = 0; // the x offset of the entry against the query that fits best
     double QueryShare = 0; // the strength-weighted share of the query's bands the entry shows, 0..1
     double EntryShare = 0; // the same of the entry's bands that the query shows
+    double Shape = 0; // the correlation of the profiles, when both have few bands; else 0
     double OverlapFrom = 0; // the x range both cover
     double OverlapTo = 0;
     std::vector<BandPair> Pairs; // each query band inside the overlap (explained matches only)
