@@ -65,6 +65,7 @@ TForm1::TForm1()
     setupReport();
     setupFileDrop();
     setupPeakRule();
+    setupResultLine();
 }
 
 void TForm1::buildLayout()
@@ -258,7 +259,7 @@ void TForm1::TestFile(const QString &fileName)
     JudgeFile(SpectrumTable, PeakList, targets, settings, PeakRuleInForce, SortByScore->isChecked(),
         CurrentSeparators(), judgement);
     if (judgement.Selected)
-        ListBox3->Add(fileName);
+        addResult(fileName, judgement.Scored ? &judgement.Score : nullptr);
     Report.AddJudged(ToStdString(fileName), judgement);
 }
 
@@ -277,17 +278,20 @@ void TForm1::testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &ju
     } else if (!load.WellFormed) {
         Report.AddWrongLayout(name, load.Reason);
     } else if (verdict.Selected()) {
-        ListBox3->Add(fileName);
-        scores.emplace_back(verdict.Score(), fileName);
+        const double score = verdict.Score();
+        addResult(fileName, m_runScored ? &score : nullptr);
+        scores.emplace_back(score, fileName);
     }
 }
 
 void TForm1::Button9Click()
 {
     ListBox3->Clear();
+    CountLabel->SetCaption(QString());
     const PeakRuleSettings rule = ChosenPeakRule();
     const bool sorted = SortByScore->isChecked();
     const bool each = EachSpectrum->isChecked();
+    m_runScored = sorted || rule.Rule == PeakRule::Sensitive;
     setStatus(QStringLiteral("Working......"));
     BadFileList.Count = 0;
     std::vector<std::string> targets;
@@ -300,6 +304,7 @@ void TForm1::Button9Click()
     Report.Start(targets, sorted || rule.Rule == PeakRule::Sensitive, each);
     m_hasReport = true;
     m_reportFiles = ListBox1->Items();
+    m_reportByScore = sorted;
     const int count = ListBox1->Count();
     // Every spectrum: each file's spectra are judged as its reader hands them over, on as many
     // threads as the machine has cores.
@@ -315,9 +320,12 @@ void TForm1::Button9Click()
                 verdict.Add(j);
                 Report.AddSpectrum(ToStdString(judgedFile), place, j);
             });
+    int searched = count;
+    bool stopped = false;
     {
-        // Brings caption and bar up to date also when an error ends the run at a file.
-        RunDisplay display(this, Bar);
+        // Brings caption and bar up to date also when an error ends the run at a file; shows
+        // the stop button while the run lasts.
+        RunDisplay display(this, Bar, StopButton);
         const QScopedValueRollback<bool> running(m_running, true);
         for (int i = 0; i < count; ++i) {
             const QString name = ListBox1->Item(i);
@@ -333,6 +341,11 @@ void TForm1::Button9Click()
                     Report.AddWrongLayout(ToStdString(name), load.Reason);
             }
             display.Progress(ProgressPosition(i, ListBox1->Count()));
+            if (display.Stopped()) {
+                searched = i + 1;
+                stopped = true;
+                break;
+            }
         }
     }
     if (BadFileList.Count > 0) {
@@ -353,17 +366,16 @@ void TForm1::Button9Click()
             [](const auto &a, const auto &b) { return a.first > b.first; });
         ListBox3->Clear();
         for (const auto &[score, name] : scores)
-            ListBox3->Add(name);
+            addResult(name, &score);
     } else if (sorted) {
-        ListBox3->Clear();
-        for (const std::string &name : Report.SelectedByScore())
-            ListBox3->Add(ToQString(name));
+        sortResultsByScore();
     }
     showRuleUsed(rule, sorted);
     // An open map is coloured by the search just made.
     if (MapView != nullptr && MapView->isVisible())
         MapView->Refresh();
-    setStatus(QStringLiteral("Ready !"));
+    setStatus(stopped ? QStringLiteral("Abgebrochen") : QStringLiteral("Ready !"));
+    showCount(searched, count, static_cast<int>(Report.WrongLayoutCount()), stopped);
     SetCaption(this, kMainCaption);
     Bar->setValue(0);
 }

@@ -69,6 +69,10 @@ public:
     QCheckBox *SortByScore; // "nach Güte sortieren"
     QCheckBox *EachSpectrum; // "Jedes Spektrum": every spectrum of a file judged
     TLabel *RuleUsedLabel; // which rule the last search used
+    // under the result list and beside it (free space): what the last search came to, and the
+    // button that stops a running search
+    TLabel *CountLabel;
+    QPushButton *StopButton; // "Abbrechen", shown while a search runs
     TOpenDialog Adddialog;
     TOpenDialog peakDialog;
 
@@ -132,6 +136,13 @@ private:
     void setupReport();
     void setupFileDrop();
     void setupPeakRule();
+    void setupResultLine();
+    // Adds a file to the result list, with its score beside it when the search scored.
+    void addResult(const QString &name, const double *score);
+    // The results best score first, equal scores in the order found (as the report).
+    void sortResultsByScore();
+    // The line under the result list after a run of total files, searched of them judged.
+    void showCount(int searched, int total, int refused, bool stopped);
     void showRuleUsed(const PeakRuleSettings &rule, bool sorted);
     // Opens the map view beside the display window when the file is a map.
     void showMapOf(const QString &name);
@@ -141,8 +152,10 @@ private:
         FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores);
 
     bool m_running = false; // a search run is under way
+    bool m_runScored = false; // the run under way scores its files
     bool m_hasReport = false;
     QStringList m_reportFiles; // the file list the report's run searched
+    bool m_reportByScore = false; // the run sorted its results by score: so does its report
 };
 
 extern TForm1 *Form1;

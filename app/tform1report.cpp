@@ -46,7 +46,7 @@ void TForm1::ListBox3ContextPopup(const QPoint &position)
 
 QString TForm1::ReportText() const
 {
-    return ToQString(Report.Text(CurrentSeparators().Decimal));
+    return ToQString(Report.Text(CurrentSeparators().Decimal, m_reportByScore));
 }
 
 void TForm1::ReportCopyClick()

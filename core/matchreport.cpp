@@ -133,12 +133,21 @@ void MatchReport::AddWrongLayout(const std::string &name, const std::string &rea
     m_wrongLayout.emplace_back(name, reason);
 }
 
-std::string MatchReport::Text(char decimalSeparator) const
+std::string MatchReport::Text(char decimalSeparator, bool byScore) const
 {
     std::string text =
         (m_each ? ReportEachHeaderRow(m_targets, m_scored) : ReportHeaderRow(m_targets, m_scored))
         + '\n';
-    for (const auto &file : m_judged) {
+    std::vector<const Judged *> order;
+    order.reserve(m_judged.size());
+    for (const auto &file : m_judged)
+        order.push_back(&file);
+    if (byScore && !m_each)
+        std::stable_sort(order.begin(), order.end(), [](const Judged *a, const Judged *b) {
+            return (a->Selected ? a->Score : -1) > (b->Selected ? b->Score : -1);
+        });
+    for (const Judged *entry : order) {
+        const Judged &file = *entry;
         const std::string row = fileRow(file.Name, file.Targets, file.MissingCount, file.Selected,
             m_scored ? &file.Score : nullptr, decimalSeparator);
         if (!m_each) {

@@ -65,8 +65,10 @@ public:
     // The selected files, best score first (equal scores in test order).
     std::vector<std::string> SelectedByScore() const;
 
-    // The whole report, each row ended by a line feed.
-    std::string Text(char decimalSeparator) const;
+    // The whole report, each row ended by a line feed. byScore: the rows of the selected files
+    // come best score first, then the others in test order, as peakhound-search --sort score
+    // prints them (a report of every spectrum keeps the file order).
+    std::string Text(char decimalSeparator, bool byScore = false) const;
 
 private:
     struct Judged {

@@ -158,6 +158,8 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f1.SortByScore, check, s("nach Güte sortieren"), s("unchecked") },
                 { f1.EachSpectrum, check, s("Jedes Spektrum"), s("unchecked") },
                 { f1.RuleUsedLabel, label, {}, {} },
+                { f1.CountLabel, label, {}, {} },
+                { f1.StopButton, button, s("Abbrechen"), {} },
             } },
         { Form3,
             {

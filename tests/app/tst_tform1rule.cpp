@@ -1,5 +1,6 @@
 #include "controls.h"
 #include "programscene.h"
+#include "rundisplay.h"
 #include "separators.h"
 #include "tform1.h"
 #include "tform3.h"
@@ -8,8 +9,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QListWidgetItem>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 // A user's path through the real windows with the sensitive rule: real spectra, the calcite
@@ -23,6 +29,7 @@ private slots:
     void init();
     void cleanup();
     void calciteBandsBySensitiveRuleAndBack();
+    void aLongSearchIsStoppedWhereItIs();
 
 private:
     void search() { QTest::mouseClick(Form1->Button9, Qt::LeftButton); }
@@ -87,6 +94,22 @@ void tst_TForm1Rule::calciteBandsBySensitiveRuleAndBack()
     QCOMPARE(QStringList(found.mid(0, 2)).filter(QStringLiteral("/Calcite_")).size(), 2);
     QCOMPARE(Form1->RuleUsedLabel->text(),
         QStringLiteral("Regel: Empfindlich ab 100,0 1/cm, nach Güte"));
+    // and the line under the list counts them, each shows its score beside its name (the
+    // entry's text stays the name), and the report lists the selected files in the same order
+    QCOMPARE(Form1->CountLabel->text(),
+        QStringLiteral("%1 von %2 Files ausgewählt").arg(found.size()).arg(files.size()));
+    const QStringList report = Form1->ReportText().split(QLatin1Char('\n'));
+    double previous = 101;
+    for (int i = 0; i < found.size(); ++i) {
+        QVERIFY(QFileInfo::exists(Form1->ListBox3->Item(i)));
+        const QString score =
+            Form1->ListBox3->item(i)->data(Qt::AccessibleDescriptionRole).toString();
+        QVERIFY2(score.startsWith(QStringLiteral("Güte ")), qPrintable(score));
+        const double value = score.mid(5).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        QVERIFY(value <= previous && value > 0);
+        previous = value;
+        QVERIFY(report[i + 1].startsWith(found[i] + QStringLiteral("\tja\t")));
+    }
 
     // WHEN the best file is opened from the result list and Finde Peaks pressed
     DoubleClickEntry(Form1->ListBox3, 0);
@@ -124,6 +147,46 @@ void tst_TForm1Rule::calciteBandsBySensitiveRuleAndBack()
     QTest::mouseClick(Form3->Findepeaks, Qt::LeftButton);
     QVERIFY(Peakanzeige->isVisible());
     QVERIFY(!Peakanzeige->Prominences->isVisible());
+}
+
+void tst_TForm1Rule::aLongSearchIsStoppedWhereItIs()
+{
+    // GIVEN a long list of files (copies of a real spectrum) and its bands sought
+    const QDir spectra(QStringLiteral(PH_TEST_DATA "/realdata/spectra"));
+    const QString real = spectra.filePath(spectra.entryList(QDir::Files, QDir::Name).first());
+    for (int i = 0; i < 400; ++i) {
+        const QString copy = m_scene->path("copy" + std::to_string(1000 + i) + ".txt");
+        QVERIFY(QFile::copy(real, copy));
+        Form1->ListBox1->Add(copy);
+    }
+    Form1->ListBox2->Add(QStringLiteral("520"));
+    RunDisplay::SetUpdateInterval(0);
+
+    // WHEN a search runs, a click on Clear comes in, and then Escape is pressed
+    int judgedAtStop = -1;
+    QTimer::singleShot(40, Form1, [] { QTest::mouseClick(Form1->Button3, Qt::LeftButton); });
+    QTimer::singleShot(80, Form1, [&judgedAtStop] {
+        QVERIFY(Form1->StopButton->isVisible());
+        judgedAtStop = Form1->Bar->value();
+        QTest::keyClick(Form1->ListBox1, Qt::Key_Escape);
+    });
+    search();
+    RunDisplay::ResetUpdateInterval();
+
+    // THEN the run stopped at once, the click did nothing, and the window says how far it got
+    QVERIFY(judgedAtStop >= 0);
+    QVERIFY(!Form1->StopButton->isVisible());
+    QCOMPARE(Form1->ListBox1->Count(), 400);
+    QCOMPARE(Form1->Label5->text(), QStringLiteral("Abgebrochen"));
+    const QRegularExpression line(
+        QStringLiteral("^Abgebrochen nach (\\d+) von 400 Files: (\\d+) ausgewählt$"));
+    const QRegularExpressionMatch match = line.match(Form1->CountLabel->text());
+    QVERIFY2(match.hasMatch(), qPrintable(Form1->CountLabel->text()));
+    const int searched = match.captured(1).toInt();
+    QVERIFY(searched > 0 && searched < 400);
+    QCOMPARE(match.captured(2).toInt(), Form1->ListBox3->Count());
+    // the report holds the files judged, no more
+    QCOMPARE(Form1->ReportText().count(QLatin1Char('\n')), searched + 1);
 }
 
 QTEST_MAIN(tst_TForm1Rule)
