@@ -1546,8 +1546,7 @@ void readLikeFiles(Options &phase, const NumberSeparators &separators, LineStore
 {
     const auto failure = [&failures](const std::string &name, bool outOfMemory,
                              const std::string &message) {
-        failures.add(
-            name + ": " + (outOfMemory ? std::string(Messages::OutOfMemory) : message));
+        failures.add(name + ": " + (outOfMemory ? std::string(Messages::OutOfMemory) : message));
     };
     if (phase.each) {
         const EachSearch::SpectrumEmit emitSpectrum =
