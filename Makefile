@@ -87,7 +87,7 @@ fuzz: deps
 	rm -rf build-fuzz/seeds && mkdir -p build-fuzz/seeds/wdf build-fuzz/seeds/spc
 	./build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds/wdf build-fuzz/seeds/spc 1000
 	for target in spectrumfile numconv axismath peakfile jcamp spc spc_structured wdf \
-	  wdf_structured spe textexports peakrules stream maptable; do \
+	  wdf_structured spe textexports peakrules stream maptable library; do \
 	  mkdir -p build-fuzz/corpus/$$target && \
 	  ./build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 	    build-fuzz/corpus/$$target fuzz/corpus/$${target%_structured} || exit 1; \

@@ -13,6 +13,7 @@
 #include "peakfile.h"
 #include "separators.h"
 #include "spectrumfile.h"
+#include "spectrumlibrary.h"
 #include "spectrumtable.h"
 #include "textfile.h"
 #include "textoutput.h"
@@ -52,7 +53,10 @@ constexpr const char *kBadFilesHeading =
 
 constexpr const char *kUsage =
     "Usage: peakhound-search [OPTION]... [--] FILE...\n"
+    "  or:  peakhound-search --like QUERY [--like QUERY]... [--top N] [--report] [--each]\n"
+    "                        [--] LIBRARY...\n"
     "Print the spectrum files that show the sought peaks, one name per line, in the given order.\n"
+    "With --like, identify each QUERY spectrum against the LIBRARY files instead.\n"
     "\n"
     "  --peak VALUE        a sought peak position in 1/cm (repeatable)\n"
     "  --peak-file PATH    every line of PATH is a sought peak position\n"
@@ -83,6 +87,16 @@ constexpr const char *kUsage =
     "  --null              end each printed name (or report row) with a NUL byte, not a newline\n"
     "  --keep-going        a file that cannot be read is named on standard error and the run\n"
     "                      goes on; the exit status is then 1\n"
+    "  --like QUERY        identify the spectrum file QUERY (repeatable): the files given are\n"
+    "                      the library, each read once; print QUERY<TAB>RANK<TAB>FILE<TAB>SCORE\n"
+    "                      for its best library files, rank 1 first, score 0 to 100 with two\n"
+    "                      decimals; files that share no band with it are not listed\n"
+    "  --top N             with --like: at most N files a query (default 10)\n"
+    "                      With --like, --report prints the explanation instead: a tab-separated\n"
+    "                      table with a row per hit, per band of the query and per strong band\n"
+    "                      of the library file the query lacks; --each makes every spectrum of\n"
+    "                      a query a query and every spectrum of a library file an entry, named\n"
+    "                      FILE#K (K from 1) where the file holds more than one spectrum\n"
     "  --help              show this help\n"
     "\n"
     "Instrument files (SPC, WDF, JCAMP-DX) and the text exports of instrument software are read\n"
@@ -131,6 +145,8 @@ int reportOutputError(const OutputError &failure)
 
 class NameSource;
 
+struct LikeMode;
+
 struct Options {
     std::vector<std::string> targets;
     std::shared_ptr<NameSource> files;
@@ -143,6 +159,12 @@ struct Options {
     bool each = false; // judge every spectrum of every file
     std::string hitMapFolder; // --hit-map: a picture of every map file judged goes there
     PeakRuleSettings rule;
+    // --like: the query files, and how many library files a query lists at most.
+    std::vector<std::string> likeQueries;
+    std::size_t top = 10;
+    // While --like reads its library or its queries: what a file or spectrum is made of instead
+    // of a judgement.
+    const LikeMode *like = nullptr;
     bool scored() const { return sortByScore || rule.Rule == PeakRule::Sensitive; }
 };
 
@@ -343,6 +365,32 @@ std::pair<std::string, std::string> splitBadFileRecord(const std::string &record
     return { record.substr(0, nul), record.substr(nul + 1) };
 }
 
+// The end of a run on standard error: the failures, then (unless a failure ended the run) the
+// files of the wrong layout and a name list that could not be read on. The exit status.
+int endOnStandardError(
+    LineStore &failures, LineStore &badFiles, const std::string &listError, bool keepGoing)
+{
+    failures.forEach([](const std::string &failure) {
+        std::fprintf(stderr, "%s\n", EscapeControls(failure).c_str());
+    });
+    if (!failures.empty() && !keepGoing)
+        return 1;
+    if (!badFiles.empty()) {
+        std::fputs(kBadFilesHeading, stderr);
+        std::fputc('\n', stderr);
+        badFiles.forEach([](const std::string &record) {
+            const auto [name, reason] = splitBadFileRecord(record);
+            const std::string entry = reason.empty() ? name : name + ": " + reason;
+            std::fprintf(stderr, "\t%s\n", EscapeControls(entry).c_str());
+        });
+    }
+    if (!listError.empty()) {
+        std::fprintf(stderr, "%s\n", EscapeControls(listError).c_str());
+        return 1;
+    }
+    return failures.empty() ? 0 : 1;
+}
+
 // Parses the command line. Reading the peak and name files can raise runtime errors; those are
 // reported with the file's name like any other.
 Options parseArguments(int argc, char **argv, std::string &failedFile)
@@ -353,6 +401,8 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     std::vector<std::string> listFiles;
     bool presetWanted = false;
     bool optionsEnded = false;
+    bool topGiven = false;
+    std::string searchOption; // the first option of the peak search, which --like does not take
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -382,6 +432,12 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
             if (hasInlineValue)
                 throw UsageError { argument + " takes no value" };
         };
+        if (searchOption.empty()
+            && (argument == "--peak" || argument == "--peak-file" || argument == "--rh6g"
+                || argument == "--tolerance" || argument == "--max-missing"
+                || argument == "--inverse" || argument == "--rule" || argument == "--from"
+                || argument == "--to" || argument == "--sort" || argument == "--hit-map"))
+            searchOption = argument;
         if (argument == "--help") {
             noValue();
             writeOut(kUsage);
@@ -431,6 +487,16 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
             options.hitMapFolder = takeValue();
             if (options.hitMapFolder.empty())
                 throw UsageError { "--hit-map needs a folder" };
+        } else if (argument == "--like") {
+            options.likeQueries.push_back(takeValue());
+            if (options.likeQueries.back().empty())
+                throw UsageError { "--like needs a spectrum file" };
+        } else if (argument == "--top") {
+            const int top = parseInteger(argument, takeValue());
+            if (top < 1)
+                throw UsageError { "--top needs at least 1" };
+            options.top = static_cast<std::size_t>(top);
+            topGiven = true;
         } else if (argument == "--report") {
             noValue();
             options.report = true;
@@ -444,6 +510,10 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
             throw UsageError { "unknown option " + argument };
         }
     }
+    if (!options.likeQueries.empty() && !searchOption.empty())
+        throw UsageError { "--like does not take " + searchOption };
+    if (topGiven && options.likeQueries.empty())
+        throw UsageError { "--top needs --like" };
     const auto addTarget = [&options](const std::string &line) { options.targets.push_back(line); };
     for (const auto &path : peakFiles) {
         failedFile = path;
@@ -471,6 +541,57 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     return options;
 }
 
+// --like: what a file (its last spectrum) or, with --each, a spectrum is made of. While the
+// library is read, its description; for a query, its best library entries, best first, with the
+// reasons of each when the report is wanted (the query's own description is then dropped).
+struct LikeHit {
+    std::size_t entry = 0;
+    double score = 0;
+    LibraryMatch match; // explained, for the report
+};
+struct Likeness {
+    LibraryEntry entry;
+    std::vector<LikeHit> hits;
+};
+
+struct LikeMode {
+    const SpectrumLibrary *library = nullptr; // null while the library is read
+    std::size_t top = 10;
+    bool explain = false;
+
+    void take(const double *x, const double *y, std::size_t points, Likeness &like) const
+    {
+        like.entry = DescribeSpectrum(x, y, points);
+        like.hits.clear();
+        if (library == nullptr)
+            return;
+        for (const SpectrumLibrary::Hit &hit : library->Rank(like.entry, top)) {
+            LikeHit found;
+            found.entry = hit.Entry;
+            found.score = hit.Score;
+            if (explain)
+                found.match = MatchSpectra(like.entry, library->Entry(hit.Entry), true);
+            like.hits.push_back(std::move(found));
+        }
+        like.entry = LibraryEntry();
+    }
+
+    // The spectrum a file is judged by: the table's last, on column 1's x.
+    void take(const SpectrumTableData &table, Likeness &like) const
+    {
+        thread_local std::vector<double> x;
+        thread_local std::vector<double> y;
+        const auto rows = static_cast<std::size_t>(std::max(table.RowCount, 0));
+        x.resize(rows);
+        y.resize(rows);
+        for (std::size_t k = 0; k < rows; ++k) {
+            x[k] = table.Cells[k][0];
+            y[k] = table.Cells[k][table.SpectrumCount];
+        }
+        take(x.data(), y.data(), rows, like);
+    }
+};
+
 // Unjudged: read, but left to the run that knows what earlier files put into the table.
 enum class Verdict { Pending, Selected, Passed, Unjudged, WrongLayout, Failed };
 
@@ -483,6 +604,7 @@ struct FileResult {
     std::string message; // of a failure, or the reason of a refused file of another format
     bool outOfMemory = false; // failed for want of memory; message is then left empty
     FileJudgement judgement; // of a judged file
+    Likeness like; // of a file read for --like (verdict Selected)
 };
 
 // Reads and judges one file on the given table, as the main window does. With judgeIncomplete
@@ -506,6 +628,14 @@ FileResult judgeFile(SpectrumTableData &table, BadFileListData &badFiles, PeakLi
         result.columns = table.SpectrumCount + 1;
         if (!load.Complete && !judgeIncomplete) {
             result.verdict = Verdict::Unjudged;
+            return result;
+        }
+        if (options.like != nullptr) {
+            if (table.SpectrumCount < 1)
+                result.like.entry = LibraryEntry();
+            else
+                options.like->take(table, result.like);
+            result.verdict = Verdict::Selected;
             return result;
         }
         JudgeFile(table, peaks, options.targets, options.settings, options.rule,
@@ -934,14 +1064,18 @@ struct EachFileEnd {
 class EachSearch
 {
 public:
-    using SpectrumEmit =
-        std::function<void(const std::string &file, const SpectrumPlace &, const FileJudgement &)>;
+    // like: what --like made of the spectrum (may be moved from).
+    using SpectrumEmit = std::function<void(
+        const std::string &file, const SpectrumPlace &, const FileJudgement &, Likeness &like)>;
     using FileEmit = std::function<void(const std::string &file, const EachFileEnd &)>;
 
     EachSearch(const Options &options, const NumberSeparators &separators)
         : m_options(options)
         , m_separators(separators)
         , m_batches(kSlots)
+        , m_batchSpectra(options.like != nullptr && options.like->library != nullptr
+                  ? kBatchQueries
+                  : kBatchSpectra)
     {
     }
 
@@ -976,6 +1110,8 @@ private:
     // A batch is handed over when it holds this many spectra or this many bytes of values: enough
     // work for a worker to make the handing over cheap, little enough to keep it in its cache.
     static constexpr std::size_t kBatchSpectra = 64;
+    // A query of --like costs a comparison with every library entry: a few make a batch.
+    static constexpr std::size_t kBatchQueries = 4;
     static constexpr std::size_t kBatchBytes = std::size_t { 256 } << 10;
 
     enum class State { Free, Queued, Judging, Done };
@@ -987,6 +1123,7 @@ private:
         std::size_t points = 0;
         SpectrumPlace place;
         FileJudgement judgement;
+        Likeness like;
         bool failed = false;
         bool outOfMemory = false;
         std::string message;
@@ -1161,7 +1298,7 @@ private:
         item.place.Y = spectrum.PositionY;
         item.failed = item.outOfMemory = false;
         ++b->count;
-        if (b->count >= kBatchSpectra || b->bytes() >= kBatchBytes)
+        if (b->count >= m_batchSpectra || b->bytes() >= kBatchBytes)
             publish(*b);
         return true;
     }
@@ -1202,6 +1339,10 @@ private:
                 spectrum.X = b.values.data() + item.x;
                 spectrum.Y = b.values.data() + item.y;
                 spectrum.Points = item.points;
+                if (m_options.like != nullptr) {
+                    m_options.like->take(spectrum.X, spectrum.Y, spectrum.Points, item.like);
+                    continue;
+                }
                 JudgeSpectrum(spectrum, *tables.peaks, m_options.targets, m_options.settings,
                     m_options.rule, m_options.sortByScore, m_separators, item.judgement);
             } catch (const Exception &error) {
@@ -1253,7 +1394,7 @@ private:
     {
         const std::string &file = m_fileNames.front();
         for (std::size_t k = 0; k < b.count; ++k) {
-            const Item &item = b.items[k];
+            Item &item = b.items[k];
             if (item.failed) {
                 if (!m_fileFailed) {
                     m_fileFailed = true;
@@ -1263,7 +1404,7 @@ private:
                 continue;
             }
             m_verdict.Add(item.judgement);
-            (*m_emitSpectrum)(file, item.place, item.judgement);
+            (*m_emitSpectrum)(file, item.place, item.judgement, item.like);
         }
         if (!b.fileEnds)
             return;
@@ -1321,6 +1462,7 @@ private:
     const FileEmit *m_emitFile = nullptr;
     std::vector<Batch>
         m_batches; // batch i in m_batches[i % kSlots] from its filling to its emission
+    const std::size_t m_batchSpectra;
     std::deque<std::string> m_fileNames; // of the files read and not yet emitted, in order
     std::mutex m_mutex;
     std::condition_variable m_queued; // a batch queued (workers wait for it), or the end
@@ -1376,6 +1518,189 @@ private:
     char m_end;
 };
 
+// A number with a decimal point and the given count of decimals (rounded half to even, as the
+// report rounds its scores), whatever the locale.
+std::string fixedNumber(double value, int decimals)
+{
+    unsigned long long unit = 1;
+    for (int k = 0; k < decimals; ++k)
+        unit *= 10;
+    const double scaled = std::nearbyint(value * static_cast<double>(unit));
+    const auto units = static_cast<unsigned long long>(std::fabs(scaled));
+    std::string fraction = std::to_string(units % unit);
+    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    return (scaled < 0 ? "-" : "") + std::to_string(units / unit) + "." + fraction;
+}
+
+constexpr const char *kLikeReportHeader = "Anfrage\tRang\tDatei\tGüte\tArt\tAnteil Anfrage\t"
+                                          "Anteil Bibliothek\tVersatz\tBande Anfrage\t"
+                                          "Bande Bibliothek\tStärke";
+
+// Reads the files of phase.files for --like, as the search reads them: without --each each file
+// whose last spectrum was made into a Likeness goes to spectrum(file, 0, like); with --each every
+// spectrum goes to spectrum(file, number, like) (number from 1), and end(file, kept) follows each
+// file, kept false for a file refused or failed. Refusals and failures are kept for the end.
+template <typename Spectrum, typename End>
+void readLikeFiles(Options &phase, const NumberSeparators &separators, LineStore &badFiles,
+    LineStore &failures, Spectrum &&spectrum, End &&end)
+{
+    const auto failure = [&failures](const std::string &name, bool outOfMemory,
+                             const std::string &message) {
+        failures.add(name + ": " + (outOfMemory ? std::string(Messages::OutOfMemory) : message));
+    };
+    if (phase.each) {
+        const EachSearch::SpectrumEmit emitSpectrum =
+            [&](const std::string &file, const SpectrumPlace &place, const FileJudgement &,
+                Likeness &like) { spectrum(file, place.Number, like); };
+        const EachSearch::FileEmit emitFile = [&](const std::string &file,
+                                                  const EachFileEnd &fileEnd) {
+            if (fileEnd.verdict == Verdict::WrongLayout)
+                badFiles.add(badFileRecord(file, fileEnd.message));
+            else if (fileEnd.verdict == Verdict::Failed)
+                failure(file, fileEnd.outOfMemory, fileEnd.message);
+            end(file,
+                fileEnd.verdict != Verdict::WrongLayout && fileEnd.verdict != Verdict::Failed);
+        };
+        EachSearch(phase, separators).run(phase.jobs, emitSpectrum, emitFile);
+        return;
+    }
+    const auto emit = [&](const std::string &name, const FileResult &result) {
+        if (result.verdict == Verdict::Selected) {
+            Likeness like = result.like;
+            spectrum(name, 0, like);
+        } else if (result.verdict == Verdict::WrongLayout) {
+            badFiles.add(badFileRecord(name, result.message));
+        } else if (result.verdict == Verdict::Failed) {
+            failure(name, result.outOfMemory, result.message);
+        }
+    };
+    const NameSource &names = *phase.files;
+    const int jobs = names.counted()
+        ? static_cast<int>(std::min(static_cast<std::size_t>(phase.jobs), names.count()))
+        : phase.jobs;
+    if (jobs <= 1)
+        judgeSequentially(phase, separators, emit);
+    else
+        ParallelSearch(phase, separators).run(jobs, emit);
+}
+
+// --like: the library files are read once, each described (on --jobs threads), then every query
+// is described and compared with every entry (the queries on --jobs threads), its best entries
+// printed in the order of the queries.
+int runLike(const Options &options, const NumberSeparators &separators)
+{
+    Output out(options.null ? '\0' : '\n');
+    LineStore badFiles;
+    LineStore failures;
+    std::string listError;
+    try {
+        try {
+            // The library, in the order of its files.
+            std::vector<LibraryEntry> entries;
+            std::size_t fileStart = 0; // the first entry of the file being read (--each)
+            Options phase = options;
+            const LikeMode reading;
+            phase.like = &reading;
+            readLikeFiles(
+                phase, separators, badFiles, failures,
+                [&](const std::string &file, int number, Likeness &like) {
+                    like.entry.File = file;
+                    like.entry.Spectrum = std::max(number, 1);
+                    entries.push_back(std::move(like.entry));
+                },
+                [&](const std::string &, bool kept) {
+                    if (!kept)
+                        entries.resize(fileStart);
+                    fileStart = entries.size();
+                });
+            if (!failures.empty() && !options.keepGoing)
+                return endOnStandardError(failures, badFiles, listError, options.keepGoing);
+            // An entry is named by its file, and by its number there when the file gave more
+            // than one.
+            SpectrumLibrary library;
+            std::vector<std::string> labels(entries.size());
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                const bool alone = (i == 0 || entries[i - 1].File != entries[i].File)
+                    && (i + 1 == entries.size() || entries[i + 1].File != entries[i].File);
+                labels[i] = alone ? entries[i].File
+                                  : entries[i].File + "#" + std::to_string(entries[i].Spectrum);
+            }
+            for (LibraryEntry &entry : entries)
+                library.Add(std::move(entry));
+            std::vector<LibraryEntry>().swap(entries);
+
+            // The queries.
+            std::string unused;
+            phase.files = std::make_shared<NameSource>(
+                options.likeQueries, std::vector<std::string>(), unused);
+            LikeMode querying;
+            querying.library = &library;
+            querying.top = options.top;
+            querying.explain = options.report;
+            phase.like = &querying;
+            if (options.report)
+                out.line(kLikeReportHeader);
+            const auto print = [&](const std::string &query, const std::vector<LikeHit> &hits) {
+                for (std::size_t rank = 0; rank < hits.size(); ++rank) {
+                    const LikeHit &hit = hits[rank];
+                    const std::string head = query + '\t' + std::to_string(rank + 1) + '\t'
+                        + labels[hit.entry] + '\t' + fixedNumber(hit.score, 2);
+                    if (!options.report) {
+                        out.line(head);
+                        continue;
+                    }
+                    const LibraryMatch &m = hit.match;
+                    out.line(head + "\tTreffer\t" + fixedNumber(m.QueryShare, 4) + '\t'
+                        + fixedNumber(m.EntryShare, 4) + '\t' + fixedNumber(m.Shift, 2) + "\t\t\t");
+                    for (const BandPair &pair : m.Pairs)
+                        out.line(head + "\tBande\t\t\t"
+                            + (pair.Matched ? fixedNumber(pair.Offset, 2) : std::string()) + '\t'
+                            + ReportNumber(pair.Query.Position, '.') + '\t'
+                            + (pair.Matched ? ReportNumber(pair.Entry.Position, '.')
+                                            : std::string())
+                            + '\t' + fixedNumber(pair.Query.Strength, 4));
+                    for (const LibraryBand &band : m.Lacking)
+                        out.line(head + "\tfehlt\t\t\t\t\t" + ReportNumber(band.Position, '.')
+                            + '\t' + fixedNumber(band.Strength, 4));
+                }
+            };
+            // With --each the first spectrum of a query file waits until a second one shows
+            // that the file holds more than one.
+            std::vector<LikeHit> firstHits;
+            bool firstHeld = false;
+            readLikeFiles(
+                phase, separators, badFiles, failures,
+                [&](const std::string &file, int number, Likeness &like) {
+                    if (number == 0) {
+                        print(file, like.hits);
+                    } else if (number == 1) {
+                        firstHits = std::move(like.hits);
+                        firstHeld = true;
+                    } else {
+                        if (firstHeld)
+                            print(file + "#1", firstHits);
+                        firstHeld = false;
+                        print(file + "#" + std::to_string(number), like.hits);
+                    }
+                },
+                [&](const std::string &file, bool kept) {
+                    if (firstHeld && kept)
+                        print(file, firstHits);
+                    firstHeld = false;
+                });
+        } catch (const ListError &error) {
+            listError = error.message;
+        } catch (const std::bad_alloc &) {
+            failures.add("peakhound-search: " + std::string(Messages::OutOfMemory));
+        }
+        out.flush();
+        closeOut();
+    } catch (const OutputError &failure) {
+        return reportOutputError(failure);
+    }
+    return endOnStandardError(failures, badFiles, listError, options.keepGoing);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -1411,6 +1736,8 @@ int main(int argc, char **argv)
     }
 
     const NumberSeparators separators = CurrentSeparators();
+    if (!options.likeQueries.empty())
+        return runLike(options, separators);
     Output out(options.null ? '\0' : '\n');
     LineStore badFiles;
     LineStore failures;
@@ -1456,7 +1783,7 @@ int main(int argc, char **argv)
     // printed (or held for sorting) once all its spectra are.
     HitMapFiles hitMaps(options.hitMapFolder, options.targets, scored);
     const auto emitSpectrum = [&](const std::string &file, const SpectrumPlace &place,
-                                  const FileJudgement &judgement) {
+                                  const FileJudgement &judgement, Likeness &) {
         if (options.report)
             out.line(ReportSpectrumRow(file, place, judgement, '.'));
         hitMaps.add(file, place, judgement);
@@ -1532,23 +1859,5 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    failures.forEach([](const std::string &failure) {
-        std::fprintf(stderr, "%s\n", EscapeControls(failure).c_str());
-    });
-    if (!failures.empty() && !options.keepGoing)
-        return 1;
-    if (!badFiles.empty()) {
-        std::fputs(kBadFilesHeading, stderr);
-        std::fputc('\n', stderr);
-        badFiles.forEach([](const std::string &record) {
-            const auto [name, reason] = splitBadFileRecord(record);
-            const std::string entry = reason.empty() ? name : name + ": " + reason;
-            std::fprintf(stderr, "\t%s\n", EscapeControls(entry).c_str());
-        });
-    }
-    if (!listError.empty()) {
-        std::fprintf(stderr, "%s\n", EscapeControls(listError).c_str());
-        return 1;
-    }
-    return failures.empty() ? 0 : 1;
+    return endOnStandardError(failures, badFiles, listError, options.keepGoing);
 }

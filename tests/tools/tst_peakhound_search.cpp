@@ -1,10 +1,13 @@
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+#include <cmath>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -91,6 +94,46 @@ QStringList lines(const QByteArray &bytes)
     return result;
 }
 
+QString dataFolder()
+{
+    return qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/tests/data/");
+}
+
+// The substance of a spectrum of the reference data, as --like names it (a path, with #K for
+// spectrum K of a file of several, else its last), from the manifest, which gives the
+// substances of a file of several spectra apart by '+'.
+QString substanceOf(const QString &label)
+{
+    static QMap<QString, QStringList> substances;
+    if (substances.isEmpty()) {
+        QFile manifest(dataFolder() + QStringLiteral("library/manifest.tsv"));
+        if (manifest.open(QIODevice::ReadOnly))
+            for (const QByteArray &row : manifest.readAll().split('\n')) {
+                const QList<QByteArray> cells = row.split('\t');
+                if (cells.size() > 1)
+                    substances[QFileInfo(QString::fromUtf8(cells[0])).fileName()] =
+                        QString::fromUtf8(cells[1]).split(QLatin1Char('+'));
+            }
+    }
+    const QStringList parts =
+        substances.value(QFileInfo(label.section(QLatin1Char('#'), 0, 0)).fileName());
+    if (parts.isEmpty())
+        return QString();
+    const int k = label.contains(QLatin1Char('#')) ? label.section(QLatin1Char('#'), 1).toInt() - 1
+                                                   : static_cast<int>(parts.size()) - 1;
+    return parts.value(k);
+}
+
+// The rows of a --like output, split into cells.
+QList<QStringList> likeRows(const QByteArray &out)
+{
+    QList<QStringList> rows;
+    for (const QString &line : lines(out))
+        if (!line.isEmpty())
+            rows << line.split(QLatin1Char('\t'));
+    return rows;
+}
+
 } // namespace
 
 class tst_PeakhoundSearch : public QObject
@@ -117,6 +160,8 @@ private slots:
     void nameListsAreReadAsTheRunGoes();
     void nameListFromAPipe();
     void eachSpectrumOfMapsAndSeries();
+    void likeIdentifiesReferenceSpectra();
+    void likeEachNamesTheSpectraOfASeries();
 
 private:
     TestFolder m_folder;
@@ -304,6 +349,10 @@ void tst_PeakhoundSearch::usageErrors_data()
     QTest::newRow("tolerance not an integer") << A("--tolerance", "2.5", "a.txt");
     QTest::newRow("missing value") << A("a.txt", "--max-missing");
     QTest::newRow("no jobs") << A("--jobs", "0", "a.txt");
+    QTest::newRow("like with peaks") << A("--like", "q.txt", "--peak", "612", "a.txt");
+    QTest::newRow("like sorted") << A("--sort", "score", "--like", "q.txt", "a.txt");
+    QTest::newRow("top without like") << A("--top", "3", "a.txt");
+    QTest::newRow("top 0") << A("--like", "q.txt", "--top", "0", "a.txt");
 }
 
 void tst_PeakhoundSearch::usageErrors()
@@ -655,6 +704,138 @@ void tst_PeakhoundSearch::eachSpectrumOfMapsAndSeries()
             QCOMPARE(report.out, previous);
         previous = report.out;
     }
+}
+
+void tst_PeakhoundSearch::likeIdentifiesReferenceSpectra()
+{
+    // GIVEN spectra of four substances from other laboratories' instruments than most of the
+    // library, which holds the rest of the reference folder and a file of the wrong layout
+    const QString folder = dataFolder() + QStringLiteral("library/spectra/");
+    const QStringList queries = { folder
+            + QStringLiteral("Polystyrene_PST_test-PST02_Zolix785_Probe_070_190ms.txt"),
+        folder + QStringLiteral("Calcite_nCAL_FNMT-Horiba785_nCAL10_iR785_OP01_6000msx4.txt"),
+        folder + QStringLiteral("Silicon_S0B_FNMT-BWtek532_S0B10_iR532_Probe_100_60000msx2.txt"),
+        folder + QStringLiteral("NeonLamp_Neon_ICV-BWtek532_Ne_532nm_x100_2000ms.txt") };
+    QStringList library;
+    for (const QString &name :
+        QDir(folder).entryList({ QStringLiteral("*.txt") }, QDir::Files, QDir::Name))
+        if (!queries.contains(folder + name))
+            library << folder + name;
+    library << QString::fromStdString(m_bad);
+    QStringList like;
+    for (const QString &query : queries)
+        like << QStringLiteral("--like") << query;
+
+    // WHEN they are identified, on one thread and on three
+    const Run run = search(like + A("--top", "3", "--jobs", "1", "--") + library);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(search(like + A("--top", "3", "--jobs", "3", "--") + library).out, run.out);
+
+    // THEN each query has three lines, ranked, best first, with its substance first, and the
+    // refused library file is named as the search names it
+    const QList<QStringList> rows = likeRows(run.out);
+    QCOMPARE(rows.size(), 12);
+    const QRegularExpression score(QStringLiteral("^\\d{1,3}\\.\\d\\d$"));
+    for (int k = 0; k < rows.size(); ++k) {
+        const QStringList &row = rows[k];
+        QCOMPARE(row.size(), 4);
+        QCOMPARE(row[0], queries[k / 3]);
+        QCOMPARE(row[1], QString::number(k % 3 + 1));
+        QVERIFY2(score.match(row[3]).hasMatch(), qPrintable(row[3]));
+        if (k % 3 == 0)
+            QCOMPARE(substanceOf(row[2]), substanceOf(row[0]));
+        else
+            QVERIFY(row[3].toDouble() <= rows[k - 1][3].toDouble());
+    }
+    QCOMPARE(run.err,
+        QByteArray("Folgende Daten hatten nicht das richtige Format und wurden ignoriert:\n\t")
+            + QByteArray::fromStdString(m_bad) + "\n");
+
+    // The report explains the same hits: a row per hit with the score's parts, a row per band
+    // of the query (the library's band and the offset where one matched), the strong library
+    // bands the query lacks; eleven cells in every row.
+    const Run report = search(like + A("--top", "3", "--report", "--") + library);
+    QCOMPARE(report.status, 0);
+    const QList<QStringList> table = likeRows(report.out);
+    QCOMPARE(table[0].join(QLatin1Char('\t')),
+        QStringLiteral("Anfrage\tRang\tDatei\tGüte\tArt\tAnteil Anfrage\tAnteil "
+                       "Bibliothek\tVersatz\tBande Anfrage\tBande Bibliothek\tStärke"));
+    QList<QStringList> hits;
+    int matchedBands = 0;
+    for (const QStringList &row : table.mid(1)) {
+        QCOMPARE(row.size(), 11);
+        if (row[4] == QStringLiteral("Treffer")) {
+            hits << row.mid(0, 4);
+            QVERIFY(row[5].toDouble() > 0 && row[5].toDouble() <= 1);
+            QVERIFY(row[6].toDouble() > 0 && row[6].toDouble() <= 1);
+            const double product = row[5].toDouble() * row[6].toDouble();
+            QVERIFY(std::abs(100 * std::sqrt(product) - row[3].toDouble()) < 0.05);
+        } else if (row[4] == QStringLiteral("Bande") && !row[9].isEmpty()) {
+            ++matchedBands;
+            QVERIFY(std::abs(row[9].toDouble() - row[8].toDouble() - row[7].toDouble()) < 0.01);
+        } else {
+            QVERIFY(row[4] == QStringLiteral("Bande") || row[4] == QStringLiteral("fehlt"));
+        }
+    }
+    QCOMPARE(hits, rows);
+    QVERIFY(matchedBands >= 12);
+
+    // A query that cannot be read ends the run with its reason; one of the wrong layout is
+    // named with the library's
+    const Run missing = search(A("--like", "/nonexistent/q.txt", "--") + library);
+    QCOMPARE(missing.status, 1);
+    QVERIFY(missing.err.startsWith("/nonexistent/q.txt: "));
+    const Run refused =
+        search(A("--like", QString::fromStdString(m_bad), "--like", queries[0], "--") + library);
+    QCOMPARE(refused.status, 0);
+    QCOMPARE(likeRows(refused.out).size(), 10);
+    QVERIFY(refused.err.endsWith("\n\t" + QByteArray::fromStdString(m_bad) + "\n\t"
+        + QByteArray::fromStdString(m_bad) + "\n"));
+}
+
+void tst_PeakhoundSearch::likeEachNamesTheSpectraOfASeries()
+{
+    // GIVEN a series of four spectra of one instrument and a library of the reference folder
+    // without that instrument's files
+    const QString series =
+        dataFolder() + QStringLiteral("series/multi_FNMT-Horiba785_OP02_PST_Sil_sCAL_nCAL.txt");
+    const QString folder = dataFolder() + QStringLiteral("library/spectra/");
+    QStringList library;
+    for (const QString &name :
+        QDir(folder).entryList({ QStringLiteral("*.txt") }, QDir::Files, QDir::Name))
+        if (!name.contains(QStringLiteral("FNMT-Horiba785")))
+            library << folder + name;
+
+    // WHEN every spectrum of it is a query, and every spectrum of the library an entry
+    const Run run = search(A("--each", "--like", series, "--top", "2", "--") + library);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QByteArray());
+
+    // THEN the queries are named series#1 to #4 in order, each first of its substance
+    const QList<QStringList> rows = likeRows(run.out);
+    QCOMPARE(rows.size(), 8);
+    for (int k = 0; k < rows.size(); ++k) {
+        QCOMPARE(rows[k][0], series + QLatin1Char('#') + QString::number(k / 2 + 1));
+        if (k % 2 == 0)
+            QCOMPARE(substanceOf(rows[k][2]), substanceOf(rows[k][0]));
+    }
+
+    // A file of one spectrum keeps its name; the library's file of three spectra, one of them
+    // the same measurement, names it by its number; without --each the series is one query,
+    // its last spectrum
+    const QString single =
+        folder + QStringLiteral("Silicon_S0B_FNMT-BWtek532_S0B10_iR532_Probe_100_60000msx2.txt");
+    const QList<QStringList> plain = likeRows(
+        search(A("--each", "--like", single, "--like", series, "--top", "2", "--") + library).out);
+    QCOMPARE(plain.size(), 10);
+    QCOMPARE(
+        plain[0], (QStringList { single, QStringLiteral("1"), single, QStringLiteral("100.00") }));
+    QCOMPARE(plain[1][2], folder + QStringLiteral("multi_FNMT-BWtek532_nCAL_S0B_PST.txt#2"));
+    const QList<QStringList> last =
+        likeRows(search(A("--like", series, "--top", "1", "--") + library).out);
+    QCOMPARE(last.size(), 1);
+    QCOMPARE(last[0][0], series);
+    QCOMPARE(substanceOf(last[0][2]), QStringLiteral("Calcite"));
 }
 
 QTEST_GUILESS_MAIN(tst_PeakhoundSearch)
