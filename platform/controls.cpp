@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
@@ -30,6 +31,49 @@ TListBox::TListBox(QWidget *parent, bool sorted, bool multiSelect)
     setSelectionMode(
         multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+}
+
+void TListBox::SetHeading(const QString &text)
+{
+    if (text.isEmpty()) {
+        delete m_heading;
+        m_heading = nullptr;
+        setViewportMargins(0, 0, 0, 0);
+        setAccessibleDescription(QString());
+        return;
+    }
+    if (m_heading == nullptr) {
+        m_heading = new QLabel(this);
+        m_heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_heading->setIndent(2);
+        QFont bold = m_heading->font();
+        bold.setBold(true);
+        m_heading->setFont(bold);
+    }
+    m_heading->setText(text);
+    setAccessibleDescription(text);
+    setViewportMargins(0, m_heading->sizeHint().height(), 0, 0);
+    placeHeading();
+    m_heading->show();
+}
+
+QString TListBox::Heading() const
+{
+    return m_heading != nullptr ? m_heading->text() : QString();
+}
+
+void TListBox::resizeEvent(QResizeEvent *event)
+{
+    QListWidget::resizeEvent(event);
+    placeHeading();
+}
+
+void TListBox::placeHeading()
+{
+    if (m_heading == nullptr)
+        return;
+    const QRect inside = contentsRect();
+    m_heading->setGeometry(inside.left(), inside.top(), inside.width(), viewportMargins().top());
 }
 
 bool TListBox::TextLess(const QString &left, const QString &right)

@@ -15,6 +15,7 @@ class QFrame;
 class QImage;
 class QProgressBar;
 class QPushButton;
+class QResizeEvent;
 
 // The controls of the window layouts, on Qt widgets, with the behaviour the program's handlers
 // rely on. Each window builds its controls with the Create functions below, one line per
@@ -48,6 +49,11 @@ public:
     // The position a sorted list gives a new entry.
     static bool TextLess(const QString &left, const QString &right);
 
+    // A heading inside the list's frame, above its entries (which move down by a line); an
+    // empty text removes it. The heading also describes the list to assistive technology.
+    void SetHeading(const QString &text);
+    QString Heading() const;
+
 signals:
     void DblClick(); // a left double click anywhere in the list, entry or not, or Enter
     void Click(); // the user chose an entry with the mouse or the keyboard
@@ -60,10 +66,14 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(
         const QModelIndex &index, const QEvent *event = nullptr) const override;
 
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void checkIndex(int index) const;
+    void placeHeading();
 
     bool m_sorted;
+    QLabel *m_heading = nullptr;
 };
 
 // A label that sizes itself to its caption.

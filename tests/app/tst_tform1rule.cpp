@@ -120,6 +120,8 @@ void tst_TForm1Rule::calciteBandsBySensitiveRuleAndBack()
     // nothing below the lower limit
     QVERIFY(Peakanzeige->isVisible());
     QVERIFY(Peakanzeige->Prominences->isVisible());
+    QCOMPARE(Peakanzeige->ListBox1->Heading(), QStringLiteral("Position"));
+    QCOMPARE(Peakanzeige->Prominences->Heading(), QStringLiteral("Prominenz"));
     const QStringList positions = Peakanzeige->ListBox1->Items();
     const QStringList prominences = Peakanzeige->Prominences->Items();
     QCOMPARE(prominences.size(), positions.size());
@@ -147,6 +149,7 @@ void tst_TForm1Rule::calciteBandsBySensitiveRuleAndBack()
     QTest::mouseClick(Form3->Findepeaks, Qt::LeftButton);
     QVERIFY(Peakanzeige->isVisible());
     QVERIFY(!Peakanzeige->Prominences->isVisible());
+    QCOMPARE(Peakanzeige->ListBox1->Heading(), QString());
 }
 
 void tst_TForm1Rule::aLongSearchIsStoppedWhereItIs()
