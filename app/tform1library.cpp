@@ -24,11 +24,12 @@ namespace
 // such a file alone.
 const std::string kOwnLayoutRefusal = "falsches Format";
 
+// Short enough to stay inside the window's edge after the status label's place up to 100000
+// entries.
 QString comparedText(std::size_t entries)
 {
     return QString::number(entries)
-        + (entries == 1 ? QStringLiteral(" Eintrag verglichen")
-                        : QStringLiteral(" Einträge verglichen"));
+        + (entries == 1 ? QStringLiteral(" Eintrag geprüft") : QStringLiteral(" Einträge geprüft"));
 }
 
 } // namespace
