@@ -156,8 +156,18 @@ void tst_TForm1Library::polystyreneFoundAmongReferenceSpectra()
     QCOMPARE(Form1->Label5->text(), QString::number(spectra) + QStringLiteral(" Einträge geprüft"));
     QCOMPARE(Form1->ListBox3->Items().value(0), query);
 
-    // WHEN a search by peaks follows THEN the report is the search's again
+    // WHEN the first spectrum of a file of calcite, silicon and polystyrene is chosen under
+    // Spektrum THEN calcite is found first
     QTest::mouseClick(Form1->EachSpectrum, Qt::LeftButton);
+    scene.open(Form1->ListBox1->Items().indexOf(
+        folder.filePath(QStringLiteral("multi_FNMT-BWtek532_nCAL_S0B_PST.txt"))));
+    Form3->Edit1->setText(QStringLiteral("0"));
+    QTest::mouseClick(Form3->Bibliothek, Qt::LeftButton);
+    const QString best = Form1->ListBox3->Items().value(0);
+    QVERIFY2(substances.value(QFileInfo(best).fileName()).value(1) == QStringLiteral("Calcite"),
+        qPrintable(best));
+
+    // WHEN a search by peaks follows THEN the report is the search's again
     QTest::mouseClick(Form1->Button9, Qt::LeftButton);
     QCOMPARE(copiedReport().value(0),
         QStringList({ QStringLiteral("Datei"), QStringLiteral("Ausgewählt"),
