@@ -42,6 +42,8 @@ void CreateForms()
     createForm(Form3);
     createForm(Form4);
     createForm(Peakanzeige);
+    // The preferences window's library search runs over the main window's file list.
+    Form3->OnLibrarySearch = [](const LibraryEntry &query) { Form1->LibrarySearch(query); };
 }
 
 void DestroyForms()

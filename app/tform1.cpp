@@ -284,6 +284,23 @@ void TForm1::testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &ju
     }
 }
 
+void TForm1::reportBadFiles()
+{
+    if (BadFileList.Count == 0)
+        return;
+    std::string text = "\r";
+    for (int k = 1; k <= BadFileList.Count; ++k) {
+        setStatus(QStringLiteral("Fehler !!!!"));
+        // A file of another format is named with the reason it was refused.
+        std::string entry = ToStdString(FileNameFromStd(BadFileList.Name(k)));
+        if (!BadFileList.Reason(k).empty())
+            entry += ": " + BadFileList.Reason(k);
+        text += '\t' + entry + '\r';
+    }
+    text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
+    ShowMessage(text);
+}
+
 void TForm1::Button9Click()
 {
     ListBox3->Clear();
@@ -302,6 +319,7 @@ void TForm1::Button9Click()
     settings.MaxMissing = maxfehl->Value();
     settings.Inverse = CheckBox1->isChecked();
     Report.Start(targets, sorted || rule.Rule == PeakRule::Sensitive, each);
+    Library.Clear();
     m_hasReport = true;
     m_reportFiles = ListBox1->Items();
     m_reportByScore = sorted;
@@ -348,19 +366,7 @@ void TForm1::Button9Click()
             }
         }
     }
-    if (BadFileList.Count > 0) {
-        std::string text = "\r";
-        for (int k = 1; k <= BadFileList.Count; ++k) {
-            setStatus(QStringLiteral("Fehler !!!!"));
-            // A file of another format is named with the reason it was refused.
-            std::string entry = ToStdString(FileNameFromStd(BadFileList.Name(k)));
-            if (!BadFileList.Reason(k).empty())
-                entry += ": " + BadFileList.Reason(k);
-            text += '\t' + entry + '\r';
-        }
-        text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
-        ShowMessage(text);
-    }
+    reportBadFiles();
     if (sorted && each) {
         std::stable_sort(scores.begin(), scores.end(),
             [](const auto &a, const auto &b) { return a.first > b.first; });

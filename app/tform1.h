@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "eachspectrum.h"
+#include "libraryreport.h"
 #include "matchreport.h"
 #include "tmapview.h"
 
@@ -103,6 +104,14 @@ public:
     // Judges the file that the search just read and lists it when it is selected.
     void TestFile(const QString &fileName);
 
+    // The library search ("Bibliothek durchsuchen" in the preferences window): every file of the
+    // file list described as an entry (each of its spectra with "Jedes Spektrum"), compared with
+    // the query and listed in the result list best first, each file once at its best entry.
+    // Refused files are named as the search names them; the sought peaks are left alone.
+    void LibrarySearch(const LibraryEntry &query);
+    // The last library search, which the match report explains until the next search by peaks.
+    LibraryReport Library;
+
     // The match report of the last run: why each file was or was not selected. Kept until the
     // next run or until the file list changes; offered by the result list's context menu.
     MatchReport Report;
@@ -114,7 +123,8 @@ public:
     void ListBox3ContextPopup(const QPoint &position);
     void ReportCopyClick();
     void ReportSaveClick();
-    QString ReportText() const; // the report with the user's separators
+    QString ReportText() const; // the report with the user's separators (the library search's
+                                // after one)
 
     // The rule the controls choose, stored as the rule in force; the lower limit's text is
     // converted with the user's separators (EConvertError when it is not a number).
@@ -132,8 +142,12 @@ private:
     void connectHandlers();
     void setUpAccessibility();
     void setStatus(const QString &text);
+    // The message naming the files of BadFileList, with the status "Fehler !!!!" while it is
+    // open; nothing when there are none.
+    void reportBadFiles();
     void readPeakFile(const std::string &fileName);
     void setupReport();
+    std::string reportText() const;
     void setupFileDrop();
     void setupPeakRule();
     void setupResultLine();

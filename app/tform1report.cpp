@@ -44,9 +44,16 @@ void TForm1::ListBox3ContextPopup(const QPoint &position)
     ReportMenu->popup(ListBox3->viewport()->mapToGlobal(position));
 }
 
+// After a library search, its explanation of each hit; else the search's report.
+std::string TForm1::reportText() const
+{
+    const char decimal = CurrentSeparators().Decimal;
+    return Library.Active() ? Library.Text(decimal) : Report.Text(decimal, m_reportByScore);
+}
+
 QString TForm1::ReportText() const
 {
-    return ToQString(Report.Text(CurrentSeparators().Decimal, m_reportByScore));
+    return ToQString(reportText());
 }
 
 void TForm1::ReportCopyClick()
@@ -68,7 +75,7 @@ void TForm1::ReportSaveClick()
     if (QFileInfo(ReportDialog.FileName).suffix().isEmpty()
         && !ReportDialog.FileName.endsWith(QLatin1Char('.')))
         ReportDialog.FileName += QStringLiteral(".tsv");
-    WriteTextFile(FileNameToStd(ReportDialog.FileName), Report.Text(CurrentSeparators().Decimal));
+    WriteTextFile(FileNameToStd(ReportDialog.FileName), reportText());
 }
 
 // ---- drag and drop

@@ -25,6 +25,7 @@
 #include <QFrame>
 #include <QPushButton>
 #include <memory>
+#include <vector>
 
 TForm3 *Form3 = nullptr;
 
@@ -84,6 +85,8 @@ TForm3::TForm3()
     Button3 = CreateButton(this, {112, 176, 81, 25}, QStringLiteral("excl. Remove"),
                            QStringLiteral("Entfernt alle ausser das ausgewählte Spektrum aus der Ansicht."));
     Button2 = CreateButton(this, {112, 232, 81, 25}, QStringLiteral("Reload"));
+    Bibliothek = CreateButton(this, {8, 205, 185, 23}, QStringLiteral("Bibliothek durchsuchen"),
+                              QStringLiteral("Vergleicht das ausgewählte (sonst das oberste) Spektrum mit allen Files der Liste; die ähnlichsten stehen zuerst im Ergebnis."));
     Findepeaks = CreateButton(this, {8, 272, 81, 25}, QStringLiteral("Finde Peaks"));
     chgdata = CreateButton(this, {112, 272, 81, 25}, QStringLiteral("Daten ändern"),
                            QStringLiteral("Angezeigte Spektren hinzufügen, entfernen oder ordnen."));
@@ -117,6 +120,7 @@ void TForm3::connectHandlers()
     connect(Button3, &QPushButton::clicked, this, guarded(this, &TForm3::Button3Click));
     connect(Button2, &QPushButton::clicked, this, guarded(this, &TForm3::Button2Click));
     connect(Findepeaks, &QPushButton::clicked, this, guarded(this, &TForm3::FindepeaksClick));
+    connect(Bibliothek, &QPushButton::clicked, this, guarded(this, &TForm3::BibliothekClick));
     connect(chgdata, &QPushButton::clicked, this, guarded(this, &TForm3::chgdataClick));
     connect(lastspek, &QPushButton::clicked, this, guarded(this, &TForm3::lastspekClick));
     connect(Nextspek, &QPushButton::clicked, this, guarded(this, &TForm3::NextspekClick));
@@ -325,6 +329,39 @@ void TForm3::savebmpClick()
     ShowMessage("File gespeichert\r" + ToStdString(name));
 }
 
+// ---- identifying the shown spectrum
+
+// The spectrum chosen under Spektrum, else the top of the stack, described as the query of a
+// search of the main window's file list.
+void TForm3::BibliothekClick()
+{
+    int number = SpectrumTable.SpectrumCount - 1;
+    if (!Edit1->text().isEmpty()) {
+        number = chosenSpectrum();
+        if (number < 0)
+            return;
+    } else if (number < 0) {
+        ShowMessage(std::string(Messages::NoSpectrumShown));
+        return;
+    }
+    const int rows = SpectrumTable.SpectrumRows(number);
+    std::vector<double> x;
+    std::vector<double> y;
+    for (int r = 1; r <= rows; ++r) {
+        x.push_back(SpectrumTable.SpectrumXAt(number, r));
+        y.push_back(SpectrumTable.Cell(r, number + 2));
+    }
+    LibraryEntry query =
+        x.empty() ? LibraryEntry() : DescribeSpectrum(x.data(), y.data(), x.size());
+    // The file it came from when one file is shown; in a merged stack its name tells.
+    if (Form4->ListBox2->Count() == 1)
+        query.File = ToStdString(Form4->ListBox2->Item(0));
+    query.Spectrum = number + 1;
+    query.Name = SpectrumTable.Names[number];
+    if (OnLibrarySearch)
+        OnLibrarySearch(query);
+}
+
 // ---- accessibility and keyboard
 
 // Names for the controls that their labels name, and Tab in reading order, a panel at a time.
@@ -338,6 +375,7 @@ void TForm3::setUpAccessibility()
     NameAfterLabels(Edit1, { Label4 });
     SetAccessibleRole(Panel1, QAccessible::Grouping);
     SetAccessibleRole(Panel2, QAccessible::Grouping);
+    Bibliothek->setAccessibleName(Bibliothek->text());
     SetTabOrder({ Abstand, showtitle, showcrosshair, Farben, Legende, Button1, Edit1, Button3,
-        Button2, Findepeaks, chgdata, lastspek, Nextspek, savebmp, Close });
+        Bibliothek, Button2, Findepeaks, chgdata, lastspek, Nextspek, savebmp, Close });
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "dialogs.h"
+#include "spectrumlibrary.h"
 
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QFrame;
@@ -11,7 +13,8 @@ class TEdit;
 class TLabel;
 
 // The display preferences window beside the chart: spacing, title and crosshair switches, the
-// spectrum removal buttons, peak finding, browsing through the file list and picture saving.
+// spectrum removal buttons, peak finding, browsing through the file list, picture saving, and the
+// search of the file list for the spectra most like the shown one.
 class TForm3 : public QWidget
 {
     Q_OBJECT
@@ -37,6 +40,9 @@ public:
     TEdit *Edit1;
     QPushButton *Button3;
     QPushButton *Button2;
+    // "Bibliothek durchsuchen": the shown spectrum compared with every file of the main window's
+    // list (in free space between excl. Remove and Reload).
+    QPushButton *Bibliothek;
     QPushButton *Findepeaks;
     QPushButton *chgdata;
     QFrame *Panel1;
@@ -62,6 +68,12 @@ public:
     void FindepeaksClick();
     void chgdataClick();
     void savebmpClick();
+    void BibliothekClick();
+
+    // events
+    // The library search with the description of the spectrum the user chose; the main window
+    // runs it over its file list. Unassigned: the button does nothing.
+    std::function<void(const LibraryEntry &query)> OnLibrarySearch;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

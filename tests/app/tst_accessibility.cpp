@@ -179,6 +179,7 @@ void tst_Accessibility::everyControlReportsRoleNameAndValue()
                 { f3.Label4, label, s("Spektrum"), {} },
                 { f3.Edit1, edit, s("Spektrum"), {} },
                 { f3.Button3, button, s("excl. Remove"), {} },
+                { f3.Bibliothek, button, s("Bibliothek durchsuchen"), {} },
                 { f3.Button2, button, s("Reload"), {} },
                 { f3.Findepeaks, button, s("Finde Peaks"), {} },
                 { f3.chgdata, button, s("Daten ändern"), {} },
