@@ -99,19 +99,38 @@ std::optional<std::string> translatedWhole(std::string_view german)
     return std::nullopt;
 }
 
+// A line: whole if it can be, else from its first piece on (pieces between ": "), each rest of
+// the line tried whole before its first piece is taken alone ("a.spc: Schreibfehler: %s").
+std::string translatedLine(std::string_view line)
+{
+    std::string text;
+    while (true) {
+        if (auto whole = translatedWhole(line))
+            return text + *whole;
+        const std::size_t at = line.find(": ");
+        if (at == std::string_view::npos)
+            return text + std::string(line);
+        const std::string_view piece = line.substr(0, at);
+        const auto translated = translatedWhole(piece);
+        text += translated ? *translated : std::string(piece);
+        text += ": ";
+        line.remove_prefix(at + 2);
+    }
+}
+
+// Line by line (and cell by cell between tabs), without recursion, for a list of any length.
 std::string translatedPieces(std::string_view german)
 {
-    if (auto whole = translatedWhole(german))
-        return *whole;
-    // Lines first, then the pieces of a line between ": ".
-    for (const std::string_view separator : { std::string_view("\r\n"), std::string_view("\r"),
-             std::string_view("\n"), std::string_view("\t"), std::string_view(": ") }) {
-        const std::size_t at = german.find(separator);
-        if (at != std::string_view::npos)
-            return translatedPieces(german.substr(0, at)) + std::string(separator)
-                + translatedPieces(german.substr(at + separator.size()));
+    std::string text;
+    text.reserve(german.size());
+    while (true) {
+        const std::size_t at = german.find_first_of("\r\n\t");
+        text += translatedLine(german.substr(0, at));
+        if (at == std::string_view::npos)
+            return text;
+        text += german[at];
+        german.remove_prefix(at + 1);
     }
-    return std::string(german);
 }
 
 } // namespace

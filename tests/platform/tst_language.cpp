@@ -84,6 +84,15 @@ void tst_Language::messagesAreTranslatedPieceByPiece()
                     "/data/b.txt: damaged or unreadable (SPC)"));
     QCOMPARE(TranslatedMessage(FormatMessage(Messages::SpectrumNumberRange, 12)),
         std::string("The spectrum number must lie between 0 and 12."));
+    // The box of 200,000 refused files: every line translated, the list no deeper than a line.
+    std::string list;
+    for (int i = 0; i < 200000; ++i)
+        list += "\t/data/f" + std::to_string(i) + ".txt: falsches Format\r";
+    const std::string english = TranslatedMessage(list);
+    QCOMPARE(english.size(),
+        list.size() - 200000 * std::string("falsches").size()
+            + 200000 * std::string("wrong").size());
+    QVERIFY(english.find("\t/data/f199999.txt: wrong format\r") != std::string::npos);
     // A number field takes digits only, and a text of no entry stays as it is.
     QCOMPARE(TranslatedMessage("E/A-Fehler x"), std::string("E/A-Fehler x"));
     QCOMPARE(TranslatedMessage("peakhound-search: unknown option"),
