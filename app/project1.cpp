@@ -12,6 +12,8 @@
 #include "tpeakanzeige.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,6 +75,25 @@ bool displayAvailable()
 
 } // namespace
 
+UiLanguage LoadTranslations()
+{
+    const UiLanguage language = LanguageFromEnvironment();
+    if (language == UiLanguage::German)
+        return language;
+    static QTranslator translator;
+    const QString name = QStringLiteral("peakhound_en");
+    const QStringList folders { QCoreApplication::applicationDirPath()
+            + QStringLiteral("/../share/peakhound/translations"),
+        QStringLiteral(PH_BUILD_TRANSLATIONS) };
+    for (const QString &folder : folders)
+        if (translator.load(name, QDir::cleanPath(folder))) {
+            QCoreApplication::installTranslator(&translator);
+            SetMessageLanguage(language);
+            return language;
+        }
+    return UiLanguage::German;
+}
+
 void PrepareProcess()
 {
     ReportFileSizeLimitAsWriteError();
@@ -89,6 +110,7 @@ int Project1(int &argc, char **argv)
     QApplication application(argc, argv);
     SetApplicationTitle(kApplicationTitle);
     QGuiApplication::setDesktopFileName(QStringLiteral("peakhound"));
+    LoadTranslations();
     CreateForms();
     // The task-bar entry of the main window carries the application title.
     Form1->setWindowIconText(ToQString(kApplicationTitle));

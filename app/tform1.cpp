@@ -6,6 +6,7 @@
 #include "formatdispatch.h"
 #include "glyphs.h"
 #include "guard.h"
+#include "language.h"
 #include "messagebox.h"
 #include "peakfile.h"
 #include "qtstrings.h"
@@ -54,7 +55,7 @@ TForm1::TForm1()
 {
     SetupWindow(
         this, { QStringLiteral("Peakhound"), 193, 217, 891, 610, true, BorderStyle::Single });
-    setToolTip(QStringLiteral("Das Hauptfenster."));
+    setToolTip(tr("Das Hauptfenster."));
     peakDialog.Options.HideReadOnly = true;
     peakDialog.Options.NoChangeDir = true;
     peakDialog.Options.FileMustExist = true;
@@ -71,35 +72,35 @@ TForm1::TForm1()
 void TForm1::buildLayout()
 {
     // clang-format off
-    Button1 = CreateButton(this, {16, 8, 73, 25}, QStringLiteral("Add"), QStringLiteral("Dateien zur Liste zufügen"));
-    Button2 = CreateButton(this, {112, 8, 73, 25}, QStringLiteral("Remove"), QStringLiteral("Angewählten Eintrag aus Liste entfernen"));
-    Button3 = CreateButton(this, {208, 8, 73, 25}, QStringLiteral("Clear"), QStringLiteral("Gesamte Liste löschen."));
-    Label1 = CreateLabel(this, {328, 8}, QStringLiteral("Files"), 24);
-    ListBox1 = CreateListBox(this, {16, 40, 593, 193}, true, QStringLiteral("Liste der zu durchsuchenen Files."));
-    Label2 = CreateLabel(this, {712, 8}, QStringLiteral("Peaks [1/cm]"), 24);
-    Button4 = CreateButton(this, {656, 40, 49, 25}, QStringLiteral("Add"), QStringLiteral("Zufügen eines Peaks"));
+    Button1 = CreateButton(this, {16, 8, 73, 25}, tr("Add"), tr("Dateien zur Liste zufügen"));
+    Button2 = CreateButton(this, {112, 8, 73, 25}, tr("Remove"), tr("Angewählten Eintrag aus Liste entfernen"));
+    Button3 = CreateButton(this, {208, 8, 73, 25}, tr("Clear"), tr("Gesamte Liste löschen."));
+    Label1 = CreateLabel(this, {328, 8}, tr("Files"), 24);
+    ListBox1 = CreateListBox(this, {16, 40, 593, 193}, true, tr("Liste der zu durchsuchenen Files."));
+    Label2 = CreateLabel(this, {712, 8}, tr("Peaks [1/cm]"), 24);
+    Button4 = CreateButton(this, {656, 40, 49, 25}, tr("Add"), tr("Zufügen eines Peaks"));
     Edit1 = CreateEdit(this, {712, 40, 49, 24}, QStringLiteral("0"), QString(), 13);
-    ListBox2 = CreateListBox(this, {784, 40, 73, 193}, true, QStringLiteral("Liste der Peaks nach denen die Files getestet werden sollen."));
-    Button5 = CreateButton(this, {656, 72, 49, 25}, QStringLiteral("Remove"), QStringLiteral("Entfernen des angewählten Peaks aus der Liste"));
-    Button6 = CreateButton(this, {712, 72, 49, 25}, QStringLiteral("Clear"), QStringLiteral("Löschen der gesamten Peakliste."));
-    Button8 = CreateButton(this, {656, 104, 49, 25}, QStringLiteral("Load"), QStringLiteral("Laden eines Peak-Text-File."));
-    Button7 = CreateButton(this, {712, 104, 49, 25}, QStringLiteral("Rh 6G"), QStringLiteral("Laden der Rhodamin 6G Peakdaten."));
-    Label3 = CreateLabel(this, {616, 136}, QStringLiteral("Maximale Abweichung"));
-    Label4 = CreateLabel(this, {616, 152}, QStringLiteral("in 1/cm"));
-    Abweichung = CreateSpinEdit(this, {720, 152, 57, 22}, 10, QStringLiteral("Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
-    Label6 = CreateLabel(this, {616, 192}, QStringLiteral("Maximal fehlende Peaks"));
-    maxfehl = CreateSpinEdit(this, {720, 208, 57, 22}, 1, QStringLiteral("Maximal fehlende bzw. anwesende Peaks."));
-    Button9 = CreateButton(this, {24, 248, 201, 65}, QStringLiteral("Start !"), QStringLiteral("Start der Suche."));
-    CheckBox1 = CreateCheckBox(this, {240, 256, 17, 17}, false, QStringLiteral("Erklärung steht daneben."));
-    Label8 = CreateLabel(this, {264, 240}, QStringLiteral("Normale Auswahl"), 13);
-    Label9 = CreateLabel(this, {264, 256}, QStringLiteral("Es werden die Spektren ausgewählt,"), 13);
-    Label10 = CreateLabel(this, {264, 272}, QStringLiteral("die die angegebenen Peaks enthalten"), 13);
-    BitBtn1 = CreateGlyphButton(this, {568, 256, 33, 57}, ArrowGlyph(GlyphDirection::Up, {25, 29}), QStringLiteral("Ergebnisliste komplett nach  oben kopieren."));
-    Label7 = CreateLabel(this, {304, 304}, QStringLiteral("Ergebnis:"), 24);
-    ListBox3 = CreateListBox(this, {16, 336, 593, 217}, false, QStringLiteral("Liste der gefunden Files."));
+    ListBox2 = CreateListBox(this, {784, 40, 73, 193}, true, tr("Liste der Peaks nach denen die Files getestet werden sollen."));
+    Button5 = CreateButton(this, {656, 72, 49, 25}, tr("Remove"), tr("Entfernen des angewählten Peaks aus der Liste"));
+    Button6 = CreateButton(this, {712, 72, 49, 25}, tr("Clear"), tr("Löschen der gesamten Peakliste."));
+    Button8 = CreateButton(this, {656, 104, 49, 25}, tr("Load"), tr("Laden eines Peak-Text-File."));
+    Button7 = CreateButton(this, {712, 104, 49, 25}, QStringLiteral("Rh 6G"), tr("Laden der Rhodamin 6G Peakdaten."));
+    Label3 = CreateLabel(this, {616, 136}, tr("Maximale Abweichung"));
+    Label4 = CreateLabel(this, {616, 152}, tr("in 1/cm"));
+    Abweichung = CreateSpinEdit(this, {720, 152, 57, 22}, 10, tr("Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm"));
+    Label6 = CreateLabel(this, {616, 192}, tr("Maximal fehlende Peaks"));
+    maxfehl = CreateSpinEdit(this, {720, 208, 57, 22}, 1, tr("Maximal fehlende bzw. anwesende Peaks."));
+    Button9 = CreateButton(this, {24, 248, 201, 65}, tr("Start !"), tr("Start der Suche."));
+    CheckBox1 = CreateCheckBox(this, {240, 256, 17, 17}, false, tr("Erklärung steht daneben."));
+    Label8 = CreateLabel(this, {264, 240}, tr("Normale Auswahl"), 13);
+    Label9 = CreateLabel(this, {264, 256}, tr("Es werden die Spektren ausgewählt,"), 13);
+    Label10 = CreateLabel(this, {264, 272}, tr("die die angegebenen Peaks enthalten"), 13);
+    BitBtn1 = CreateGlyphButton(this, {568, 256, 33, 57}, ArrowGlyph(GlyphDirection::Up, {25, 29}), tr("Ergebnisliste komplett nach  oben kopieren."));
+    Label7 = CreateLabel(this, {304, 304}, tr("Ergebnis:"), 24);
+    ListBox3 = CreateListBox(this, {16, 336, 593, 217}, false, tr("Liste der gefunden Files."));
     Bevel1 = CreateBevel(this, {-8, 576, 897, 33});
-    Bar = CreateProgressBar(this, {8, 584, 737, 17}, QStringLiteral("Fortschrittsanzeige."));
-    Label5 = CreateLabel(this, {752, 584}, QStringLiteral("Status"), 13);
+    Bar = CreateProgressBar(this, {8, 584, 737, 17}, tr("Fortschrittsanzeige."));
+    Label5 = CreateLabel(this, {752, 584}, tr("Status"), 13);
     // clang-format on
 
     // The start button's caption: Arial bold, 64 pixels high, black, drawn without the style's
@@ -180,13 +181,13 @@ void TForm1::uebertragClick()
 void TForm1::CheckBox1Click()
 {
     if (CheckBox1->isChecked()) {
-        Label8->SetCaption(QStringLiteral("Inverse Auswahl"));
-        Label10->SetCaption(QStringLiteral("die nicht die angegebenen Peaks enthalten"));
-        Label6->SetCaption(QStringLiteral("Maximal vorhandene Peaks"));
+        Label8->SetCaption(tr("Inverse Auswahl"));
+        Label10->SetCaption(tr("die nicht die angegebenen Peaks enthalten"));
+        Label6->SetCaption(tr("Maximal vorhandene Peaks"));
     } else {
-        Label8->SetCaption(QStringLiteral("Normale Auswahl"));
-        Label10->SetCaption(QStringLiteral("die die angegebenen Peaks enthalten"));
-        Label6->SetCaption(QStringLiteral("Maximal fehlende Peaks"));
+        Label8->SetCaption(tr("Normale Auswahl"));
+        Label10->SetCaption(tr("die die angegebenen Peaks enthalten"));
+        Label6->SetCaption(tr("Maximal fehlende Peaks"));
     }
 }
 
@@ -290,14 +291,15 @@ void TForm1::reportBadFiles()
         return;
     std::string text = "\r";
     for (int k = 1; k <= BadFileList.Count; ++k) {
-        setStatus(QStringLiteral("Fehler !!!!"));
+        setStatus(tr("Fehler !!!!"));
         // A file of another format is named with the reason it was refused.
         std::string entry = ToStdString(FileNameFromStd(BadFileList.Name(k)));
         if (!BadFileList.Reason(k).empty())
             entry += ": " + BadFileList.Reason(k);
         text += '\t' + entry + '\r';
     }
-    text = "Folgende Daten hatten nicht das richtige Format und wurden ignoriert: " + text;
+    text = ToStdString(tr("Folgende Daten hatten nicht das richtige Format und wurden ignoriert: "))
+        + TranslatedMessage(text);
     ShowMessage(text);
 }
 
@@ -309,7 +311,7 @@ void TForm1::Button9Click()
     const bool sorted = SortByScore->isChecked();
     const bool each = EachSpectrum->isChecked();
     m_runScored = sorted || rule.Rule == PeakRule::Sensitive;
-    setStatus(QStringLiteral("Working......"));
+    setStatus(tr("Working......"));
     BadFileList.Count = 0;
     std::vector<std::string> targets;
     for (const QString &target : ListBox2->Items())
@@ -380,7 +382,7 @@ void TForm1::Button9Click()
     // An open map is coloured by the search just made.
     if (MapView != nullptr && MapView->isVisible())
         MapView->Refresh();
-    setStatus(stopped ? QStringLiteral("Abgebrochen") : QStringLiteral("Ready !"));
+    setStatus(stopped ? tr("Abgebrochen") : tr("Ready !"));
     showCount(searched, count, static_cast<int>(Report.WrongLayoutCount()), stopped);
     SetCaption(this, kMainCaption);
     Bar->setValue(0);

@@ -19,10 +19,10 @@ void TForm1::setUpAccessibility()
     NameAfterLabels(Abweichung, { Label3, Label4 });
     NameAfterLabels(maxfehl, { Label6 });
     // The check box switches to the inverse selection; the labels beside it explain the mode.
-    CheckBox1->setAccessibleName(QStringLiteral("Inverse Auswahl"));
+    CheckBox1->setAccessibleName(tr("Inverse Auswahl"));
     DescribeAfterLabels(CheckBox1, { Label8, Label9, Label10 });
     NameAfterLabels(ListBox3, { Label7 });
-    Bar->setAccessibleName(QStringLiteral("Fortschrittsanzeige"));
+    Bar->setAccessibleName(tr("Fortschrittsanzeige"));
     SetAccessibleRole(Label5, QAccessible::StatusBar);
 
     SetTabOrder({ Button1, Button2, Button3, ListBox1, Button4, Edit1, ListBox2, Button5, Button6,

@@ -7,6 +7,8 @@
 #include "spectrumtable.h"
 #include "tform1.h"
 
+#include "messages.h"
+
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QPushButton>

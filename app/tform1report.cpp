@@ -18,8 +18,8 @@
 void TForm1::setupReport()
 {
     ReportMenu = new QMenu(this);
-    ReportCopyItem = ReportMenu->addAction(QStringLiteral("Bericht kopieren"));
-    ReportSaveItem = ReportMenu->addAction(QStringLiteral("Bericht speichern..."));
+    ReportCopyItem = ReportMenu->addAction(tr("Bericht kopieren"));
+    ReportSaveItem = ReportMenu->addAction(tr("Bericht speichern..."));
     connect(ReportCopyItem, &QAction::triggered, this, guarded(this, &TForm1::ReportCopyClick));
     connect(ReportSaveItem, &QAction::triggered, this, guarded(this, &TForm1::ReportSaveClick));
     ListBox3->setContextMenuPolicy(Qt::CustomContextMenu);

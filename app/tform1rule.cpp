@@ -17,21 +17,21 @@
 void TForm1::setupPeakRule()
 {
     // clang-format off
-    RuleLabel = CreateLabel(this, {616, 248}, QStringLiteral("Peakregel"));
+    RuleLabel = CreateLabel(this, {616, 248}, tr("Peakregel"));
     PeakRuleBox = new QComboBox(this);
     PeakRuleBox->setGeometry(704, 244, 105, 22);
-    PeakRuleBox->addItems({ QStringLiteral("Standard"), QStringLiteral("Empfindlich") });
-    PeakRuleBox->setToolTip(QStringLiteral("Standard: Peaks über 10 % des Maximums. Empfindlich: Peaks deutlich über dem Rauschen, ohne Spikes."));
-    FromLabel = CreateLabel(this, {616, 280}, QStringLiteral("ab x [1/cm]"));
-    FromEdit = CreateEdit(this, {704, 276, 57, 22}, QStringLiteral("100"), QStringLiteral("Die empfindliche Regel sucht erst ab diesem x (Laserlinie und Filterkante bleiben draussen)."));
-    SortByScore = CreateCheckBox(this, {616, 340, 17, 17}, false, QStringLiteral("Die gefundenen Files nach der Güte der Übereinstimmung ordnen."));
-    SortByScore->setText(QStringLiteral("nach Güte sortieren"));
+    PeakRuleBox->addItems({ tr("Standard"), tr("Empfindlich") });
+    PeakRuleBox->setToolTip(tr("Standard: Peaks über 10 % des Maximums. Empfindlich: Peaks deutlich über dem Rauschen, ohne Spikes."));
+    FromLabel = CreateLabel(this, {616, 280}, tr("ab x [1/cm]"));
+    FromEdit = CreateEdit(this, {704, 276, 57, 22}, QStringLiteral("100"), tr("Die empfindliche Regel sucht erst ab diesem x (Laserlinie und Filterkante bleiben draussen)."));
+    SortByScore = CreateCheckBox(this, {616, 340, 17, 17}, false, tr("Die gefundenen Files nach der Güte der Übereinstimmung ordnen."));
+    SortByScore->setText(tr("nach Güte sortieren"));
     SortByScore->resize(180, 17);
-    EachSpectrum = CreateCheckBox(this, {616, 316, 17, 17}, false, QStringLiteral("Jedes Spektrum einer Datei prüfen (Serien, Linienscans, Karten); eine Datei wird ausgewählt, wenn eines ihrer Spektren passt."));
-    EachSpectrum->setText(QStringLiteral("Jedes Spektrum"));
+    EachSpectrum = CreateCheckBox(this, {616, 316, 17, 17}, false, tr("Jedes Spektrum einer Datei prüfen (Serien, Linienscans, Karten); eine Datei wird ausgewählt, wenn eines ihrer Spektren passt."));
+    EachSpectrum->setText(tr("Jedes Spektrum"));
     EachSpectrum->resize(180, 17);
     RuleUsedLabel = CreateLabel(this, {616, 364}, QString());
-    RuleUsedLabel->setToolTip(QStringLiteral("Die Peakregel der letzten Suche."));
+    RuleUsedLabel->setToolTip(tr("Die Peakregel der letzten Suche."));
     // clang-format on
     PeakRuleBox->setAccessibleDescription(RuleLabel->text());
     NameAfterLabels(FromEdit, { FromLabel });
@@ -56,10 +56,11 @@ PeakRuleSettings TForm1::ChosenPeakRule()
 
 void TForm1::showRuleUsed(const PeakRuleSettings &rule, bool sorted)
 {
-    QString text = rule.Rule == PeakRule::Sensitive ? QStringLiteral("Regel: Empfindlich ab ")
-            + ToQString(FormatFixed(rule.From, 0, 1, CurrentSeparators())) + QStringLiteral(" 1/cm")
-                                                    : QStringLiteral("Regel: Standard");
+    QString text = rule.Rule == PeakRule::Sensitive
+        ? tr("Regel: Empfindlich ab %1 1/cm")
+              .arg(ToQString(FormatFixed(rule.From, 0, 1, CurrentSeparators())))
+        : tr("Regel: Standard");
     if (sorted)
-        text += QStringLiteral(", nach Güte");
+        text += tr(", nach Güte");
     RuleUsedLabel->SetCaption(text);
 }

@@ -11,6 +11,7 @@
 #include "tlineseries.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFontMetrics>
 #include <QImageWriter>
@@ -411,7 +412,9 @@ void TChart::drawLegend()
     const int rows = std::min(total, room);
     const bool counted = rows < total;
     const int named = counted ? rows - 1 : rows;
-    const QString more = counted ? QStringLiteral("+ %1 weitere").arg(total - named) : QString();
+    const QString more = counted
+        ? QCoreApplication::translate("TChart", "+ %1 weitere").arg(total - named)
+        : QString();
     const int widest = m_panelBounds.Width() / 3 - 3 * pad - sample;
     if (widest < h)
         return;

@@ -1,6 +1,9 @@
 #include "dialogs.h"
 
+#include "translatable.h"
+
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -104,17 +107,41 @@ PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDi
         row->addWidget(box);
         return box;
     };
-    const QString shown = QStringLiteral("wie angezeigt");
-    fields.Width = add(QStringLiteral("Bild&breite (Pixel):"), settings.PictureWidth, 20000, shown);
-    fields.Height = add(QStringLiteral("Bild&höhe (Pixel):"), settings.PictureHeight, 20000, shown);
-    fields.Dpi = add(QStringLiteral("Auflösung (dpi, PNG):"), settings.PictureDpi, 4800,
-        QStringLiteral("keine"));
+    const QString shown = QCoreApplication::translate("TSavePictureDialog", "wie angezeigt");
+    fields.Width = add(QCoreApplication::translate("TSavePictureDialog", "Bild&breite (Pixel):"),
+        settings.PictureWidth, 20000, shown);
+    fields.Height = add(QCoreApplication::translate("TSavePictureDialog", "Bild&höhe (Pixel):"),
+        settings.PictureHeight, 20000, shown);
+    fields.Dpi = add(QCoreApplication::translate("TSavePictureDialog", "Auflösung (dpi, PNG):"),
+        settings.PictureDpi, 4800, QCoreApplication::translate("TSavePictureDialog", "keine"));
     row->addStretch();
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
         grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
     else if (dialog.layout() != nullptr)
         dialog.layout()->addItem(row);
     return fields;
+}
+
+// The names of the file types the dialogs offer, for the translation (a filter's text is German).
+[[maybe_unused]] const char *const kFileTypeNames[] = {
+    QT_TRANSLATE_NOOP("FileTypes", "Textdateien"),
+    QT_TRANSLATE_NOOP("FileTypes", "Alle Dateien"),
+    QT_TRANSLATE_NOOP("FileTypes", "Spektrendateien"),
+    QT_TRANSLATE_NOOP("FileTypes", "Tabulatorgetrennte Texte"),
+    QT_TRANSLATE_NOOP("FileTypes", "Bitmaps"),
+    QT_TRANSLATE_NOOP("FileTypes", "Metadateien"),
+    QT_TRANSLATE_NOOP("FileTypes", "PNG-Bild"),
+    QT_TRANSLATE_NOOP("FileTypes", "SVG-Grafik"),
+    QT_TRANSLATE_NOOP("FileTypes", "PDF-Dokument"),
+};
+
+// "Textdateien (*.txt)" in the language of the windows: the name before its patterns translated.
+QString translatedFileType(const QString &description)
+{
+    const qsizetype patterns = description.indexOf(QStringLiteral(" ("));
+    const QString name = patterns < 0 ? description : description.left(patterns);
+    return QCoreApplication::translate("FileTypes", name.toUtf8().constData())
+        + description.mid(name.size());
 }
 
 } // namespace
@@ -129,8 +156,8 @@ QStringList QtNameFilters(const QString &filter)
         QStringList patterns;
         for (const QString &pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
             patterns << qtPattern(pattern);
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
-                + QLatin1Char(')');
+        filters << translatedFileType(parts[i]) + QStringLiteral(" (")
+                + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }

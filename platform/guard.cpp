@@ -1,7 +1,9 @@
 #include "guard.h"
 
+#include "language.h"
 #include "messagebox.h"
 #include "messages.h"
+#include "translatable.h"
 
 std::string ErrorBoxText(const std::string &message)
 {
@@ -13,7 +15,7 @@ std::string ErrorBoxText(const std::string &message)
 void ShowException(const std::exception &error) noexcept
 {
     try {
-        ShowErrorMessage(ErrorBoxText(error.what()));
+        ShowErrorMessage(ErrorBoxText(TranslatedMessage(error.what())));
     } catch (...) {
         // Showing the box failed (out of memory): the event loop must still go on.
     }
@@ -22,7 +24,7 @@ void ShowException(const std::exception &error) noexcept
 void ShowOutOfMemory() noexcept
 {
     try {
-        ShowErrorMessage(ErrorBoxText(std::string(Messages::OutOfMemory)));
+        ShowErrorMessage(ErrorBoxText(TranslatedMessage(Messages::OutOfMemory)));
     } catch (...) {
     }
 }
@@ -30,7 +32,8 @@ void ShowOutOfMemory() noexcept
 void ShowUnknownException() noexcept
 {
     try {
-        ShowErrorMessage(ErrorBoxText("Unbekannter Fehler"));
+        ShowErrorMessage(
+            ErrorBoxText(TranslatedMessage(QT_TRANSLATE_NOOP("Messages", "Unbekannter Fehler"))));
     } catch (...) {
     }
 }

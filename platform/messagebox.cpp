@@ -1,5 +1,6 @@
 #include "messagebox.h"
 
+#include "language.h"
 #include "qtstrings.h"
 
 #include <QApplication>
@@ -104,7 +105,9 @@ void showScrollable(MessageBoxKind kind, const QString &title, const QString &te
 
 void show(MessageBoxKind kind, const std::string &text)
 {
-    const MessageBoxRequest request { kind, ApplicationTitle(), text };
+    // A message of the runtime (German in the code) in the user's language; the windows' own
+    // texts come translated already and pass unchanged.
+    const MessageBoxRequest request { kind, ApplicationTitle(), TranslatedMessage(text) };
     if (hook()) {
         hook()(request);
         return;

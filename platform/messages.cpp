@@ -57,31 +57,31 @@ std::string WriteFailureText(int systemError)
     const char *words = nullptr;
     switch (systemError) {
     case EIO:
-        words = "Ein-/Ausgabefehler des Datenträgers";
+        words = QT_TRANSLATE_NOOP("Messages", "Ein-/Ausgabefehler des Datenträgers");
         break;
     case EFBIG:
-        words = "Grenze der Dateigröße überschritten";
+        words = QT_TRANSLATE_NOOP("Messages", "Grenze der Dateigröße überschritten");
         break;
     case ENOSPC:
-        words = "kein Platz mehr auf dem Datenträger";
+        words = QT_TRANSLATE_NOOP("Messages", "kein Platz mehr auf dem Datenträger");
         break;
     case EROFS:
-        words = "Datenträger schreibgeschützt";
+        words = QT_TRANSLATE_NOOP("Messages", "Datenträger schreibgeschützt");
         break;
     case EDQUOT:
-        words = "Speicherkontingent des Benutzers erschöpft";
+        words = QT_TRANSLATE_NOOP("Messages", "Speicherkontingent des Benutzers erschöpft");
         break;
     case EBUSY:
     case ETXTBSY:
-        words = "Datei wird von einem anderen Programm benutzt";
+        words = QT_TRANSLATE_NOOP("Messages", "Datei wird von einem anderen Programm benutzt");
         break;
     case ENOMEM:
-        words = "zu wenig Arbeitsspeicher";
+        words = QT_TRANSLATE_NOOP("Messages", "zu wenig Arbeitsspeicher");
         break;
     case EXDEV:
     case ENXIO:
     case ENODEV:
-        words = "Gerät nicht erreichbar";
+        words = QT_TRANSLATE_NOOP("Messages", "Gerät nicht erreichbar");
         break;
     default:
         break;

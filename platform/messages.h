@@ -1,5 +1,7 @@
 #pragma once
 
+#include "translatable.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -7,27 +9,38 @@
 // The runtime's message texts, in one place. %s and %d are filled by FormatMessage.
 namespace Messages
 {
-inline constexpr std::string_view FileNotFound = "Datei nicht gefunden";
-inline constexpr std::string_view PresetNotFound = "Datei nicht gefunden (%s)";
-inline constexpr std::string_view InvalidFileName = "Ungültiger Dateiname";
-inline constexpr std::string_view TooManyOpenFiles = "Zu viele geöffnete Dateien";
-inline constexpr std::string_view AccessDenied = "Dateizugriff verweigert";
-inline constexpr std::string_view InOutError = "E/A-Fehler %d";
-inline constexpr std::string_view InvalidFloat = "'%s' ist kein gültiger Gleitkommawert";
-inline constexpr std::string_view InvalidInteger = "'%s' ist kein gültiger Integerwert";
-inline constexpr std::string_view FloatOverflow = "Gleitkommaüberlauf";
-inline constexpr std::string_view FloatZeroDivide = "Gleitkommadivision durch Null";
-inline constexpr std::string_view OutOfMemory = "Zu wenig Arbeitsspeicher";
-inline constexpr std::string_view WriteError = "Schreibfehler: %s";
+inline constexpr std::string_view FileNotFound =
+    QT_TRANSLATE_NOOP("Messages", "Datei nicht gefunden");
+inline constexpr std::string_view PresetNotFound =
+    QT_TRANSLATE_NOOP("Messages", "Datei nicht gefunden (%s)");
+inline constexpr std::string_view InvalidFileName =
+    QT_TRANSLATE_NOOP("Messages", "Ungültiger Dateiname");
+inline constexpr std::string_view TooManyOpenFiles =
+    QT_TRANSLATE_NOOP("Messages", "Zu viele geöffnete Dateien");
+inline constexpr std::string_view AccessDenied =
+    QT_TRANSLATE_NOOP("Messages", "Dateizugriff verweigert");
+inline constexpr std::string_view InOutError = QT_TRANSLATE_NOOP("Messages", "E/A-Fehler %d");
+inline constexpr std::string_view InvalidFloat =
+    QT_TRANSLATE_NOOP("Messages", "'%s' ist kein gültiger Gleitkommawert");
+inline constexpr std::string_view InvalidInteger =
+    QT_TRANSLATE_NOOP("Messages", "'%s' ist kein gültiger Integerwert");
+inline constexpr std::string_view FloatOverflow =
+    QT_TRANSLATE_NOOP("Messages", "Gleitkommaüberlauf");
+inline constexpr std::string_view FloatZeroDivide =
+    QT_TRANSLATE_NOOP("Messages", "Gleitkommadivision durch Null");
+inline constexpr std::string_view OutOfMemory =
+    QT_TRANSLATE_NOOP("Messages", "Zu wenig Arbeitsspeicher");
+inline constexpr std::string_view WriteError = QT_TRANSLATE_NOOP("Messages", "Schreibfehler: %s");
 inline constexpr std::string_view ListIndexError =
-    "Der Index der Liste überschreitet das Maximum (%d)";
+    QT_TRANSLATE_NOOP("Messages", "Der Index der Liste überschreitet das Maximum (%d)");
 
 // The viewer's own refusals, shown in its message boxes.
 inline constexpr std::string_view SpectrumNumberRange =
-    "Die Nummer des Spektrums muss zwischen 0 und %d liegen.";
-inline constexpr std::string_view NoSpectrumShown = "Es wird kein Spektrum angezeigt.";
+    QT_TRANSLATE_NOOP("Messages", "Die Nummer des Spektrums muss zwischen 0 und %d liegen.");
+inline constexpr std::string_view NoSpectrumShown =
+    QT_TRANSLATE_NOOP("Messages", "Es wird kein Spektrum angezeigt.");
 inline constexpr std::string_view TooManySpectra =
-    "Es können höchstens %d Spektren zusammen angezeigt werden.";
+    QT_TRANSLATE_NOOP("Messages", "Es können höchstens %d Spektren zusammen angezeigt werden.");
 } // namespace Messages
 
 // What a message quotes of a text that came from a file: the text itself when it is at most

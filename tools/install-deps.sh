@@ -14,6 +14,7 @@ packages=(
   build-essential cmake pkgconf          # the build
   qt6-base-dev                           # Qt 6 Core, Gui, Widgets, Test
   qt6-svg-dev                            # SVG pictures of the chart
+  qt6-l10n-tools qt6-tools-dev           # lupdate, lrelease and their CMake package (translations)
   fonts-liberation                       # the face the window layouts are measured for
   fonts-dejavu-core                      # text in pictures, glyphs the layout face lacks
 )
@@ -55,9 +56,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# The tests compare the search's output under these locales (decimal comma, Turkish case rules).
+# The tests compare the search's output under these locales (decimal comma, Turkish case rules)
+# and the windows' texts in English.
 if [ "$set_wanted" = full ]; then
-  for locale in de_DE fr_FR tr_TR; do
+  for locale in de_DE en_US fr_FR tr_TR; do
     locale -a 2>/dev/null | grep -qx "$locale.utf8" || $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
   done
 fi

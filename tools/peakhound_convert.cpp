@@ -3,12 +3,14 @@
 
 #include "exceptions.h"
 #include "filesizelimit.h"
+#include "language.h"
 #include "messages.h"
 #include "separators.h"
 #include "spectrumfile.h"
 #include "spectrumtable.h"
 #include "spectrumwriter.h"
 #include "textoutput.h"
+#include "translatable.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -38,13 +40,13 @@ constexpr const char *kUsage =
     "Exit status: 0 every file converted, 1 a file could not be read, had the wrong layout or\n"
     "could not be written (the others are still converted), 2 usage error.\n";
 
-constexpr const char *kBadFilesHeading =
-    "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+constexpr const char *kBadFilesHeading = QT_TRANSLATE_NOOP(
+    "Messages", "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:");
 
 void complain(const std::string &name, const std::string &message)
 {
     std::fprintf(stderr, "peakhound-convert: %s: %s\n", EscapeControls(name).c_str(),
-        EscapeControls(message).c_str());
+        EscapeControls(TranslatedMessage(message)).c_str());
 }
 
 int run(int argc, char **argv)
@@ -129,9 +131,10 @@ int run(int argc, char **argv)
         written.emplace(targetName, name);
     }
     if (badFiles.Count > 0) {
-        std::fprintf(stderr, "%s\n", kBadFilesHeading);
+        std::fprintf(stderr, "%s\n", TranslatedMessage(kBadFilesHeading).c_str());
         for (int k = 1; k <= badFiles.Count; ++k)
-            std::fprintf(stderr, "\t%s\n", EscapeControls(badFiles.Entry(k)).c_str());
+            std::fprintf(
+                stderr, "\t%s\n", EscapeControls(TranslatedMessage(badFiles.Entry(k))).c_str());
         failed = true;
     }
     return failed ? 1 : 0;
@@ -142,6 +145,7 @@ int run(int argc, char **argv)
 int main(int argc, char **argv)
 {
     ReportFileSizeLimitAsWriteError();
+    SetMessageLanguage(LanguageFromEnvironment());
     std::setlocale(LC_ALL, "");
 #ifdef PH_FAULT_FROM_ENVIRONMENT
     ArmFaultFromEnvironment();
@@ -149,7 +153,8 @@ int main(int argc, char **argv)
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc &) {
-        std::fprintf(stderr, "peakhound-convert: %s\n", std::string(Messages::OutOfMemory).c_str());
+        std::fprintf(
+            stderr, "peakhound-convert: %s\n", TranslatedMessage(Messages::OutOfMemory).c_str());
         return 1;
     }
 }

@@ -7,6 +7,7 @@
 #include "filejudgement.h"
 #include "filesizelimit.h"
 #include "hitmapfiles.h"
+#include "language.h"
 #include "matchreport.h"
 #include "messages.h"
 #include "numconv.h"
@@ -17,6 +18,7 @@
 #include "spectrumtable.h"
 #include "textfile.h"
 #include "textoutput.h"
+#include "translatable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,8 +50,8 @@ void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
 namespace
 {
 
-constexpr const char *kBadFilesHeading =
-    "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:";
+constexpr const char *kBadFilesHeading = QT_TRANSLATE_NOOP(
+    "Messages", "Folgende Daten hatten nicht das richtige Format und wurden ignoriert:");
 
 constexpr const char *kUsage =
     "Usage: peakhound-search [OPTION]... [--] FILE...\n"
@@ -139,7 +141,8 @@ void closeOut()
 int reportOutputError(const OutputError &failure)
 {
     std::fprintf(stderr, "peakhound-search: %s\n",
-        FormatMessage(Messages::WriteError, SystemErrorText(failure.error)).c_str());
+        TranslatedMessage(FormatMessage(Messages::WriteError, SystemErrorText(failure.error)))
+            .c_str());
     return 1;
 }
 
@@ -371,21 +374,21 @@ int endOnStandardError(
     LineStore &failures, LineStore &badFiles, const std::string &listError, bool keepGoing)
 {
     failures.forEach([](const std::string &failure) {
-        std::fprintf(stderr, "%s\n", EscapeControls(failure).c_str());
+        std::fprintf(stderr, "%s\n", EscapeControls(TranslatedMessage(failure)).c_str());
     });
     if (!failures.empty() && !keepGoing)
         return 1;
     if (!badFiles.empty()) {
-        std::fputs(kBadFilesHeading, stderr);
+        std::fputs(TranslatedMessage(kBadFilesHeading).c_str(), stderr);
         std::fputc('\n', stderr);
         badFiles.forEach([](const std::string &record) {
             const auto [name, reason] = splitBadFileRecord(record);
             const std::string entry = reason.empty() ? name : name + ": " + reason;
-            std::fprintf(stderr, "\t%s\n", EscapeControls(entry).c_str());
+            std::fprintf(stderr, "\t%s\n", EscapeControls(TranslatedMessage(entry)).c_str());
         });
     }
     if (!listError.empty()) {
-        std::fprintf(stderr, "%s\n", EscapeControls(listError).c_str());
+        std::fprintf(stderr, "%s\n", EscapeControls(TranslatedMessage(listError)).c_str());
         return 1;
     }
     return failures.empty() ? 0 : 1;
@@ -1706,6 +1709,7 @@ int runLike(const Options &options, const NumberSeparators &separators)
 int main(int argc, char **argv)
 {
     ReportFileSizeLimitAsWriteError();
+    SetMessageLanguage(LanguageFromEnvironment());
     // Memory as the one-thread run has it, whatever the number of threads: one malloc arena
     // (each further arena reserves 64 MiB of address space that a limit counts), and large
     // blocks always mapped on their own, so that a freed file buffer goes back to the system at
@@ -1726,12 +1730,13 @@ int main(int argc, char **argv)
             stderr, "peakhound-search: %s\n\n%s", EscapeControls(error.reason).c_str(), kUsage);
         return 2;
     } catch (const Exception &error) {
-        std::fprintf(stderr, "%s\n", EscapeControls(failedFile + ": " + error.what()).c_str());
+        std::fprintf(stderr, "%s\n",
+            EscapeControls(TranslatedMessage(failedFile + ": " + error.what())).c_str());
         return 1;
     } catch (const std::bad_alloc &) {
         const std::string name = failedFile.empty() ? "peakhound-search" : failedFile;
-        std::fprintf(
-            stderr, "%s: %s\n", EscapeControls(name).c_str(), Messages::OutOfMemory.data());
+        std::fprintf(stderr, "%s: %s\n", EscapeControls(name).c_str(),
+            TranslatedMessage(Messages::OutOfMemory).c_str());
         return 1;
     }
 
@@ -1855,7 +1860,8 @@ int main(int argc, char **argv)
         } catch (const OutputError &failure) {
             return reportOutputError(failure);
         }
-        std::fprintf(stderr, "peakhound-search: %s\n", Messages::OutOfMemory.data());
+        std::fprintf(
+            stderr, "peakhound-search: %s\n", TranslatedMessage(Messages::OutOfMemory).c_str());
         return 1;
     }
 

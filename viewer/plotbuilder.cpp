@@ -13,6 +13,7 @@
 #include "tlineseries.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -76,7 +77,8 @@ double largestIntensity(const SpectrumExtremes &extremes)
 QString legendTitle(const SpectrumTableData &table, int s)
 {
     const std::string &name = table.Names[s];
-    return name.empty() ? QStringLiteral("Spektrum %1").arg(s + 1) : ToQString(name);
+    return name.empty() ? QCoreApplication::translate("TForm2", "Spektrum %1").arg(s + 1)
+                        : ToQString(name);
 }
 
 } // namespace
@@ -87,7 +89,7 @@ QString ShownNote(const LoadResult &load)
         return load.Reason.empty() ? QString() : QStringLiteral(" - ") + ToQString(load.Reason);
     if (load.FileSpectra == 0)
         return QString();
-    return QStringLiteral(" - die ersten %1 von %2 Spektren")
+    return QCoreApplication::translate("TForm2", " - die ersten %1 von %2 Spektren")
         .arg(kMaxSpectra)
         .arg(load.FileSpectra);
 }

@@ -67,8 +67,7 @@ void configureSeries(TLineSeries &series)
 
 TForm2::TForm2()
 {
-    SetupWindow(
-        this, { QStringLiteral("Display"), 214, 106, 601, 422, false, BorderStyle::Sizeable });
+    SetupWindow(this, { tr("Display"), 214, 106, 601, 422, false, BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -96,7 +95,7 @@ TForm2::TForm2()
     };
     Chart1->OnAfterDraw = [this](TChart *sender) { Chart1AfterDraw(sender); };
 
-    CopyPictureItem = new QAction(QStringLiteral("Bild kopieren"), this);
+    CopyPictureItem = new QAction(tr("Bild kopieren"), this);
     CopyPictureItem->setShortcut(QKeySequence::Copy);
     CopyPictureItem->setShortcutContext(Qt::WindowShortcut);
     addAction(CopyPictureItem);

@@ -58,48 +58,47 @@ QString filterExtension(int filterIndex)
 
 TForm3::TForm3()
 {
-    SetupWindow(this,
-        { QStringLiteral("Display Preferences"), 815, 106, 202, 395, true, BorderStyle::Single });
+    SetupWindow(this, { tr("Display Preferences"), 815, 106, 202, 395, true, BorderStyle::Single });
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // clang-format off
-    Label1 = CreateLabel(this, {8, 24}, QStringLiteral("Abstand der Spektren"));
-    Label2 = CreateLabel(this, {8, 40}, QStringLiteral("in Prozent des Maximalwertes"));
+    Label1 = CreateLabel(this, {8, 24}, tr("Abstand der Spektren"));
+    Label2 = CreateLabel(this, {8, 40}, tr("in Prozent des Maximalwertes"));
     Abstand = CreateEdit(this, {152, 32, 41, 21}, QStringLiteral("30"),
-                         QStringLiteral("Bei mehreren Spektren gibt dieser Wert den Abstand der einzelnen Spektren an."));
+                         tr("Bei mehreren Spektren gibt dieser Wert den Abstand der einzelnen Spektren an."));
     showtitle = CreateCheckBox(this, {9, 65, 16, 15}, true,
-                               QStringLiteral("Titel in der Grafik mit anzeigen. Wenn mehrere Dateien angezeigt werden nicht sinnvoll."));
-    Label3 = CreateLabel(this, {32, 64}, QStringLiteral("Titel anzeigen"), 13);
+                               tr("Titel in der Grafik mit anzeigen. Wenn mehrere Dateien angezeigt werden nicht sinnvoll."));
+    Label3 = CreateLabel(this, {32, 64}, tr("Titel anzeigen"), 13);
     showcrosshair = CreateCheckBox(this, {8, 88, 17, 17}, false);
-    Label5 = CreateLabel(this, {32, 88}, QStringLiteral("Fadenkreuz anzeigen"), 13);
+    Label5 = CreateLabel(this, {32, 88}, tr("Fadenkreuz anzeigen"), 13);
     Farben = CreateCheckBox(this, {8, 112, 17, 17}, false,
-                            QStringLiteral("Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar."));
-    LabelFarben = CreateLabel(this, {32, 112}, QStringLiteral("Farben"), 13);
+                            tr("Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar."));
+    LabelFarben = CreateLabel(this, {32, 112}, tr("Farben"), 13);
     Legende = CreateCheckBox(this, {8, 136, 17, 17}, false,
-                             QStringLiteral("Legende mit dem Namen jedes Spektrums in der Grafik anzeigen."));
-    LabelLegende = CreateLabel(this, {32, 136}, QStringLiteral("Legende"), 13);
-    Button1 = CreateButton(this, {112, 144, 81, 25}, QStringLiteral("Remove"),
-                           QStringLiteral("Entfernt das ausgewählte Spektrum aus der Ansicht."));
-    Label4 = CreateLabel(this, {0, 160}, QStringLiteral("Spektrum"));
-    Edit1 = CreateEdit(this, {48, 160, 49, 21}, QString(), QStringLiteral("Nummer des angeklickten Spektrums."));
-    Button3 = CreateButton(this, {112, 176, 81, 25}, QStringLiteral("excl. Remove"),
-                           QStringLiteral("Entfernt alle ausser das ausgewählte Spektrum aus der Ansicht."));
-    Button2 = CreateButton(this, {112, 232, 81, 25}, QStringLiteral("Reload"));
-    Bibliothek = CreateButton(this, {8, 205, 185, 23}, QStringLiteral("Bibliothek durchsuchen"),
-                              QStringLiteral("Vergleicht das ausgewählte (sonst das oberste) Spektrum mit allen Files der Liste; die ähnlichsten stehen zuerst im Ergebnis."));
-    Findepeaks = CreateButton(this, {8, 272, 81, 25}, QStringLiteral("Finde Peaks"));
-    chgdata = CreateButton(this, {112, 272, 81, 25}, QStringLiteral("Daten ändern"),
-                           QStringLiteral("Angezeigte Spektren hinzufügen, entfernen oder ordnen."));
-    Panel1 = CreatePanel(this, {0, 304, 201, 41}, QStringLiteral("Buttons zum scrollen durch die Spektren."));
-    lastspek = CreateButton(Panel1, {8, 8, 81, 25}, QStringLiteral("Last"),
-                            QStringLiteral("Vorheriges Spektrum in  der Liste."));
-    Nextspek = CreateButton(Panel1, {112, 8, 81, 25}, QStringLiteral("Next"),
-                            QStringLiteral("Nächstes Spektrum in der Liste."));
+                             tr("Legende mit dem Namen jedes Spektrums in der Grafik anzeigen."));
+    LabelLegende = CreateLabel(this, {32, 136}, tr("Legende"), 13);
+    Button1 = CreateButton(this, {112, 144, 81, 25}, tr("Remove"),
+                           tr("Entfernt das ausgewählte Spektrum aus der Ansicht."));
+    Label4 = CreateLabel(this, {0, 160}, tr("Spektrum"));
+    Edit1 = CreateEdit(this, {48, 160, 49, 21}, QString(), tr("Nummer des angeklickten Spektrums."));
+    Button3 = CreateButton(this, {112, 176, 81, 25}, tr("excl. Remove"),
+                           tr("Entfernt alle ausser das ausgewählte Spektrum aus der Ansicht."));
+    Button2 = CreateButton(this, {112, 232, 81, 25}, tr("Reload"));
+    Bibliothek = CreateButton(this, {8, 205, 185, 23}, tr("Bibliothek durchsuchen"),
+                              tr("Vergleicht das ausgewählte (sonst das oberste) Spektrum mit allen Files der Liste; die ähnlichsten stehen zuerst im Ergebnis."));
+    Findepeaks = CreateButton(this, {8, 272, 81, 25}, tr("Finde Peaks"));
+    chgdata = CreateButton(this, {112, 272, 81, 25}, tr("Daten ändern"),
+                           tr("Angezeigte Spektren hinzufügen, entfernen oder ordnen."));
+    Panel1 = CreatePanel(this, {0, 304, 201, 41}, tr("Buttons zum scrollen durch die Spektren."));
+    lastspek = CreateButton(Panel1, {8, 8, 81, 25}, tr("Last"),
+                            tr("Vorheriges Spektrum in  der Liste."));
+    Nextspek = CreateButton(Panel1, {112, 8, 81, 25}, tr("Next"),
+                            tr("Nächstes Spektrum in der Liste."));
     Panel2 = CreatePanel(this, {0, 352, 201, 41});
-    savebmp = CreateButton(Panel2, {8, 8, 81, 25}, QStringLiteral("Save Picture"),
-                           QStringLiteral("Specihere aktuelles Bild inder aktuellen Grösse als BMP ode WMF."));
-    Close = CreateButton(Panel2, {112, 8, 81, 25}, QStringLiteral("Close"),
-                         QStringLiteral("Schliesse die Displayansicht."));
+    savebmp = CreateButton(Panel2, {8, 8, 81, 25}, tr("Save Picture"),
+                           tr("Specihere aktuelles Bild inder aktuellen Grösse als BMP ode WMF."));
+    Close = CreateButton(Panel2, {112, 8, 81, 25}, tr("Close"),
+                         tr("Schliesse die Displayansicht."));
     // clang-format on
 
     SavePictureDialog1.Filter = kPictureFilter;
@@ -176,7 +175,7 @@ void TForm3::NextspekClick()
     Nextspek->setEnabled(false);
     lastspek->setEnabled(true);
     if (BrowseCursor.List == nullptr || BrowseCursor.Index + 1 > BrowseCursor.List->Count() - 1) {
-        ShowMessage("Ende der Liste");
+        ShowMessage(ToStdString(tr("Ende der Liste")));
         return;
     }
     step(1);
@@ -188,7 +187,7 @@ void TForm3::lastspekClick()
     Nextspek->setEnabled(true);
     lastspek->setEnabled(false);
     if (BrowseCursor.List == nullptr || BrowseCursor.Index - 1 < 0) {
-        ShowMessage("Anfang der Liste");
+        ShowMessage(ToStdString(tr("Anfang der Liste")));
         return;
     }
     step(-1);
@@ -326,7 +325,7 @@ void TForm3::savebmpClick()
     else
         SaveChartPicture(chart, name, format, { size, SavePictureDialog1.PictureDpi });
     SetCaption(Form2, name);
-    ShowMessage("File gespeichert\r" + ToStdString(name));
+    ShowMessage(ToStdString(tr("File gespeichert") + QLatin1Char('\r') + name));
 }
 
 // ---- identifying the shown spectrum

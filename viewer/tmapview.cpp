@@ -9,6 +9,7 @@
 #include "eachspectrum.h"
 #include "exceptions.h"
 #include "guard.h"
+#include "language.h"
 #include "messagebox.h"
 #include "numformat.h"
 #include "plotbuilder.h"
@@ -18,9 +19,11 @@
 #include "spectrumtable.h"
 #include "tchart.h"
 #include "tform2.h"
+#include "translatable.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -128,14 +131,15 @@ void MapCanvas::mouseMoveEvent(QMouseEvent *event)
         const long cell = HitMapCellAt(
             rect(), m_view->Map(), m_view->Layout(), m_view->Look(), event->position());
         SetCaption(m_view,
-            cell < 0 ? QStringLiteral("Karte - ") + m_view->FileName()
-                     : QStringLiteral("Karte - ") + m_view->CellText(cell));
+            cell < 0
+                ? QCoreApplication::translate("TMapView", "Karte - ") + m_view->FileName()
+                : QCoreApplication::translate("TMapView", "Karte - ") + m_view->CellText(cell));
     });
 }
 
 void MapCanvas::leaveEvent(QEvent *)
 {
-    SetCaption(m_view, QStringLiteral("Karte - ") + m_view->FileName());
+    SetCaption(m_view, QCoreApplication::translate("TMapView", "Karte - ") + m_view->FileName());
 }
 
 void MapCanvas::mousePressEvent(QMouseEvent *event)
@@ -204,7 +208,8 @@ void MapCanvas::keyPressEvent(QKeyEvent *event)
             return;
         }
         SetFocusCell(cell);
-        SetCaption(m_view, QStringLiteral("Karte - ") + m_view->CellText(cell));
+        SetCaption(
+            m_view, QCoreApplication::translate("TMapView", "Karte - ") + m_view->CellText(cell));
     });
 }
 
@@ -212,26 +217,32 @@ void MapCanvas::keyPressEvent(QKeyEvent *event)
 
 TMapView::TMapView()
 {
-    SetupWindow(
-        this, { QStringLiteral("Karte"), 214, 540, 601, 480, false, BorderStyle::Sizeable });
+    SetupWindow(this,
+        { QCoreApplication::translate("TMapView", "Karte"), 214, 540, 601, 480, false,
+            BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
-    RefreshButton = CreateButton(this, { 8, 8, 130, 25 }, QStringLiteral("Karte aktualisieren"),
-        QStringLiteral("Die Karte mit den Peaks und Einstellungen des Hauptfensters neu färben."));
-    SaveButton = CreateButton(this, { 146, 8, 130, 25 }, QStringLiteral("Karte speichern..."),
-        QStringLiteral("Die Karte als PNG, SVG oder PDF speichern, oder jede Zelle als Tabelle."));
-    Progress = CreateProgressBar(
-        this, { 284, 12, 150, 17 }, QStringLiteral("Fortschritt beim Lesen der Karte."));
+    RefreshButton = CreateButton(this, { 8, 8, 130, 25 },
+        QCoreApplication::translate("TMapView", "Karte aktualisieren"),
+        QCoreApplication::translate(
+            "TMapView", "Die Karte mit den Peaks und Einstellungen des Hauptfensters neu färben."));
+    SaveButton = CreateButton(this, { 146, 8, 130, 25 },
+        QCoreApplication::translate("TMapView", "Karte speichern..."),
+        QCoreApplication::translate(
+            "TMapView", "Die Karte als PNG, SVG oder PDF speichern, oder jede Zelle als Tabelle."));
+    Progress = CreateProgressBar(this, { 284, 12, 150, 17 },
+        QCoreApplication::translate("TMapView", "Fortschritt beim Lesen der Karte."));
     StatusLabel = CreateLabel(this, { 442, 12 }, QString());
     Canvas = new MapCanvas(this);
     Canvas->setGeometry(0, 40, width(), height() - 40);
-    Canvas->setAccessibleName(QStringLiteral("Karte"));
+    Canvas->setAccessibleName(QCoreApplication::translate("TMapView", "Karte"));
     SetAccessibleRole(Canvas, QAccessible::Graphic);
-    SetAccessibleText(Canvas, QAccessible::Name,
-        [this] { return QStringLiteral("Karte ") + QFileInfo(m_fileName).fileName(); });
+    SetAccessibleText(Canvas, QAccessible::Name, [this] {
+        return QCoreApplication::translate("TMapView", "Karte ") + QFileInfo(m_fileName).fileName();
+    });
     SetAccessibleText(Canvas, QAccessible::Description, [this] {
         return Canvas->FocusCell() >= 0 ? CellText(Canvas->FocusCell()) : StatusLabel->Caption();
     });
-    Progress->setAccessibleName(QStringLiteral("Fortschritt"));
+    Progress->setAccessibleName(QCoreApplication::translate("TMapView", "Fortschritt"));
     SetAccessibleRole(StatusLabel, QAccessible::StatusBar);
     SetTabOrder({ RefreshButton, SaveButton, Canvas });
     connect(RefreshButton, &QPushButton::clicked, this, guarded(this, &TMapView::Refresh));
@@ -266,7 +277,7 @@ void TMapView::Open(const QString &fileName, std::function<MapSearch()> search)
     m_fileName = fileName;
     m_searchSource = std::move(search);
     Canvas->SetFocusCell(-1);
-    SetCaption(this, QStringLiteral("Karte - ") + fileName);
+    SetCaption(this, QCoreApplication::translate("TMapView", "Karte - ") + fileName);
     start();
     show();
     raise();
@@ -296,7 +307,7 @@ void TMapView::start()
     m_layout = m_map.Arrange();
     m_arrangedAt = 0;
     Progress->setValue(0);
-    StatusLabel->SetCaption(QStringLiteral("Lese..."));
+    StatusLabel->SetCaption(QCoreApplication::translate("TMapView", "Lese..."));
     Canvas->update();
 
     auto job = std::make_unique<Job>();
@@ -349,7 +360,7 @@ void TMapView::start()
             judge.Finish();
             failure = !judge.Reason().empty() ? judge.Reason() : load.Reason;
             if (!load.WellFormed && failure.empty())
-                failure = "falsches Format";
+                failure = QT_TRANSLATE_NOOP("Messages", "falsches Format");
         } catch (const Exception &error) {
             failure = error.what();
         } catch (const std::bad_alloc &) {
@@ -397,9 +408,11 @@ void TMapView::takeIn(bool final)
     const auto count = static_cast<qint64>(m_map.Count());
     Progress->setValue(
         announced > 0 ? static_cast<int>(100 * count / static_cast<qint64>(announced)) : 0);
-    StatusLabel->SetCaption(QString::number(count) + QStringLiteral(" Spektren")
-        + (announced > 0 && !final ? QStringLiteral(" von ") + QString::number(announced)
-                                   : QString()));
+    StatusLabel->SetCaption(announced > 0 && !final
+            ? QCoreApplication::translate("TMapView", "%1 Spektren von %2")
+                  .arg(count)
+                  .arg(announced)
+            : QCoreApplication::translate("TMapView", "%1 Spektren").arg(count));
     if (!final)
         return;
     if (m_job->thread.joinable())
@@ -409,13 +422,14 @@ void TMapView::takeIn(bool final)
     Progress->setValue(0);
     // Positions that cannot be drawn are not drawn in some wrong place: the map is refused.
     if (failure.empty() && !m_map.PositionFault().empty())
-        failure = "Positionen beschädigt: " + m_map.PositionFault();
+        failure = QT_TRANSLATE_NOOP("Messages", "Positionen beschädigt") + std::string(": ")
+            + m_map.PositionFault();
     if (!failure.empty()) {
         m_map.Start(m_search.Targets.size());
         m_layout = m_map.Arrange();
         Canvas->update();
-        StatusLabel->SetCaption(QStringLiteral("Fehler"));
-        ShowMessage(ToStdString(m_fileName) + ": " + failure);
+        StatusLabel->SetCaption(QCoreApplication::translate("TMapView", "Fehler"));
+        ShowMessage(ToStdString(m_fileName) + ": " + TranslatedMessage(failure));
     }
 }
 
@@ -425,14 +439,16 @@ QString TMapView::CellText(long cell) const
         return QString();
     const MapCell &c = m_map.Cell(static_cast<std::size_t>(cell));
     const NumberSeparators &separators = CurrentSeparators();
-    QString text = QStringLiteral("Spektrum ") + QString::number(cell + 1);
+    QString text = QCoreApplication::translate("TMapView", "Spektrum ") + QString::number(cell + 1);
     if (c.HasPosition)
         text += QStringLiteral(", X: ") + ToQString(FormatFixed(c.X, 0, 3, separators))
             + QStringLiteral(", Y: ") + ToQString(FormatFixed(c.Y, 0, 3, separators));
-    text += c.Selected ? QStringLiteral(", ausgewählt") : QStringLiteral(", nicht ausgewählt");
-    text += QStringLiteral(", fehlend: ") + QString::number(c.Missing);
+    text += c.Selected ? QCoreApplication::translate("TMapView", ", ausgewählt")
+                       : QCoreApplication::translate("TMapView", ", nicht ausgewählt");
+    text += QCoreApplication::translate("TMapView", ", fehlend: ") + QString::number(c.Missing);
     if (m_look.Scored)
-        text += QStringLiteral(", Güte: ") + ToQString(FormatFixed(c.Score, 0, 2, separators));
+        text += QCoreApplication::translate("TMapView", ", Güte: ")
+            + ToQString(FormatFixed(c.Score, 0, 2, separators));
     return text;
 }
 
@@ -444,14 +460,14 @@ void TMapView::ShowCell(long cell)
     const LoadResult load = LoadOneSpectrum(SpectrumTable, BadFileList, FileNameToStd(m_fileName),
         CurrentSeparators(), static_cast<std::uint64_t>(cell), where);
     if (!load.WellFormed) {
-        ShowMessage(ToStdString(m_fileName) + ": " + load.Reason);
+        ShowMessage(ToStdString(m_fileName) + ": " + TranslatedMessage(load.Reason));
         return;
     }
     ShowSpectra(QString());
     SetCaption(Form2, m_fileName + QStringLiteral(" - ") + CellText(cell));
     Form2->Chart1->Title.Clear();
-    Form2->Chart1->Title.Add(
-        m_fileName + QStringLiteral(" - Spektrum ") + QString::number(cell + 1));
+    Form2->Chart1->Title.Add(m_fileName + QCoreApplication::translate("TMapView", " - Spektrum ")
+        + QString::number(cell + 1));
     raise();
 }
 
@@ -506,7 +522,8 @@ void TMapView::SaveMap()
     if (failure)
         throw EFCreateError(
             PictureFileError(QDir::toNativeSeparators(name).toStdString(), &*failure));
-    ShowMessage("File gespeichert\r" + ToStdString(name));
+    ShowMessage(ToStdString(
+        QCoreApplication::translate("TMapView", "File gespeichert") + QLatin1Char('\r') + name));
 }
 
 TMapView *TheMapView()

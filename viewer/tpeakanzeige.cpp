@@ -16,17 +16,15 @@ TPeakanzeige *Peakanzeige = nullptr;
 
 TPeakanzeige::TPeakanzeige()
 {
-    SetupWindow(
-        this, { QStringLiteral("Peakanzeige"), 98, 106, 116, 422, false, BorderStyle::Sizeable });
+    SetupWindow(this, { tr("Peakanzeige"), 98, 106, 116, 422, false, BorderStyle::Sizeable });
     setAttribute(Qt::WA_QuitOnClose, false);
 
     ListBox1 = CreateListBox(this, { 8, 0, 89, 361 }, false);
-    close = CreateButton(this, { 16, 368, 73, 25 }, QStringLiteral("Schliesse"));
+    close = CreateButton(this, { 16, 368, 73, 25 }, tr("Schliesse"));
 
     Prominences = CreateListBox(this, { 104, 0, 89, 361 }, false);
-    Prominences->setAccessibleName(QStringLiteral("Prominenz"));
-    Prominences->setToolTip(
-        QStringLiteral("Höhe jedes Peaks über dem höheren der beiden Minima neben ihm."));
+    Prominences->setAccessibleName(tr("Prominenz"));
+    Prominences->setToolTip(tr("Höhe jedes Peaks über dem höheren der beiden Minima neben ihm."));
     Prominences->hide();
 
     connect(ListBox1, &TListBox::Click, this, guarded(this, &TPeakanzeige::ListBox1Click));

@@ -1,5 +1,7 @@
 #include "importedspectra.h"
 
+#include "messages.h"
+#include "translatable.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -49,17 +51,18 @@ namespace Refusal
 
 std::string Damaged(std::string_view what)
 {
-    return "beschädigt: " + std::string(what);
+    return QT_TRANSLATE_NOOP("Messages", "beschädigt") + std::string(": ") + std::string(what);
 }
 
 std::string Unreadable(std::string_view format)
 {
-    return "beschädigt oder nicht lesbar (" + std::string(format) + ")";
+    return FormatMessage(
+        QT_TRANSLATE_NOOP("Messages", "beschädigt oder nicht lesbar (%s)"), format);
 }
 
 std::string Unsupported(std::string_view what)
 {
-    return "nicht unterstützt (" + std::string(what) + ")";
+    return FormatMessage(QT_TRANSLATE_NOOP("Messages", "nicht unterstützt (%s)"), what);
 }
 
 } // namespace Refusal

@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "programscene.h"
 #include "project1.h"
 #include "tform1.h"
@@ -20,18 +21,22 @@
 #include <memory>
 
 // What a user reads on the controls: every caption whole, in the face the layouts were made for
-// (Arial metrics, installed as Liberation Sans with the program's packages).
+// (Arial metrics, installed as Liberation Sans with the program's packages), in the language the
+// environment chooses (ctest runs this under an English and two German locales).
 class tst_Captions : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { m_language = LoadTranslations(); }
     void init() { m_scene = std::make_unique<ProgramScene>(); }
     void cleanup() { m_scene.reset(); }
     void captionsUseTheLayoutFace();
     void everyCaptionFitsItsControl();
+    void captionsAndMessagesInTheChosenLanguage();
 
 private:
+    UiLanguage m_language = UiLanguage::German;
     std::unique_ptr<ProgramScene> m_scene;
 };
 
@@ -143,6 +148,33 @@ void tst_Captions::everyCaptionFitsItsControl()
     QVERIFY(Form1->CheckBox1->isChecked());
     cut = cutCaptions();
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+}
+
+void tst_Captions::captionsAndMessagesInTheChosenLanguage()
+{
+    QVERIFY(m_scene->shown());
+    const bool english = LanguageFromEnvironment() == UiLanguage::English;
+    // The English translation is found and loaded where the environment asks for it.
+    QCOMPARE(m_language == UiLanguage::English, english);
+    const auto pick = [english](const char *german, const char *inEnglish) {
+        return QString::fromUtf8(english ? inEnglish : german);
+    };
+    QCOMPARE(Form1->Label3->text(), pick("Maximale Abweichung", "Tolerance"));
+    QCOMPARE(Form1->Label6->text(), pick("Maximal fehlende Peaks", "Missing peaks at most"));
+    QCOMPARE(Form1->Button1->text(), QStringLiteral("Add"));
+    QCOMPARE(Form3->windowTitle(), pick("Display Preferences", "Display"));
+    QCOMPARE(Form3->Label1->text(), pick("Abstand der Spektren", "Spectrum spacing"));
+    QCOMPARE(Peakanzeige->close->text(), pick("Schliesse", "Close"));
+    QCOMPARE(Form1->ListBox1->toolTip(),
+        pick("Liste der zu durchsuchenen Files.", "The files to search."));
+    // The viewer's boxes, its own and a refusal of the runtime's (German in the code), reach
+    // the user in the chosen language.
+    QTest::mouseClick(Form3->Nextspek, Qt::LeftButton);
+    Form3->Edit1->setText(QStringLiteral("5"));
+    QTest::mouseClick(Form3->Button1, Qt::LeftButton);
+    QCOMPARE(m_scene->takeBoxes(),
+        QStringList({ pick("Ende der Liste", "End of the list"),
+            pick("Es wird kein Spektrum angezeigt.", "No spectrum is shown.") }));
 }
 
 QTEST_MAIN(tst_Captions)

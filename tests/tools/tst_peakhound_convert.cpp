@@ -26,6 +26,7 @@ private slots:
     void failuresAreNamedAndTheRestIsConverted();
     void usageErrors();
     void everyFaultPointOfAConversion();
+    void messagesInTheUsersLanguage();
 
 private:
     struct Run {
@@ -214,6 +215,38 @@ void tst_PeakhoundConvert::everyFaultPointOfAConversion()
         }
         qInfo("fault kinds %u: %d fault points", points, k - 1);
         QVERIFY(k > 1);
+    }
+}
+
+void tst_PeakhoundConvert::messagesInTheUsersLanguage()
+{
+    TestFolder folder;
+    const std::string wrong = folder.write("wrong.txt", "no\ttabs\nhere\n");
+    const auto run = [&](const QString &variable, const QString &locale) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE" })
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(variable, locale);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(PEAKHOUND_CONVERT),
+            { q(folder.path("missing.txt")), q(wrong), QStringLiteral("--out"), q(folder.root()) });
+        process.waitForFinished(60000);
+        return process.readAllStandardError();
+    };
+    // English by LANG: the core's German refusals come out translated, the names as they are.
+    const QByteArray english = run(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    QVERIFY2(english.contains("missing.txt: File not found\n"), english);
+    QVERIFY2(english.contains("The following files were not in the right format and were "
+                              "skipped:\n\t"
+                 + QByteArray::fromStdString(wrong)),
+        english);
+    // German under C and under a German locale, byte for byte the texts of the code.
+    for (const auto &[variable, locale] :
+        { std::pair { "LC_ALL", "C" }, std::pair { "LANG", "de_DE.UTF-8" } }) {
+        const QByteArray german = run(QString::fromLatin1(variable), QString::fromLatin1(locale));
+        QVERIFY2(german.contains("missing.txt: Datei nicht gefunden\n"), german);
+        QVERIFY2(german.contains("Folgende Daten hatten nicht das richtige Format"), german);
     }
 }
 

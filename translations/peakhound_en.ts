@@ -1,0 +1,746 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="de">
+<context>
+    <name>FileTypes</name>
+    <message>
+        <source>Textdateien</source>
+        <translation>Text files</translation>
+    </message>
+    <message>
+        <source>Alle Dateien</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>Spektrendateien</source>
+        <translation>Spectrum files</translation>
+    </message>
+    <message>
+        <source>Tabulatorgetrennte Texte</source>
+        <translation>Tab-separated text</translation>
+    </message>
+    <message>
+        <source>Bitmaps</source>
+        <translation>Bitmaps</translation>
+    </message>
+    <message>
+        <source>Metadateien</source>
+        <translation>Metafiles</translation>
+    </message>
+    <message>
+        <source>PNG-Bild</source>
+        <translation>PNG image</translation>
+    </message>
+    <message>
+        <source>SVG-Grafik</source>
+        <translation>SVG drawing</translation>
+    </message>
+    <message>
+        <source>PDF-Dokument</source>
+        <translation>PDF document</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>falsches Format</source>
+        <translation>wrong format</translation>
+    </message>
+    <message>
+        <source>Positionen beschädigt</source>
+        <translation>positions damaged</translation>
+    </message>
+    <message>
+        <source>Unbekannter Fehler</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <source>Ein-/Ausgabefehler des Datenträgers</source>
+        <translation>input/output error of the disk</translation>
+    </message>
+    <message>
+        <source>Grenze der Dateigröße überschritten</source>
+        <translation>file size limit exceeded</translation>
+    </message>
+    <message>
+        <source>kein Platz mehr auf dem Datenträger</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <source>Datenträger schreibgeschützt</source>
+        <translation>disk is read-only</translation>
+    </message>
+    <message>
+        <source>Speicherkontingent des Benutzers erschöpft</source>
+        <translation>user&apos;s disk quota exhausted</translation>
+    </message>
+    <message>
+        <source>Datei wird von einem anderen Programm benutzt</source>
+        <translation>file is in use by another program</translation>
+    </message>
+    <message>
+        <source>zu wenig Arbeitsspeicher</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>Gerät nicht erreichbar</source>
+        <translation>device not reachable</translation>
+    </message>
+    <message>
+        <source>Datei nicht gefunden</source>
+        <translation>File not found</translation>
+    </message>
+    <message>
+        <source>Datei nicht gefunden (%s)</source>
+        <translation>File not found (%s)</translation>
+    </message>
+    <message>
+        <source>Ungültiger Dateiname</source>
+        <translation>Invalid file name</translation>
+    </message>
+    <message>
+        <source>Zu viele geöffnete Dateien</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>Dateizugriff verweigert</source>
+        <translation>File access denied</translation>
+    </message>
+    <message>
+        <source>E/A-Fehler %d</source>
+        <translation>I/O error %d</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; ist kein gültiger Gleitkommawert</source>
+        <translation>&apos;%s&apos; is not a valid number</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; ist kein gültiger Integerwert</source>
+        <translation>&apos;%s&apos; is not a valid whole number</translation>
+    </message>
+    <message>
+        <source>Gleitkommaüberlauf</source>
+        <translation>Floating-point overflow</translation>
+    </message>
+    <message>
+        <source>Gleitkommadivision durch Null</source>
+        <translation>Floating-point division by zero</translation>
+    </message>
+    <message>
+        <source>Zu wenig Arbeitsspeicher</source>
+        <translation>Out of memory</translation>
+    </message>
+    <message>
+        <source>Schreibfehler: %s</source>
+        <translation>Write error: %s</translation>
+    </message>
+    <message>
+        <source>Der Index der Liste überschreitet das Maximum (%d)</source>
+        <translation>List index beyond the maximum (%d)</translation>
+    </message>
+    <message>
+        <source>Die Nummer des Spektrums muss zwischen 0 und %d liegen.</source>
+        <translation>The spectrum number must lie between 0 and %d.</translation>
+    </message>
+    <message>
+        <source>Es wird kein Spektrum angezeigt.</source>
+        <translation>No spectrum is shown.</translation>
+    </message>
+    <message>
+        <source>Es können höchstens %d Spektren zusammen angezeigt werden.</source>
+        <translation>At most %d spectra can be shown together.</translation>
+    </message>
+    <message>
+        <source>beschädigt</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>beschädigt oder nicht lesbar (%s)</source>
+        <translation>damaged or unreadable (%s)</translation>
+    </message>
+    <message>
+        <source>nicht unterstützt (%s)</source>
+        <translation>not supported (%s)</translation>
+    </message>
+    <message>
+        <source>Folgende Daten hatten nicht das richtige Format und wurden ignoriert:</source>
+        <translation>The following files were not in the right format and were skipped:</translation>
+    </message>
+</context>
+<context>
+    <name>TChart</name>
+    <message>
+        <source>+ %1 weitere</source>
+        <translation>+ %1 more</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>Das Hauptfenster.</source>
+        <translation>The main window.</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Dateien zur Liste zufügen</source>
+        <translation>Add files to the list</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Angewählten Eintrag aus Liste entfernen</source>
+        <translation>Remove the selected entry from the list</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Gesamte Liste löschen.</source>
+        <translation>Clear the whole list.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Liste der zu durchsuchenen Files.</source>
+        <translation>The files to search.</translation>
+    </message>
+    <message>
+        <source>Peaks [1/cm]</source>
+        <translation>Peaks [1/cm]</translation>
+    </message>
+    <message>
+        <source>Zufügen eines Peaks</source>
+        <translation>Add a peak</translation>
+    </message>
+    <message>
+        <source>Liste der Peaks nach denen die Files getestet werden sollen.</source>
+        <translation>The peaks the files are searched for.</translation>
+    </message>
+    <message>
+        <source>Entfernen des angewählten Peaks aus der Liste</source>
+        <translation>Remove the selected peak from the list</translation>
+    </message>
+    <message>
+        <source>Löschen der gesamten Peakliste.</source>
+        <translation>Clear the whole peak list.</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Laden eines Peak-Text-File.</source>
+        <translation>Load a peak text file.</translation>
+    </message>
+    <message>
+        <source>Laden der Rhodamin 6G Peakdaten.</source>
+        <translation>Load the peaks of rhodamine 6G.</translation>
+    </message>
+    <message>
+        <source>Maximale Abweichung</source>
+        <translation>Tolerance</translation>
+    </message>
+    <message>
+        <source>in 1/cm</source>
+        <translation>in 1/cm</translation>
+    </message>
+    <message>
+        <source>Maximale erlaubte Abweichung der Einzelnen Peaks vom angegeben Wert in 1/cm</source>
+        <translation>Largest allowed distance of each peak from the given Raman shift, in 1/cm</translation>
+    </message>
+    <message>
+        <source>Maximal fehlende Peaks</source>
+        <translation>Missing peaks at most</translation>
+    </message>
+    <message>
+        <source>Maximal fehlende bzw. anwesende Peaks.</source>
+        <translation>Largest number of missing (or, inverse, present) peaks.</translation>
+    </message>
+    <message>
+        <source>Start !</source>
+        <translation>Start !</translation>
+    </message>
+    <message>
+        <source>Start der Suche.</source>
+        <translation>Start the search.</translation>
+    </message>
+    <message>
+        <source>Erklärung steht daneben.</source>
+        <translation>Explained beside it.</translation>
+    </message>
+    <message>
+        <source>Normale Auswahl</source>
+        <translation>Normal selection</translation>
+    </message>
+    <message>
+        <source>Es werden die Spektren ausgewählt,</source>
+        <translation>Selects the spectra</translation>
+    </message>
+    <message>
+        <source>die die angegebenen Peaks enthalten</source>
+        <translation>that show the given peaks</translation>
+    </message>
+    <message>
+        <source>Ergebnisliste komplett nach  oben kopieren.</source>
+        <translation>Copy the whole result list up.</translation>
+    </message>
+    <message>
+        <source>Ergebnis:</source>
+        <translation>Result:</translation>
+    </message>
+    <message>
+        <source>Liste der gefunden Files.</source>
+        <translation>The files found.</translation>
+    </message>
+    <message>
+        <source>Fortschrittsanzeige.</source>
+        <translation>Progress.</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Inverse Auswahl</source>
+        <translation>Inverse selection</translation>
+    </message>
+    <message>
+        <source>die nicht die angegebenen Peaks enthalten</source>
+        <translation>that do not show the given peaks</translation>
+    </message>
+    <message>
+        <source>Maximal vorhandene Peaks</source>
+        <translation>Present peaks at most</translation>
+    </message>
+    <message>
+        <source>Working......</source>
+        <translation>Working......</translation>
+    </message>
+    <message>
+        <source>Fehler !!!!</source>
+        <translation>Error !!!!</translation>
+    </message>
+    <message>
+        <source>Folgende Daten hatten nicht das richtige Format und wurden ignoriert: </source>
+        <translation>The following files were not in the right format and were skipped: </translation>
+    </message>
+    <message>
+        <source>Ready !</source>
+        <translation>Ready !</translation>
+    </message>
+    <message>
+        <source>Fortschrittsanzeige</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Bericht kopieren</source>
+        <translation>Copy report</translation>
+    </message>
+    <message>
+        <source>Bericht speichern...</source>
+        <translation>Save report...</translation>
+    </message>
+    <message>
+        <source>Peakregel</source>
+        <translation>Peak rule</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Empfindlich</source>
+        <translation>Sensitive</translation>
+    </message>
+    <message>
+        <source>Standard: Peaks über 10 % des Maximums. Empfindlich: Peaks deutlich über dem Rauschen, ohne Spikes.</source>
+        <translation>Standard: peaks above 10 % of the maximum. Sensitive: peaks clearly above the noise, spikes left out.</translation>
+    </message>
+    <message>
+        <source>ab x [1/cm]</source>
+        <translation>from x [1/cm]</translation>
+    </message>
+    <message>
+        <source>Die empfindliche Regel sucht erst ab diesem x (Laserlinie und Filterkante bleiben draussen).</source>
+        <translation>The sensitive rule looks for peaks from this Raman shift on (laser line and filter edge stay out).</translation>
+    </message>
+    <message>
+        <source>Die gefundenen Files nach der Güte der Übereinstimmung ordnen.</source>
+        <translation>Order the files found by how well they match.</translation>
+    </message>
+    <message>
+        <source>nach Güte sortieren</source>
+        <translation>sort by score</translation>
+    </message>
+    <message>
+        <source>Jedes Spektrum einer Datei prüfen (Serien, Linienscans, Karten); eine Datei wird ausgewählt, wenn eines ihrer Spektren passt.</source>
+        <translation>Test every spectrum of a file (series, line scans, maps); a file is selected when one of its spectra matches.</translation>
+    </message>
+    <message>
+        <source>Jedes Spektrum</source>
+        <translation>Every spectrum</translation>
+    </message>
+    <message>
+        <source>Die Peakregel der letzten Suche.</source>
+        <translation>The peak rule of the last search.</translation>
+    </message>
+    <message>
+        <source>Regel: Empfindlich ab %1 1/cm</source>
+        <translation>Rule: sensitive from %1 1/cm</translation>
+    </message>
+    <message>
+        <source>Regel: Standard</source>
+        <translation>Rule: standard</translation>
+    </message>
+    <message>
+        <source>, nach Güte</source>
+        <translation>, by score</translation>
+    </message>
+</context>
+<context>
+    <name>TForm2</name>
+    <message>
+        <source>Spektrum %1</source>
+        <translation>Spectrum %1</translation>
+    </message>
+    <message>
+        <source> - die ersten %1 von %2 Spektren</source>
+        <translation> - the first %1 of %2 spectra</translation>
+    </message>
+    <message>
+        <source>Display</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>Bild kopieren</source>
+        <translation>Copy picture</translation>
+    </message>
+</context>
+<context>
+    <name>TForm3</name>
+    <message>
+        <source>Display Preferences</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>Abstand der Spektren</source>
+        <translation>Spectrum spacing</translation>
+    </message>
+    <message>
+        <source>in Prozent des Maximalwertes</source>
+        <translation>in % of the maximum</translation>
+    </message>
+    <message>
+        <source>Bei mehreren Spektren gibt dieser Wert den Abstand der einzelnen Spektren an.</source>
+        <translation>The offset between stacked spectra.</translation>
+    </message>
+    <message>
+        <source>Titel in der Grafik mit anzeigen. Wenn mehrere Dateien angezeigt werden nicht sinnvoll.</source>
+        <translation>Show the title in the chart. Of little use when several files are shown.</translation>
+    </message>
+    <message>
+        <source>Titel anzeigen</source>
+        <translation>Show title</translation>
+    </message>
+    <message>
+        <source>Fadenkreuz anzeigen</source>
+        <translation>Show crosshair</translation>
+    </message>
+    <message>
+        <source>Jedes Spektrum in eigener Farbe, auch für Farbfehlsichtige und im Graudruck unterscheidbar.</source>
+        <translation>Each spectrum in a colour of its own, told apart also by colour-blind readers and in greyscale print.</translation>
+    </message>
+    <message>
+        <source>Farben</source>
+        <translation>Colours</translation>
+    </message>
+    <message>
+        <source>Legende mit dem Namen jedes Spektrums in der Grafik anzeigen.</source>
+        <translation>Show a legend with the name of each spectrum in the chart.</translation>
+    </message>
+    <message>
+        <source>Legende</source>
+        <translation>Legend</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Entfernt das ausgewählte Spektrum aus der Ansicht.</source>
+        <translation>Removes the selected spectrum from the display.</translation>
+    </message>
+    <message>
+        <source>Spektrum</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message>
+        <source>Nummer des angeklickten Spektrums.</source>
+        <translation>Number of the spectrum clicked.</translation>
+    </message>
+    <message>
+        <source>excl. Remove</source>
+        <translation>Keep only</translation>
+    </message>
+    <message>
+        <source>Entfernt alle ausser das ausgewählte Spektrum aus der Ansicht.</source>
+        <translation>Removes all spectra but the selected one from the display.</translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation>Reload</translation>
+    </message>
+    <message>
+        <source>Finde Peaks</source>
+        <translation>Find peaks</translation>
+    </message>
+    <message>
+        <source>Daten ändern</source>
+        <translation>Change data</translation>
+    </message>
+    <message>
+        <source>Angezeigte Spektren hinzufügen, entfernen oder ordnen.</source>
+        <translation>Add, remove or order the spectra shown.</translation>
+    </message>
+    <message>
+        <source>Buttons zum scrollen durch die Spektren.</source>
+        <translation>Buttons to step through the spectra.</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>Vorheriges Spektrum in  der Liste.</source>
+        <translation>Previous spectrum in the list.</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Nächstes Spektrum in der Liste.</source>
+        <translation>Next spectrum in the list.</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>Save Picture</translation>
+    </message>
+    <message>
+        <source>Specihere aktuelles Bild inder aktuellen Grösse als BMP ode WMF.</source>
+        <translation>Save the picture as shown, in its present size.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Schliesse die Displayansicht.</source>
+        <translation>Close the display.</translation>
+    </message>
+    <message>
+        <source>Ende der Liste</source>
+        <translation>End of the list</translation>
+    </message>
+    <message>
+        <source>Anfang der Liste</source>
+        <translation>Start of the list</translation>
+    </message>
+    <message>
+        <source>File gespeichert</source>
+        <translation>File saved</translation>
+    </message>
+</context>
+<context>
+    <name>TForm4</name>
+    <message>
+        <source>Change Visible Data</source>
+        <translation>Change Visible Data</translation>
+    </message>
+    <message>
+        <source>Verfügbare Datensätze</source>
+        <translation>Available data sets</translation>
+    </message>
+    <message>
+        <source>Alle Datensätze aus der Originalliste.</source>
+        <translation>All data sets of the original list.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Lösche einen angewählten Eintrag aus der Liste der anzuzeigenden Daten.</source>
+        <translation>Remove the selected entry from the data to show.</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Lösche Liste der anzuzeigenden Daten.</source>
+        <translation>Clear the data to show.</translation>
+    </message>
+    <message>
+        <source>Übertrage die angewählten Files in die Liste der anzuzeigenden Files.</source>
+        <translation>Move the selected files to the files to show.</translation>
+    </message>
+    <message>
+        <source>Angezeigte Datensätze</source>
+        <translation>Data sets shown</translation>
+    </message>
+    <message>
+        <source>Zur Zeit angezeigte Datensätze.</source>
+        <translation>The data sets shown now.</translation>
+    </message>
+    <message>
+        <source>Verschiebe angewählten Datensatz ganz nach oben.</source>
+        <translation>Move the selected data set to the top.</translation>
+    </message>
+    <message>
+        <source>Verschiebung des angewählten Datensatzes eins nach oben.</source>
+        <translation>Move the selected data set up one place.</translation>
+    </message>
+    <message>
+        <source>Verschiebung des angewählten Datensatzes eins nach unten.</source>
+        <translation>Move the selected data set down one place.</translation>
+    </message>
+    <message>
+        <source>Verschiebe angewählten Datensatz ganz nach unten.</source>
+        <translation>Move the selected data set to the bottom.</translation>
+    </message>
+</context>
+<context>
+    <name>TMapView</name>
+    <message>
+        <source>Karte - </source>
+        <translation>Map - </translation>
+    </message>
+    <message>
+        <source>Karte</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>Karte aktualisieren</source>
+        <translation>Refresh map</translation>
+    </message>
+    <message>
+        <source>Die Karte mit den Peaks und Einstellungen des Hauptfensters neu färben.</source>
+        <translation>Colour the map again with the main window&apos;s peaks and settings.</translation>
+    </message>
+    <message>
+        <source>Karte speichern...</source>
+        <translation>Save map...</translation>
+    </message>
+    <message>
+        <source>Die Karte als PNG, SVG oder PDF speichern, oder jede Zelle als Tabelle.</source>
+        <translation>Save the map as PNG, SVG or PDF, or every cell as a table.</translation>
+    </message>
+    <message>
+        <source>Fortschritt beim Lesen der Karte.</source>
+        <translation>Progress of reading the map.</translation>
+    </message>
+    <message>
+        <source>Karte </source>
+        <translation>Map </translation>
+    </message>
+    <message>
+        <source>Fortschritt</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Lese...</source>
+        <translation>Reading...</translation>
+    </message>
+    <message>
+        <source>%1 Spektren von %2</source>
+        <translation>%1 of %2 spectra</translation>
+    </message>
+    <message>
+        <source>%1 Spektren</source>
+        <translation>%1 spectra</translation>
+    </message>
+    <message>
+        <source>Fehler</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Spektrum </source>
+        <translation>Spectrum </translation>
+    </message>
+    <message>
+        <source>, ausgewählt</source>
+        <translation>, selected</translation>
+    </message>
+    <message>
+        <source>, nicht ausgewählt</source>
+        <translation>, not selected</translation>
+    </message>
+    <message>
+        <source>, fehlend: </source>
+        <translation>, missing: </translation>
+    </message>
+    <message>
+        <source>, Güte: </source>
+        <translation>, score: </translation>
+    </message>
+    <message>
+        <source> - Spektrum </source>
+        <translation> - spectrum </translation>
+    </message>
+    <message>
+        <source>File gespeichert</source>
+        <translation>File saved</translation>
+    </message>
+</context>
+<context>
+    <name>TPeakanzeige</name>
+    <message>
+        <source>Peakanzeige</source>
+        <translation>Peaks</translation>
+    </message>
+    <message>
+        <source>Schliesse</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Prominenz</source>
+        <translation>Prominence</translation>
+    </message>
+    <message>
+        <source>Höhe jedes Peaks über dem höheren der beiden Minima neben ihm.</source>
+        <translation>Height of each peak above the higher of the two minima beside it.</translation>
+    </message>
+</context>
+<context>
+    <name>TSavePictureDialog</name>
+    <message>
+        <source>wie angezeigt</source>
+        <translation>as shown</translation>
+    </message>
+    <message>
+        <source>Bild&amp;breite (Pixel):</source>
+        <translation>Picture &amp;width (pixels):</translation>
+    </message>
+    <message>
+        <source>Bild&amp;höhe (Pixel):</source>
+        <translation>Picture &amp;height (pixels):</translation>
+    </message>
+    <message>
+        <source>Auflösung (dpi, PNG):</source>
+        <translation>Resolution (dpi, PNG):</translation>
+    </message>
+    <message>
+        <source>keine</source>
+        <translation>none</translation>
+    </message>
+</context>
+</TS>
