@@ -7,8 +7,6 @@
 #include "spectrumtable.h"
 #include "tform1.h"
 
-#include "messages.h"
-
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,8 +29,8 @@ const std::string kOwnLayoutRefusal = "falsches Format";
 // entries.
 QString comparedText(std::size_t entries)
 {
-    return QString::number(entries)
-        + (entries == 1 ? QStringLiteral(" Eintrag geprüft") : QStringLiteral(" Einträge geprüft"));
+    return entries == 1 ? TForm1::tr("1 Eintrag geprüft")
+                        : TForm1::tr("%1 Einträge geprüft").arg(entries);
 }
 
 } // namespace
@@ -42,7 +40,7 @@ void TForm1::LibrarySearch(const LibraryEntry &query)
     ListBox3->Clear();
     CountLabel->SetCaption(QString());
     const bool each = EachSpectrum->isChecked();
-    setStatus(QStringLiteral("Working......"));
+    setStatus(tr("Working......"));
     BadFileList.Count = 0;
     Library.Start(query);
     m_hasReport = true;
@@ -87,7 +85,7 @@ void TForm1::LibrarySearch(const LibraryEntry &query)
     for (const auto &[file, score] : Library.HitFiles())
         addResult(ToQString(file), &score);
     reportBadFiles();
-    setStatus(stopped ? QStringLiteral("Abgebrochen") : comparedText(Library.EntryCount()));
+    setStatus(stopped ? tr("Abgebrochen") : comparedText(Library.EntryCount()));
     showCount(searched, count, BadFileList.Count, stopped);
     SetCaption(this, kMainCaption);
     Bar->setValue(0);

@@ -70,8 +70,8 @@ void TForm1::setupResultLine()
 {
     // clang-format off
     CountLabel = CreateLabel(this, {16, 556}, QString());
-    CountLabel->setToolTip(QStringLiteral("Wie viele Files die letzte Suche ausgewählt hat."));
-    StopButton = CreateButton(this, {616, 528, 105, 25}, QStringLiteral("Abbrechen"), QStringLiteral("Die laufende Suche anhalten (auch mit Esc); die bisher gefundenen Files bleiben in der Liste."));
+    CountLabel->setToolTip(tr("Wie viele Files die letzte Suche ausgewählt hat."));
+    StopButton = CreateButton(this, {616, 528, 105, 25}, tr("Abbrechen"), tr("Die laufende Suche anhalten (auch mit Esc); die bisher gefundenen Files bleiben in der Liste."));
     // clang-format on
     StopButton->hide();
     ListBox3->setItemDelegate(new ScoreDelegate(ListBox3));
@@ -84,7 +84,7 @@ void TForm1::addResult(const QString &name, const double *score)
         return;
     QListWidgetItem *item = ListBox3->item(ListBox3->Count() - 1);
     item->setData(kScoreRole, *score);
-    const QString text = QStringLiteral("Güte ") + ScoreDelegate::scoreText(*score);
+    const QString text = tr("Güte %1").arg(ScoreDelegate::scoreText(*score));
     item->setData(Qt::ToolTipRole, text);
     item->setData(Qt::AccessibleDescriptionRole, text);
 }
@@ -103,13 +103,12 @@ void TForm1::sortResultsByScore()
 
 void TForm1::showCount(int searched, int total, int refused, bool stopped)
 {
-    QString text = stopped
-        ? QStringLiteral("Abgebrochen nach %1 von %2 Files: %3 ausgewählt")
-              .arg(searched)
-              .arg(total)
-              .arg(ListBox3->Count())
-        : QStringLiteral("%1 von %2 Files ausgewählt").arg(ListBox3->Count()).arg(total);
+    QString text = stopped ? tr("Abgebrochen nach %1 von %2 Files: %3 ausgewählt")
+                                 .arg(searched)
+                                 .arg(total)
+                                 .arg(ListBox3->Count())
+                           : tr("%1 von %2 Files ausgewählt").arg(ListBox3->Count()).arg(total);
     if (refused > 0)
-        text += QStringLiteral(", %1 abgelehnt").arg(refused);
+        text += tr(", %1 abgelehnt").arg(refused);
     CountLabel->SetCaption(text);
 }

@@ -404,6 +404,46 @@
         <source>, nach Güte</source>
         <translation>, by score</translation>
     </message>
+    <message>
+        <source>Abgebrochen</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>1 Eintrag geprüft</source>
+        <translation>1 entry compared</translation>
+    </message>
+    <message>
+        <source>%1 Einträge geprüft</source>
+        <translation>%1 entries compared</translation>
+    </message>
+    <message>
+        <source>Wie viele Files die letzte Suche ausgewählt hat.</source>
+        <translation>How many files the last search selected.</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Die laufende Suche anhalten (auch mit Esc); die bisher gefundenen Files bleiben in der Liste.</source>
+        <translation>Stop the running search (Esc does too); the files found so far stay in the list.</translation>
+    </message>
+    <message>
+        <source>Güte %1</source>
+        <translation>Score %1</translation>
+    </message>
+    <message>
+        <source>Abgebrochen nach %1 von %2 Files: %3 ausgewählt</source>
+        <translation>Stopped after %1 of %2 files: %3 selected</translation>
+    </message>
+    <message>
+        <source>%1 von %2 Files ausgewählt</source>
+        <translation>%1 of %2 files selected</translation>
+    </message>
+    <message>
+        <source>, %1 abgelehnt</source>
+        <translation>, %1 refused</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -557,6 +597,14 @@
     <message>
         <source>File gespeichert</source>
         <translation>File saved</translation>
+    </message>
+    <message>
+        <source>Bibliothek durchsuchen</source>
+        <translation>Identify in library</translation>
+    </message>
+    <message>
+        <source>Vergleicht das ausgewählte (sonst das oberste) Spektrum mit allen Files der Liste; die ähnlichsten stehen zuerst im Ergebnis.</source>
+        <translation>Compares the selected spectrum (else the top one) with every file of the list; the most similar come first in the results.</translation>
     </message>
 </context>
 <context>
@@ -718,6 +766,10 @@
     <message>
         <source>Höhe jedes Peaks über dem höheren der beiden Minima neben ihm.</source>
         <translation>Height of each peak above the higher of the two minima beside it.</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
     </message>
 </context>
 <context>

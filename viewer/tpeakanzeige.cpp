@@ -46,8 +46,8 @@ void TPeakanzeige::ShowProminences(bool shown)
     Prominences->Clear();
     Prominences->setVisible(shown);
     // Two columns need their headings; the one list of the fixed rule keeps its plain look.
-    ListBox1->SetHeading(shown ? QStringLiteral("Position") : QString());
-    Prominences->SetHeading(shown ? QStringLiteral("Prominenz") : QString());
+    ListBox1->SetHeading(shown ? tr("Position") : QString());
+    Prominences->SetHeading(shown ? tr("Prominenz") : QString());
     // The window grows by the second list and back; a width of the user's own stays.
     if (shown != m_widened)
         resize(width() + (shown ? 96 : -96), height());
