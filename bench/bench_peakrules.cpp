@@ -6,7 +6,7 @@
 #include "benchsupport.h"
 #include "filejudgement.h"
 #include "peakfinder.h"
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 #include "spectrumfile.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 #include "sensitivepeaks.h"
 
-#include "peakfinder.h"
 #include "rounding.h"
 
 #include <algorithm>
@@ -555,9 +554,6 @@ void measureGathered(Work &w, const PeakListData &peaks, PeakStrengthData &stren
 
 } // namespace
 
-PeakRuleSettings PeakRuleInForce;
-PeakStrengthData PeakStrengths;
-
 void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, double from, double to,
     PeakStrengthData *strengths)
 {
@@ -608,28 +604,4 @@ void MeasurePeakStrengths(
     Work &w = work();
     gatherAll(Values { y }, static_cast<std::size_t>(n), w);
     measureGathered(w, peaks, strengths);
-}
-
-void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
-    const PeakRuleSettings &rule, PeakStrengthData *strengths)
-{
-    if (rule.Rule == PeakRule::Sensitive) {
-        FindSensitivePeaks(table, peaks, rule.From, rule.To, strengths);
-        return;
-    }
-    FindPeaks(table, peaks);
-    if (strengths != nullptr)
-        MeasurePeakStrengths(table, peaks, *strengths);
-}
-
-void FindPeaksByRule(const double *x, const double *y, int n, PeakListData &peaks,
-    const PeakRuleSettings &rule, PeakStrengthData *strengths)
-{
-    if (rule.Rule == PeakRule::Sensitive) {
-        FindSensitivePeaks(x, y, n, peaks, rule.From, rule.To, strengths);
-        return;
-    }
-    FindPeaks(y, n, peaks);
-    if (strengths != nullptr)
-        MeasurePeakStrengths(y, n, peaks, *strengths);
 }

@@ -2,8 +2,6 @@
 
 #include "spectrumtable.h"
 
-#include <limits>
-
 // The sensitive peak rule, beside the fixed rule of peakfinder.h: a peak is a local maximum of the
 // lightly smoothed curve whose prominence (its height above the higher of the two minima that
 // separate it from higher ground) exceeds a multiple of the spectrum's own noise, which is
@@ -13,18 +11,9 @@
 // reads the table as the fixed rule does and writes the same output: the rows of the last
 // spectrum's peaks, rising.
 
-enum class PeakRule { Standard, Sensitive };
-
 // The x window's default lower limit in 1/cm: the laser line and the edge filter lie below it on
 // every instrument of the reference data, the lowest mineral bands people search for above it.
 constexpr double kSensitiveDefaultFrom = 100;
-
-// The one setting that the search, the report, the batch command and the peak list all read.
-struct PeakRuleSettings {
-    PeakRule Rule = PeakRule::Standard;
-    double From = kSensitiveDefaultFrom; // lower limit of x, inclusive (sensitive rule only)
-    double To = std::numeric_limits<double>::infinity(); // upper limit of x, inclusive
-};
 
 // What the sensitive rule knows of each peak: Prominence[i - 1] belongs to the peak in row
 // PeakList.Row(i), in the spectrum's own units; Noise is the estimated noise level (standard
@@ -49,23 +38,9 @@ void FindSensitivePeaks(const SpectrumTableData &table, PeakListData &peaks, dou
 void FindSensitivePeaks(const double *x, const double *y, int n, PeakListData &peaks, double from,
     double to, PeakStrengthData *strengths = nullptr);
 
-// The peaks of the rule in force. For the fixed rule, strengths (when given) receive the
-// prominences of its peaks measured the sensitive rule's way, so that both can be scored.
-void FindPeaksByRule(const SpectrumTableData &table, PeakListData &peaks,
-    const PeakRuleSettings &rule, PeakStrengthData *strengths = nullptr);
-
-// The same for one spectrum in arrays of its own (see FindSensitivePeaks).
-void FindPeaksByRule(const double *x, const double *y, int n, PeakListData &peaks,
-    const PeakRuleSettings &rule, PeakStrengthData *strengths = nullptr);
-
 // The prominences and the noise of the given peaks of the table's last spectrum, or of the n
 // values of an array.
 void MeasurePeakStrengths(
     const SpectrumTableData &table, const PeakListData &peaks, PeakStrengthData &strengths);
 void MeasurePeakStrengths(
     const double *y, int n, const PeakListData &peaks, PeakStrengthData &strengths);
-
-// The rule in force for the program's windows: the main window's choice, which the search, its
-// report and the viewer's Finde Peaks read; and the strengths of the peaks Finde Peaks found.
-extern PeakRuleSettings PeakRuleInForce;
-extern PeakStrengthData PeakStrengths;

@@ -1,6 +1,6 @@
 #include "spectrumlibrary.h"
 
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 #include "spectrumfile.h"
 #include "spectrumtable.h"
 

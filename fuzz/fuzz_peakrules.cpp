@@ -6,7 +6,7 @@
 
 #include "exceptions.h"
 #include "filejudgement.h"
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 
 #include <string>
 #include <vector>

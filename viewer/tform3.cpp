@@ -12,7 +12,7 @@
 #include "peakfinder.h"
 #include "plotbuilder.h"
 #include "qtstrings.h"
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 #include "spectrumedit.h"
 #include "spectrumtable.h"
 #include "tchart.h"

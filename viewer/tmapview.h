@@ -3,7 +3,7 @@
 #include "filejudgement.h"
 #include "hitmap.h"
 #include "mapindex.h"
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -3,7 +3,7 @@
 #include "filejudgement.h"
 #include "peakfinder.h"
 #include "realdataeval.h"
-#include "sensitivepeaks.h"
+#include "peakrules.h"
 #include "spectrumfile.h"
 
 #include <QTest>
