@@ -6,7 +6,7 @@
 #include "messages.h"
 #include "qtstrings.h"
 #include "tchart.h"
-#include "tvelcanvas3d.h"
+#include "vectortarget.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -49,21 +49,15 @@ QByteArray rasterBytes(const QImage &image, const char *format, int dpi)
     return bytes;
 }
 
-using PolylineHook = decltype(TVelCanvas3D::DrawDevicePolyline);
+using PolylineHook = VectorTarget::PolylineHook;
 
 // One pass of the chart drawn onto device at size, with the series' polylines given to hook
-// (when set) in place of the painter's; the hook is gone from the canvas afterwards, also after
-// an error.
+// (when set) in place of the painter's.
 void drawOnDevice(TChart &chart, QPaintDevice &device, const QSize &size, PolylineHook hook)
 {
-    TVelCanvas3D &canvas = *chart.Canvas();
-    struct Reset {
-        TVelCanvas3D &canvas;
-        ~Reset() { canvas.DrawDevicePolyline = nullptr; }
-    } reset { canvas };
-    canvas.DrawDevicePolyline = std::move(hook);
     QPainter painter(&device);
-    chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
+    VectorTarget target(painter, TRect { 0, 0, size.width(), size.height() }, std::move(hook));
+    chart.Draw(target);
     painter.end();
 }
 
@@ -396,4 +390,10 @@ void SaveChartPicture(
     if (failure)
         throw EFCreateError(
             PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
+}
+
+// The chart's own BMP export is the picture write path's, at the chart's size.
+void TChart::SaveChartBitmap(const QString &fileName)
+{
+    SaveChartPicture(*this, fileName, PictureFormat::Bmp, {});
 }

@@ -1,19 +1,15 @@
 #include "tchart.h"
 
-#include "atomicfile.h"
 #include "chartmessages.h"
-#include "exceptions.h"
 #include "guard.h"
 #include "messages.h"
 #include "qtstrings.h"
 #include "rounding.h"
 #include "tchartseries.h"
 #include "tlineseries.h"
+#include "vectortarget.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QFontMetrics>
-#include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -64,7 +60,7 @@ TChart::TChart(QWidget *parent)
     setMouseTracking(true);
     resize(400, 250);
     m_canvas.SetWindowSurface(&m_surface);
-    m_canvas.OnSurfaceChanged = [this](const QRect &area) { update(area); };
+    m_canvas.SetOnSurfaceChanged([this](const QRect &area) { update(area); });
     m_repaintEnabled = true;
 }
 
@@ -284,10 +280,16 @@ void TChart::Draw(QImage &target, const TRect &rect)
 
 void TChart::Draw(QPainter &painter, const TRect &rect)
 {
+    VectorTarget target(painter, rect);
+    Draw(target);
+}
+
+void TChart::Draw(CanvasTarget &target)
+{
     if (m_drawing)
         return;
     m_drawing = true;
-    m_panelBounds = m_canvas.BeginDevicePass(painter, rect);
+    m_panelBounds = m_canvas.BeginPass(target);
     pass();
 }
 
@@ -356,7 +358,7 @@ void TChart::drawTitle(TChartTitle &title, bool top)
                 box.Right = box.Left + width;
             }
         }
-        m_canvas.ApplyPen(title.Frame);
+        title.Frame.ApplyTo(m_canvas);
         m_canvas.Brush = TVelCanvas3D::TBrush { title.Brush.Color(), title.Brush.Style() };
         m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
     }
@@ -566,7 +568,7 @@ void TChart::innerDraw()
     // 6. The back wall.
     const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
     if (wallPen || BackWall.Brush.Style() != bsClear) {
-        m_canvas.ApplyPen(BackWall.Pen);
+        BackWall.Pen.ApplyTo(m_canvas);
         m_canvas.Brush = TVelCanvas3D::TBrush { BackWall.Color(), BackWall.Brush.Style() };
         m_canvas.Rectangle(
             m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);
@@ -633,22 +635,4 @@ QImage TChart::CreateChartBitmap(TColor background, const TRect &rect)
     const ScopeExit restore([this, buffered] { m_canvas.SetBuffered(buffered); });
     Draw(image, rect);
     return image;
-}
-
-void TChart::SaveChartBitmap(const QString &fileName)
-{
-    const QImage image = CreateChartBitmap(clWhite, TRect { 0, 0, width(), height() });
-    // Encoded in memory first, then written whole or not at all: a full disk leaves no cut picture
-    // behind, and an existing file keeps its old picture.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const bool encoded = QImageWriter(&buffer, "bmp").write(image);
-    const std::string_view encodedBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (!encoded)
-        throw EFCreateError(PictureFileError(QDir::toNativeSeparators(fileName).toStdString()));
-    const auto failure = TryWriteFileAtomically(FileNameToStd(fileName), encodedBytes);
-    if (failure)
-        throw EFCreateError(
-            PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
 }

@@ -126,9 +126,12 @@ public:
     void Draw(QImage &target, const TRect &rect);
     // The same pass drawn through painter (on an SVG or PDF writer, say) over rect, as vectors.
     void Draw(QPainter &painter, const TRect &rect);
+    // The same pass onto any canvas target, over its bounds.
+    void Draw(CanvasTarget &target);
     // A new image of rect's size with the chart drawn into it, unbuffered.
     QImage CreateChartBitmap(TColor background, const TRect &rect);
-    // Writes the chart at its client size as a BMP file. A file that cannot be written raises
+    // Writes the chart at its client size as a BMP file, through the one picture write path
+    // (chartpicture.h). A file that cannot be written raises
     // EFCreateError and leaves any existing file as it was, except an existing file in a folder
     // that refuses new files: that one is written over in place.
     void SaveChartBitmap(const QString &fileName);

@@ -146,7 +146,7 @@ void tst_ChartPictures::svgSeriesKeepTheirColoursInOrder()
         chart->SeriesAt(s)->SetSeriesColor(colours[s]);
     Render(*chart);
     const QString svg = QString::fromUtf8(EncodeChartPicture(*chart, PictureFormat::Svg, {}));
-    QVERIFY(!chart->Canvas()->DrawDevicePolyline);
+    QVERIFY(!chart->Canvas()->InPass());
     QVERIFY(!svg.contains(QStringLiteral("-0.25")));
     const QRegularExpression polyline(
         QStringLiteral("stroke=\"(#[0-9a-f]{6})\"[^>]*>\\s*<polyline[^>]*points=\"([^\"]*)\""));
