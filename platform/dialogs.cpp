@@ -85,9 +85,11 @@ struct PictureSizeFields {
     QSpinBox *Width = nullptr;
     QSpinBox *Height = nullptr;
     QSpinBox *Dpi = nullptr;
+    QSpinBox *TextSize = nullptr;
 };
 
-// A row below the file type: width, height (0: as shown) and the PNG's dots per inch (0: none).
+// A row below the file type: width, height (0: as shown), the dots per inch (0: none) and the
+// text size in points (0: as shown).
 PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDialog &settings)
 {
     PictureSizeFields fields;
@@ -109,6 +111,8 @@ PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDi
     fields.Height = add(QStringLiteral("Bild&höhe (Pixel):"), settings.PictureHeight, 20000, shown);
     fields.Dpi = add(QStringLiteral("Auflösung (dpi, PNG):"), settings.PictureDpi, 4800,
         QStringLiteral("keine"));
+    fields.TextSize =
+        add(QStringLiteral("&Schriftgröße (pt):"), settings.PictureTextSize, 72, shown);
     row->addStretch();
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
         grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
@@ -225,6 +229,7 @@ bool TSavePictureDialog::Execute(QWidget *parent)
             PictureWidth = sizeFields.Width->value();
             PictureHeight = sizeFields.Height->value();
             PictureDpi = sizeFields.Dpi->value();
+            PictureTextSize = sizeFields.TextSize->value();
         }
         if (confirmed) {
             chosen = dialog.selectedFiles().first();
