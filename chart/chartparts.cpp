@@ -1,6 +1,12 @@
 #include "chartparts.h"
 
 #include "rounding.h"
+#include "tvelcanvas3d.h"
+
+void TChartPen::ApplyTo(TVelCanvas3D &canvas) const
+{
+    canvas.Pen = TVelCanvas3D::TPen { m_color, m_visible ? m_style : psClear, m_mode, m_width };
+}
 
 TChartFont::TChartFont(ChartOwner *owner)
     : ChartPart(owner)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class TVelCanvas3D;
+
 // The small property objects of a chart (pens, brushes, fonts, titles, walls). Each is given
 // its owner (the chart, or the series it belongs to) and passes every change on to it through
 // the setter idiom of ChartOwner: only a different value is stored and invalidates.
@@ -48,6 +50,9 @@ public:
     void SetMode(TPenMode value) { SetProperty(m_mode, value); }
     bool Visible() const { return m_visible; }
     void SetVisible(bool value) { SetProperty(m_visible, value); }
+
+    // Becomes the canvas's pen: colour, style, mode and width; an invisible pen becomes clear.
+    void ApplyTo(TVelCanvas3D &canvas) const;
 
 private:
     TColor m_color;

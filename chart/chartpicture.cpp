@@ -7,8 +7,10 @@
 #include "qtstrings.h"
 #include "tchart.h"
 #include "tvelcanvas3d.h"
+#include "vectortarget.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QImageWriter>
 #include <QPageLayout>
@@ -20,6 +22,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -28,10 +31,57 @@
 namespace
 {
 
-// The chart's pixels are drawn at 96 dots per inch in the SVG file; in the PDF file a pixel is one
-// point, so the page has the chart's size exactly.
+// Without a resolution of its own, the chart's pixels are drawn at 96 dots per inch in the SVG
+// file, and in the PDF file a pixel is one point, so the page has the chart's size exactly. With
+// one, both pages measure the picture's size at it.
 constexpr int kScreenDpi = 96;
 constexpr int kPointsPerInch = 72;
+constexpr double kMillimetresPerInch = 25.4;
+
+// The chart drawn at size through a painter on an image, its text and lines scaled to
+// pixelsPerPoint, smoothed for print.
+QImage scaledImage(TChart &chart, const QSize &size, double pixelsPerPoint)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(PixelOf(clWhite));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    VectorTarget target(painter, TRect { 0, 0, size.width(), size.height() }, {}, pixelsPerPoint);
+    chart.Draw(target);
+    painter.end();
+    return image;
+}
+
+// For the time of one picture for print: the compact legend and the stack's y caption, given
+// back afterwards.
+class PrintLook
+{
+public:
+    PrintLook(TChart &chart, bool forPrint)
+        : m_chart(chart)
+        , m_compact(chart.LegendCompact())
+        , m_caption(chart.LeftAxis()->Title.Caption())
+    {
+        if (!forPrint)
+            return;
+        m_chart.SetLegendCompact(true);
+        if (!m_chart.LeftAxis()->Labels() && m_caption.isEmpty())
+            m_chart.LeftAxis()->Title.SetCaption(
+                QCoreApplication::translate("TChart", "Intensität (versetzt)"));
+    }
+    ~PrintLook()
+    {
+        m_chart.SetLegendCompact(m_compact);
+        m_chart.LeftAxis()->Title.SetCaption(m_caption);
+    }
+    PrintLook(const PrintLook &) = delete;
+    PrintLook &operator=(const PrintLook &) = delete;
+
+private:
+    TChart &m_chart;
+    bool m_compact;
+    QString m_caption;
+};
 
 QByteArray rasterBytes(const QImage &image, const char *format, int dpi)
 {
@@ -49,21 +99,17 @@ QByteArray rasterBytes(const QImage &image, const char *format, int dpi)
     return bytes;
 }
 
-using PolylineHook = decltype(TVelCanvas3D::DrawDevicePolyline);
+using PolylineHook = VectorTarget::PolylineHook;
 
 // One pass of the chart drawn onto device at size, with the series' polylines given to hook
-// (when set) in place of the painter's; the hook is gone from the canvas afterwards, also after
-// an error.
-void drawOnDevice(TChart &chart, QPaintDevice &device, const QSize &size, PolylineHook hook)
+// (when set) in place of the painter's.
+void drawOnDevice(TChart &chart, QPaintDevice &device, const QSize &size, PolylineHook hook,
+    double pixelsPerPoint)
 {
-    TVelCanvas3D &canvas = *chart.Canvas();
-    struct Reset {
-        TVelCanvas3D &canvas;
-        ~Reset() { canvas.DrawDevicePolyline = nullptr; }
-    } reset { canvas };
-    canvas.DrawDevicePolyline = std::move(hook);
     QPainter painter(&device);
-    chart.Draw(painter, TRect { 0, 0, size.width(), size.height() });
+    VectorTarget target(
+        painter, TRect { 0, 0, size.width(), size.height() }, std::move(hook), pixelsPerPoint);
+    chart.Draw(target);
     painter.end();
 }
 
@@ -117,7 +163,8 @@ bool writePolylines(QByteArray &bytes, const std::vector<QPolygon> &polylines)
     return true;
 }
 
-QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
+QByteArray svgBytes(
+    TChart &chart, const QSize &size, int dpi, double pixelsPerPoint, bool placeholders = true)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -126,7 +173,7 @@ QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setResolution(kScreenDpi);
+    svg.setResolution(dpi > 0 ? dpi : kScreenDpi);
     svg.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
     std::vector<QPolygon> polylines;
     PolylineHook hook;
@@ -135,18 +182,21 @@ QByteArray svgBytes(TChart &chart, const QSize &size, bool placeholders = true)
             polylines.push_back(points);
             painter.drawPolyline(kPlaceholder, 2);
         };
-    drawOnDevice(chart, svg, size, std::move(hook));
+    drawOnDevice(chart, svg, size, std::move(hook), pixelsPerPoint);
     if (placeholders && !writePolylines(bytes, polylines))
-        return svgBytes(chart, size, false);
-    // The size in pixels rather than the generator's millimetres, which renderers convert at
-    // differing resolutions.
+        return svgBytes(chart, size, dpi, pixelsPerPoint, false);
+    // Without a resolution the size in pixels rather than the generator's millimetres, which
+    // renderers convert at differing resolutions; with one, the size at it in millimetres.
     const qsizetype at = bytes.indexOf("width=\"");
     const qsizetype end = at < 0 ? -1 : bytes.indexOf("mm\"", bytes.indexOf("height=\"", at));
+    const auto millimetres = [dpi](int pixels) {
+        return QString::number(pixels * kMillimetresPerInch / dpi, 'f', 2) + QStringLiteral("mm");
+    };
     if (at >= 0 && end > at)
         bytes.replace(at, end + 3 - at,
             QStringLiteral("width=\"%1\" height=\"%2\"")
-                .arg(size.width())
-                .arg(size.height())
+                .arg(dpi > 0 ? millimetres(size.width()) : QString::number(size.width()),
+                    dpi > 0 ? millimetres(size.height()) : QString::number(size.height()))
                 .toUtf8());
     return bytes;
 }
@@ -162,6 +212,7 @@ struct PdfPolyline {
     QPolygon Points;
     TColor Color;
     QRect Clip;
+    double Width;
 };
 
 void appendReal(QByteArray &bytes, double value)
@@ -172,15 +223,25 @@ void appendReal(QByteArray &bytes, double value)
     bytes.append(digits, end - digits);
 }
 
-// The polylines in the page's coordinates (y down from the top, as Qt's page has them).
-QByteArray polylineContent(const std::vector<PdfPolyline> &polylines, double pageHeight)
+// The polylines in the page's coordinates (y down from the top, as Qt's page has them, in device
+// pixels of pointsPerPixel points each).
+QByteArray polylineContent(
+    const std::vector<PdfPolyline> &polylines, double pageHeight, double pointsPerPixel)
 {
     qsizetype points = 0;
     for (const PdfPolyline &polyline : polylines)
         points += polyline.Points.size();
     QByteArray out;
     out.reserve(64 + 12 * points + 80 * static_cast<qsizetype>(polylines.size()));
-    out.append("Q\nq\n1 0 0 -1 0 ");
+    out.append("Q\nq\n");
+    if (pointsPerPixel == 1.0) {
+        out.append("1 0 0 -1 0 ");
+    } else {
+        appendReal(out, pointsPerPixel);
+        out.append(" 0 0 ");
+        appendReal(out, -pointsPerPixel);
+        out.append(" 0 ");
+    }
     appendReal(out, pageHeight);
     out.append(" cm\n1 w 2 J 2 j [] 0 d\n");
     for (const PdfPolyline &polyline : polylines) {
@@ -191,6 +252,10 @@ QByteArray polylineContent(const std::vector<PdfPolyline> &polylines, double pag
             out.append(' ');
         }
         out.append("re W n\n1 0 0 1 0.5 0.5 cm\n");
+        if (polyline.Width != 1.0) {
+            appendReal(out, polyline.Width);
+            out.append(" w\n");
+        }
         for (const unsigned shift : { 0u, 8u, 16u }) {
             appendReal(out, static_cast<double>((polyline.Color >> shift) & 0xFFu) / 255.0);
             out.append(' ');
@@ -233,7 +298,8 @@ void appendObject(QByteArray &out, long long number, const QByteArray &dictionar
 
 // Qt's file with the polylines' stream added, or an empty array when its form is not the one
 // expected.
-QByteArray addPolylines(const QByteArray &pdf, const std::vector<PdfPolyline> &polylines)
+QByteArray addPolylines(
+    const QByteArray &pdf, const std::vector<PdfPolyline> &polylines, double pointsPerPixel)
 {
     // The cross-reference table: "xref", "0 n" and n entries of 20 bytes, then the trailer.
     const qsizetype startxref = pdf.lastIndexOf("startxref\n");
@@ -286,7 +352,7 @@ QByteArray addPolylines(const QByteArray &pdf, const std::vector<PdfPolyline> &p
     std::vector<long long> added;
     appendObject(out, open, {}, QByteArray("q\n"), added);
     // qCompress puts the length before the zlib stream.
-    const QByteArray content = polylineContent(polylines, height);
+    const QByteArray content = polylineContent(polylines, height, pointsPerPixel);
     appendObject(out, rest, "/Filter /FlateDecode\n", qCompress(content, 1).mid(4), added);
 
     const qsizetype newXref = out.size();
@@ -319,31 +385,37 @@ QByteArray addPolylines(const QByteArray &pdf, const std::vector<PdfPolyline> &p
     return out;
 }
 
-QByteArray pdfBytes(TChart &chart, const QSize &size, bool ownPolylines = true)
+QByteArray pdfBytes(
+    TChart &chart, const QSize &size, int dpi, double pixelsPerPoint, bool ownPolylines = true)
 {
+    const int resolution = dpi > 0 ? dpi : kPointsPerInch;
+    const double pointsPerPixel = static_cast<double>(kPointsPerInch) / resolution;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     std::vector<PdfPolyline> polylines;
     {
         QPdfWriter pdf(&buffer);
-        pdf.setResolution(kPointsPerInch);
+        pdf.setResolution(resolution);
         pdf.setTitle(chart.Title.Text().join(QLatin1Char(' ')));
         pdf.setCreator(QStringLiteral("Peakhound"));
-        pdf.setPageLayout(QPageLayout(
-            QPageSize(size, QString(), QPageSize::ExactMatch), QPageLayout::Portrait, QMarginsF()));
+        const QPageSize page = dpi > 0
+            ? QPageSize(QSizeF(size.width() * pointsPerPixel, size.height() * pointsPerPixel),
+                QPageSize::Point, QString(), QPageSize::ExactMatch)
+            : QPageSize(size, QString(), QPageSize::ExactMatch);
+        pdf.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF()));
         PolylineHook hook;
         if (ownPolylines)
             hook = [&polylines](
-                       QPainter &, const QPolygon &points, TColor color, const QRect &clip) {
-                polylines.push_back({ points, color, clip });
+                       QPainter &painter, const QPolygon &points, TColor color, const QRect &clip) {
+                polylines.push_back({ points, color, clip, painter.pen().widthF() });
             };
-        drawOnDevice(chart, pdf, size, std::move(hook));
+        drawOnDevice(chart, pdf, size, std::move(hook), pixelsPerPoint);
     }
     if (!ownPolylines || polylines.empty())
         return bytes;
-    QByteArray whole = addPolylines(bytes, polylines);
-    return whole.isEmpty() ? pdfBytes(chart, size, false) : whole;
+    QByteArray whole = addPolylines(bytes, polylines, pointsPerPixel);
+    return whole.isEmpty() ? pdfBytes(chart, size, dpi, pixelsPerPoint, false) : whole;
 }
 
 } // namespace
@@ -360,27 +432,42 @@ PictureFormat PictureFormatOfName(const QString &fileName)
     return PictureFormat::Bmp;
 }
 
+double PicturePixelsPerPoint(const PictureOptions &options)
+{
+    if (options.TextSize <= 0)
+        return CanvasTarget::kScreenPixelsPerPoint;
+    const int dpi = options.Dpi > 0 ? options.Dpi : kScreenDpi;
+    return static_cast<double>(dpi) * options.TextSize
+        / (static_cast<double>(kPointsPerInch) * TChartFont::kDefaultSize);
+}
+
 QByteArray EncodeChartPicture(TChart &chart, PictureFormat format, const PictureOptions &options)
 {
     const QSize size = options.Size.isEmpty() ? chart.size() : options.Size;
+    const double pixelsPerPoint = PicturePixelsPerPoint(options);
+    const bool scaled = pixelsPerPoint != CanvasTarget::kScreenPixelsPerPoint;
     QByteArray bytes;
+    std::optional<PrintLook> look;
+    look.emplace(chart, options.ForPrint);
     switch (format) {
     case PictureFormat::Bmp:
     case PictureFormat::Png: {
-        const QImage image =
-            chart.CreateChartBitmap(clWhite, TRect { 0, 0, size.width(), size.height() });
+        const QImage image = scaled
+            ? scaledImage(chart, size, pixelsPerPoint)
+            : chart.CreateChartBitmap(clWhite, TRect { 0, 0, size.width(), size.height() });
         bytes = format == PictureFormat::Bmp ? rasterBytes(image, "bmp", 0)
                                              : rasterBytes(image, "png", options.Dpi);
         break;
     }
     case PictureFormat::Svg:
-        bytes = svgBytes(chart, size);
+        bytes = svgBytes(chart, size, options.Dpi, pixelsPerPoint);
         break;
     case PictureFormat::Pdf:
-        bytes = pdfBytes(chart, size);
+        bytes = pdfBytes(chart, size, options.Dpi, pixelsPerPoint);
         break;
     }
-    if (size != chart.size())
+    look.reset();
+    if (size != chart.size() || scaled || options.ForPrint)
         chart.Repaint();
     return bytes;
 }
@@ -396,4 +483,10 @@ void SaveChartPicture(
     if (failure)
         throw EFCreateError(
             PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
+}
+
+// The chart's own BMP export is the picture write path's, at the chart's size.
+void TChart::SaveChartBitmap(const QString &fileName)
+{
+    SaveChartPicture(*this, fileName, PictureFormat::Bmp, {});
 }

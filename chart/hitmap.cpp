@@ -1,5 +1,6 @@
 #include "hitmap.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -186,7 +187,7 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
             QString::number(v, 'g', 6));
     }
     const QString xCaption = layout.Shape == MapShape::Strip
-        ? QStringLiteral("Abstand [%1]").arg(look.Unit)
+        ? QCoreApplication::translate("HitMap", "Abstand [%1]").arg(look.Unit)
         : QStringLiteral("X [%1]").arg(look.Unit);
     painter.drawText(
         QRectF(plot.left(), plot.bottom() + 22, plot.width(), 18), Qt::AlignHCenter, xCaption);
@@ -219,8 +220,8 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
             painter.drawText(QRectF(bar.right() + 4, y - 8, 40, 16),
                 Qt::AlignLeft | Qt::AlignVCenter, QString::number(v));
         }
-        painter.drawText(
-            QRectF(bar.left() - 10, bar.top() - 18, 60, 16), Qt::AlignLeft, QStringLiteral("Güte"));
+        painter.drawText(QRectF(bar.left() - 10, bar.top() - 18, 60, 16), Qt::AlignLeft,
+            QCoreApplication::translate("HitMap", "Güte"));
     }
     painter.restore();
 }

@@ -1,20 +1,16 @@
 #include "tchart.h"
 
-#include "atomicfile.h"
 #include "chartmessages.h"
-#include "exceptions.h"
 #include "guard.h"
 #include "messages.h"
 #include "qtstrings.h"
 #include "rounding.h"
 #include "tchartseries.h"
 #include "tlineseries.h"
+#include "vectortarget.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFontMetrics>
-#include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -65,7 +61,7 @@ TChart::TChart(QWidget *parent)
     setMouseTracking(true);
     resize(400, 250);
     m_canvas.SetWindowSurface(&m_surface);
-    m_canvas.OnSurfaceChanged = [this](const QRect &area) { update(area); };
+    m_canvas.SetOnSurfaceChanged([this](const QRect &area) { update(area); });
     m_repaintEnabled = true;
 }
 
@@ -285,10 +281,16 @@ void TChart::Draw(QImage &target, const TRect &rect)
 
 void TChart::Draw(QPainter &painter, const TRect &rect)
 {
+    VectorTarget target(painter, rect);
+    Draw(target);
+}
+
+void TChart::Draw(CanvasTarget &target)
+{
     if (m_drawing)
         return;
     m_drawing = true;
-    m_panelBounds = m_canvas.BeginDevicePass(painter, rect);
+    m_panelBounds = m_canvas.BeginPass(target);
     pass();
 }
 
@@ -357,7 +359,7 @@ void TChart::drawTitle(TChartTitle &title, bool top)
                 box.Right = box.Left + width;
             }
         }
-        m_canvas.ApplyPen(title.Frame);
+        title.Frame.ApplyTo(m_canvas);
         m_canvas.Brush = TVelCanvas3D::TBrush { title.Brush.Color(), title.Brush.Style() };
         m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
     }
@@ -386,6 +388,7 @@ void TChart::drawLegend()
 {
     m_legendRect = TRect {};
     m_legendRows.clear();
+    m_compact.Pending = false;
     if (!m_legendVisible)
         return;
     std::vector<TChartSeries *> shown;
@@ -399,6 +402,10 @@ void TChart::drawLegend()
 
     m_canvas.Font = LegendFont.ToQFont();
     m_canvas.FontColor = LegendFont.Color();
+    if (m_legendCompact) {
+        measureCompactLegend(shown);
+        return;
+    }
     const int h = m_canvas.TextHeight(QStringLiteral("W"));
     const int pad = std::max(2, h / 4);
     const int sample = 2 * h;
@@ -457,6 +464,170 @@ void TChart::drawLegend()
     m_legendRowsTop = box.Top + pad;
     m_plotRect.Right = box.Left - 2 * pad;
     normalisePlotRect();
+}
+
+namespace
+{
+
+bool isNameSeparator(QChar c)
+{
+    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('_')
+        || c == QLatin1Char('-') || c == QLatin1Char(' ') || c == QLatin1Char('.');
+}
+
+} // namespace
+
+std::vector<QString> ShortenedLegendNames(const std::vector<QString> &names)
+{
+    std::vector<QString> out = names;
+    if (names.size() < 2)
+        return out;
+    const QString &first = names.front();
+    qsizetype prefix = first.size();
+    qsizetype suffix = first.size();
+    for (const QString &name : names) {
+        qsizetype p = 0;
+        while (p < prefix && p < name.size() && name[p] == first[p])
+            ++p;
+        prefix = p;
+        qsizetype q = 0;
+        while (q < suffix && q < name.size()
+            && name[name.size() - 1 - q] == first[first.size() - 1 - q])
+            ++q;
+        suffix = q;
+    }
+    // Whole parts only: the shared beginning ends after a separator (a folder, "Calcite_"), the
+    // shared ending begins at one (".txt", "_532nm.txt").
+    while (prefix > 0 && !isNameSeparator(first[prefix - 1]))
+        --prefix;
+    while (suffix > 0 && !isNameSeparator(first[first.size() - suffix]))
+        --suffix;
+    for (const QString &name : names)
+        if (name.size() - prefix - suffix < 1)
+            return out;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        out[k] = names[k].mid(prefix, names[k].size() - prefix - suffix);
+    return out;
+}
+
+void TChart::measureCompactLegend(const std::vector<TChartSeries *> &shown)
+{
+    CompactLegend &c = m_compact;
+    const int h = m_canvas.TextHeight(QStringLiteral("W"));
+    c.Pad = std::max(2, h / 4);
+    c.Sample = 2 * h;
+    m_legendRowHeight = h + 2;
+    // At most a third of the plot area's height and half its width, so that it fits a corner;
+    // the last row then counts the names left out.
+    const int room = (m_plotRect.Height() / 3 - 2 * c.Pad) / m_legendRowHeight;
+    const int widest = m_plotRect.Width() / 2 - 4 * c.Pad - c.Sample;
+    if (room < 1 || widest < h)
+        return;
+    const auto total = static_cast<int>(shown.size());
+    const int rows = std::min(total, room);
+    const int named = rows < total ? rows - 1 : rows;
+    std::vector<QString> names;
+    for (const TChartSeries *s : shown)
+        names.push_back(s->Title());
+    names = ShortenedLegendNames(names);
+    const QFontMetrics metrics(m_canvas.Target().ScaledFont(m_canvas.Font));
+    c.Texts.clear();
+    c.Rows.clear();
+    int textWidth = 0;
+    for (int k = 0; k < rows; ++k) {
+        const bool counting = k >= named;
+        const QString text = counting
+            ? QCoreApplication::translate("TChart", "+ %1 weitere").arg(total - named)
+            : metrics.elidedText(names[static_cast<std::size_t>(k)], Qt::ElideMiddle, widest);
+        c.Texts.push_back(text);
+        c.Rows.push_back(counting ? nullptr : shown[static_cast<std::size_t>(k)]);
+        textWidth = std::max(textWidth, m_canvas.TextWidth(text));
+    }
+    c.Width = 4 * c.Pad + c.Sample + std::min(textWidth, widest);
+    c.Height = 2 * c.Pad + rows * m_legendRowHeight;
+    c.Pending = true;
+}
+
+bool TChart::plotAreaFree(const TRect &rect)
+{
+    for (TChartSeries *series : m_series) {
+        if (!series->Active())
+            continue;
+        const AxisMapping &xMap = series->BoundHorizAxis()->Mapping();
+        series->CalcVisibleIndices(xMap, m_plotRect);
+        if (series->FirstVisibleIndex < 0)
+            continue;
+        int px = 0, py = 0;
+        for (int i = series->FirstVisibleIndex; i <= series->LastVisibleIndex; ++i) {
+            const int x = series->XValueToPixel(series->XValues().ValueAt(i));
+            const int y = series->YValueToPixel(series->YValues().ValueAt(i));
+            // A point inside, or a segment whose bounding box meets the rectangle.
+            const int x0 = i > series->FirstVisibleIndex ? std::min(px, x) : x;
+            const int x1 = i > series->FirstVisibleIndex ? std::max(px, x) : x;
+            const int y0 = i > series->FirstVisibleIndex ? std::min(py, y) : y;
+            const int y1 = i > series->FirstVisibleIndex ? std::max(py, y) : y;
+            if (x1 >= rect.Left && x0 < rect.Right && y1 >= rect.Top && y0 < rect.Bottom)
+                return false;
+            px = x;
+            py = y;
+        }
+    }
+    return true;
+}
+
+void TChart::placeCompactLegend(const TRect &plotBeforeAxes)
+{
+    CompactLegend &c = m_compact;
+    const int inset = c.Pad;
+    const TRect &p = m_plotRect;
+    // The corners in the order a reader looks for a legend: top right, top left, bottom right,
+    // bottom left.
+    const TRect corners[] = {
+        { p.Right - inset - c.Width, p.Top + inset, p.Right - inset, p.Top + inset + c.Height },
+        { p.Left + inset + 1, p.Top + inset, p.Left + inset + 1 + c.Width,
+            p.Top + inset + c.Height },
+        { p.Right - inset - c.Width, p.Bottom - inset - c.Height, p.Right - inset,
+            p.Bottom - inset },
+        { p.Left + inset + 1, p.Bottom - inset - c.Height, p.Left + inset + 1 + c.Width,
+            p.Bottom - inset },
+    };
+    for (const TRect &corner : corners)
+        if (corner.Left > p.Left && corner.Top > p.Top && plotAreaFree(corner)) {
+            m_legendRect = corner;
+            return;
+        }
+    // Above the plot area, at its right: the axes take their room again from a lower top.
+    m_plotRect = plotBeforeAxes;
+    m_plotRect.Top += c.Height + inset;
+    normalisePlotRect();
+    calcAxisSpace();
+    m_legendRect = TRect { m_plotRect.Right - c.Width, plotBeforeAxes.Top, m_plotRect.Right,
+        plotBeforeAxes.Top + c.Height };
+}
+
+void TChart::drawCompactLegend()
+{
+    const CompactLegend &c = m_compact;
+    const TRect box = m_legendRect;
+    m_canvas.Font = LegendFont.ToQFont();
+    m_canvas.FontColor = LegendFont.Color();
+    m_canvas.Pen = TVelCanvas3D::TPen { clGray, psSolid, pmCopy, 1 };
+    m_canvas.Brush = TVelCanvas3D::TBrush { clWhite, bsSolid };
+    m_canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
+    const int textLeft = box.Left + 2 * c.Pad + c.Sample;
+    for (std::size_t k = 0; k < c.Texts.size(); ++k) {
+        const int top = box.Top + c.Pad + static_cast<int>(k) * m_legendRowHeight;
+        if (TChartSeries *s = c.Rows[k]) {
+            const TColor colour = s->PointCount() > 0 ? s->PointColor(0) : s->SeriesColor();
+            m_canvas.Pen = TVelCanvas3D::TPen { colour, psSolid, pmCopy, 2 };
+            const int y = top + m_legendRowHeight / 2;
+            m_canvas.Line(box.Left + c.Pad, y, box.Left + c.Pad + c.Sample, y);
+        }
+        m_canvas.TextOut(textLeft, top + 1, c.Texts[k]);
+        m_legendRows.push_back(c.Rows[k]);
+    }
+    m_canvas.Pen = TVelCanvas3D::TPen {};
+    m_legendRowsTop = box.Top + c.Pad;
 }
 
 bool TChart::axisShown(const TChartAxis &axis) const
@@ -562,14 +733,17 @@ void TChart::innerDraw()
     drawTitle(Foot, false);
 
     // 4.-5. Axis space and series margins.
+    const TRect plotBeforeAxes = m_plotRect;
     calcAxisSpace();
+    if (m_compact.Pending)
+        placeCompactLegend(plotBeforeAxes);
     for (TChartAxis *axis : { TopAxis(), LeftAxis(), RightAxis(), BottomAxis() })
         axis->ApplySeriesMargins(seriesMargins(*axis));
 
     // 6. The back wall.
     const bool wallPen = BackWall.Pen.Visible() && BackWall.Pen.Style() != psClear;
     if (wallPen || BackWall.Brush.Style() != bsClear) {
-        m_canvas.ApplyPen(BackWall.Pen);
+        BackWall.Pen.ApplyTo(m_canvas);
         m_canvas.Brush = TVelCanvas3D::TBrush { BackWall.Color(), BackWall.Brush.Style() };
         m_canvas.Rectangle(
             m_plotRect.Left, m_plotRect.Top, m_plotRect.Right + 1, m_plotRect.Bottom + 1);
@@ -610,6 +784,9 @@ void TChart::innerDraw()
             series->AfterDrawValues(series);
     }
 
+    if (m_compact.Pending)
+        drawCompactLegend();
+
     // 10.-12. Rubber band, canvas reset, OnAfterDraw.
     if (ZoomDrag.Active)
         DrawZoomRectangle();
@@ -636,22 +813,4 @@ QImage TChart::CreateChartBitmap(TColor background, const TRect &rect)
     const ScopeExit restore([this, buffered] { m_canvas.SetBuffered(buffered); });
     Draw(image, rect);
     return image;
-}
-
-void TChart::SaveChartBitmap(const QString &fileName)
-{
-    const QImage image = CreateChartBitmap(clWhite, TRect { 0, 0, width(), height() });
-    // Encoded in memory first, then written whole or not at all: a full disk leaves no cut picture
-    // behind, and an existing file keeps its old picture.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const bool encoded = QImageWriter(&buffer, "bmp").write(image);
-    const std::string_view encodedBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (!encoded)
-        throw EFCreateError(PictureFileError(QDir::toNativeSeparators(fileName).toStdString()));
-    const auto failure = TryWriteFileAtomically(FileNameToStd(fileName), encodedBytes);
-    if (failure)
-        throw EFCreateError(
-            PictureFileError(QDir::toNativeSeparators(fileName).toStdString(), &*failure));
 }

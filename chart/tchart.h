@@ -98,6 +98,12 @@ public:
     bool LegendInverted() const { return m_legendInverted; }
     void SetLegendInverted(bool value) { SetProperty(m_legendInverted, value); }
     TChartFont LegendFont;
+    // The compact legend of a picture for print: as wide as its longest name, the names first
+    // shortened by what they all share (a folder, a beginning, an ending), inside a corner of the
+    // plot area that no series passes through, or above the plot area when no corner is free. It
+    // takes no room from the plot area beside it.
+    bool LegendCompact() const { return m_legendCompact; }
+    void SetLegendCompact(bool value) { SetProperty(m_legendCompact, value); }
     // The legend's rectangle in the last drawing pass (empty when none was drawn) and the series
     // of its rows, from the top.
     TRect LegendRect() const { return m_legendRect; }
@@ -126,9 +132,12 @@ public:
     void Draw(QImage &target, const TRect &rect);
     // The same pass drawn through painter (on an SVG or PDF writer, say) over rect, as vectors.
     void Draw(QPainter &painter, const TRect &rect);
+    // The same pass onto any canvas target, over its bounds.
+    void Draw(CanvasTarget &target);
     // A new image of rect's size with the chart drawn into it, unbuffered.
     QImage CreateChartBitmap(TColor background, const TRect &rect);
-    // Writes the chart at its client size as a BMP file. A file that cannot be written raises
+    // Writes the chart at its client size as a BMP file, through the one picture write path
+    // (chartpicture.h). A file that cannot be written raises
     // EFCreateError and leaves any existing file as it was, except an existing file in a folder
     // that refuses new files: that one is written over in place.
     void SaveChartBitmap(const QString &fileName);
@@ -250,6 +259,14 @@ private:
     void innerDraw();
     void drawTitle(TChartTitle &title, bool top);
     void drawLegend();
+    // The compact legend's rows and size, measured before the axes take their room.
+    void measureCompactLegend(const std::vector<TChartSeries *> &shown);
+    // Whether no active series passes through rect.
+    bool plotAreaFree(const TRect &rect);
+    // Places the measured compact legend after the axes took their room; plotBeforeAxes is the
+    // plot area they started from.
+    void placeCompactLegend(const TRect &plotBeforeAxes);
+    void drawCompactLegend();
     void calcAxisSpace();
     void showCursor(TCursor cursor);
     void startDrag(TMouseButton button, TShiftState shift, int x, int y, bool &handled);
@@ -276,6 +293,13 @@ private:
     bool m_axisVisible = true;
     bool m_legendVisible = true;
     bool m_legendInverted = false;
+    bool m_legendCompact = false;
+    struct CompactLegend {
+        bool Pending = false;
+        std::vector<QString> Texts;
+        std::vector<TChartSeries *> Rows; // null for the counting row
+        int Width = 0, Height = 0, Pad = 0, Sample = 0;
+    } m_compact;
     TRect m_legendRect {};
     std::vector<TChartSeries *> m_legendRows;
     int m_legendRowHeight = 0;
@@ -295,3 +319,7 @@ private:
     int m_depthOffsetX = 0;
     int m_depthOffsetY = 0;
 };
+
+// The names with what they all share taken off, a whole part at a time (a folder, a beginning
+// such as "Calcite_", an ending such as ".txt"), unless that would leave a name empty.
+std::vector<QString> ShortenedLegendNames(const std::vector<QString> &names);

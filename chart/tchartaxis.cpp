@@ -346,19 +346,19 @@ void TChartAxis::Draw(TVelCanvas3D &canvas, const TRect &plot)
     }
 
     if (Axis.Visible()) {
-        canvas.ApplyPen(Axis);
+        Axis.ApplyTo(canvas);
         if (IsHorizontal)
             canvas.Line(PixelStart(), PosAxis, PixelEnd(), PosAxis);
         else
             canvas.Line(PosAxis, PixelStart(), PosAxis, PixelEnd());
     }
     if (Ticks.Visible()) {
-        canvas.ApplyPen(Ticks);
+        Ticks.ApplyTo(canvas);
         for (const int p : m_ticks)
             tickLine(canvas, p, 1, m_tickLength);
     }
     if (Grid.Visible()) {
-        canvas.ApplyPen(Grid);
+        Grid.ApplyTo(canvas);
         for (const int p : m_ticks) {
             if (IsHorizontal)
                 canvas.Line(p, plot.Top, p, plot.Bottom);
@@ -367,12 +367,12 @@ void TChartAxis::Draw(TVelCanvas3D &canvas, const TRect &plot)
         }
     }
     if (TicksInner.Visible() && m_tickInnerLength != 0) {
-        canvas.ApplyPen(TicksInner);
+        TicksInner.ApplyTo(canvas);
         for (const int p : m_ticks)
             tickLine(canvas, p, -1, -m_tickInnerLength);
     }
     if (MinorTicks.Visible() && !m_ticks.empty() && m_minorTickCount > 0) {
-        canvas.ApplyPen(MinorTicks);
+        MinorTicks.ApplyTo(canvas);
         for (std::size_t j = 0; j + 1 < m_ticks.size(); ++j) {
             const int a = m_ticks[j], b = m_ticks[j + 1];
             for (int t = 1; t <= m_minorTickCount; ++t) {

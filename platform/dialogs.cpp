@@ -88,9 +88,11 @@ struct PictureSizeFields {
     QSpinBox *Width = nullptr;
     QSpinBox *Height = nullptr;
     QSpinBox *Dpi = nullptr;
+    QSpinBox *TextSize = nullptr;
 };
 
-// A row below the file type: width, height (0: as shown) and the PNG's dots per inch (0: none).
+// A row below the file type: width, height (0: as shown), the dots per inch (0: none) and the
+// text size in points (0: as shown).
 PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDialog &settings)
 {
     PictureSizeFields fields;
@@ -114,6 +116,8 @@ PictureSizeFields addPictureSizeFields(QFileDialog &dialog, const TSavePictureDi
         settings.PictureHeight, 20000, shown);
     fields.Dpi = add(QCoreApplication::translate("TSavePictureDialog", "Auflösung (dpi, PNG):"),
         settings.PictureDpi, 4800, QCoreApplication::translate("TSavePictureDialog", "keine"));
+    fields.TextSize = add(QCoreApplication::translate("TSavePictureDialog", "&Schriftgröße (pt):"),
+        settings.PictureTextSize, 72, shown);
     row->addStretch();
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
         grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
@@ -252,6 +256,7 @@ bool TSavePictureDialog::Execute(QWidget *parent)
             PictureWidth = sizeFields.Width->value();
             PictureHeight = sizeFields.Height->value();
             PictureDpi = sizeFields.Dpi->value();
+            PictureTextSize = sizeFields.TextSize->value();
         }
         if (confirmed) {
             chosen = dialog.selectedFiles().first();

@@ -56,13 +56,15 @@ public:
     int FilterIndex = 1;
     OptionSet Options;
     QString FileName; // the chosen full path after a confirmed Execute; may be preset
-    // With AskPictureSize the dialog also asks for the picture's width and height in pixels and a
-    // resolution in dots per inch; 0 stands for "as shown" (the chart's size, no resolution of
-    // its own). Kept from one Execute to the next.
+    // With AskPictureSize the dialog also asks for the picture's width and height in pixels, a
+    // resolution in dots per inch and a text size in points; 0 stands for "as shown" (the chart's
+    // size, no resolution of its own, the text in the window's pixels). Kept from one Execute to
+    // the next.
     bool AskPictureSize = false;
     int PictureWidth = 0;
     int PictureHeight = 0;
     int PictureDpi = 0;
+    int PictureTextSize = 0;
 
     bool Execute(QWidget *parent = nullptr);
 };

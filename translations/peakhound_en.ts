@@ -41,6 +41,17 @@
     </message>
 </context>
 <context>
+    <name>HitMap</name>
+    <message>
+        <source>Abstand [%1]</source>
+        <translation>Distance [%1]</translation>
+    </message>
+    <message>
+        <source>Güte</source>
+        <translation>Score</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>falsches Format</source>
@@ -172,6 +183,10 @@
     <message>
         <source>+ %1 weitere</source>
         <translation>+ %1 more</translation>
+    </message>
+    <message>
+        <source>Intensität (versetzt)</source>
+        <translation>Intensity (offset)</translation>
     </message>
 </context>
 <context>
@@ -793,6 +808,10 @@
     <message>
         <source>keine</source>
         <translation>none</translation>
+    </message>
+    <message>
+        <source>&amp;Schriftgröße (pt):</source>
+        <translation>&amp;Text size (pt):</translation>
     </message>
 </context>
 </TS>

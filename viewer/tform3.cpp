@@ -302,11 +302,13 @@ void TForm3::savebmpClick()
         return;
     QString name = SavePictureDialog1.FileName;
     const QString extension = name.right(4);
-    // ".bmp" and ".wmf" (bitmap data both) stand for any filter; the other types' own extension
-    // for their own filter.
+    // A name with the extension of any offered type is written as that type, whichever filter
+    // is chosen ("bild.png" under bitmaps is a PNG); other names get the filter's.
     const QString own = filterExtension(SavePictureDialog1.FilterIndex);
-    if (extension != QStringLiteral(".bmp") && extension != QStringLiteral(".wmf")
-        && extension != own) {
+    bool offered = false;
+    for (int filter = 1; filter <= 5; ++filter)
+        offered = offered || extension == filterExtension(filter);
+    if (!offered) {
         name += own;
         SavePictureDialog1.FileName = name;
     }
@@ -320,10 +322,15 @@ void TForm3::savebmpClick()
     const QSize size(
         SavePictureDialog1.PictureWidth > 0 ? SavePictureDialog1.PictureWidth : chart.width(),
         SavePictureDialog1.PictureHeight > 0 ? SavePictureDialog1.PictureHeight : chart.height());
-    if (format == PictureFormat::Bmp && size == chart.size())
+    const int textSize = SavePictureDialog1.PictureTextSize;
+    // A chosen size or text size makes a picture for print.
+    const bool forPrint =
+        SavePictureDialog1.PictureWidth > 0 || SavePictureDialog1.PictureHeight > 0 || textSize > 0;
+    if (format == PictureFormat::Bmp && !forPrint && size == chart.size())
         chart.SaveChartBitmap(name);
     else
-        SaveChartPicture(chart, name, format, { size, SavePictureDialog1.PictureDpi });
+        SaveChartPicture(
+            chart, name, format, { size, SavePictureDialog1.PictureDpi, textSize, forPrint });
     SetCaption(Form2, name);
     ShowMessage(ToStdString(tr("File gespeichert") + QLatin1Char('\r') + name));
 }

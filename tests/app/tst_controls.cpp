@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <climits>
@@ -69,6 +70,7 @@ private slots:
     void dialogFiltersMatchEveryCaseAndEveryFile();
     void dialogChangesTheDirectoryUnlessAskedNotTo();
     void saveDialogTakesTheTypeTheUserPicks();
+    void saveDialogAsksForATextSize();
     void guardShowsTheErrorAndGoesOn_data();
     void guardShowsTheErrorAndGoesOn();
     void guardShowsOutOfMemoryInWords();
@@ -311,6 +313,43 @@ void tst_Controls::saveDialogTakesTheTypeTheUserPicks()
     QCOMPARE(shown, QStringList({ QStringLiteral("bild.bmp"), QStringLiteral("bild.pdf") }));
     QCOMPARE(dialog.FilterIndex, 3);
     QVERIFY(dialog.FileName.endsWith(QStringLiteral("bild.pdf")));
+}
+
+// The size fields end in the text size, named for screen readers and reached by Tab after the
+// resolution; what the user types there is what the program gets.
+void tst_Controls::saveDialogAsksForATextSize()
+{
+    TestFolder folder;
+    TSavePictureDialog dialog;
+    dialog.Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp");
+    dialog.FileName = QString::fromStdString(folder.path("bild.png"));
+    dialog.AskPictureSize = true;
+    QString zero;
+    QSpinBox *afterDpi = nullptr, *text = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QSpinBox *dpi = nullptr;
+        for (QSpinBox *box : files->findChildren<QSpinBox *>()) {
+            if (box->accessibleName() == QStringLiteral("Auflösung (dpi, PNG)"))
+                dpi = box;
+            if (box->accessibleName() == QStringLiteral("Schriftgröße (pt)"))
+                text = box;
+        }
+        if (dpi != nullptr && text != nullptr) {
+            zero = text->specialValueText();
+            QWidget *next = dpi->nextInFocusChain();
+            while (next != dpi && qobject_cast<QSpinBox *>(next) == nullptr)
+                next = next->nextInFocusChain();
+            afterDpi = qobject_cast<QSpinBox *>(next);
+            text->setValue(12);
+        }
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    QVERIFY(dialog.Execute());
+    QVERIFY(text != nullptr);
+    QCOMPARE(afterDpi, text);
+    QCOMPARE(zero, QStringLiteral("wie angezeigt"));
+    QCOMPARE(dialog.PictureTextSize, 12);
 }
 
 void tst_Controls::dialogChangesTheDirectoryUnlessAskedNotTo()

@@ -50,6 +50,22 @@ bool Ink(QRgb pixel)
     return qGray(pixel) < 160;
 }
 
+// The height of the first band of rows with ink from the top: the chart's title.
+int TitleInkHeight(const QImage &image)
+{
+    int first = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() && !ink; ++x)
+            ink = Ink(image.pixel(x, y));
+        if (ink && first < 0)
+            first = y;
+        if (!ink && first >= 0)
+            return y - first;
+    }
+    return 0;
+}
+
 // The share of the ink (dark pixels) of one picture that has ink of the other within one pixel.
 double InkMatched(const QImage &from, const QImage &in)
 {
@@ -92,6 +108,9 @@ private slots:
     void pdfIsOnePageOfTheChartsSize();
     void otherSizesAndTheFilesName();
     void legendOfMoreSpectraThanFit();
+    void textKeepsItsPrintedSize();
+    void pagesInRealUnits();
+    void compactLegendInAFreeCorner();
 };
 
 void tst_ChartPictures::pngHoldsTheBitmapsPixels()
@@ -146,7 +165,7 @@ void tst_ChartPictures::svgSeriesKeepTheirColoursInOrder()
         chart->SeriesAt(s)->SetSeriesColor(colours[s]);
     Render(*chart);
     const QString svg = QString::fromUtf8(EncodeChartPicture(*chart, PictureFormat::Svg, {}));
-    QVERIFY(!chart->Canvas()->DrawDevicePolyline);
+    QVERIFY(!chart->Canvas()->InPass());
     QVERIFY(!svg.contains(QStringLiteral("-0.25")));
     const QRegularExpression polyline(
         QStringLiteral("stroke=\"(#[0-9a-f]{6})\"[^>]*>\\s*<polyline[^>]*points=\"([^\"]*)\""));
@@ -277,6 +296,103 @@ void tst_ChartPictures::legendOfMoreSpectraThanFit()
     QSvgRenderer(svg).render(&painter);
     painter.end();
     CompareInk(Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {})), drawn);
+}
+
+// A text size makes text a size on paper: at 300 dpi the title is 300/96 times as high as at 96,
+// within a pixel of the smaller picture; lines grow alike. Without one, the picture is the
+// window's, pixel for pixel.
+void tst_ChartPictures::textKeepsItsPrintedSize()
+{
+    auto chart = StackedChart();
+    const TRect before = chart->PlotRect();
+    const QImage plain = Decoded(EncodeChartPicture(*chart, PictureFormat::Png, { {}, 300 }));
+    QVERIFY(plain == Decoded(EncodeChartPicture(*chart, PictureFormat::Bmp, {})));
+
+    const QImage screen =
+        Decoded(EncodeChartPicture(*chart, PictureFormat::Png, { QSize(600, 400), 96, 8 }));
+    const QImage print =
+        Decoded(EncodeChartPicture(*chart, PictureFormat::Png, { QSize(1875, 1250), 300, 8 }));
+    const int low = TitleInkHeight(screen), high = TitleInkHeight(print);
+    QVERIFY2(low >= 6 && std::abs(high - low * 300.0 / 96.0) <= 300.0 / 96.0,
+        qPrintable(QStringLiteral("%1 %2").arg(low).arg(high)));
+    // A larger text size, larger text; the chart on the screen is left as it was.
+    const QImage large =
+        Decoded(EncodeChartPicture(*chart, PictureFormat::Png, { QSize(1875, 1250), 300, 12 }));
+    QVERIFY(TitleInkHeight(large) > high * 5 / 4);
+    QCOMPARE(chart->PlotRect(), before);
+}
+
+// With a resolution, the PDF and SVG pages measure the picture's size at it: 1800 x 1200 pixels
+// at 300 dpi are 152.4 x 101.6 mm.
+void tst_ChartPictures::pagesInRealUnits()
+{
+    auto chart = StackedChart();
+    const PictureOptions options { QSize(1800, 1200), 300, 8 };
+    const QByteArray pdf = EncodeChartPicture(*chart, PictureFormat::Pdf, options);
+    const QRegularExpression box(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
+    const QRegularExpressionMatch match = box.match(QString::fromLatin1(pdf));
+    QVERIFY(match.hasMatch());
+    QVERIFY(std::abs(match.captured(1).toDouble() / 72.0 * 25.4 - 152.4) < 0.1);
+    QVERIFY(std::abs(match.captured(2).toDouble() / 72.0 * 25.4 - 101.6) < 0.1);
+    QVERIFY(pdf.contains("/FlateDecode")); // the series' own stream, in the page's scale
+
+    const QByteArray svg = EncodeChartPicture(*chart, PictureFormat::Svg, options);
+    QVERIFY(svg.contains("width=\"152.40mm\" height=\"101.60mm\""));
+    QCOMPARE(QSvgRenderer(svg).viewBox(), QRect(0, 0, 1800, 1200));
+    // Without a resolution, the pages keep the chart's pixels.
+    const QByteArray plain = EncodeChartPicture(*chart, PictureFormat::Pdf, {});
+    QVERIFY2(plain.contains("/MediaBox [0 0 593.000000 395.000000]"),
+        plain.mid(plain.indexOf("/MediaBox"), 40).constData());
+}
+
+// The compact legend of 3 and of 99 names lies inside a corner of the plot area that no line
+// passes through, as wide as its longest name, the names shortened by what they share first.
+void tst_ChartPictures::compactLegendInAFreeCorner()
+{
+    QCOMPARE(ShortenedLegendNames({ QStringLiteral("/lab/2024/Calcite_R0500_532nm_21025.txt"),
+                 QStringLiteral("/lab/2024/Calcite_R0500_532nm_21031.txt") }),
+        (std::vector<QString> { QStringLiteral("21025"), QStringLiteral("21031") }));
+    QCOMPARE(ShortenedLegendNames({ QStringLiteral("a.txt"), QStringLiteral("a.txt") }),
+        (std::vector<QString> { QStringLiteral("a.txt"), QStringLiteral("a.txt") }));
+
+    for (const int count : { 3, 99 }) {
+        auto chart = DisplayChart(count);
+        for (int s = 0; s < count; ++s) {
+            TChartSeries *series = chart->SeriesAt(s);
+            series->SetTitle(QStringLiteral("/lab/2024/Calcite_R0500_532nm_%1.txt").arg(21000 + s));
+            series->SetShowInLegend(true);
+            // A band with one peak in its middle: both top corners stay free.
+            for (int i = 0; i < 400; ++i)
+                series->AddPointXY(i, s + 100.0 * std::exp(-std::pow((i - 200) / 20.0, 2)));
+        }
+        chart->SetLegendInverted(true);
+        chart->SetLegendVisible(true);
+        chart->SetLegendCompact(true);
+        const QImage shown = Render(*chart);
+        const TRect box = chart->LegendRect(), plot = chart->PlotRect();
+        QVERIFY2(box.Left > plot.Left && box.Right < plot.Right && box.Top > plot.Top
+                && box.Bottom < plot.Bottom,
+            qPrintable(QStringLiteral("%1: %2 %3 %4 %5 in %6 %7 %8 %9")
+                           .arg(count)
+                           .arg(box.Left)
+                           .arg(box.Top)
+                           .arg(box.Right)
+                           .arg(box.Bottom)
+                           .arg(plot.Left)
+                           .arg(plot.Top)
+                           .arg(plot.Right)
+                           .arg(plot.Bottom)));
+        QVERIFY(box.Right >= plot.Right - 10 || box.Left <= plot.Left + 10);
+        QVERIFY(box.Top <= plot.Top + 10);
+        QVERIFY(box.Width() < plot.Width() / 2);
+        const auto rows = static_cast<int>(chart->LegendRows().size());
+        QCOMPARE(rows == count, count == 3);
+        QCOMPARE(chart->LegendRows().front(), chart->SeriesAt(count - 1));
+        // The plot area keeps its width: the legend takes no room beside it.
+        chart->SetLegendCompact(false);
+        Render(*chart);
+        QVERIFY(chart->PlotRect().Right < plot.Right);
+    }
 }
 
 QTEST_MAIN(tst_ChartPictures)

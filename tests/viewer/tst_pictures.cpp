@@ -36,6 +36,7 @@ private slots:
     void copiedToTheClipboard();
     void mergedViewInColours();
     void mergedFilesWithALegend();
+    void stackForPrint();
 
 private:
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -61,9 +62,11 @@ void tst_Pictures::savedInEveryTypeByItsFilter()
     } saves[] = { { pic, 3, pic + QStringLiteral(".png"), "png" },
         { pic, 4, pic + QStringLiteral(".svg"), "svg" },
         { pic + QStringLiteral(".pdf"), 5, pic + QStringLiteral(".pdf"), "pdf" },
-        { pic + QStringLiteral(".png"), 1, pic + QStringLiteral(".png.bmp"), "bmp" },
+        // A name with another offered type's extension is written as that type.
+        { pic + QStringLiteral(".png"), 1, pic + QStringLiteral(".png"), "png" },
         { pic + QStringLiteral(".wmf"), 4, pic + QStringLiteral(".wmf"), "bmp" },
-        { pic + QStringLiteral(".svg"), 3, pic + QStringLiteral(".svg.png"), "png" } };
+        { pic + QStringLiteral(".svg"), 3, pic + QStringLiteral(".svg"), "svg" },
+        { pic + QStringLiteral(".PNG"), 1, pic + QStringLiteral(".PNG.bmp"), "bmp" } };
     for (const auto &save : saves) {
         m_scene->script.answerSaveDialog(save.chosen, save.filter);
         press(Form3->savebmp);
@@ -259,6 +262,36 @@ void tst_Pictures::mergedFilesWithALegend()
     QCOMPARE(chart.LegendRect(), TRect {});
     QVERIFY(chart.PlotRect().Right > box.Left);
     Q_UNUSED(plain);
+}
+
+// A stack saved with a size, resolution and text size: its y axis says what it shows, the legend
+// sits in the plot area, the page measures the picture at its resolution; the window keeps its
+// own axes and legend.
+void tst_Pictures::stackForPrint()
+{
+    m_scene->listFiles({ m_scene->write("a.txt", TaggedSpectra({ 100, 300, 500 })) });
+    m_scene->open(0);
+    QTest::mouseClick(Form3->Legende, Qt::LeftButton);
+    TChart &chart = *Form2->Chart1;
+    const QImage shown = chart.Surface();
+    const TRect legend = chart.LegendRect();
+    Form3->SavePictureDialog1.PictureWidth = 1800;
+    Form3->SavePictureDialog1.PictureHeight = 1200;
+    Form3->SavePictureDialog1.PictureDpi = 300;
+    Form3->SavePictureDialog1.PictureTextSize = 8;
+    const QString svg = m_scene->path("stack.svg");
+    m_scene->script.answerSaveDialog(svg, 4);
+    press(Form3->savebmp);
+    m_scene->takeBoxes();
+    QFile file(svg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(text.contains(QStringLiteral("Intensität (versetzt)")));
+    QVERIFY(text.contains(QStringLiteral("width=\"152.40mm\" height=\"101.60mm\"")));
+    QCOMPARE(chart.LeftAxis()->Title.Caption(), QString());
+    QVERIFY(!chart.LegendCompact());
+    QCOMPARE(chart.LegendRect(), legend);
+    QVERIFY(chart.Surface() == shown);
 }
 
 QTEST_MAIN(tst_Pictures)
