@@ -27,7 +27,7 @@ const std::string kOwnLayoutRefusal = "falsches Format";
 
 // Short enough to stay inside the window's edge after the status label's place up to 100000
 // entries.
-QString comparedText(std::size_t entries)
+QString comparedText(qulonglong entries)
 {
     return entries == 1 ? TForm1::tr("1 Eintrag geprüft")
                         : TForm1::tr("%1 Einträge geprüft").arg(entries);
