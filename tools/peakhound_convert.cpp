@@ -2,6 +2,7 @@
 // that a laboratory can keep its files in one form and use them with other tools.
 
 #include "exceptions.h"
+#include "faultinjection.h"
 #include "filesizelimit.h"
 #include "language.h"
 #include "messages.h"
@@ -20,10 +21,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifdef PH_FAULT_FROM_ENVIRONMENT
-void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
-#endif
 
 namespace
 {
@@ -148,7 +145,7 @@ int main(int argc, char **argv)
     SetMessageLanguage(LanguageFromEnvironment());
     std::setlocale(LC_ALL, "");
 #ifdef PH_FAULT_FROM_ENVIRONMENT
-    ArmFaultFromEnvironment();
+    Fault::ArmFromEnvironment();
 #endif
     try {
         return run(argc, argv);

@@ -43,10 +43,6 @@
 #include <unistd.h>
 #include <vector>
 
-#ifdef PH_FAULT_FROM_ENVIRONMENT
-void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
-#endif
-
 namespace
 {
 
@@ -1717,7 +1713,7 @@ int main(int argc, char **argv)
     ::mallopt(M_ARENA_MAX, 1);
     ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #ifdef PH_FAULT_FROM_ENVIRONMENT
-    ArmFaultFromEnvironment();
+    Fault::ArmFromEnvironment();
 #endif
     Options options;
     std::string failedFile;
