@@ -99,8 +99,6 @@ constexpr const char *kUsage =
     "  --help              show this help\n"
     "  --version           show the version\n"
     "\n"
-    "An option's value may also follow it after '=': --peak=1001.\n"
-    "\n"
     "Instrument files (SPC, WDF, JCAMP-DX) and the text exports of instrument software are read\n"
     "and judged like spectrum files; without --each a file of more than 99 spectra is refused.\n"
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
