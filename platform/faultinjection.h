@@ -52,6 +52,12 @@ void Disarm();
 long Calls();
 // Whether the armed call has been reached (and failed).
 bool Fired();
+// Arms the seam as the environment says (PEAKHOUND_FAULT="<points> <k> <errno>", and
+// PEAKHOUND_FAULT_REPORT naming a file that receives "<calls> <fired>" at exit), so that a test
+// can make the k-th call of a whole run of a command fail. Defined by the test support, which
+// only the test builds of the commands link; they call it when built with
+// PH_FAULT_FROM_ENVIRONMENT.
+void ArmFromEnvironment();
 
 namespace detail
 {

@@ -1,7 +1,9 @@
 // peakhound-convert: writes spectrum files of any format the program reads in its own layout, so
 // that a laboratory can keep its files in one form and use them with other tools.
 
+#include "commandline.h"
 #include "exceptions.h"
+#include "faultinjection.h"
 #include "filesizelimit.h"
 #include "language.h"
 #include "messages.h"
@@ -19,11 +21,8 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-#ifdef PH_FAULT_FROM_ENVIRONMENT
-void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
-#endif
 
 namespace
 {
@@ -33,8 +32,9 @@ constexpr const char *kUsage =
     "Write every readable spectrum file (instrument files, vendor text exports, spectrum files)\n"
     "into DIR in the program's own layout, under its name with the extension .txt.\n"
     "\n"
-    "  --out DIR   the folder to write into (it must exist)\n"
+    "  --out DIR   the folder to write into (it must exist); also --out=DIR\n"
     "  --help      show this help\n"
+    "  --version   show the version\n"
     "\n"
     "An existing file of the same name in DIR is replaced; a file is written whole or not at all.\n"
     "Exit status: 0 every file converted, 1 a file could not be read, had the wrong layout or\n"
@@ -53,32 +53,22 @@ int run(int argc, char **argv)
 {
     std::vector<std::string> files;
     std::string out;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--help") {
-            std::fputs(kUsage, stdout);
+    const CommandLine commandLine({ { "--out", true } });
+    try {
+        const CommandLine::Request request = commandLine.parse(
+            argc, argv, [&out](const std::string &, std::string value) { out = std::move(value); },
+            [&files](std::string name) { files.push_back(std::move(name)); });
+        if (request != CommandLine::Request::Run) {
+            const std::string text = request == CommandLine::Request::Help
+                ? std::string(kUsage)
+                : VersionLine("peakhound-convert");
+            std::fputs(text.c_str(), stdout);
             return std::fflush(stdout) == 0 ? 0 : 1;
-        } else if (!optionsEnded && arg == "--out") {
-            if (i + 1 == argc) {
-                std::fputs("peakhound-convert: --out needs a folder\n", stderr);
-                return 2;
-            }
-            out = argv[++i];
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "peakhound-convert: unknown option '%s'\n%s",
-                EscapeControls(arg).c_str(), kUsage);
-            return 2;
-        } else {
-            files.push_back(arg);
         }
-    }
-    if (out.empty() || files.empty()) {
-        std::fprintf(stderr, "peakhound-convert: %s\n%s",
-            out.empty() ? "--out DIR is missing" : "no file given", kUsage);
-        return 2;
+        if (out.empty() || files.empty())
+            throw UsageError { out.empty() ? "--out DIR is missing" : "no file given" };
+    } catch (const UsageError &error) {
+        return ReportUsageError("peakhound-convert", error, kUsage);
     }
     std::error_code error;
     if (!std::filesystem::is_directory(out, error)) {
@@ -148,7 +138,7 @@ int main(int argc, char **argv)
     SetMessageLanguage(LanguageFromEnvironment());
     std::setlocale(LC_ALL, "");
 #ifdef PH_FAULT_FROM_ENVIRONMENT
-    ArmFaultFromEnvironment();
+    Fault::ArmFromEnvironment();
 #endif
     try {
         return run(argc, argv);

@@ -1,6 +1,7 @@
 // peakhound-search: the search of the desktop program for scripted batch use. Reads each spectrum
 // file, finds its peaks and prints the names of the files that match the sought peaks.
 
+#include "commandline.h"
 #include "eachspectrum.h"
 #include "exceptions.h"
 #include "faultinjection.h"
@@ -42,10 +43,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-#ifdef PH_FAULT_FROM_ENVIRONMENT
-void ArmFaultFromEnvironment(); // tests/support/faultenvironment.cpp
-#endif
 
 namespace
 {
@@ -100,16 +97,13 @@ constexpr const char *kUsage =
     "                      a query a query and every spectrum of a library file an entry, named\n"
     "                      FILE#K (K from 1) where the file holds more than one spectrum\n"
     "  --help              show this help\n"
+    "  --version           show the version\n"
     "\n"
     "Instrument files (SPC, WDF, JCAMP-DX) and the text exports of instrument software are read\n"
     "and judged like spectrum files; without --each a file of more than 99 spectra is refused.\n"
     "Numbers are read with the decimal separator of the user's locale. Files of the wrong layout\n"
     "are named on standard error after the run. Exit status: 0 done, 1 a file or peak could not\n"
     "be read (the run ends at that file unless --keep-going), 2 usage error.\n";
-
-struct UsageError {
-    std::string reason;
-};
 
 // Standard output could not take what was written (a full disk, a closed descriptor, a file size
 // limit): the run ends with exit status 1, whatever --keep-going says, since a script would take
@@ -403,115 +397,85 @@ Options parseArguments(int argc, char **argv, std::string &failedFile)
     std::vector<std::string> peakFiles;
     std::vector<std::string> listFiles;
     bool presetWanted = false;
-    bool optionsEnded = false;
     bool topGiven = false;
     std::string searchOption; // the first option of the peak search, which --like does not take
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            names.push_back(argument);
-            continue;
-        }
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string value;
-        bool hasInlineValue = false;
-        if (const auto equals = argument.find('=');
-            argument.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-            argument.resize(equals);
-            hasInlineValue = true;
-        }
-        const auto takeValue = [&]() -> std::string {
-            if (hasInlineValue)
-                return value;
-            if (i + 1 >= argc)
-                throw UsageError { argument + " needs a value" };
-            return argv[++i];
-        };
-        const auto noValue = [&]() {
-            if (hasInlineValue)
-                throw UsageError { argument + " takes no value" };
-        };
+    const CommandLine commandLine({ { "--peak", true }, { "--peak-file", true },
+        { "--rh6g", false }, { "--tolerance", true }, { "--max-missing", true },
+        { "--inverse", false }, { "--rule", true }, { "--from", true }, { "--to", true },
+        { "--sort", true }, { "--jobs", true }, { "--files-from", true }, { "--each", false },
+        { "--hit-map", true }, { "--like", true }, { "--top", true }, { "--report", false },
+        { "--null", false }, { "--keep-going", false } });
+    const auto option = [&](const std::string &name, std::string value) {
         if (searchOption.empty()
-            && (argument == "--peak" || argument == "--peak-file" || argument == "--rh6g"
-                || argument == "--tolerance" || argument == "--max-missing"
-                || argument == "--inverse" || argument == "--rule" || argument == "--from"
-                || argument == "--to" || argument == "--sort" || argument == "--hit-map"))
-            searchOption = argument;
-        if (argument == "--help") {
-            noValue();
-            writeOut(kUsage);
-            closeOut();
-            std::exit(0);
-        } else if (argument == "--peak") {
-            options.targets.push_back(takeValue());
-        } else if (argument == "--peak-file") {
-            peakFiles.push_back(takeValue());
-        } else if (argument == "--rh6g") {
-            noValue();
+            && (name == "--peak" || name == "--peak-file" || name == "--rh6g"
+                || name == "--tolerance" || name == "--max-missing" || name == "--inverse"
+                || name == "--rule" || name == "--from" || name == "--to" || name == "--sort"
+                || name == "--hit-map"))
+            searchOption = name;
+        if (name == "--peak") {
+            options.targets.push_back(std::move(value));
+        } else if (name == "--peak-file") {
+            peakFiles.push_back(std::move(value));
+        } else if (name == "--rh6g") {
             presetWanted = true;
-        } else if (argument == "--tolerance") {
-            options.settings.Tolerance = parseInteger(argument, takeValue());
-        } else if (argument == "--max-missing") {
-            options.settings.MaxMissing = parseInteger(argument, takeValue());
-        } else if (argument == "--inverse") {
-            noValue();
+        } else if (name == "--tolerance") {
+            options.settings.Tolerance = parseInteger(name, value);
+        } else if (name == "--max-missing") {
+            options.settings.MaxMissing = parseInteger(name, value);
+        } else if (name == "--inverse") {
             options.settings.Inverse = true;
-        } else if (argument == "--rule") {
-            const std::string rule = takeValue();
-            if (rule == "standard")
+        } else if (name == "--rule") {
+            if (value == "standard")
                 options.rule.Rule = PeakRule::Standard;
-            else if (rule == "sensitive")
+            else if (value == "sensitive")
                 options.rule.Rule = PeakRule::Sensitive;
             else
-                throw UsageError { "--rule takes standard or sensitive, not '" + rule + "'" };
-        } else if (argument == "--from") {
-            options.rule.From = parseNumber(argument, takeValue());
-        } else if (argument == "--to") {
-            options.rule.To = parseNumber(argument, takeValue());
-        } else if (argument == "--sort") {
-            const std::string key = takeValue();
-            if (key != "score")
-                throw UsageError { "--sort takes score, not '" + key + "'" };
+                throw UsageError { "--rule takes standard or sensitive, not '" + value + "'" };
+        } else if (name == "--from") {
+            options.rule.From = parseNumber(name, value);
+        } else if (name == "--to") {
+            options.rule.To = parseNumber(name, value);
+        } else if (name == "--sort") {
+            if (value != "score")
+                throw UsageError { "--sort takes score, not '" + value + "'" };
             options.sortByScore = true;
-        } else if (argument == "--jobs") {
-            options.jobs = parseInteger(argument, takeValue());
+        } else if (name == "--jobs") {
+            options.jobs = parseInteger(name, value);
             if (options.jobs < 1)
                 throw UsageError { "--jobs needs at least 1" };
-        } else if (argument == "--files-from") {
-            listFiles.push_back(takeValue());
-        } else if (argument == "--each") {
-            noValue();
+        } else if (name == "--files-from") {
+            listFiles.push_back(std::move(value));
+        } else if (name == "--each") {
             options.each = true;
-        } else if (argument == "--hit-map") {
-            options.hitMapFolder = takeValue();
+        } else if (name == "--hit-map") {
+            options.hitMapFolder = std::move(value);
             if (options.hitMapFolder.empty())
                 throw UsageError { "--hit-map needs a folder" };
-        } else if (argument == "--like") {
-            options.likeQueries.push_back(takeValue());
-            if (options.likeQueries.back().empty())
+        } else if (name == "--like") {
+            if (value.empty())
                 throw UsageError { "--like needs a spectrum file" };
-        } else if (argument == "--top") {
-            const int top = parseInteger(argument, takeValue());
+            options.likeQueries.push_back(std::move(value));
+        } else if (name == "--top") {
+            const int top = parseInteger(name, value);
             if (top < 1)
                 throw UsageError { "--top needs at least 1" };
             options.top = static_cast<std::size_t>(top);
             topGiven = true;
-        } else if (argument == "--report") {
-            noValue();
+        } else if (name == "--report") {
             options.report = true;
-        } else if (argument == "--null") {
-            noValue();
+        } else if (name == "--null") {
             options.null = true;
-        } else if (argument == "--keep-going") {
-            noValue();
+        } else if (name == "--keep-going") {
             options.keepGoing = true;
-        } else {
-            throw UsageError { "unknown option " + argument };
         }
+    };
+    const auto operand = [&names](std::string name) { names.push_back(std::move(name)); };
+    const CommandLine::Request request = commandLine.parse(argc, argv, option, operand);
+    if (request != CommandLine::Request::Run) {
+        writeOut(request == CommandLine::Request::Help ? std::string(kUsage)
+                                                       : VersionLine("peakhound-search"));
+        closeOut();
+        std::exit(0);
     }
     if (!options.likeQueries.empty() && !searchOption.empty())
         throw UsageError { "--like does not take " + searchOption };
@@ -1717,7 +1681,7 @@ int main(int argc, char **argv)
     ::mallopt(M_ARENA_MAX, 1);
     ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #ifdef PH_FAULT_FROM_ENVIRONMENT
-    ArmFaultFromEnvironment();
+    Fault::ArmFromEnvironment();
 #endif
     Options options;
     std::string failedFile;
@@ -1726,9 +1690,7 @@ int main(int argc, char **argv)
     } catch (const OutputError &failure) {
         return reportOutputError(failure);
     } catch (const UsageError &error) {
-        std::fprintf(
-            stderr, "peakhound-search: %s\n\n%s", EscapeControls(error.reason).c_str(), kUsage);
-        return 2;
+        return ReportUsageError("peakhound-search", error, kUsage);
     } catch (const Exception &error) {
         std::fprintf(stderr, "%s\n",
             EscapeControls(TranslatedMessage(failedFile + ": " + error.what())).c_str());

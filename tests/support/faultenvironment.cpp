@@ -1,4 +1,4 @@
-// For the test build of peakhound-search: arms the fault seam from the environment, so that a
+// For the test builds of the commands: arms the fault seam from the environment, so that a
 // test can make the k-th file or memory call of a whole run fail.
 //   PEAKHOUND_FAULT="<points> <k> <errno>"   points as the Fault::Point bits
 //   PEAKHOUND_FAULT_REPORT=<file>            receives "<calls> <fired>" when the program exits
@@ -25,7 +25,7 @@ void writeReport()
 
 } // namespace
 
-void ArmFaultFromEnvironment()
+void Fault::ArmFromEnvironment()
 {
     const char *spec = std::getenv("PEAKHOUND_FAULT");
     if (spec == nullptr)

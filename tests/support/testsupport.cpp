@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 TestFolder::TestFolder()
 {
@@ -50,4 +51,13 @@ std::string TaggedSpectra(const std::vector<int> &tags, const std::string &yCapt
         lines.push_back(line);
     }
     return SpectrumText("Raman shift", yCaption, header, lines);
+}
+
+QByteArray ManualPageVersion(const QString &page)
+{
+    QFile file(qEnvironmentVariable("PEAKHOUND_SOURCE_DIR") + QStringLiteral("/man/") + page);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpression title(QStringLiteral("^\\.TH .* \"Peakhound ([^\"]+)\""));
+    return title.match(QString::fromUtf8(file.readLine())).captured(1).toUtf8();
 }

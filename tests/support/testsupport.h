@@ -47,3 +47,7 @@ std::string SpectrumText(const std::string &xCaption, const std::string &yCaptio
 // A spectrum file of three rows whose spectrum j holds tags[j] + row, so that every column tells
 // where it came from; x is 1000 + row.
 std::string TaggedSpectra(const std::vector<int> &tags, const std::string &yCaption = "Intensity");
+
+// The version a command's manual page names in its title line ("Peakhound 2.5" gives "2.5"),
+// from the source tree; empty when the page or its title cannot be read.
+QByteArray ManualPageVersion(const QString &page);

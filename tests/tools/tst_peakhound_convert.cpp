@@ -32,6 +32,7 @@ private:
     struct Run {
         int status = -1;
         QByteArray err;
+        QByteArray out;
     };
     // fileSizeLimit: "ulimit -f" of a shell, in bytes (0: none), with the signal's default action.
     static Run convert(const QStringList &arguments, const QString &fault = QString(),
@@ -57,7 +58,7 @@ private:
             arguments);
         process.waitForFinished(60000);
         return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardError() };
+            process.readAllStandardError(), process.readAllStandardOutput() };
     }
     static QString q(const std::string &text) { return QString::fromStdString(text); }
 };
@@ -156,7 +157,30 @@ void tst_PeakhoundConvert::usageErrors()
         convert({ QStringLiteral("a"), QStringLiteral("--out"), q(folder.path("none")) }).status,
         2);
     QCOMPARE(convert({ QStringLiteral("--bogus") }).status, 2);
-    QCOMPARE(convert({ QStringLiteral("--help") }).status, 0);
+    const Run help = convert({ QStringLiteral("--help") });
+    QCOMPARE(help.status, 0);
+
+    // The options by the rules of peakhound-search, in its words (its test holds it to them):
+    // the reason, an empty line and the help text; --out=DIR; --version.
+    for (const auto &[arguments, reason] :
+        { std::pair { QStringList { QStringLiteral("--fast"), QStringLiteral("a") },
+              "unknown option --fast" },
+            std::pair { QStringList { QStringLiteral("a"), QStringLiteral("--out") },
+                "--out needs a value" },
+            std::pair { QStringList { QStringLiteral("--help=yes") }, "--help takes no value" } }) {
+        const Run run = convert(arguments);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err, QByteArray("peakhound-convert: ") + reason + "\n\n" + help.out);
+    }
+    QDir().mkpath(q(folder.path("out")));
+    const Run joined = convert({ q(folder.write("a.txt", TaggedSpectra({ 10 }))),
+        QStringLiteral("--out=") + q(folder.path("out")) });
+    QCOMPARE(joined.status, 0);
+    QVERIFY(QFileInfo::exists(q(folder.path("out/a.txt"))));
+    const Run version = convert({ QStringLiteral("--version") });
+    QCOMPARE(version.status, 0);
+    QCOMPARE(version.out,
+        "peakhound-convert " + ManualPageVersion(QStringLiteral("peakhound-convert.1")) + "\n");
 }
 
 // Each file or memory call of a conversion of three files fails in turn: the run fails in words

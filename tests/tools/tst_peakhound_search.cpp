@@ -149,6 +149,7 @@ private slots:
     void localeDecidesTheDecimalSeparator();
     void usageErrors_data();
     void usageErrors();
+    void optionsByTheRulesOfBothCommands();
     void jobsGiveIdenticalOutput();
     void specialFilesEndTheRunAtOnce();
     void controlBytesAreEscapedOnStandardError();
@@ -369,6 +370,33 @@ void tst_PeakhoundSearch::usageErrors()
     QVERIFY(err[0].startsWith(QStringLiteral("peakhound-search: ")));
     QCOMPARE(err[1], QString());
     QCOMPARE(run.err.mid(run.err.indexOf("\n\n") + 2), help.out);
+}
+
+// The rules peakhound-convert reads its options by too (its test holds it to the same words): a
+// value joined by '=' counts as a separate one, --version names the manual page's version and
+// ends the reading, and the reader's usage errors read as below.
+void tst_PeakhoundSearch::optionsByTheRulesOfBothCommands()
+{
+    const QString match = QString::fromStdString(m_match);
+    const QString match2 = QString::fromStdString(m_match2);
+    const Run joined =
+        search(A("--peak=612", "--peak=774", "--tolerance=1", "--max-missing=0", match2, match));
+    QCOMPARE(joined.status, 0);
+    QCOMPARE(joined.out, QByteArray::fromStdString(m_match + "\n"));
+
+    const Run version = search(A("--version", "--fast"));
+    QCOMPARE(version.status, 0);
+    QCOMPARE(version.out,
+        "peakhound-search " + ManualPageVersion(QStringLiteral("peakhound-search.1")) + "\n");
+
+    for (const auto &[arguments, reason] :
+        { std::pair { A("--fast", "a.txt"), "unknown option --fast" },
+            std::pair { A("a.txt", "--max-missing"), "--max-missing needs a value" },
+            std::pair { A("--inverse=yes", "a.txt"), "--inverse takes no value" } }) {
+        const Run run = search(arguments);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(lines(run.err).value(0), QStringLiteral("peakhound-search: ") + toQString(reason));
+    }
 }
 
 void tst_PeakhoundSearch::jobsGiveIdenticalOutput()
