@@ -3,19 +3,21 @@
 include that points up the layers.
 
 A file and its header count as one unit (tchart.h and tchart.cpp are "tchart"); a cycle is a
-chain of units of one folder that leads back to its start. The layers are the static libraries
-of the CMakeLists files, each allowed to include itself and the libraries below it:
+chain of units of one folder that leads back to its start. Each folder is one layer (a static
+library of the build, or a group of programs), allowed to include itself and the layers below it;
+a file belongs to the deepest folder listed:
 
-    ph_platform_text   no Qt               ph_platform_gui   ph_platform_text
-    ph_core            ph_platform_text    ph_chart_math     ph_platform_text, no Qt
-    ph_chart           ph_chart_math, ph_platform_gui, ph_platform_text
-    ph_hitmap          ph_core, ph_platform_text (the pictures of maps, QtGui)
-    ph_ui              everything above (app/ and viewer/ share it)
+    platform/text   ph_platform_text  no Qt          platform/gui  ph_platform_gui  platform/text
+    core            ph_core           platform/text  chart/math    ph_chart_math    platform/text, no Qt
+    chart           ph_chart          chart/math, platform/gui, platform/text
+    chart/hitmap    ph_hitmap         core, platform/text (QtGui)
+    viewer          ph_viewer         everything above       app   ph_ui   everything above, viewer
+    tools           the commands      core, platform/text (no Qt: they run in small address spaces)
+    tools/hitmap    peakhound-hitmap  the hit map and QtGui
+    fuzz            the fuzzers       the Qt-free layers
 
-Files outside the libraries follow their folder: tools/ is held to the rules of the core (its
-hitmap/ folder, the command that draws map pictures, may use them and QtGui), fuzz/ to the
-Qt-free libraries; tests/ and bench/ are not checked. Two cycles of long standing are
-accepted as listed below (the windows, the guarded controls); any other cycle fails.
+tests/ and bench/ are not checked. Two cycles of long standing are accepted as listed below (the
+viewer's windows, the guarded controls); any other cycle fails.
 
 Usage: check-includes.py [source root]   (exit status 1 and one line per fault when it fails)
 """
@@ -28,7 +30,6 @@ SOURCE_SUFFIXES = (".h", ".cpp")
 SKIPPED_DIRS = {".git", "build", "docs", "data", "examples", "peaks", "corpus"}
 QT_INCLUDE = re.compile(r"^Q[A-Za-z]|^qt", re.ASCII)
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
-LIBRARY = re.compile(r"add_library\(\s*(\w+)\s+(?:STATIC|SHARED|OBJECT)?([^)]*)\)", re.DOTALL)
 
 # library: (libraries it may include besides itself, whether it may include Qt)
 LAYERS = {
@@ -38,8 +39,10 @@ LAYERS = {
     "ph_platform_gui": (("ph_platform_text",), True),
     "ph_chart": (("ph_chart_math", "ph_platform_gui", "ph_platform_text"), True),
     "ph_hitmap": (("ph_core", "ph_platform_text"), True),
+    "ph_viewer": (("ph_chart", "ph_chart_math", "ph_core", "ph_hitmap", "ph_platform_gui",
+                   "ph_platform_text"), True),
     "ph_ui": (("ph_chart", "ph_chart_math", "ph_core", "ph_hitmap", "ph_platform_gui",
-               "ph_platform_text"), True),
+               "ph_platform_text", "ph_viewer"), True),
     # the commands: the core alone (they run in small address spaces)
     "tools": (("ph_core", "ph_platform_text"), False),
     # the picture command beside them: the hit map, on QtGui
@@ -47,16 +50,28 @@ LAYERS = {
     # the fuzzers: the Qt-free libraries only
     "fuzz": (("ph_core", "ph_chart_math", "ph_platform_text"), False),
 }
-# Folders whose files outside any library follow a library's rule.
-FOLDER_RULES = {"tools": "tools", "tools/hitmap": "tools/hitmap", "fuzz": "fuzz"}
+# The folder of each layer; a file belongs to the deepest one that holds it.
+FOLDERS = {
+    "platform/text": "ph_platform_text",
+    "platform/gui": "ph_platform_gui",
+    "core": "ph_core",
+    "chart/math": "ph_chart_math",
+    "chart": "ph_chart",
+    "chart/hitmap": "ph_hitmap",
+    "viewer": "ph_viewer",
+    "app": "ph_ui",
+    "tools": "tools",
+    "tools/hitmap": "tools/hitmap",
+    "fuzz": "fuzz",
+}
 # Cycles that are known and accepted, each as the set of units it may span: a cycle reaching
 # beyond its set fails.
 ACCEPTED_CYCLES = [
-    # The windows reach each other through their global references; they form one library.
+    # The windows reach each other through their global references.
     {"viewer/plotbuilder", "viewer/tform2", "viewer/tform3", "viewer/tform4",
      "viewer/tpeakanzeige"},
     # The accessibility support and the guarded controls use each other (left as found).
-    {"platform/accessibility", "platform/application", "platform/controls"},
+    {"platform/gui/accessibility", "platform/gui/application", "platform/gui/controls"},
 ]
 UNCHECKED_FOLDERS = {"tests", "bench"}
 
@@ -69,23 +84,14 @@ def source_files(root):
                 yield os.path.relpath(os.path.join(folder, name), root)
 
 
-def libraries(root):
-    """Maps each source file named in an add_library of a CMakeLists.txt to its library."""
-    owner = {}
-    for folder, dirs, files in os.walk(root):
-        dirs[:] = [d for d in dirs if d not in SKIPPED_DIRS and not d.startswith("build")]
-        if "CMakeLists.txt" not in files:
-            continue
-        with open(os.path.join(folder, "CMakeLists.txt"), encoding="utf-8") as f:
-            text = re.sub(r"#.*", "", f.read())
-        for name, body in LIBRARY.findall(text):
-            if name not in LAYERS:
-                continue
-            for item in body.split():
-                if item.endswith(SOURCE_SUFFIXES):
-                    path = os.path.relpath(os.path.join(folder, item), root)
-                    owner[path] = name
-    return owner
+def layer_of(path):
+    """The layer of a file: that of the deepest listed folder holding it, or None."""
+    folder = os.path.dirname(path)
+    while folder:
+        if folder in FOLDERS:
+            return FOLDERS[folder]
+        folder = os.path.dirname(folder)
+    return None
 
 
 def unit(path):
@@ -130,14 +136,13 @@ def check(root):
     by_name = {}
     for path in files:
         by_name.setdefault(os.path.basename(path), []).append(path)
-    owner = libraries(root)
     faults = []
     edges = {}  # unit -> units of the same folder it includes
 
     for path in files:
         folder = os.path.dirname(path)
         top = path.split(os.sep)[0]
-        library = owner.get(path) or FOLDER_RULES.get(folder) or FOLDER_RULES.get(top)
+        library = layer_of(path)
         with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
             text = f.read()
         for kind, name in INCLUDE.findall(text):
@@ -157,7 +162,7 @@ def check(root):
                 edges.setdefault(unit(path), set()).add(unit(target))
             if not library or top in UNCHECKED_FOLDERS:
                 continue
-            target_library = owner.get(target)
+            target_library = layer_of(target)
             if target_library is None or target_library == library:
                 continue
             if target_library not in LAYERS[library][0]:

@@ -2,7 +2,7 @@
 """Writes the C++ table of the runtime's message translations from a Qt translation file.
 
 The messages of the context "Messages" that are translated (neither unfinished, obsolete nor
-vanished) become MessageCatalogue() of platform/messagecatalogue.h, so that the commands, which
+vanished) become MessageCatalogue() of platform/text/messagecatalogue.h, so that the commands, which
 never load Qt, translate their messages from the same file as the windows.
 
 Usage: ts_catalogue.py TS_FILE OUTPUT_CPP
