@@ -15,7 +15,7 @@ namespace
 // higher of its two separating minima, and as many above the noise around it. Noise wiggles of
 // the 3-point smoothed curve reach 5 to 7 levels on the oversampled reference spectra; the
 // weakest bands people search for there (calcite 712 on 532 nm instruments) stand 14 and more.
-// See README, "The sensitive rule".
+// See docs/developing.md, "The sensitive rule".
 constexpr double kProminenceFactor = 8;
 
 // A band must also reach this share of the most prominent band inside the window (spikes

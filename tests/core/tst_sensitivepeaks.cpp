@@ -2,8 +2,8 @@
 #include "exceptions.h"
 #include "filejudgement.h"
 #include "peakfinder.h"
-#include "realdataeval.h"
 #include "peakrules.h"
+#include "realdataeval.h"
 #include "spectrumfile.h"
 
 #include <QTest>
@@ -455,7 +455,7 @@ void tst_SensitivePeaks::realSpectraOfTheRepository()
     QVERIFY(standard.Found() < figures.Found());
 }
 
-// The whole reference set, when it lies beside the checkout (see README).
+// The whole reference set, when it lies beside the checkout (see docs/developing.md).
 void tst_SensitivePeaks::fullReferenceSet()
 {
     const std::string folder = FindFullRealData(PH_SOURCE_DIR);
@@ -471,7 +471,7 @@ void tst_SensitivePeaks::fullReferenceSet()
     QVERIFY2(figures.Found() >= 124, std::to_string(figures.Found()).c_str());
     QCOMPARE(figures.SpikePeaks, 0);
     QVERIFY2(figures.WorstTopStrangers() <= 1, std::to_string(figures.WorstTopStrangers()).c_str());
-    // The strangers show the sought bands (see README, "Peak rules: Standard and Empfindlich"):
+    // The strangers show the sought bands (see docs/manual.md, "Peak rules: Standard and Empfindlich"):
     // 35 TiO2 files carry a phenyl compound's 1001, 1031 and 1602 as clear bands
     // (1001 at 58-91 % of anatase's 144), anatase's 516 lies in silicon's window at 4-5 % of the
     // main band, and calcite's 155 and neon lines lie in TiO2's. Hold the count where it is.
