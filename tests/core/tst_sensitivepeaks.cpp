@@ -471,8 +471,8 @@ void tst_SensitivePeaks::fullReferenceSet()
     QVERIFY2(figures.Found() >= 124, std::to_string(figures.Found()).c_str());
     QCOMPARE(figures.SpikePeaks, 0);
     QVERIFY2(figures.WorstTopStrangers() <= 1, std::to_string(figures.WorstTopStrangers()).c_str());
-    // The strangers show the sought bands (see docs/manual.md, "Peak rules: Standard and Empfindlich"):
-    // 35 TiO2 files carry a phenyl compound's 1001, 1031 and 1602 as clear bands
+    // The strangers show the sought bands (see docs/manual.md, "Peak rules: Standard and
+    // Empfindlich"): 35 TiO2 files carry a phenyl compound's 1001, 1031 and 1602 as clear bands
     // (1001 at 58-91 % of anatase's 144), anatase's 516 lies in silicon's window at 4-5 % of the
     // main band, and calcite's 155 and neon lines lie in TiO2's. Hold the count where it is.
     QVERIFY2(figures.Strangers() <= 52, std::to_string(figures.Strangers()).c_str());
