@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps deps-run deps-package configure configure-run build build-run check-display run package test bench fuzz \
+.PHONY: all deps deps-run deps-package configure configure-run build build-run check-display run package test bench fuzz tidy \
   clean
 
 all: build
@@ -92,6 +92,11 @@ fuzz: deps
 	  ./build-fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 	    build-fuzz/corpus/$$target fuzz/corpus/$${target%_structured} || exit 1; \
 	done
+
+# clang-tidy with the checks of .clang-tidy over the Qt-free code, on the compile commands of
+# the build folder (make build first).
+tidy:
+	run-clang-tidy -p $(BUILD) -j$(JOBS) -quiet '^$(CURDIR)/(core|platform/text|chart/math|tools)/'
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -214,7 +214,8 @@ MapLayout MapIndex::Arrange() const
         if (step > 0)
             steps.push_back(step);
     }
-    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+    std::nth_element(
+        steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
     layout.Shape = MapShape::Scatter;
     layout.Columns = layout.Rows = 0;
     layout.CellWidth = layout.CellHeight = steps.empty() ? span : steps[steps.size() / 2];

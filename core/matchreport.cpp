@@ -179,6 +179,7 @@ std::vector<std::string> MatchReport::SelectedByScore() const
     std::stable_sort(selected.begin(), selected.end(),
         [](const Judged *a, const Judged *b) { return a->Score > b->Score; });
     std::vector<std::string> names;
+    names.reserve(selected.size());
     for (const Judged *file : selected)
         names.push_back(file->Name);
     return names;

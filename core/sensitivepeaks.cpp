@@ -496,7 +496,8 @@ void findGathered(Work &w, PeakListData &peaks, PeakStrengthData *strengths)
         const std::size_t end = std::min(m - 1, (b + 1) * kBlock);
         for (std::size_t k = std::max<std::size_t>(b * kBlock, 1); k < end; ++k) {
             maxima[count] = k;
-            count += static_cast<std::size_t>((sm[k] > sm[k - 1]) & (sm[k] >= sm[k + 1]));
+            count += static_cast<std::size_t>(
+                static_cast<int>(sm[k] > sm[k - 1]) & static_cast<int>(sm[k] >= sm[k + 1]));
         }
         for (std::size_t i = 0; i < count; ++i)
             consider(maxima[i]);

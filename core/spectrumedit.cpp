@@ -17,10 +17,14 @@ void nameByFile(SpectrumTableData &table, const std::string &fileName, int count
     const std::string base = FileBaseName(fileName);
     for (int s = 0; s < count && s < kMaxSpectra; ++s) {
         std::string &name = table.Names[s];
-        if (count == 1)
+        if (count == 1) {
             name = base;
-        else
-            name = base + ": " + (name.empty() ? std::to_string(s + 1) : name);
+            continue;
+        }
+        std::string named = base;
+        named += ": ";
+        named += name.empty() ? std::to_string(s + 1) : name;
+        name = std::move(named);
     }
 }
 

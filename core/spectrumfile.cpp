@@ -495,8 +495,7 @@ LoadResult StreamSpectrumFile(SpectrumTableData &table, BadFileListData &badFile
     const std::string &fileName, const NumberSeparators &separators, SpectrumSink &sink)
 {
     LoadExtent written;
-    const LoadResult load =
-        loadFile(table, badFiles, fileName, separators, Mode::Search, written, &sink);
+    LoadResult load = loadFile(table, badFiles, fileName, separators, Mode::Search, written, &sink);
     if (!load.WellFormed || written.Columns == 0)
         return load; // refused, or handed over by the reader of its format
     // A file of the program's own layout: its spectra from the table, on column 1.

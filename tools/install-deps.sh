@@ -28,6 +28,7 @@ case "$set_wanted" in
       libbenchmark-dev                   # benchmarks
       clang libclang-rt-14-dev           # fuzz targets (libFuzzer) and sanitizers
       clang-format                       # the formatting check
+      clang-tidy                         # the checks of .clang-tidy on the Qt-free code
       python3                            # sample and benchmark data generators
       xvfb xauth openbox imagemagick     # running the desktop program without a screen
       desktop-file-utils appstream       # checking the desktop entry and the metadata

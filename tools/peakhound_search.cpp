@@ -1668,9 +1668,7 @@ int runLike(const Options &options, const NumberSeparators &separators)
     return endOnStandardError(failures, badFiles, listError, options.keepGoing);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int run(int argc, char **argv)
 {
     ReportFileSizeLimitAsWriteError();
     SetMessageLanguage(LanguageFromEnvironment());
@@ -1828,4 +1826,22 @@ int main(int argc, char **argv)
     }
 
     return endOnStandardError(failures, badFiles, listError, options.keepGoing);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Whatever escapes the run's own handlers (memory gone outside them) ends it with a line
+    // on standard error, not with an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "peakhound-search: %s\n", Messages::OutOfMemory.data());
+    } catch (const Exception &error) {
+        std::fprintf(stderr, "peakhound-search: %s\n", error.what());
+    } catch (...) {
+        std::fputs("peakhound-search: unexpected error\n", stderr);
+    }
+    return 1;
 }

@@ -151,7 +151,7 @@ RealDataFigures MeasureRealData(const std::string &folder, const PeakRuleSetting
     std::vector<Judged> judged;
     std::chrono::steady_clock::duration spent {};
     for (const auto &name : names) {
-        const std::string path = folder + "/spectra/" + name;
+        const std::string path = (folder + "/spectra/").append(name);
         const LoadResult load = LoadSpectrumFile(*table, badFiles, path, separatorsOf(path));
         ++figures.SpectrumFiles;
         Judged file { name, std::vector<FileJudgement>(known.size()) };

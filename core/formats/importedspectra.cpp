@@ -74,8 +74,9 @@ bool WholeText(ByteSource &source, std::string_view &bytes)
 
 ReadOutcome TooLargeToDecode(const ByteSource &source)
 {
-    return ReadOutcome::Refused(std::to_string(source.Size() / (1024 * 1024)) + " MB: mehr als "
-        + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB");
+    return ReadOutcome::Refused(std::to_string(source.Size() / (std::uint64_t { 1024 } * 1024))
+        + " MB: mehr als " + std::to_string(kMaxImportBytes / (std::size_t { 1024 } * 1024))
+        + " MB");
 }
 
 ReadOutcome DecodeWhole(ByteSource &source, SpectrumSink &sink,

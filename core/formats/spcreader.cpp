@@ -68,7 +68,8 @@ bool readHeader(std::string_view head, Header &h)
     if (head.size() < kMainHeaderBytes || le::U8(head, 1) != kNewLittleEndian)
         return false;
     h.flags = le::U8(head, 0);
-    h.exponent = static_cast<std::int8_t>(le::U8(head, 3));
+    // The exponent is a signed byte: 0x80 and above are negative.
+    h.exponent = static_cast<std::int8_t>(le::U8(head, 3)); // NOLINT(bugprone-signed-char-misuse)
     h.points = le::I32(head, 4);
     h.first = le::F64(head, 8);
     h.last = le::F64(head, 16);
@@ -347,8 +348,7 @@ ReadOutcome StreamSpc(ByteSource &source, SpectrumSink &sink)
     if (!readHeader(head, h))
         return ReadOutcome::Refused(Refusal::Damaged("Dateikopf widersprüchlich"));
     Plan plan;
-    const ReadOutcome checked =
-        h.has(kXyxy) ? checkOwnX(source, h, plan) : checkCommonX(source, h, plan);
+    ReadOutcome checked = h.has(kXyxy) ? checkOwnX(source, h, plan) : checkCommonX(source, h, plan);
     if (!checked.Read)
         return checked;
 

@@ -428,8 +428,8 @@ std::string ReadFileBytes(const std::string &fileName, std::size_t maxBytes, boo
     if (got == expected) {
         // At the expected end, or more to come: read on in growing steps up to the limit.
         for (;;) {
-            const std::size_t room =
-                std::min(std::max<std::size_t>(bytes.size(), 64 * 1024), limit - got);
+            const std::size_t room = std::min(
+                std::max<std::size_t>(bytes.size(), std::size_t { 64 } * 1024), limit - got);
             if (room == 0)
                 break;
             Fault::AllocationPoint();
