@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-// The chart engine's own error texts and its exception type.
+// The chart engine's own error texts (its exception types are in chartexceptions.h).
 namespace ChartMessages
 {
 inline constexpr std::string_view AxisMinimum = "Der Minimalwert einer Achse muß <= Maximum sein";
@@ -17,26 +17,6 @@ inline constexpr std::string_view Chart3DPercent =
     "Der Prozentsatz für 3D-Effekte muß zwischen %d und %d liegen";
 inline constexpr std::string_view CannotCreateFile = "Datei %s kann nicht erstellt werden";
 } // namespace ChartMessages
-
-// A refused setting of an axis or of the chart.
-class AxisException : public Exception
-{
-public:
-    using Exception::Exception;
-};
-
-class ChartException : public Exception
-{
-public:
-    using Exception::Exception;
-};
-
-// A picture file that cannot be created or written.
-class EFCreateError : public Exception
-{
-public:
-    using Exception::Exception;
-};
 
 // "Datei NAME kann nicht erstellt werden"; a failure beyond the file's creation (a full or
 // read-only disk, a file size limit) adds its reason in brackets: "(E/A-Fehler 28: kein Platz

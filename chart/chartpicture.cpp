@@ -1,6 +1,7 @@
 #include "chartpicture.h"
 
 #include "atomicfile.h"
+#include "chartexceptions.h"
 #include "chartmessages.h"
 #include "exceptions.h"
 #include "messages.h"

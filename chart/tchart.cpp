@@ -1,5 +1,6 @@
 #include "tchart.h"
 
+#include "chartexceptions.h"
 #include "chartmessages.h"
 #include "guard.h"
 #include "messages.h"
@@ -75,7 +76,7 @@ TChart::~TChart()
 TChartSeries *TChart::SeriesAt(int index) const
 {
     if (index < 0 || index >= SeriesCount())
-        throw EListError(FormatMessage(Messages::ListIndexError, index));
+        ThrowListIndexError(index);
     return m_series[static_cast<std::size_t>(index)];
 }
 

@@ -1,5 +1,6 @@
 #include "tchartaxis.h"
 
+#include "chartexceptions.h"
 #include "chartmessages.h"
 #include "messages.h"
 #include "numformat.h"

@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "application.h"
 #include "atomicfile.h"
+#include "chartexceptions.h"
 #include "chartmessages.h"
 #include "controls.h"
 #include "dialogs.h"

@@ -44,7 +44,7 @@ void TChartValueList::SetOrder(TChartListOrder value)
 void TChartValueList::checkIndex(int index) const
 {
     if (index < 0 || index >= ValueCount())
-        throw EListError(FormatMessage(Messages::ListIndexError, index));
+        ThrowListIndexError(index);
 }
 
 double TChartValueList::ValueAt(int index) const
@@ -178,7 +178,7 @@ void TChartValueList::AddColumn(const double *values, std::size_t count, ColumnP
 void TChartValueList::InsertValueAt(int index, double value)
 {
     if (index < 0 || index > ValueCount())
-        throw EListError(FormatMessage(Messages::ListIndexError, index));
+        ThrowListIndexError(index);
     m_values.insert(static_cast<std::size_t>(index), value);
     noteOrderAround(static_cast<std::size_t>(index));
     m_statsDirty = m_sumsDirty = true;

@@ -84,7 +84,7 @@ bool TListBox::TextLess(const QString &left, const QString &right)
 void TListBox::checkIndex(int index) const
 {
     if (index < 0 || index >= count())
-        throw EListError(FormatMessage(Messages::ListIndexError, index));
+        ThrowListIndexError(index);
 }
 
 QString TListBox::Item(int index) const

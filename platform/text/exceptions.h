@@ -53,3 +53,6 @@ class EListError : public Exception
 public:
     using Exception::Exception;
 };
+
+// Raises the list index error for index: "Der Index der Liste überschreitet das Maximum (5)".
+[[noreturn]] void ThrowListIndexError(long long index);

@@ -1,3 +1,4 @@
+#include "chartexceptions.h"
 #include "chartfixture.h"
 #include "chartmessages.h"
 #include "messagebox.h"

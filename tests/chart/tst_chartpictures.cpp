@@ -1,6 +1,7 @@
 // The chart's pictures for files and the clipboard: the PNG holds the BMP's pixels, the SVG and
 // PDF the same pass as vectors, which rasterise back to nearly the same picture.
 
+#include "chartexceptions.h"
 #include "chartfixture.h"
 #include "chartmessages.h"
 #include "chartpicture.h"
