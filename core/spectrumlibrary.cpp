@@ -165,11 +165,12 @@ void describeProfile(
                                         : std::numeric_limits<float>::quiet_NaN();
 }
 
-// The correlation of two profiles over the steps both have, 0 when fewer than kProfileCommon.
-double profileCorrelation(const LibraryEntry &a, const LibraryEntry &b)
+// The correlation of two profiles' slopes over the steps both have; false when it is not defined
+// (fewer than kProfileCommon steps in common, or a side without any slope).
+bool profileCorrelation(const LibraryEntry &a, const LibraryEntry &b, double &r)
 {
     if (a.Profile.empty() || b.Profile.empty())
-        return 0;
+        return false;
     // Both start on a multiple of the step.
     const long offset = std::lround((b.ProfileFrom - a.ProfileFrom) / kProfileStep);
     double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
@@ -193,14 +194,17 @@ double profileCorrelation(const LibraryEntry &a, const LibraryEntry &b)
         sab += u * v;
     }
     if (n < kProfileCommon)
-        return 0;
+        return false;
     const double va = saa - sa * sa / n;
     const double vb = sbb - sb * sb / n;
     const double cov = sab - sa * sb / n;
     if (!(va > 0) || !(vb > 0))
-        return 0;
-    const double r = cov / std::sqrt(va * vb);
-    return std::isfinite(r) ? std::clamp(r, -1.0, 1.0) : 0.0;
+        return false;
+    r = cov / std::sqrt(va * vb);
+    if (!std::isfinite(r))
+        return false;
+    r = std::clamp(r, -1.0, 1.0);
+    return true;
 }
 
 // Spectra of few bands both: the score is the mean of the bands' score and of what their shapes'
@@ -209,10 +213,14 @@ double profileCorrelation(const LibraryEntry &a, const LibraryEntry &b)
 // identifies more of the lamps, LEDs and glasses than either.
 void compareShapes(const LibraryEntry &query, const LibraryEntry &entry, LibraryMatch &match)
 {
-    if (query.Bands.size() >= kFewBands || entry.Bands.size() >= kFewBands)
+    // Where the shapes cannot be compared (too little range in common, a flat curve), the
+    // bands decide alone.
+    double r = 0;
+    if (query.Bands.size() >= kFewBands || entry.Bands.size() >= kFewBands
+        || !profileCorrelation(query, entry, r))
         return;
-    match.Shape = profileCorrelation(query, entry);
-    match.Score = (match.Score + 100 * std::max(0.0, match.Shape)) / 2;
+    match.Shape = r;
+    match.Score = (match.Score + 100 * std::max(0.0, r)) / 2;
 }
 
 } // namespace
