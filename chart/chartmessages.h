@@ -9,13 +9,18 @@
 // The chart engine's own error texts (its exception types are in chartexceptions.h).
 namespace ChartMessages
 {
-inline constexpr std::string_view AxisMinimum = "Der Minimalwert einer Achse muß <= Maximum sein";
-inline constexpr std::string_view AxisMaximum = "Der Maximalwert einer Achse muß >= Minimum sein";
-inline constexpr std::string_view AxisIncrement = "Die Achsensteigung muß >= 0 sein";
-inline constexpr std::string_view LabelsSeparation = "Titelseparation % muß größer als 0 sein";
+inline constexpr std::string_view AxisMinimum =
+    QT_TRANSLATE_NOOP("Messages", "Der Minimalwert einer Achse muß <= Maximum sein");
+inline constexpr std::string_view AxisMaximum =
+    QT_TRANSLATE_NOOP("Messages", "Der Maximalwert einer Achse muß >= Minimum sein");
+inline constexpr std::string_view AxisIncrement =
+    QT_TRANSLATE_NOOP("Messages", "Die Achsensteigung muß >= 0 sein");
+inline constexpr std::string_view LabelsSeparation =
+    QT_TRANSLATE_NOOP("Messages", "Titelseparation % muß größer als 0 sein");
 inline constexpr std::string_view Chart3DPercent =
-    "Der Prozentsatz für 3D-Effekte muß zwischen %d und %d liegen";
-inline constexpr std::string_view CannotCreateFile = "Datei %s kann nicht erstellt werden";
+    QT_TRANSLATE_NOOP("Messages", "Der Prozentsatz für 3D-Effekte muß zwischen %d und %d liegen");
+inline constexpr std::string_view CannotCreateFile =
+    QT_TRANSLATE_NOOP("Messages", "Datei %s kann nicht erstellt werden");
 } // namespace ChartMessages
 
 // "Datei NAME kann nicht erstellt werden"; a failure beyond the file's creation (a full or

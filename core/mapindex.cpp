@@ -1,5 +1,8 @@
 #include "mapindex.h"
 
+#include "messages.h"
+#include "translatable.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -113,7 +116,8 @@ std::string MapIndex::PositionFault() const
         for (std::size_t i = 0; i < m_cells.size(); ++i)
             if (!(m_cells[i].HasPosition && std::isfinite(m_cells[i].X)
                     && std::isfinite(m_cells[i].Y)))
-                return "Spektrum " + std::to_string(i + 1) + " ohne Position";
+                return FormatMessage(QT_TRANSLATE_NOOP("Messages", "Spektrum %d ohne Position"),
+                    static_cast<long long>(i + 1));
     }
     const auto at = [this](std::size_t i) { return std::pair(m_cells[i].X, m_cells[i].Y); };
     std::stable_sort(placed.begin(), placed.end(),
@@ -122,8 +126,10 @@ std::string MapIndex::PositionFault() const
         if (at(placed[k]) == at(placed[k - 1])) {
             const std::size_t first = std::min(placed[k], placed[k - 1]);
             const std::size_t second = std::max(placed[k], placed[k - 1]);
-            return "Spektrum " + std::to_string(first + 1) + " und " + std::to_string(second + 1)
-                + " an derselben Stelle";
+            return FormatMessage(FormatMessage(QT_TRANSLATE_NOOP("Messages",
+                                                   "Spektrum %d und %d an derselben Stelle"),
+                                     static_cast<long long>(first + 1)),
+                static_cast<long long>(second + 1));
         }
     return {};
 }
@@ -285,7 +291,8 @@ bool ReadMapTable(std::string_view text, MapIndex &map, std::string &fault)
     const std::string_view head = text.substr(0, headEnd);
     if (head.substr(0, kHead.size()) != kHead
         || (head.size() > kHead.size() && head[kHead.size()] != '\t')) {
-        fault = "Zeile 1: keine Tabelle der Karte";
+        fault = FormatMessage(QT_TRANSLATE_NOOP("Messages", "Zeile %d"), 1LL) + ": "
+            + QT_TRANSLATE_NOOP("Messages", "keine Tabelle der Karte");
         return false;
     }
     const std::size_t targets = fields(head).size() - 5;
@@ -317,7 +324,9 @@ bool ReadMapTable(std::string_view text, MapIndex &map, std::string &fault)
             fine = !match.Found || number(cells[5 + t], match.Position);
         }
         if (!fine) {
-            fault = "Zeile " + std::to_string(row) + ": keine Zelle der Karte";
+            fault = FormatMessage(
+                        QT_TRANSLATE_NOOP("Messages", "Zeile %d"), static_cast<long long>(row))
+                + ": " + QT_TRANSLATE_NOOP("Messages", "keine Zelle der Karte");
             return false;
         }
         judgement.Selected = cells[2] == "ja";

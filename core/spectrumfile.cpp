@@ -2,9 +2,11 @@
 
 #include "faultinjection.h"
 #include "formats/formatdispatch.h"
+#include "messages.h"
 #include "numconv.h"
 #include "rounding.h"
 #include "textfile.h"
+#include "translatable.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -225,7 +227,7 @@ public:
             return false;
         }
         if (spectrum.Points == 0) {
-            m_reason = Refusal::Damaged("Spektrum ohne Werte");
+            m_reason = Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Spektrum ohne Werte"));
             return false;
         }
         Fault::AllocationPoint();
@@ -250,11 +252,12 @@ public:
         else if (!m_reason.empty())
             result.Reason = m_reason;
         else if (m_spectra.empty())
-            result.Reason = Refusal::Damaged("keine Spektren");
+            result.Reason = Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Spektren"));
         else if (m_count > static_cast<std::uint64_t>(kMaxSpectra) && !m_keepFirst)
             result.Reason = TooManySpectraReason(m_count);
         else if (!fits())
-            result.Reason = Refusal::Damaged("Werte außerhalb des Zahlbereichs");
+            result.Reason =
+                Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Werte außerhalb des Zahlbereichs"));
         if (!result.Reason.empty())
             return false;
         store(table, written);
@@ -456,12 +459,17 @@ std::string FileBaseName(const std::string &fileName)
 
 std::string TooManySpectraReason(std::uint64_t spectra)
 {
-    return std::to_string(spectra) + " Spektren: mit 'Jedes Spektrum' durchsuchen";
+    return FormatMessage(
+               QT_TRANSLATE_NOOP("Messages", "%d Spektren"), static_cast<long long>(spectra))
+        + ": " + QT_TRANSLATE_NOOP("Messages", "mit 'Jedes Spektrum' durchsuchen");
 }
 
 std::string TooManyPointsReason(std::uint64_t points)
 {
-    return std::to_string(points) + " Punkte: mehr als " + std::to_string(kMaxRows);
+    return FormatMessage(QT_TRANSLATE_NOOP("Messages", "%d Punkte"), static_cast<long long>(points))
+        + ": "
+        + FormatMessage(
+            QT_TRANSLATE_NOOP("Messages", "mehr als %d"), static_cast<long long>(kMaxRows));
 }
 
 LoadResult LoadSpectrumFile(SpectrumTableData &table, BadFileListData &badFiles,

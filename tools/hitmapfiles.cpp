@@ -3,7 +3,9 @@
 #include "atomicfile.h"
 #include "exceptions.h"
 #include "executable.h"
+#include "messages.h"
 #include "spectrumfile.h"
+#include "translatable.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -111,7 +113,8 @@ bool HitMapFiles::finish(const std::string &file, std::string &failure)
         return true;
     const std::string fault = m_map.PositionFault();
     if (!fault.empty()) {
-        failure = file + ": Positionen beschädigt: " + fault;
+        failure =
+            file + ": " + QT_TRANSLATE_NOOP("Messages", "Positionen beschädigt") + ": " + fault;
         return false;
     }
     if (!m_map.Positioned())

@@ -177,6 +177,202 @@
         <source>Folgende Daten hatten nicht das richtige Format und wurden ignoriert:</source>
         <translation>The following files were not in the right format and were skipped:</translation>
     </message>
+    <message>
+        <source>Der Minimalwert einer Achse muß &lt;= Maximum sein</source>
+        <translation>An axis minimum must be &lt;= its maximum</translation>
+    </message>
+    <message>
+        <source>Der Maximalwert einer Achse muß &gt;= Minimum sein</source>
+        <translation>An axis maximum must be &gt;= its minimum</translation>
+    </message>
+    <message>
+        <source>Die Achsensteigung muß &gt;= 0 sein</source>
+        <translation>An axis increment must be &gt;= 0</translation>
+    </message>
+    <message>
+        <source>Titelseparation % muß größer als 0 sein</source>
+        <translation>Label separation % must be greater than 0</translation>
+    </message>
+    <message>
+        <source>Der Prozentsatz für 3D-Effekte muß zwischen %d und %d liegen</source>
+        <translation>The 3D percentage must be between %d and %d</translation>
+    </message>
+    <message>
+        <source>Datei %s kann nicht erstellt werden</source>
+        <translation>Cannot create file %s</translation>
+    </message>
+    <message>
+        <source>mehr als %d MB</source>
+        <translation>more than %d MB</translation>
+    </message>
+    <message>
+        <source>Zeile %d</source>
+        <translation>line %d</translation>
+    </message>
+    <message>
+        <source>zu viele Felder</source>
+        <translation>too many fields</translation>
+    </message>
+    <message>
+        <source>keine Zeile der x-Werte</source>
+        <translation>no row of x values</translation>
+    </message>
+    <message>
+        <source>keine Zahl</source>
+        <translation>not a number</translation>
+    </message>
+    <message>
+        <source>nicht so viele Felder wie die x-Zeile</source>
+        <translation>not as many fields as the x row</translation>
+    </message>
+    <message>
+        <source>keine Spektren</source>
+        <translation>no spectra</translation>
+    </message>
+    <message>
+        <source>keine Werte</source>
+        <translation>no values</translation>
+    </message>
+    <message>
+        <source>Teilspektrum %d</source>
+        <translation>subspectrum %d</translation>
+    </message>
+    <message>
+        <source>Protokollblock außerhalb der Datei</source>
+        <translation>log block outside the file</translation>
+    </message>
+    <message>
+        <source>%d Teilspektren enden nach dem Dateiende</source>
+        <translation>%d subspectra run past the end of the file</translation>
+    </message>
+    <message>
+        <source>Punktzahl passt nicht zum Dateikopf</source>
+        <translation>point count does not agree with the file header</translation>
+    </message>
+    <message>
+        <source>Gleitkommawerte in 16 Bit</source>
+        <translation>floating-point values in 16 bits</translation>
+    </message>
+    <message>
+        <source>Verzeichnis der Teilspektren endet nach dem Dateiende</source>
+        <translation>directory of subspectra runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>Verzeichnis zeigt woanders hin</source>
+        <translation>directory points elsewhere</translation>
+    </message>
+    <message>
+        <source>Teilspektrum %d endet nach dem Dateiende</source>
+        <translation>subspectrum %d runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>keine Punkte</source>
+        <translation>no points</translation>
+    </message>
+    <message>
+        <source>Dateikopf unvollständig</source>
+        <translation>file header incomplete</translation>
+    </message>
+    <message>
+        <source>SPC in altem Format</source>
+        <translation>SPC in the old format</translation>
+    </message>
+    <message>
+        <source>Dateikopf widersprüchlich</source>
+        <translation>file header contradicts itself</translation>
+    </message>
+    <message>
+        <source>Blockkopf bei Byte %d unvollständig</source>
+        <translation>block header at byte %d incomplete</translation>
+    </message>
+    <message>
+        <source>kein Block bei Byte %d</source>
+        <translation>no block at byte %d</translation>
+    </message>
+    <message>
+        <source>Block %s endet nach dem Dateiende</source>
+        <translation>block %s runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>Block DATA fehlt</source>
+        <translation>block DATA missing</translation>
+    </message>
+    <message>
+        <source>Block XLST fehlt</source>
+        <translation>block XLST missing</translation>
+    </message>
+    <message>
+        <source>mehr Spektren als Platz im Block DATA</source>
+        <translation>more spectra than room in block DATA</translation>
+    </message>
+    <message>
+        <source>Block XLST passt nicht zur Punktzahl</source>
+        <translation>block XLST does not agree with the point count</translation>
+    </message>
+    <message>
+        <source>Block DATA passt nicht zur Zahl der Spektren</source>
+        <translation>block DATA does not agree with the number of spectra</translation>
+    </message>
+    <message>
+        <source>WiRE-Text mit diesen Spalten</source>
+        <translation>WiRE text with these columns</translation>
+    </message>
+    <message>
+        <source>nicht %d Zahlen</source>
+        <translation>not %d numbers</translation>
+    </message>
+    <message>
+        <source>Position ohne alle Wellenzahlen</source>
+        <translation>position without every Raman shift</translation>
+    </message>
+    <message>
+        <source>Position kommt zweimal vor</source>
+        <translation>position occurs twice</translation>
+    </message>
+    <message>
+        <source>andere Wellenzahlen als an der ersten Position</source>
+        <translation>Raman shifts differ from the first position&apos;s</translation>
+    </message>
+    <message>
+        <source>Spektrum %d ohne Position</source>
+        <translation>spectrum %d without a position</translation>
+    </message>
+    <message>
+        <source>Spektrum %d und %d an derselben Stelle</source>
+        <translation>spectra %d and %d at the same place</translation>
+    </message>
+    <message>
+        <source>keine Tabelle der Karte</source>
+        <translation>not a map table</translation>
+    </message>
+    <message>
+        <source>keine Zelle der Karte</source>
+        <translation>not a map cell</translation>
+    </message>
+    <message>
+        <source>Spektrum ohne Werte</source>
+        <translation>spectrum without values</translation>
+    </message>
+    <message>
+        <source>Werte außerhalb des Zahlbereichs</source>
+        <translation>values out of range</translation>
+    </message>
+    <message>
+        <source>%d Spektren</source>
+        <translation>%d spectra</translation>
+    </message>
+    <message>
+        <source>mit &apos;Jedes Spektrum&apos; durchsuchen</source>
+        <translation>search with &apos;Every spectrum&apos;</translation>
+    </message>
+    <message>
+        <source>%d Punkte</source>
+        <translation>%d points</translation>
+    </message>
+    <message>
+        <source>mehr als %d</source>
+        <translation>more than %d</translation>
+    </message>
 </context>
 <context>
     <name>TChart</name>

@@ -75,8 +75,9 @@ bool WholeText(ByteSource &source, std::string_view &bytes)
 ReadOutcome TooLargeToDecode(const ByteSource &source)
 {
     return ReadOutcome::Refused(std::to_string(source.Size() / (std::uint64_t { 1024 } * 1024))
-        + " MB: mehr als " + std::to_string(kMaxImportBytes / (std::size_t { 1024 } * 1024))
-        + " MB");
+        + " MB: "
+        + FormatMessage(QT_TRANSLATE_NOOP("Messages", "mehr als %d MB"),
+            static_cast<long long>(kMaxImportBytes / (std::size_t { 1024 } * 1024))));
 }
 
 ReadOutcome DecodeWhole(ByteSource &source, SpectrumSink &sink,

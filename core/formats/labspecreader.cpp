@@ -1,5 +1,7 @@
+#include "messages.h"
 #include "textexports.h"
 #include "textfields.h"
+#include "translatable.h"
 
 #include <utility>
 
@@ -60,20 +62,22 @@ ReadOutcome streamMatrix(
     std::size_t lineNumber = 1;
     const auto damaged = [&lineNumber](const char *what) {
         return ReadOutcome::Refused(
-            Refusal::Damaged("Zeile " + std::to_string(lineNumber) + ": " + what));
+            Refusal::Damaged(FormatMessage(QT_TRANSLATE_NOOP("Messages", "Zeile %d"),
+                                 static_cast<long long>(lineNumber))
+                + ": " + what));
     };
     if (!SplitFields(TrimFieldEnd(line), '\t', fields, maxFields))
-        return damaged("zu viele Felder");
+        return damaged(QT_TRANSLATE_NOOP("Messages", "zu viele Felder"));
     std::size_t coordinates = 0;
     while (coordinates < fields.size() && TrimField(fields[coordinates]).empty())
         ++coordinates;
     if (coordinates == 0 || coordinates > kMaxCoordinates || coordinates == fields.size())
-        return damaged("keine Zeile der x-Werte");
+        return damaged(QT_TRANSLATE_NOOP("Messages", "keine Zeile der x-Werte"));
     const std::size_t count = fields.size();
     std::vector<double> x(count - coordinates);
     for (std::size_t i = coordinates; i < count; ++i)
         if (!FieldToNumber(fields[i], '.', x[i - coordinates]))
-            return damaged("keine Zahl");
+            return damaged(QT_TRANSLATE_NOOP("Messages", "keine Zahl"));
     StreamStart start;
     start.Points = x.size();
     if (!sink.Start(start))
@@ -86,13 +90,13 @@ ReadOutcome streamMatrix(
         if (IsBlankLine(line))
             continue;
         if (!SplitFields(TrimFieldEnd(line), '\t', fields, count) || fields.size() != count)
-            return damaged("nicht so viele Felder wie die x-Zeile");
+            return damaged(QT_TRANSLATE_NOOP("Messages", "nicht so viele Felder wie die x-Zeile"));
         for (std::size_t i = 0; i < coordinates; ++i)
             if (!FieldToNumber(fields[i], '.', position[i]))
-                return damaged("keine Zahl");
+                return damaged(QT_TRANSLATE_NOOP("Messages", "keine Zahl"));
         for (std::size_t i = coordinates; i < count; ++i)
             if (!FieldToNumber(fields[i], '.', y[i - coordinates]))
-                return damaged("keine Zahl");
+                return damaged(QT_TRANSLATE_NOOP("Messages", "keine Zahl"));
         StreamedSpectrum spectrum;
         spectrum.Index = index++;
         spectrum.X = x.data();
@@ -104,8 +108,9 @@ ReadOutcome streamMatrix(
         if (!sink.Take(spectrum))
             return ReadOutcome::Done();
     }
-    return index > 0 ? ReadOutcome::Done()
-                     : ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
+    return index > 0
+        ? ReadOutcome::Done()
+        : ReadOutcome::Refused(Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Spektren")));
 }
 
 } // namespace
@@ -135,7 +140,7 @@ ReadOutcome StreamLabSpec(ByteSource &source, SpectrumSink &sink)
             titled = titleLine(line, title);
     }
     if (!data)
-        return ReadOutcome::Refused(Refusal::Damaged("keine Werte"));
+        return ReadOutcome::Refused(Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Werte")));
     // Only the x row of the matrix form starts with an empty field.
     if (TrimField(line.substr(0, line.find('\t'))).empty())
         return streamMatrix(lines, line, bytes.size(), sink);

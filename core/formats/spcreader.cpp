@@ -1,6 +1,8 @@
 #include "spcreader.h"
 
 #include "littleendian.h"
+#include "messages.h"
+#include "translatable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -142,12 +144,14 @@ void evenX(const Header &h, std::size_t count, std::vector<double> &x)
 
 std::string subfileText(std::uint64_t s)
 {
-    return "Teilspektrum " + std::to_string(s + 1);
+    return FormatMessage(
+        QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d"), static_cast<long long>(s + 1));
 }
 
 ReadOutcome damagedLog()
 {
-    return ReadOutcome::Refused(Refusal::Damaged("Protokollblock außerhalb der Datei"));
+    return ReadOutcome::Refused(
+        Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Protokollblock außerhalb der Datei")));
 }
 
 // Whatever the file is read for, it is checked whole before the first spectrum goes out, so that
@@ -169,8 +173,9 @@ ReadOutcome checkCommonX(ByteSource &source, const Header &h, Plan &plan)
     // Both counts are below 2^24: no sum or product here can overflow.
     const std::uint64_t end = kMainHeaderBytes + xBytes + subfiles * (kSubHeaderBytes + yBytes);
     if (end > size)
-        return ReadOutcome::Refused(
-            Refusal::Damaged(std::to_string(subfiles) + " Teilspektren enden nach dem Dateiende"));
+        return ReadOutcome::Refused(Refusal::Damaged(
+            FormatMessage(QT_TRANSLATE_NOOP("Messages", "%d Teilspektren enden nach dem Dateiende"),
+                static_cast<long long>(subfiles))));
     SourceWindow window;
     std::uint64_t at = kMainHeaderBytes + xBytes;
     for (std::uint64_t s = 0; s < subfiles; ++s) {
@@ -178,11 +183,12 @@ ReadOutcome checkCommonX(ByteSource &source, const Header &h, Plan &plan)
         // subnpts is only needed for XYXY files; where a writer fills it in, it must agree.
         const std::int32_t subPoints = le::I32(sub, 16);
         if (subPoints != 0 && subPoints != h.points)
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + ": Punktzahl passt nicht zum Dateikopf"));
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
+                + std::string(
+                    QT_TRANSLATE_NOOP("Messages", "Punktzahl passt nicht zum Dateikopf"))));
         if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + ": Gleitkommawerte in 16 Bit"));
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
+                + std::string(QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"))));
         at += kSubHeaderBytes + yBytes;
     }
     if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
@@ -232,8 +238,8 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
     const auto subfiles = static_cast<std::uint64_t>(h.has(kMulti) ? h.subfiles : 1);
     const auto directory = static_cast<std::uint64_t>(h.points);
     if (directory != 0 && !le::Fits(directory, kDirectoryEntryBytes * subfiles, size))
-        return ReadOutcome::Refused(
-            Refusal::Damaged("Verzeichnis der Teilspektren endet nach dem Dateiende"));
+        return ReadOutcome::Refused(Refusal::Damaged(QT_TRANSLATE_NOOP(
+            "Messages", "Verzeichnis der Teilspektren endet nach dem Dateiende")));
     SourceWindow window;
     SourceWindow directoryWindow;
     std::uint64_t at = kMainHeaderBytes;
@@ -241,22 +247,25 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
         if (directory != 0
             && le::U32(source.Bytes(directory + kDirectoryEntryBytes * s, 4, directoryWindow), 0)
                 != at)
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + ": Verzeichnis zeigt woanders hin"));
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
+                + std::string(QT_TRANSLATE_NOOP("Messages", "Verzeichnis zeigt woanders hin"))));
         if (!le::Fits(at, kSubHeaderBytes, size))
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + " endet nach dem Dateiende"));
+            return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
+                QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d endet nach dem Dateiende"),
+                static_cast<long long>(s + 1))));
         const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
         const std::int32_t points = le::I32(sub, 16);
         if (points < 1)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": keine Punkte"));
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
+                + std::string(QT_TRANSLATE_NOOP("Messages", "keine Punkte"))));
         if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + ": Gleitkommawerte in 16 Bit"));
+            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
+                + std::string(QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"))));
         const auto count = static_cast<std::uint64_t>(points);
         if (!le::Fits(at + kSubHeaderBytes, (4 + h.yBytes()) * count, size))
-            return ReadOutcome::Refused(
-                Refusal::Damaged(subfileText(s) + " endet nach dem Dateiende"));
+            return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
+                QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d endet nach dem Dateiende"),
+                static_cast<long long>(s + 1))));
         at += kSubHeaderBytes + (4 + h.yBytes()) * count;
     }
     if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
@@ -339,14 +348,17 @@ bool LooksSpc(std::string_view head, std::size_t fileSize, std::string_view)
 ReadOutcome StreamSpc(ByteSource &source, SpectrumSink &sink)
 {
     if (source.Size() < kMainHeaderBytes)
-        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Dateikopf unvollständig")));
     SourceWindow headerWindow;
     const std::string head(source.Bytes(0, kMainHeaderBytes, headerWindow));
     Header h;
     if (le::U8(head, 1) != kNewLittleEndian)
-        return ReadOutcome::Refused(Refusal::Unsupported("SPC in altem Format"));
+        return ReadOutcome::Refused(
+            Refusal::Unsupported(QT_TRANSLATE_NOOP("Messages", "SPC in altem Format")));
     if (!readHeader(head, h))
-        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf widersprüchlich"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Dateikopf widersprüchlich")));
     Plan plan;
     ReadOutcome checked = h.has(kXyxy) ? checkOwnX(source, h, plan) : checkCommonX(source, h, plan);
     if (!checked.Read)

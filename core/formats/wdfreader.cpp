@@ -1,6 +1,8 @@
 #include "wdfreader.h"
 
 #include "littleendian.h"
+#include "messages.h"
+#include "translatable.h"
 
 #include <cmath>
 #include <cstdint>
@@ -123,12 +125,14 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
 {
     const std::uint64_t size = source.Size();
     if (size < kFileHeaderBytes)
-        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Dateikopf unvollständig")));
     SourceWindow headerWindow;
     // A copy: the header is read again after the blocks.
     const std::string header(source.Bytes(0, kFileHeaderBytes, headerWindow));
     if (header.substr(0, 4) != kMagic || le::U64(header, 8) != kFileHeaderBytes)
-        return ReadOutcome::Refused(Refusal::Damaged("Dateikopf unvollständig"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Dateikopf unvollständig")));
 
     // The blocks must follow one another up to the file's end; the first of each kind counts.
     Block data;
@@ -138,17 +142,19 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
     SourceWindow window;
     while (at < size) {
         if (size - at < kBlockHeaderBytes)
-            return ReadOutcome::Refused(
-                Refusal::Damaged("Blockkopf bei Byte " + std::to_string(at) + " unvollständig"));
+            return ReadOutcome::Refused(Refusal::Damaged(
+                FormatMessage(QT_TRANSLATE_NOOP("Messages", "Blockkopf bei Byte %d unvollständig"),
+                    static_cast<long long>(at))));
         const std::string_view blockHeader = source.Bytes(at, kBlockHeaderBytes, window);
         const std::string name(blockHeader.substr(0, 4));
         const std::uint64_t blockBytes = le::U64(blockHeader, 8);
         if (!isBlockName(name) || blockBytes < kBlockHeaderBytes)
-            return ReadOutcome::Refused(
-                Refusal::Damaged("kein Block bei Byte " + std::to_string(at)));
+            return ReadOutcome::Refused(Refusal::Damaged(
+                FormatMessage(QT_TRANSLATE_NOOP("Messages", "kein Block bei Byte %d"),
+                    static_cast<long long>(at))));
         if (blockBytes > size - at)
-            return ReadOutcome::Refused(
-                Refusal::Damaged("Block " + name + " endet nach dem Dateiende"));
+            return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
+                QT_TRANSLATE_NOOP("Messages", "Block %s endet nach dem Dateiende"), name)));
         Block *wanted = name == "DATA" ? &data
             : name == "XLST"           ? &xList
             : name == "ORGN"           ? &origins
@@ -158,27 +164,33 @@ ReadOutcome StreamWdf(ByteSource &source, SpectrumSink &sink)
         at += blockBytes;
     }
     if (!data.found)
-        return ReadOutcome::Refused(Refusal::Damaged("Block DATA fehlt"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Block DATA fehlt")));
     if (!xList.found)
-        return ReadOutcome::Refused(Refusal::Damaged("Block XLST fehlt"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "Block XLST fehlt")));
 
     const std::uint32_t points = le::U32(header, kPointsAt);
     const std::uint64_t capacity = le::U64(header, kCapacityAt);
     const std::uint64_t collected = le::U64(header, kCollectedAt);
     if (points < 1)
-        return ReadOutcome::Refused(Refusal::Damaged("keine Punkte"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Punkte")));
     if (collected < 1)
-        return ReadOutcome::Refused(Refusal::Damaged("keine Spektren"));
+        return ReadOutcome::Refused(
+            Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Spektren")));
     if (collected > capacity)
-        return ReadOutcome::Refused(Refusal::Damaged("mehr Spektren als Platz im Block DATA"));
+        return ReadOutcome::Refused(Refusal::Damaged(
+            QT_TRANSLATE_NOOP("Messages", "mehr Spektren als Platz im Block DATA")));
     if (le::U32(header, kXCountAt) != points
         || xList.bodyBytes != kListPreambleBytes + std::uint64_t { 4 } * points)
-        return ReadOutcome::Refused(Refusal::Damaged("Block XLST passt nicht zur Punktzahl"));
+        return ReadOutcome::Refused(Refusal::Damaged(
+            QT_TRANSLATE_NOOP("Messages", "Block XLST passt nicht zur Punktzahl")));
     // DATA holds room for every planned spectrum: exactly capacity * points float32 values.
     const std::uint64_t spectrumBytes = std::uint64_t { 4 } * points;
     if (data.bodyBytes % spectrumBytes != 0 || data.bodyBytes / spectrumBytes != capacity)
-        return ReadOutcome::Refused(
-            Refusal::Damaged("Block DATA passt nicht zur Zahl der Spektren"));
+        return ReadOutcome::Refused(Refusal::Damaged(
+            QT_TRANSLATE_NOOP("Messages", "Block DATA passt nicht zur Zahl der Spektren")));
 
     const std::string xCaptionText = xCaption(le::U32(source.Bytes(xList.body + 4, 4, window), 0));
     StreamStart start;

@@ -1,5 +1,7 @@
+#include "messages.h"
 #include "textexports.h"
 #include "textfields.h"
+#include "translatable.h"
 
 #include <set>
 #include <string>
@@ -48,14 +50,17 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
     std::string_view line;
     const WireLayout layout = lines.Next(line) ? wireLayout(line) : WireLayout::None;
     if (layout == WireLayout::Other)
-        return ReadOutcome::Refused(Refusal::Unsupported("WiRE-Text mit diesen Spalten"));
+        return ReadOutcome::Refused(
+            Refusal::Unsupported(QT_TRANSLATE_NOOP("Messages", "WiRE-Text mit diesen Spalten")));
     if (layout != WireLayout::Single && layout != WireLayout::Map)
         return ReadOutcome::Refused(Refusal::Unreadable("WiRE-Text"));
     const std::size_t columns = layout == WireLayout::Single ? 2 : 4;
     std::size_t lineNumber = 1;
     const auto damaged = [&lineNumber](const std::string &what) {
         return ReadOutcome::Refused(
-            Refusal::Damaged("Zeile " + std::to_string(lineNumber) + ": " + what));
+            Refusal::Damaged(FormatMessage(QT_TRANSLATE_NOOP("Messages", "Zeile %d"),
+                                 static_cast<long long>(lineNumber))
+                + ": " + what));
     };
 
     // The spectrum being gathered; a map's goes out when the next position starts. The first
@@ -93,10 +98,11 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
         if (IsBlankLine(line))
             continue;
         if (!SplitFields(line, '\t', fields, columns, true) || fields.size() != columns)
-            return damaged("nicht " + std::to_string(columns) + " Zahlen");
+            return damaged(FormatMessage(
+                QT_TRANSLATE_NOOP("Messages", "nicht %d Zahlen"), static_cast<long long>(columns)));
         for (std::size_t i = 0; i < columns; ++i)
             if (!FieldToNumber(fields[i], '.', values[i]))
-                return damaged("keine Zahl");
+                return damaged(QT_TRANSLATE_NOOP("Messages", "keine Zahl"));
         const double wave = values[columns - 2];
         const double intensity = values[columns - 1];
         if (layout == WireLayout::Single) {
@@ -109,11 +115,12 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
             // A new position: the previous one must have listed every wave value.
             if (!seen.empty()) {
                 if (point != x.size())
-                    return damaged("Position ohne alle Wellenzahlen");
+                    return damaged(
+                        QT_TRANSLATE_NOOP("Messages", "Position ohne alle Wellenzahlen"));
                 wanted = handOver();
             }
             if (!seen.insert(here).second)
-                return damaged("Position kommt zweimal vor");
+                return damaged(QT_TRANSLATE_NOOP("Messages", "Position kommt zweimal vor"));
             position = here;
             y.clear();
             point = 0;
@@ -121,7 +128,8 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
         if (seen.size() == 1) {
             x.push_back(wave);
         } else if (point >= x.size() || x[point] != wave) {
-            return damaged("andere Wellenzahlen als an der ersten Position");
+            return damaged(
+                QT_TRANSLATE_NOOP("Messages", "andere Wellenzahlen als an der ersten Position"));
         }
         y.push_back(intensity);
         ++point;
@@ -129,9 +137,9 @@ ReadOutcome StreamWire(ByteSource &source, SpectrumSink &sink)
     if (!wanted)
         return ReadOutcome::Done();
     if (x.empty())
-        return ReadOutcome::Refused(Refusal::Damaged("keine Werte"));
+        return ReadOutcome::Refused(Refusal::Damaged(QT_TRANSLATE_NOOP("Messages", "keine Werte")));
     if (layout == WireLayout::Map && point != x.size())
-        return damaged("Position ohne alle Wellenzahlen");
+        return damaged(QT_TRANSLATE_NOOP("Messages", "Position ohne alle Wellenzahlen"));
     handOver();
     return ReadOutcome::Done();
 }

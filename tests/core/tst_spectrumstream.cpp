@@ -4,6 +4,7 @@
 
 #include "eachspectrum.h"
 #include "formats/spcreader.h"
+#include "language.h"
 #include "spectrumedit.h"
 #include "spectrumfile.h"
 
@@ -189,6 +190,15 @@ void tst_SpectrumStream::refusedFilesSayWhy()
         reason(write(dir, "own.txt", "a\nx-data = X y-data = Y\nno tab\n1\t2\n")), std::string());
     QCOMPARE(bad.Count, 5);
     QCOMPARE(bad.Entry(5), dir.filePath(QStringLiteral("own.txt")).toStdString());
+    // In English the reasons are translated piece by piece, the numbers carried over.
+    SetMessageLanguage(UiLanguage::English);
+    QCOMPARE(TranslatedMessage(reason(write(dir, "cut.wdf", map.substr(0, 100000)))),
+        std::string("damaged: block DATA runs past the end of the file"));
+    QCOMPARE(TranslatedMessage(reason(write(dir, "long.txt", wire))),
+        std::string("12000 points: more than 10000"));
+    QCOMPARE(TranslatedMessage(reason(write(dir, "bad.txt", "#Wave\t\t#Intensity\n1\t\tx\n"))),
+        std::string("damaged: line 2: not a number"));
+    SetMessageLanguage(UiLanguage::German);
 }
 
 void tst_SpectrumStream::subfilesOnTheirOwnXStayOnThem()
