@@ -8,6 +8,20 @@ ph_add_bench(bench_picture_export SOURCES bench_picture_export.cpp bench_chart_d
 ph_add_bench(bench_viewer SOURCES bench_viewer.cpp bench_chart_main.h
              LIBS ph_bench_support ph_ui Qt6::Widgets GUI)
 
+# The main window's search against peakhound-search --jobs 1 on the same files; runs the built
+# command. Its smoke run takes 200 files and one round.
+ph_add_bench(bench_window_search SOURCES bench_window_search.cpp
+             LIBS ph_bench_child ph_ui Qt6::Widgets Qt6::Test GUI)
+target_compile_definitions(bench_window_search PRIVATE
+  PH_SEARCH_BINARY="$<TARGET_FILE:peakhound-search>"
+  PH_REALDATA_DIR="${PROJECT_SOURCE_DIR}/tests/data/realdata/spectra")
+add_dependencies(bench_window_search peakhound-search)
+if(BUILD_TESTING)
+  set_property(TEST bench_window_search_smoke APPEND PROPERTY ENVIRONMENT
+    "PEAKHOUND_WINDOW_FILES=200" "PEAKHOUND_WINDOW_ROUNDS=1"
+    "PEAKHOUND_WINDOW_DIR=${CMAKE_CURRENT_BINARY_DIR}/bench-window-smoke")
+endif()
+
 # Optional: the drawing pass against another Qt plotting library's default replot of the same
 # data, built only when that library is installed (Debian: libqcustomplot-dev).
 find_package(Qt6 QUIET COMPONENTS PrintSupport)
