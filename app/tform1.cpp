@@ -264,6 +264,27 @@ void TForm1::TestFile(const QString &fileName)
     Report.AddJudged(ToStdString(fileName), judgement);
 }
 
+int TForm1::forEachListedFile(const std::function<void(const QString &)> &judge, bool &stopped)
+{
+    stopped = false;
+    // Brings caption and bar up to date also when an error ends the run at a file; shows the
+    // stop button while the run lasts.
+    RunDisplay display(this, Bar, StopButton);
+    const QScopedValueRollback<bool> running(m_running, true);
+    const int count = ListBox1->Count();
+    for (int i = 0; i < count; ++i) {
+        const QString name = ListBox1->Item(i);
+        display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
+        judge(name);
+        display.Progress(ProgressPosition(i, ListBox1->Count()));
+        if (display.Stopped()) {
+            stopped = true;
+            return i + 1;
+        }
+    }
+    return count;
+}
+
 void TForm1::testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &judge,
     FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores)
 {
@@ -340,16 +361,9 @@ void TForm1::Button9Click()
                 verdict.Add(j);
                 Report.AddSpectrum(ToStdString(judgedFile), place, j);
             });
-    int searched = count;
     bool stopped = false;
-    {
-        // Brings caption and bar up to date also when an error ends the run at a file; shows
-        // the stop button while the run lasts.
-        RunDisplay display(this, Bar, StopButton);
-        const QScopedValueRollback<bool> running(m_running, true);
-        for (int i = 0; i < count; ++i) {
-            const QString name = ListBox1->Item(i);
-            display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
+    const int searched = forEachListedFile(
+        [&](const QString &name) {
             if (each) {
                 judgedFile = name;
                 testEachSpectrum(name, *judge, verdict, scores);
@@ -360,14 +374,8 @@ void TForm1::Button9Click()
                 else
                     Report.AddWrongLayout(ToStdString(name), load.Reason);
             }
-            display.Progress(ProgressPosition(i, ListBox1->Count()));
-            if (display.Stopped()) {
-                searched = i + 1;
-                stopped = true;
-                break;
-            }
-        }
-    }
+        },
+        stopped);
     reportBadFiles();
     if (sorted && each) {
         std::stable_sort(scores.begin(), scores.end(),

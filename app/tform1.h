@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -162,6 +163,10 @@ private:
     void showMapOf(const QString &name);
     // Judges every spectrum of the file, adds it to the results when it is selected (with its
     // best score into scores), and its rows or its refusal to the report.
+    // Runs judge on every file of the list while the caption and bar follow the files, the
+    // windows keep being painted and the stop button is shown; returns how many files were
+    // judged (all of them unless the run was stopped, which stopped then says).
+    int forEachListedFile(const std::function<void(const QString &)> &judge, bool &stopped);
     void testEachSpectrum(const QString &fileName, ParallelSpectrumJudge &judge,
         FileVerdict &verdict, std::vector<std::pair<double, QString>> &scores);
 

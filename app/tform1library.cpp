@@ -2,15 +2,12 @@
 #include "controls.h"
 #include "filejudgement.h"
 #include "qtstrings.h"
-#include "rundisplay.h"
 #include "separators.h"
 #include "spectrumtable.h"
 #include "tform1.h"
 
 #include <QCheckBox>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QScopedValueRollback>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,16 +46,9 @@ void TForm1::LibrarySearch(const LibraryEntry &query)
     const auto scratch = std::make_unique<SpectrumTableData>();
     std::vector<LibraryEntry> entries;
     const int count = ListBox1->Count();
-    int searched = count;
     bool stopped = false;
-    {
-        // As in the search: caption and bar follow the files, the windows keep being painted,
-        // and the run can be stopped.
-        RunDisplay display(this, Bar, StopButton);
-        const QScopedValueRollback<bool> running(m_running, true);
-        for (int i = 0; i < count; ++i) {
-            const QString name = ListBox1->Item(i);
-            display.FileStarted(kMainCaption + QStringLiteral(" - ") + name);
+    const int searched = forEachListedFile(
+        [&](const QString &name) {
             entries.clear();
             std::string reason;
             if (DescribeFile(
@@ -73,14 +63,8 @@ void TForm1::LibrarySearch(const LibraryEntry &query)
                 BadFileList.Add(FileNameToStd(name), reason);
                 Library.AddRefused(ToStdString(name), reason);
             }
-            display.Progress(ProgressPosition(i, ListBox1->Count()));
-            if (display.Stopped()) {
-                searched = i + 1;
-                stopped = true;
-                break;
-            }
-        }
-    }
+        },
+        stopped);
     Library.Rank();
     for (const auto &[file, score] : Library.HitFiles())
         addResult(ToQString(file), &score);
