@@ -93,10 +93,10 @@ fuzz: deps
 	    build-fuzz/corpus/$$target fuzz/corpus/$${target%_structured} || exit 1; \
 	done
 
-# clang-tidy with the checks of .clang-tidy over the Qt-free code, on the compile commands of
-# the build folder (make build first).
+# clang-tidy with the checks of .clang-tidy over the program's code, the windows' included, on
+# the compile commands of the build folder (make build first).
 tidy:
-	run-clang-tidy -p $(BUILD) -j$(JOBS) -quiet '^$(CURDIR)/(core|platform/text|chart/math|tools)/'
+	run-clang-tidy -p $(BUILD) -j$(JOBS) -quiet '^$(CURDIR)/(core|platform|chart|viewer|app|tools)/'
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

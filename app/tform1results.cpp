@@ -51,8 +51,9 @@ public:
         if (style != nullptr)
             style->drawPrimitive(QStyle::PE_PanelItemViewItem, &strip, painter, widget);
         painter->save();
-        painter->setPen(option.palette.color(
-            option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setPen(option.palette.color(option.state.testFlag(QStyle::State_Selected)
+                ? QPalette::HighlightedText
+                : QPalette::Text));
         painter->drawText(
             strip.rect.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
         painter->restore();
@@ -92,6 +93,7 @@ void TForm1::addResult(const QString &name, const double *score)
 void TForm1::sortResultsByScore()
 {
     std::vector<std::pair<double, QString>> results;
+    results.reserve(static_cast<std::size_t>(ListBox3->Count()));
     for (int i = 0; i < ListBox3->Count(); ++i)
         results.emplace_back(ListBox3->item(i)->data(kScoreRole).toDouble(), ListBox3->Item(i));
     std::stable_sort(results.begin(), results.end(),

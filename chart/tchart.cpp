@@ -528,6 +528,7 @@ void TChart::measureCompactLegend(const std::vector<TChartSeries *> &shown)
     const int rows = std::min(total, room);
     const int named = rows < total ? rows - 1 : rows;
     std::vector<QString> names;
+    names.reserve(shown.size());
     for (const TChartSeries *s : shown)
         names.push_back(s->Title());
     names = ShortenedLegendNames(names);

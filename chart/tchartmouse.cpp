@@ -38,18 +38,18 @@ TShiftState shiftOf(const QMouseEvent *event)
 {
     TShiftState shift = 0;
     const Qt::KeyboardModifiers keys = event->modifiers();
-    if (keys & Qt::ShiftModifier)
+    if (keys.testFlag(Qt::ShiftModifier))
         shift |= ssShift;
-    if (keys & Qt::AltModifier)
+    if (keys.testFlag(Qt::AltModifier))
         shift |= ssAlt;
-    if (keys & Qt::ControlModifier)
+    if (keys.testFlag(Qt::ControlModifier))
         shift |= ssCtrl;
     const Qt::MouseButtons buttons = event->buttons();
-    if (buttons & Qt::LeftButton)
+    if (buttons.testFlag(Qt::LeftButton))
         shift |= ssLeft;
-    if (buttons & Qt::RightButton)
+    if (buttons.testFlag(Qt::RightButton))
         shift |= ssRight;
-    if (buttons & Qt::MiddleButton)
+    if (buttons.testFlag(Qt::MiddleButton))
         shift |= ssMiddle;
     return shift;
 }
@@ -331,6 +331,7 @@ void TChart::ZoomRect(int x0, int y0, int x1, int y1)
         targets.push_back({ axis, axis->AxisPixelToValue(y1), axis->AxisPixelToValue(y0) });
     if (AnimatedZoom) {
         std::vector<std::pair<double, double>> current;
+        current.reserve(targets.size());
         for (const Target &t : targets)
             current.emplace_back(t.Axis->Minimum(), t.Axis->Maximum());
         for (int step = 1; step < AnimatedZoomSteps; ++step) {

@@ -157,8 +157,8 @@ void ShowSpectra(const QString &name)
                             static_cast<double>(cells[i] + lift[index(i)]);
                 }
                 for (int i = 0; i < spectra; ++i)
-                    chart.SeriesAt(i)->AddPoints(
-                        x.data() + (r0 - 1), tile.data() + i * kBlock, count, colourOf(i));
+                    chart.SeriesAt(i)->AddPoints(x.data() + (r0 - 1),
+                        tile.data() + static_cast<std::ptrdiff_t>(i) * kBlock, count, colourOf(i));
             }
         } else {
             // A spectrum at a time, on its own x values and rows where it has them (a stack of

@@ -176,8 +176,11 @@ void PaintHitMap(QPainter &painter, const QRect &area, const MapIndex &map, cons
     const auto ticks = [](double low, double high, double pixels) {
         std::vector<double> values;
         const double step = niceStep(high - low, std::min(5.0, pixels));
-        for (double v = std::ceil(low / step) * step; v <= high + step * 1e-9; v += step)
+        const auto first = static_cast<long long>(std::ceil(low / step));
+        for (long long k = first; static_cast<double>(k) * step <= high + step * 1e-9; ++k) {
+            const double v = static_cast<double>(k) * step;
             values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
+        }
         return values;
     };
     for (const double v : ticks(e.left, e.right, plot.width() / 80)) {
