@@ -27,28 +27,22 @@
 //     PEAKHOUND_EACH_ROUNDS=5 bench_each         more rounds
 //     PEAKHOUND_SEARCH=path bench_each           another peakhound-search than the built one
 
+#include "benchcommon.h"
+#include "childrun.h"
+#include "wdfwriter.h"
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <random>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace
 {
@@ -60,25 +54,14 @@ constexpr std::uint32_t kSeed = 20240611;
 const std::vector<std::string> kPeaks = { "620", "1001", "1031", "1602" };
 constexpr const char *kTolerance = "10";
 
-std::string envOr(const char *name, const std::string &fallback)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 std::string dataDir()
 {
-    return envOr("PEAKHOUND_EACH_DIR", "/tmp/peakhound-bench-each");
+    return EnvOr("PEAKHOUND_EACH_DIR", "/tmp/peakhound-bench-each");
 }
 
 std::string searchBinary()
 {
-    return envOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY);
-}
-
-int jobs()
-{
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return EnvOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY);
 }
 
 // ---- The spectra ----------------------------------------------------------------------------
@@ -131,7 +114,7 @@ double beadDepth(std::uint64_t k)
 // Spectrum k: a sloped, slightly curved fluorescence background, the bands of the embedding
 // medium everywhere, those of the bead material (620, 1001, 1031, 1583, 1602) inside a bead,
 // shot noise and read noise.
-void spectrum(std::uint64_t k, const std::vector<float> &x, std::vector<float> &y)
+void spectrum(std::uint64_t k, const std::vector<float> &x, float *y)
 {
     std::mt19937 random(mix(k * 0x9E3779B97F4A7C15ULL + kSeed));
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
@@ -147,7 +130,6 @@ void spectrum(std::uint64_t k, const std::vector<float> &x, std::vector<float> &
     const Band bands[] = { { 478, 12, 0.6 * medium }, { 1085, 8, medium },
         { 1450, 15, 0.5 * medium }, { 620, 4, 0.25 * bead }, { 1001, 3.5, bead },
         { 1031, 4, 0.35 * bead }, { 1583, 5, 0.12 * bead }, { 1602, 6, 0.4 * bead } };
-    y.resize(kPoints);
     for (std::uint32_t i = 0; i < kPoints; ++i) {
         const double s = x[i];
         double v = offset + slope * (s - 150) + 2e-5 * (s - 900) * (s - 900);
@@ -164,117 +146,24 @@ void spectrum(std::uint64_t k, const std::vector<float> &x, std::vector<float> &
 
 // ---- WDF files ------------------------------------------------------------------------------
 
-template <typename T> void put(std::string &bytes, std::size_t at, T value)
+// Spectra first .. first + count - 1 of the map with its positions, in one file.
+WdfSpectra mapSpectra(const std::string &title, std::uint64_t first, std::uint64_t count)
 {
-    std::memcpy(&bytes[at], &value, sizeof value); // little-endian host
+    WdfSpectra spectra;
+    spectra.Title = title;
+    spectra.Shifts = shifts();
+    spectra.First = first;
+    spectra.Count = count;
+    spectra.Intensities = [x = spectra.Shifts](std::uint64_t k, float *y) { spectrum(k, x, y); };
+    spectra.X = positionX;
+    spectra.Y = positionY;
+    return spectra;
 }
 
-template <typename T> void append(std::string &bytes, T value)
-{
-    bytes.resize(bytes.size() + sizeof value);
-    put(bytes, bytes.size() - sizeof value, value);
-}
-
-std::string blockHeader(const char *name, std::uint64_t bodyBytes)
-{
-    std::string bytes(name, 4);
-    append(bytes, std::uint32_t { 0 });
-    append(bytes, std::uint64_t { 16 } + bodyBytes);
-    return bytes;
-}
-
-std::string fileHeader(std::uint64_t spectra, const std::string &title)
-{
-    std::string header(512, '\0');
-    std::memcpy(&header[0], "WDF1", 4);
-    put(header, 4, std::uint32_t { 1 });
-    put(header, 8, std::uint64_t { 512 });
-    put(header, 60, kPoints);
-    put(header, 64, spectra); // capacity
-    put(header, 72, spectra); // collected
-    put(header, 88, kPoints);
-    put(header, 152, std::uint32_t { 6 }); // counts
-    std::memcpy(&header[240], title.data(), std::min<std::size_t>(title.size(), 159));
-    return header;
-}
-
-std::string xListBlock(const std::vector<float> &x)
-{
-    std::string bytes = blockHeader("XLST", 8 + 4 * std::uint64_t { kPoints });
-    append(bytes, std::uint32_t { 1 });
-    append(bytes, std::uint32_t { 1 }); // Raman shift
-    for (const float v : x)
-        append(bytes, v);
-    return bytes;
-}
-
-// The header of the ORGN block and of its origin list of the given type; values follow.
-std::string originListHeader(std::uint32_t type, const char *label)
-{
-    std::string bytes;
-    append(bytes, type | 0x80000000u);
-    append(bytes, std::uint32_t { 5 }); // micrometres
-    std::string name(16, '\0');
-    std::memcpy(&name[0], label, std::strlen(label));
-    return bytes + name;
-}
-
-std::uint64_t originBodyBytes(std::uint64_t spectra)
-{
-    return 4 + 2 * (24 + 8 * spectra);
-}
-
-bool writeAll(int fd, const std::string &bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes path.new through fill, then renames it to path: a file present is complete.
-template <typename Fill> bool writeFile(const std::string &path, Fill &&fill)
-{
-    const std::string fresh = path + ".new";
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = fill(fd);
-    ok = ::close(fd) == 0 && ok;
-    return ok && std::rename(fresh.c_str(), path.c_str()) == 0;
-}
-
-// The map: spectra 0 .. n-1 on lines of kMapColumns, DATA streamed spectrum by spectrum.
+// The map: spectra 0 .. n-1 on lines of kMapColumns.
 bool writeMap(const std::string &path, std::uint64_t n)
 {
-    return writeFile(path, [n](int fd) {
-        const std::vector<float> x = shifts();
-        std::vector<float> y;
-        std::string bytes = fileHeader(n, "Bead map") + blockHeader("DATA", 4 * kPoints * n);
-        for (std::uint64_t k = 0; k < n; ++k) {
-            spectrum(k, x, y);
-            for (const float v : y)
-                append(bytes, v);
-            if (bytes.size() >= (1u << 20)) {
-                if (!writeAll(fd, bytes))
-                    return false;
-                bytes.clear();
-            }
-        }
-        bytes += xListBlock(x) + blockHeader("ORGN", originBodyBytes(n));
-        append(bytes, std::uint32_t { 2 });
-        bytes += originListHeader(3, "X");
-        for (std::uint64_t k = 0; k < n; ++k)
-            append(bytes, positionX(k));
-        bytes += originListHeader(4, "Y");
-        for (std::uint64_t k = 0; k < n; ++k)
-            append(bytes, positionY(k));
-        return writeAll(fd, bytes);
-    });
+    return WriteWdf(path, mapSpectra("Bead map", 0, n));
 }
 
 // A thousand single files a folder.
@@ -292,29 +181,9 @@ std::string singleName(std::uint64_t k)
     return singleFolder(k) + name;
 }
 
-bool writeSingle(std::uint64_t k, const std::vector<float> &x, std::vector<float> &y)
+bool writeSingle(std::uint64_t k)
 {
-    return writeFile(singleName(k), [&](int fd) {
-        spectrum(k, x, y);
-        std::string bytes =
-            fileHeader(1, "Bead map " + std::to_string(k)) + blockHeader("DATA", 4 * kPoints);
-        for (const float v : y)
-            append(bytes, v);
-        bytes += xListBlock(x) + blockHeader("ORGN", originBodyBytes(1));
-        append(bytes, std::uint32_t { 2 });
-        bytes += originListHeader(3, "X");
-        append(bytes, positionX(k));
-        bytes += originListHeader(4, "Y");
-        append(bytes, positionY(k));
-        return writeAll(fd, bytes);
-    });
-}
-
-bool fileExists(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0;
+    return WriteWdf(singleName(k), mapSpectra("Bead map " + std::to_string(k), k, 1));
 }
 
 // The map, the single files and their list for n spectra, generated where missing. The count of
@@ -326,7 +195,7 @@ bool prepare(std::uint64_t n, std::string &map, std::string &list)
     ::mkdir((dir + "/single").c_str(), 0755);
     map = dir + "/map-" + std::to_string(n) + ".wdf";
     list = dir + "/list-" + std::to_string(n) + ".txt";
-    if (!fileExists(map) && !writeMap(map, n))
+    if (!FileExists(map) && !writeMap(map, n))
         return false;
     const std::string countFile = dir + "/single/count";
     unsigned long long have = 0;
@@ -336,178 +205,41 @@ bool prepare(std::uint64_t n, std::string &map, std::string &list)
         std::fclose(f);
     }
     if (have < n) {
-        const std::vector<float> x = shifts();
-        std::vector<float> y;
         for (std::uint64_t k = have; k < n; ++k) {
             if (k % 1000 == 0)
                 ::mkdir(singleFolder(k).c_str(), 0755);
-            if (!writeSingle(k, x, y))
+            if (!writeSingle(k))
                 return false;
         }
-        const bool written =
-            writeFile(countFile, [n](int fd) { return writeAll(fd, std::to_string(n) + "\n"); });
+        const bool written = WriteFileWhole(
+            countFile, [n](int fd) { return WriteAll(fd, std::to_string(n) + "\n"); });
         if (!written)
             return false;
     }
-    return fileExists(list) || writeFile(list, [n](int fd) {
+    return FileExists(list) || WriteFileWhole(list, [n](int fd) {
         std::string names;
         for (std::uint64_t k = 0; k < n; ++k)
             names += singleName(k) + "\n";
-        return writeAll(fd, names);
+        return WriteAll(fd, names);
     });
 }
 
 // ---- Running peakhound-search ---------------------------------------------------------------
 
-// A command's figures as wait4 gives them: its exit status, wall time, CPU time (user and
-// system, all threads) and peak resident set.
-struct Measured {
-    int status = -1;
-    double seconds = 0;
-    double cpuSeconds = 0;
-    long peakKb = 0;
-};
-
-double seconds(const timeval &t)
-{
-    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
-}
-
-// Spawns the command (its descriptors set up by actions, may be null), closes this process's
-// copies of the descriptors in closeAfter, and waits for the command; with outFd >= 0 reads that
-// descriptor to its end into out meanwhile.
-Measured spawnAndWait(char *const argv[], const posix_spawn_file_actions_t *actions,
-    const std::vector<int> &closeAfter = {}, int outFd = -1, std::string *out = nullptr)
-{
-    Measured measured;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    const int error = ::posix_spawn(&child, argv[0], actions, nullptr, argv, environ);
-    for (const int fd : closeAfter)
-        ::close(fd);
-    if (error != 0) {
-        std::fprintf(stderr, "bench_each: cannot run %s: %s\n", argv[0], std::strerror(error));
-        return measured;
-    }
-    if (outFd >= 0) {
-        char buffer[1 << 16];
-        for (ssize_t n; (n = ::read(outFd, buffer, sizeof buffer)) != 0;) {
-            if (n > 0)
-                out->append(buffer, static_cast<std::size_t>(n));
-            else if (errno != EINTR)
-                break;
-        }
-    }
-    rusage usage {};
-    while (::wait4(child, &measured.status, 0, &usage) < 0 && errno == EINTR) { }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    measured.seconds = elapsed.count();
-    measured.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    measured.peakKb = usage.ru_maxrss; // kilobytes on Linux
-    return measured;
-}
-
-// The search is not spawned by this process itself but by a fresh copy of this program, which
-// times it and writes the figures to descriptor kResultFd: the kernel counts the memory of the
-// process image an exec replaces into the new program's peak, and a spawned child begins on the
-// memory of its parent, which here holds reports of every spectrum.
-constexpr const char *kLaunchFlag = "--launch-measured";
-constexpr int kResultFd = 3;
-
-int launchMeasured(char **command)
-{
-    ::fcntl(kResultFd, F_SETFD, FD_CLOEXEC);
-    const Measured m = spawnAndWait(command, nullptr);
-    return ::dprintf(kResultFd, "%d %.9f %.6f %ld\n", m.status, m.seconds, m.cpuSeconds, m.peakKb)
-            > 0
-        ? 0
-        : 1;
-}
-
-std::string selfPath()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
-}
-
-struct Run {
-    bool ok = false;
-    double seconds = 0;
-    double cpuSeconds = 0;
-    double peakMb = 0; // the search's maximum resident set
-    std::string out; // standard output, when captured
-};
-
 // Runs peakhound-search with the common options and the given arguments; standard output to
-// /dev/null, or captured through a pipe.
-Run runSearch(const std::vector<std::string> &arguments, bool capture = false)
+// /dev/null, or captured. It is started through a fresh copy of this program, so that its peak
+// memory is its own: a child spawned from here would begin on the memory of this process, which
+// holds the reports of every spectrum.
+ChildRun runSearch(const std::vector<std::string> &arguments, bool capture = false)
 {
-    static const std::string self = selfPath();
-    std::vector<std::string> words = { self, kLaunchFlag, searchBinary(), "--jobs",
-        std::to_string(jobs()), "--tolerance", kTolerance };
+    std::vector<std::string> words = { searchBinary(), "--jobs", std::to_string(Jobs()),
+        "--tolerance", kTolerance };
     for (const auto &peak : kPeaks) {
         words.push_back("--peak");
         words.push_back(peak);
     }
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (auto &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    Run run;
-    int outFds[2] = { -1, -1 };
-    int resultFds[2] = { -1, -1 };
-    if (::pipe2(resultFds, O_CLOEXEC) != 0)
-        return run;
-    if (capture && ::pipe2(outFds, O_CLOEXEC) != 0) {
-        ::close(resultFds[0]);
-        ::close(resultFds[1]);
-        return run;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (capture)
-        posix_spawn_file_actions_adddup2(&actions, outFds[1], STDOUT_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, resultFds[1], kResultFd);
-    std::vector<int> writeEnds = { resultFds[1] };
-    if (capture)
-        writeEnds.push_back(outFds[1]);
-    const Measured launcher =
-        spawnAndWait(argv.data(), &actions, writeEnds, capture ? outFds[0] : -1, &run.out);
-    posix_spawn_file_actions_destroy(&actions);
-    if (capture)
-        ::close(outFds[0]);
-    char result[128] = {};
-    const ssize_t got = ::read(resultFds[0], result, sizeof result - 1);
-    ::close(resultFds[0]);
-    Measured search;
-    const bool reported = launcher.status == 0 && got > 0
-        && std::sscanf(result, "%d %lf %lf %ld", &search.status, &search.seconds,
-               &search.cpuSeconds, &search.peakKb)
-            == 4;
-    run.ok = reported && WIFEXITED(search.status) && WEXITSTATUS(search.status) == 0;
-    run.seconds = search.seconds;
-    run.cpuSeconds = search.cpuSeconds;
-    run.peakMb = static_cast<double>(search.peakKb) / 1024.0;
-    if (!run.ok)
-        std::fprintf(stderr, "bench_each: %s ended with status %d\n", argv[2], search.status);
-    return run;
-}
-
-std::vector<std::string> splitTabs(const std::string &line)
-{
-    std::vector<std::string> cells(1);
-    for (const char c : line) {
-        if (c == '\t')
-            cells.emplace_back();
-        else
-            cells.back() += c;
-    }
-    return cells;
+    return RunChild(words, capture ? ChildOutput::Capture : ChildOutput::Discard, ChildMemory::Own);
 }
 
 std::vector<std::string> lines(const std::string &text)
@@ -535,8 +267,8 @@ std::string compareReports(
     const std::size_t columns = 4 + kPeaks.size() + 3;
     selected = 0;
     for (std::uint64_t k = 0; k < n; ++k) {
-        const std::vector<std::string> m = splitTabs(mapRows[k + 1]);
-        const std::vector<std::string> s = splitTabs(singleRows[k + 1]);
+        const std::vector<std::string> m = SplitTabs(mapRows[k + 1]);
+        const std::vector<std::string> s = SplitTabs(singleRows[k + 1]);
         const std::string at = "spectrum " + std::to_string(k) + ": ";
         if (m.size() != columns || s.size() != 3 + kPeaks.size())
             return at + "row of " + std::to_string(m.size()) + " cells in the map's report, of "
@@ -556,13 +288,6 @@ std::string compareReports(
     if (selected == 0 || selected == static_cast<long>(n))
         return "every spectrum has the same verdict (" + std::to_string(selected) + " selected)";
     return {};
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 struct Figures {
@@ -607,11 +332,11 @@ void BM_EachMapVsSingleFiles(
     const bool linearity = !smallMap.empty();
     for (auto _ : state) {
         // The check reads every file once, which also brings them into the page cache.
-        const Run mapReport = runSearch({ "--each", "--report", map }, true);
-        const Run singleReport = runSearch({ "--report", "--files-from", list }, true);
+        const ChildRun mapReport = runSearch({ "--each", "--report", map }, true);
+        const ChildRun singleReport = runSearch({ "--report", "--files-from", list }, true);
         long selected = 0;
-        const std::string mismatch = mapReport.ok && singleReport.ok
-            ? compareReports(n, mapReport.out, singleReport.out, selected)
+        const std::string mismatch = mapReport.Ok && singleReport.Ok
+            ? compareReports(n, mapReport.Out, singleReport.Out, selected)
             : "peakhound-search failed";
         if (!mismatch.empty()) {
             std::fprintf(stderr, "bench_each: N=%llu: %s\n", static_cast<unsigned long long>(n),
@@ -623,46 +348,46 @@ void BM_EachMapVsSingleFiles(
         std::vector<double> mapTimes, singleTimes, ratios, linear, netLinear, cpu, smallestCpu;
         Figures f;
         for (int r = 0; r < rounds; ++r) {
-            const Run single = runSearch({ "--files-from", list });
-            const Run each = runSearch({ "--each", map });
-            const Run one = runSearch({ "--each", singleName(0) });
-            Run small, first;
-            small.ok = first.ok = true;
+            const ChildRun single = runSearch({ "--files-from", list });
+            const ChildRun each = runSearch({ "--each", map });
+            const ChildRun one = runSearch({ "--each", singleName(0) });
+            ChildRun small, first;
+            small.Ok = first.Ok = true;
             if (linearity) {
                 small = runSearch({ "--each", smallMap });
                 first = runSearch({ "--each", startMap });
             }
-            if (!single.ok || !each.ok || !one.ok || !small.ok || !first.ok) {
+            if (!single.Ok || !each.Ok || !one.Ok || !small.Ok || !first.Ok) {
                 state.SkipWithError("peakhound-search failed");
                 return;
             }
-            singleTimes.push_back(single.seconds);
-            mapTimes.push_back(each.seconds);
-            ratios.push_back(single.seconds / each.seconds);
-            f.mapMb = std::max(f.mapMb, each.peakMb);
-            f.singleMb = std::max(f.singleMb, single.peakMb);
-            f.oneMb = std::max(f.oneMb, one.peakMb);
+            singleTimes.push_back(single.Seconds);
+            mapTimes.push_back(each.Seconds);
+            ratios.push_back(single.Seconds / each.Seconds);
+            f.mapMb = std::max(f.mapMb, each.PeakMb);
+            f.singleMb = std::max(f.singleMb, single.PeakMb);
+            f.oneMb = std::max(f.oneMb, one.PeakMb);
             if (linearity) {
                 const auto spectra = [](std::uint64_t count) { return static_cast<double>(count); };
-                linear.push_back(spectra(n) / each.seconds / (spectra(smallest) / small.seconds));
-                netLinear.push_back(spectra(n - start) / (each.seconds - first.seconds)
-                    / (spectra(smallest - start) / (small.seconds - first.seconds)));
-                cpu.push_back((each.cpuSeconds - first.cpuSeconds) / spectra(n - start));
+                linear.push_back(spectra(n) / each.Seconds / (spectra(smallest) / small.Seconds));
+                netLinear.push_back(spectra(n - start) / (each.Seconds - first.Seconds)
+                    / (spectra(smallest - start) / (small.Seconds - first.Seconds)));
+                cpu.push_back((each.CpuSeconds - first.CpuSeconds) / spectra(n - start));
                 smallestCpu.push_back(
-                    (small.cpuSeconds - first.cpuSeconds) / spectra(smallest - start));
+                    (small.CpuSeconds - first.CpuSeconds) / spectra(smallest - start));
             }
         }
-        const double mapSeconds = median(mapTimes);
+        const double mapSeconds = Median(mapTimes);
         state.SetIterationTime(mapSeconds);
         f.mapRate = static_cast<double>(n) / mapSeconds;
-        f.singleRate = static_cast<double>(n) / median(singleTimes);
-        f.ratio = median(ratios);
+        f.singleRate = static_cast<double>(n) / Median(singleTimes);
+        f.ratio = Median(ratios);
         if (linearity) {
-            f.linearity = median(linear);
-            f.netLinearity = median(netLinear);
+            f.linearity = Median(linear);
+            f.netLinearity = Median(netLinear);
             f.startSpectra = start;
-            f.cpuPerSpectrum = median(cpu);
-            f.smallestCpuPerSpectrum = median(smallestCpu);
+            f.cpuPerSpectrum = Median(cpu);
+            f.smallestCpuPerSpectrum = Median(smallestCpu);
         }
         figures()[n] = f;
     }
@@ -682,20 +407,6 @@ void BM_EachMapVsSingleFiles(
     }
 }
 
-std::vector<std::uint64_t> sizes()
-{
-    std::vector<std::uint64_t> result;
-    std::stringstream in(envOr("PEAKHOUND_EACH_SPECTRA", "10000,100000"));
-    for (std::string word; std::getline(in, word, ',');) {
-        const unsigned long long n = std::strtoull(word.c_str(), nullptr, 10);
-        if (n > 0)
-            result.push_back(n);
-    }
-    std::sort(result.begin(), result.end());
-    result.erase(std::unique(result.begin(), result.end()), result.end());
-    return result;
-}
-
 const char *verdict(bool met)
 {
     return met ? "met" : "MISSED";
@@ -706,7 +417,7 @@ void printSummary()
     if (figures().empty())
         return;
     std::printf(
-        "\npeakhound-search --each on a map against the single files (--jobs %d):\n", jobs());
+        "\npeakhound-search --each on a map against the single files (--jobs %d):\n", Jobs());
     for (const auto &[n, f] : figures()) {
         if (f.mapRate <= 0)
             continue;
@@ -739,19 +450,17 @@ void printSummary()
 
 int main(int argc, char **argv)
 {
-    if (argc > 2 && std::strcmp(argv[1], kLaunchFlag) == 0)
-        return launchMeasured(argv + 2);
+    if (const int launched = RunChildLauncher(argc, argv); launched >= 0)
+        return launched;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    const int rounds = std::max(1, std::atoi(envOr("PEAKHOUND_EACH_ROUNDS", "3").c_str()));
-    const std::vector<std::uint64_t> all = sizes();
-    for (const std::uint64_t n : all)
-        benchmark::RegisterBenchmark(("BM_EachMapVsSingleFiles/" + std::to_string(n)).c_str(),
-            BM_EachMapVsSingleFiles, n, n > all.front() ? all.front() : 0, rounds)
-            ->Iterations(1)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+    const int rounds = EnvCount("PEAKHOUND_EACH_ROUNDS", 3);
+    RegisterPerCount("BM_EachMapVsSingleFiles",
+        SortedCounts(EnvOr("PEAKHOUND_EACH_SPECTRA", "10000,100000")),
+        [rounds](benchmark::State &state, std::uint64_t n, std::uint64_t smallest) {
+            BM_EachMapVsSingleFiles(state, n, smallest, rounds);
+        });
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printSummary();

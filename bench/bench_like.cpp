@@ -20,27 +20,21 @@
 //     PEAKHOUND_LIKE_ROUNDS=7 bench_like         more rounds
 //     PEAKHOUND_SEARCH=path bench_like           another peakhound-search than the built one
 
+#include "benchcommon.h"
+#include "childrun.h"
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
 #include <random>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace
 {
@@ -48,20 +42,9 @@ namespace
 constexpr int kEntries = 2000;
 constexpr int kQueries = 400;
 
-std::string envOr(const char *name, const std::string &fallback)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 std::string dataDir()
 {
-    return envOr("PEAKHOUND_LIKE_DIR", "/tmp/peakhound-bench-like");
-}
-
-int jobs()
-{
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return EnvOr("PEAKHOUND_LIKE_DIR", "/tmp/peakhound-bench-like");
 }
 
 struct Reference {
@@ -149,13 +132,6 @@ std::string queryName(int q)
     return dataDir() + "/queries/query_" + std::to_string(q) + ".txt";
 }
 
-bool fileExists(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // The library, the queries and the library's name list, generated where missing; the
 // substance of every query's and entry's reference.
 bool prepare(std::string &list, std::vector<std::string> &entrySubstance,
@@ -173,7 +149,7 @@ bool prepare(std::string &list, std::vector<std::string> &entrySubstance,
     for (int k = 0; k < kEntries; ++k) {
         const Reference &r = references[static_cast<std::size_t>(k) % references.size()];
         entrySubstance.push_back(r.substance);
-        if (!fileExists(entryName(k))
+        if (!FileExists(entryName(k))
             && !writeCopy(entryName(k), r, 1000u + static_cast<std::uint32_t>(k)))
             return false;
         names += entryName(k) + "\n";
@@ -181,7 +157,7 @@ bool prepare(std::string &list, std::vector<std::string> &entrySubstance,
     for (int q = 0; q < kQueries; ++q) {
         const Reference &r = references[static_cast<std::size_t>(q) % references.size()];
         querySubstance.push_back(r.substance);
-        if (!fileExists(queryName(q))
+        if (!FileExists(queryName(q))
             && !writeCopy(queryName(q), r, 900000u + static_cast<std::uint32_t>(q)))
             return false;
     }
@@ -190,70 +166,14 @@ bool prepare(std::string &list, std::vector<std::string> &entrySubstance,
     return static_cast<bool>(out);
 }
 
-struct Run {
-    bool ok = false;
-    double seconds = 0;
-    std::string out;
-};
-
 // Runs peakhound-search with --jobs and the given arguments; standard output to /dev/null, or
-// captured through a pipe.
-Run runSearch(const std::vector<std::string> &arguments, bool capture)
+// captured.
+ChildRun runSearch(const std::vector<std::string> &arguments, bool capture)
 {
-    std::vector<std::string> words = { envOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY), "--jobs",
-        std::to_string(jobs()) };
+    std::vector<std::string> words = { EnvOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY), "--jobs",
+        std::to_string(Jobs()) };
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (auto &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    Run run;
-    int fds[2] = { -1, -1 };
-    if (capture && ::pipe2(fds, O_CLOEXEC) != 0)
-        return run;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (capture)
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    const int error = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (capture)
-        ::close(fds[1]);
-    if (error != 0) {
-        if (capture)
-            ::close(fds[0]);
-        std::fprintf(stderr, "bench_like: cannot run %s: %s\n", argv[0], std::strerror(error));
-        return run;
-    }
-    if (capture) {
-        char buffer[1 << 16];
-        for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) != 0;) {
-            if (n > 0)
-                run.out.append(buffer, static_cast<std::size_t>(n));
-            else if (errno != EINTR)
-                break;
-        }
-        ::close(fds[0]);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    run.seconds = elapsed.count();
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!run.ok)
-        std::fprintf(stderr, "bench_like: %s ended with status %d\n", argv[0], status);
-    return run;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    return RunChild(words, capture ? ChildOutput::Capture : ChildOutput::Discard);
 }
 
 // The share of queries whose rank 1 names an entry of their substance.
@@ -263,13 +183,7 @@ double topOneShare(const std::string &out, const std::vector<std::string> &entry
     int right = 0;
     std::stringstream in(out);
     for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells(1);
-        for (const char c : line) {
-            if (c == '\t')
-                cells.emplace_back();
-            else
-                cells.back() += c;
-        }
+        const std::vector<std::string> cells = SplitTabs(line);
         if (cells.size() != 4 || cells[1] != "1")
             continue;
         const auto number = [](const std::string &name) {
@@ -315,28 +229,28 @@ void BM_LikeVsPlainSearch(benchmark::State &state, int rounds)
         "--files-from", list };
     for (auto _ : state) {
         // The check reads every file once, which also brings them into the page cache.
-        const Run checked = runSearch(like, true);
-        if (!checked.ok || !runSearch(plain, false).ok) {
+        const ChildRun checked = runSearch(like, true);
+        if (!checked.Ok || !runSearch(plain, false).Ok) {
             state.SkipWithError("peakhound-search failed");
             return;
         }
         Figures &f = figures();
-        f.top1 = topOneShare(checked.out, entrySubstance, querySubstance);
+        f.top1 = topOneShare(checked.Out, entrySubstance, querySubstance);
         std::vector<double> likeTimes, plainTimes, ratios;
         for (int r = 0; r < rounds; ++r) {
-            const Run p = runSearch(plain, false);
-            const Run l = runSearch(like, false);
-            if (!p.ok || !l.ok) {
+            const ChildRun p = runSearch(plain, false);
+            const ChildRun l = runSearch(like, false);
+            if (!p.Ok || !l.Ok) {
                 state.SkipWithError("peakhound-search failed");
                 return;
             }
-            plainTimes.push_back(p.seconds);
-            likeTimes.push_back(l.seconds);
-            ratios.push_back(l.seconds / p.seconds);
+            plainTimes.push_back(p.Seconds);
+            likeTimes.push_back(l.Seconds);
+            ratios.push_back(l.Seconds / p.Seconds);
         }
-        f.like = median(likeTimes);
-        f.plain = median(plainTimes);
-        f.ratio = median(ratios);
+        f.like = Median(likeTimes);
+        f.plain = Median(plainTimes);
+        f.ratio = Median(ratios);
         state.SetIterationTime(f.like);
     }
     const Figures &f = figures();
@@ -353,7 +267,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    const int rounds = std::max(1, std::atoi(envOr("PEAKHOUND_LIKE_ROUNDS", "3").c_str()));
+    const int rounds = EnvCount("PEAKHOUND_LIKE_ROUNDS", 3);
     benchmark::RegisterBenchmark("BM_LikeVsPlainSearch", BM_LikeVsPlainSearch, rounds)
         ->Iterations(1)
         ->UseManualTime()
@@ -364,7 +278,7 @@ int main(int argc, char **argv)
     if (f.plain > 0)
         std::printf("\npeakhound-search --like, %d queries against %d files (--jobs %d): %.3f s; "
                     "plain search of the files %.3f s; ratio %.2f (goal <= 3) %s; top-1 %.3f\n",
-            kQueries, kEntries, jobs(), f.like, f.plain, f.ratio, f.ratio <= 3 ? "met" : "MISSED",
+            kQueries, kEntries, Jobs(), f.like, f.plain, f.ratio, f.ratio <= 3 ? "met" : "MISSED",
             f.top1);
     return 0;
 }

@@ -30,6 +30,10 @@
 //     PEAKHOUND_SEARCH=path bench_map              another peakhound-search than the built one
 //     bench_map --write-map N PATH                 only write a map of N spectra to PATH
 
+#include "benchcommon.h"
+#include "childrun.h"
+#include "wdfwriter.h"
+
 #include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
@@ -45,17 +49,10 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace
 {
@@ -70,30 +67,19 @@ constexpr std::uint64_t kStartSpectra = 1000; // the map that measures the start
 constexpr double kGoalSeconds = 10; // at 10^6 spectra
 constexpr double kGoalMb = 512;
 
-std::string envOr(const char *name, const std::string &fallback)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 std::string dataDir()
 {
-    return envOr("PEAKHOUND_MAP_DIR", "/tmp/peakhound-bench-map");
+    return EnvOr("PEAKHOUND_MAP_DIR", "/tmp/peakhound-bench-map");
 }
 
 std::string searchBinary()
 {
-    return envOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY);
+    return EnvOr("PEAKHOUND_SEARCH", PH_SEARCH_BINARY);
 }
 
 std::string rule()
 {
-    return envOr("PEAKHOUND_MAP_RULE", "sensitive");
-}
-
-int jobs()
-{
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return EnvOr("PEAKHOUND_MAP_RULE", "sensitive");
 }
 
 // ---- The spectra ----------------------------------------------------------------------------
@@ -284,66 +270,9 @@ void spectrum(
     }
 }
 
-// ---- WDF files ------------------------------------------------------------------------------
+// ---- The maps -------------------------------------------------------------------------------
 
-template <typename T> void put(std::string &bytes, std::size_t at, T value)
-{
-    std::memcpy(&bytes[at], &value, sizeof value); // little-endian host
-}
-
-template <typename T> void append(std::string &bytes, T value)
-{
-    bytes.resize(bytes.size() + sizeof value);
-    put(bytes, bytes.size() - sizeof value, value);
-}
-
-std::string blockHeader(const char *name, std::uint64_t bodyBytes)
-{
-    std::string bytes(name, 4);
-    append(bytes, std::uint32_t { 0 });
-    append(bytes, std::uint64_t { 16 } + bodyBytes);
-    return bytes;
-}
-
-std::string fileHeader(std::uint64_t spectra)
-{
-    std::string header(512, '\0');
-    std::memcpy(&header[0], "WDF1", 4);
-    put(header, 4, std::uint32_t { 1 });
-    put(header, 8, std::uint64_t { 512 });
-    put(header, 60, kPoints);
-    put(header, 64, spectra); // capacity
-    put(header, 72, spectra); // collected
-    put(header, 88, kPoints);
-    put(header, 152, std::uint32_t { 6 }); // counts
-    const char title[] = "Grain map";
-    std::memcpy(&header[240], title, sizeof title - 1);
-    return header;
-}
-
-std::string originListHeader(std::uint32_t type, const char *label)
-{
-    std::string bytes;
-    append(bytes, type | 0x80000000u);
-    append(bytes, std::uint32_t { 5 }); // micrometres
-    std::string name(16, '\0');
-    std::memcpy(&name[0], label, std::strlen(label));
-    return bytes + name;
-}
-
-bool writeAll(int fd, const std::string &bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes the map to path.new, then renames it to path: a map present is complete.
+// Writes the map of n spectra to path.
 bool writeMap(const std::string &path, std::uint64_t n)
 {
     const std::vector<double> x = shifts();
@@ -352,50 +281,14 @@ bool writeMap(const std::string &path, std::uint64_t n)
         std::fprintf(stderr, "bench_map: no real spectra in %s\n", PH_REALDATA_DIR);
         return false;
     }
-    const std::string fresh = path + ".new";
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    std::string bytes = fileHeader(n) + blockHeader("DATA", std::uint64_t { 4 } * kPoints * n);
-    bool ok = true;
-    std::vector<float> y(kPoints);
-    for (std::uint64_t k = 0; k < n && ok; ++k) {
-        spectrum(k, x, shapes, y.data());
-        const std::size_t at = bytes.size();
-        bytes.resize(at + sizeof(float) * kPoints);
-        std::memcpy(&bytes[at], y.data(), sizeof(float) * kPoints);
-        if (bytes.size() >= (std::size_t { 4 } << 20)) {
-            ok = writeAll(fd, bytes);
-            bytes.clear();
-        }
-    }
-    bytes += blockHeader("XLST", 8 + std::uint64_t { 4 } * kPoints);
-    append(bytes, std::uint32_t { 1 });
-    append(bytes, std::uint32_t { 1 }); // Raman shift
-    for (const double v : x)
-        append(bytes, static_cast<float>(v));
-    bytes += blockHeader("ORGN", 4 + 2 * (24 + 8 * n));
-    append(bytes, std::uint32_t { 2 });
-    for (int list = 0; list < 2 && ok; ++list) {
-        bytes += list == 0 ? originListHeader(3, "X") : originListHeader(4, "Y");
-        for (std::uint64_t k = 0; k < n && ok; ++k) {
-            append(bytes, list == 0 ? positionX(k) : positionY(k));
-            if (bytes.size() >= (std::size_t { 4 } << 20)) {
-                ok = writeAll(fd, bytes);
-                bytes.clear();
-            }
-        }
-    }
-    ok = ok && writeAll(fd, bytes);
-    ok = ::close(fd) == 0 && ok;
-    return ok && std::rename(fresh.c_str(), path.c_str()) == 0;
-}
-
-bool fileExists(const std::string &path)
-{
-    struct stat info {
-    };
-    return ::stat(path.c_str(), &info) == 0;
+    WdfSpectra spectra;
+    spectra.Title = "Grain map";
+    spectra.Shifts.assign(x.begin(), x.end());
+    spectra.Count = n;
+    spectra.Intensities = [&x, &shapes](std::uint64_t k, float *y) { spectrum(k, x, shapes, y); };
+    spectra.X = positionX;
+    spectra.Y = positionY;
+    return WriteWdf(path, spectra);
 }
 
 // The map of n spectra, written when missing.
@@ -404,118 +297,27 @@ bool prepare(std::uint64_t n, std::string &map)
     const std::string dir = dataDir();
     ::mkdir(dir.c_str(), 0755);
     map = dir + "/map-" + std::to_string(n) + ".wdf";
-    return fileExists(map) || writeMap(map, n);
+    return FileExists(map) || writeMap(map, n);
 }
 
 // ---- Measuring ------------------------------------------------------------------------------
 
-struct Measured {
-    int status = -1;
-    double seconds = 0;
-    double cpuSeconds = 0;
-    long peakKb = 0;
-};
-
-double seconds(const timeval &t)
+// peakhound-search --each over the map, its output to /dev/null. It is started through a fresh
+// copy of this program, so that its peak memory is its own.
+ChildRun runSearch(const std::string &map)
 {
-    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
-}
-
-Measured spawnAndWait(char *const argv[], const posix_spawn_file_actions_t *actions)
-{
-    Measured measured;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    const int error = ::posix_spawn(&child, argv[0], actions, nullptr, argv, environ);
-    if (error != 0) {
-        std::fprintf(stderr, "bench_map: cannot run %s: %s\n", argv[0], std::strerror(error));
-        return measured;
-    }
-    rusage usage {};
-    while (::wait4(child, &measured.status, 0, &usage) < 0 && errno == EINTR) { }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    measured.seconds = elapsed.count();
-    measured.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    measured.peakKb = usage.ru_maxrss; // kilobytes on Linux
-    return measured;
-}
-
-// The search is spawned by a fresh copy of this program, which times it and writes the figures
-// to descriptor kResultFd: the kernel counts the memory of the process image an exec replaces
-// into the new program's peak, and a child spawned from here would begin on this process's.
-constexpr const char *kLaunchFlag = "--launch-measured";
-constexpr int kResultFd = 3;
-
-int launchMeasured(char **command)
-{
-    ::fcntl(kResultFd, F_SETFD, FD_CLOEXEC);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const Measured m = spawnAndWait(command, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    return ::dprintf(kResultFd, "%d %.9f %.6f %ld\n", m.status, m.seconds, m.cpuSeconds, m.peakKb)
-            > 0
-        ? 0
-        : 1;
-}
-
-std::string selfPath()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
-}
-
-struct Run {
-    bool ok = false;
-    double seconds = 0;
-    double cpuSeconds = 0;
-    double peakMb = 0;
-};
-
-// peakhound-search --each over the map, its output to /dev/null.
-Run runSearch(const std::string &map)
-{
-    static const std::string self = selfPath();
     // The hit map of every map is written as well, beside the maps.
     static const std::string pictures = [] {
         const std::string folder = dataDir() + "/hit-maps";
         ::mkdir(folder.c_str(), 0755);
         return folder;
     }();
-    std::vector<std::string> words = { self, kLaunchFlag, searchBinary(), "--each", "--rule",
-        rule(), "--jobs", std::to_string(jobs()), "--peak", "1001", "--peak", "1602", "--hit-map",
-        pictures, map };
-    std::vector<char *> argv;
-    for (auto &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    Run run;
-    int resultFds[2] = { -1, -1 };
-    if (::pipe2(resultFds, O_CLOEXEC) != 0)
-        return run;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, resultFds[1], kResultFd);
-    const Measured launcher = spawnAndWait(argv.data(), &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(resultFds[1]);
-    char result[128] = {};
-    const ssize_t got = ::read(resultFds[0], result, sizeof result - 1);
-    ::close(resultFds[0]);
-    Measured search;
-    const bool reported = launcher.status == 0 && got > 0
-        && std::sscanf(result, "%d %lf %lf %ld", &search.status, &search.seconds,
-               &search.cpuSeconds, &search.peakKb)
-            == 4;
-    run.ok = reported && WIFEXITED(search.status) && WEXITSTATUS(search.status) == 0;
-    run.seconds = search.seconds;
-    run.cpuSeconds = search.cpuSeconds;
-    run.peakMb = static_cast<double>(search.peakKb) / 1024.0;
-    if (!run.ok)
-        std::fprintf(stderr, "bench_map: peakhound-search ended with status %d on %s\n",
-            search.status, map.c_str());
+    const ChildRun run =
+        RunChild({ searchBinary(), "--each", "--rule", rule(), "--jobs", std::to_string(Jobs()),
+                     "--peak", "1001", "--peak", "1602", "--hit-map", pictures, map },
+            ChildOutput::Discard, ChildMemory::Own);
+    if (!run.Ok)
+        std::fprintf(stderr, "bench_map: the search of %s failed\n", map.c_str());
     return run;
 }
 
@@ -542,13 +344,6 @@ double readSeconds(const std::string &path)
     benchmark::DoNotOptimize(total);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return elapsed.count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 struct Figures {
@@ -580,42 +375,42 @@ void BM_EachMap(benchmark::State &state, std::uint64_t n, std::uint64_t smallest
     Figures f;
     for (auto _ : state) {
         // Once untimed, which also brings the maps into the page cache.
-        if (!runSearch(map).ok) {
+        if (!runSearch(map).Ok) {
             state.SkipWithError("peakhound-search failed");
             return;
         }
         std::vector<double> times, floors, cpu, linear, netLinear;
         for (int r = 0; r < rounds; ++r) {
             const double floor = readSeconds(map);
-            const Run each = runSearch(map);
-            Run small, first;
-            small.ok = first.ok = true;
+            const ChildRun each = runSearch(map);
+            ChildRun small, first;
+            small.Ok = first.Ok = true;
             if (linearity) {
                 small = runSearch(smallMap);
                 first = runSearch(startMap);
             }
-            if (floor < 0 || !each.ok || !small.ok || !first.ok) {
+            if (floor < 0 || !each.Ok || !small.Ok || !first.Ok) {
                 state.SkipWithError("a run failed");
                 return;
             }
             const auto count = [](std::uint64_t spectra) { return static_cast<double>(spectra); };
-            times.push_back(each.seconds);
+            times.push_back(each.Seconds);
             floors.push_back(floor);
-            cpu.push_back(each.cpuSeconds / count(n));
-            f.peakMb = std::max(f.peakMb, each.peakMb);
+            cpu.push_back(each.CpuSeconds / count(n));
+            f.peakMb = std::max(f.peakMb, each.PeakMb);
             if (linearity) {
-                linear.push_back(count(n) / each.seconds / (count(smallest) / small.seconds));
-                netLinear.push_back(count(n - start) / (each.seconds - first.seconds)
-                    / (count(smallest - start) / (small.seconds - first.seconds)));
+                linear.push_back(count(n) / each.Seconds / (count(smallest) / small.Seconds));
+                netLinear.push_back(count(n - start) / (each.Seconds - first.Seconds)
+                    / (count(smallest - start) / (small.Seconds - first.Seconds)));
             }
         }
-        f.seconds = median(times);
+        f.seconds = Median(times);
         f.rate = static_cast<double>(n) / f.seconds;
-        f.floorSeconds = median(floors);
-        f.cpuPerSpectrum = median(cpu);
+        f.floorSeconds = Median(floors);
+        f.cpuPerSpectrum = Median(cpu);
         if (linearity) {
-            f.linearity = median(linear);
-            f.netLinearity = median(netLinear);
+            f.linearity = Median(linear);
+            f.netLinearity = Median(netLinear);
         }
         state.SetIterationTime(f.seconds);
     }
@@ -632,26 +427,12 @@ void BM_EachMap(benchmark::State &state, std::uint64_t n, std::uint64_t smallest
     }
 }
 
-std::vector<std::uint64_t> sizes()
-{
-    std::vector<std::uint64_t> result;
-    std::stringstream in(envOr("PEAKHOUND_MAP_SPECTRA", "10000,100000,1000000"));
-    for (std::string word; std::getline(in, word, ',');) {
-        const unsigned long long n = std::strtoull(word.c_str(), nullptr, 10);
-        if (n > 0)
-            result.push_back(n);
-    }
-    std::sort(result.begin(), result.end());
-    result.erase(std::unique(result.begin(), result.end()), result.end());
-    return result;
-}
-
 void printSummary()
 {
     if (figures().empty())
         return;
     std::printf(
-        "\npeakhound-search --each --rule %s on grain maps (--jobs %d):\n", rule().c_str(), jobs());
+        "\npeakhound-search --each --rule %s on grain maps (--jobs %d):\n", rule().c_str(), Jobs());
     for (const auto &[n, f] : figures()) {
         if (f.rate <= 0)
             continue;
@@ -676,21 +457,19 @@ void printSummary()
 
 int main(int argc, char **argv)
 {
-    if (argc > 2 && std::strcmp(argv[1], kLaunchFlag) == 0)
-        return launchMeasured(argv + 2);
+    if (const int launched = RunChildLauncher(argc, argv); launched >= 0)
+        return launched;
     if (argc == 4 && std::strcmp(argv[1], "--write-map") == 0)
         return writeMap(argv[3], std::strtoull(argv[2], nullptr, 10)) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    const int rounds = std::max(1, std::atoi(envOr("PEAKHOUND_MAP_ROUNDS", "3").c_str()));
-    const std::vector<std::uint64_t> all = sizes();
-    for (const std::uint64_t n : all)
-        benchmark::RegisterBenchmark(("BM_EachMap/" + std::to_string(n)).c_str(), BM_EachMap, n,
-            n > all.front() ? all.front() : 0, rounds)
-            ->Iterations(1)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+    const int rounds = EnvCount("PEAKHOUND_MAP_ROUNDS", 3);
+    RegisterPerCount("BM_EachMap",
+        SortedCounts(EnvOr("PEAKHOUND_MAP_SPECTRA", "10000,100000,1000000")),
+        [rounds](benchmark::State &state, std::uint64_t n, std::uint64_t smallest) {
+            BM_EachMap(state, n, smallest, rounds);
+        });
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printSummary();

@@ -1,7 +1,7 @@
 // The main window's search against peakhound-search --jobs 1 on the same files, in the same run.
 // The window is the real one (off screen unless QT_QPA_PLATFORM says otherwise): the file list is
-// filled, the bands of polystyrene entered and "Start !" clicked, and the run is timed to the end of
-// the click, with its caption, status, count line and progress updates. The command gets the
+// filled, the bands of polystyrene entered and "Start !" clicked, and the run is timed to the end
+// of the click, with its caption, status, count line and progress updates. The command gets the
 // window's peaks, tolerance and missing-peak limit and the same files through --files-from, its
 // output to /dev/null. Rounds alternate the two, so the load of a shared machine falls on both
 // alike; the figures are the medians of the rounds.
@@ -18,6 +18,7 @@
 //     PEAKHOUND_WINDOW_ROUNDS=5 bench_window_search       more rounds
 
 #include "application.h"
+#include "benchcommon.h"
 #include "childrun.h"
 #include "controls.h"
 #include "messagebox.h"
@@ -42,24 +43,11 @@
 namespace
 {
 
-std::string envOr(const char *name, const std::string &fallback)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 double processCpuSeconds()
 {
     timespec now {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 // n files cycling through the real spectra, in a folder of their own per n; their names.
@@ -68,7 +56,7 @@ QStringList prepareFiles(int n)
     const QDir source(QStringLiteral(PH_REALDATA_DIR));
     const QStringList real = source.entryList({ QStringLiteral("*.txt") }, QDir::Files, QDir::Name);
     const QString folder =
-        QString::fromStdString(envOr("PEAKHOUND_WINDOW_DIR", "/tmp/peakhound-bench-window"))
+        QString::fromStdString(EnvOr("PEAKHOUND_WINDOW_DIR", "/tmp/peakhound-bench-window"))
         + QStringLiteral("/") + QString::number(n);
     QDir().mkpath(folder);
     QStringList files;
@@ -92,8 +80,8 @@ bool writeLines(const std::string &path, const QStringList &lines)
 
 void BM_WindowSearchVsCommand(benchmark::State &state)
 {
-    const int n = std::max(1, std::atoi(envOr("PEAKHOUND_WINDOW_FILES", "20000").c_str()));
-    const int rounds = std::max(1, std::atoi(envOr("PEAKHOUND_WINDOW_ROUNDS", "3").c_str()));
+    const int n = EnvCount("PEAKHOUND_WINDOW_FILES", 20000);
+    const int rounds = EnvCount("PEAKHOUND_WINDOW_ROUNDS", 3);
     const QStringList files = prepareFiles(n);
     if (files.size() != n) {
         state.SkipWithError("cannot write the files");
@@ -146,22 +134,22 @@ void BM_WindowSearchVsCommand(benchmark::State &state)
             windowCpu.push_back(processCpuSeconds() - cpu);
             QApplication::processEvents();
         }
-        state.SetIterationTime(median(windowWall));
+        state.SetIterationTime(Median(windowWall));
     }
     const int windowSelected = Form1->ListBox3->Count();
     if (windowSelected != commandSelected || windowSelected == 0)
         state.SkipWithError("the window and the command selected different files");
     state.counters["files"] = n;
-    state.counters["window_s"] = median(windowWall);
-    state.counters["command_s"] = median(commandWall);
-    state.counters["x_command"] = median(windowWall) / median(commandWall);
-    state.counters["x_command_cpu"] = median(windowCpu) / median(commandCpu);
+    state.counters["window_s"] = Median(windowWall);
+    state.counters["command_s"] = Median(commandWall);
+    state.counters["x_command"] = Median(windowWall) / Median(commandWall);
+    state.counters["x_command_cpu"] = Median(windowCpu) / Median(commandCpu);
     state.counters["selected"] = windowSelected;
     std::printf("%d files, %d selected: window %.3f s (%.3f s CPU), peakhound-search --jobs 1 "
                 "%.3f s (%.3f s CPU); ratio %.2f wall, %.2f CPU (goal: at most 1.3)\n",
-        n, windowSelected, median(windowWall), median(windowCpu), median(commandWall),
-        median(commandCpu), median(windowWall) / median(commandWall),
-        median(windowCpu) / median(commandCpu));
+        n, windowSelected, Median(windowWall), Median(windowCpu), Median(commandWall),
+        Median(commandCpu), Median(windowWall) / Median(commandWall),
+        Median(windowCpu) / Median(commandCpu));
     DestroyForms();
 }
 

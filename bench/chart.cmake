@@ -11,7 +11,7 @@ ph_add_bench(bench_viewer SOURCES bench_viewer.cpp bench_chart_main.h
 # The main window's search against peakhound-search --jobs 1 on the same files; runs the built
 # command. Its smoke run takes 200 files and one round.
 ph_add_bench(bench_window_search SOURCES bench_window_search.cpp
-             LIBS ph_bench_child ph_ui Qt6::Widgets Qt6::Test GUI)
+             LIBS ph_bench_child ph_bench_common ph_ui Qt6::Widgets Qt6::Test GUI)
 target_compile_definitions(bench_window_search PRIVATE
   PH_SEARCH_BINARY="$<TARGET_FILE:peakhound-search>"
   PH_REALDATA_DIR="${PROJECT_SOURCE_DIR}/tests/data/realdata/spectra")
