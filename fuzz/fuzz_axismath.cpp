@@ -6,6 +6,7 @@
 #include "axismath.h"
 #include "charthittest.h"
 #include "exceptions.h"
+#include "fuzzcheck.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,12 +17,6 @@
 
 namespace
 {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 class Input
 {

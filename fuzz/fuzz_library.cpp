@@ -9,6 +9,7 @@
 // bit pattern: NaN, infinities, x in any order); else as a spectrum on an even x grid whose step
 // is the second byte, a y value a byte. The rest is split in two at the third byte's share.
 
+#include "fuzzcheck.h"
 #include "spectrumlibrary.h"
 
 #include <cmath>
@@ -19,12 +20,6 @@
 
 namespace
 {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 struct Arrays {
     std::vector<double> x;

@@ -2,23 +2,13 @@
 // cells that are written back to the same table, arranged on the sample with every cell in
 // place, and checked for damaged positions.
 
+#include "fuzzcheck.h"
 #include "mapindex.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-
-namespace
-{
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

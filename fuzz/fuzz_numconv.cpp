@@ -2,23 +2,13 @@
 // never produce an infinity or not-a-number, and agree with each other.
 
 #include "exceptions.h"
+#include "fuzzcheck.h"
 #include "numconv.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-namespace
-{
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

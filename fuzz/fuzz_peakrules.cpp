@@ -6,6 +6,7 @@
 
 #include "exceptions.h"
 #include "filejudgement.h"
+#include "fuzzcheck.h"
 #include "peakrules.h"
 
 #include <algorithm>
@@ -18,12 +19,6 @@
 
 namespace
 {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 double take(const std::uint8_t *&data, std::size_t &size)
 {

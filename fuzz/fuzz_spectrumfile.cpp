@@ -2,6 +2,7 @@
 // write outside the table, only the runtime's own errors, and a table that stays consistent.
 
 #include "exceptions.h"
+#include "fuzzcheck.h"
 #include "peakfile.h"
 #include "peakfinder.h"
 #include "spectrumfile.h"
@@ -20,12 +21,6 @@ const std::string &scratchFile()
 {
     static const std::string name = "/tmp/fuzz_spectrumfile_" + std::to_string(::getpid()) + ".txt";
     return name;
-}
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // as x, every value finite and clean names; at most one reader claims any head.
 
 #include "formats/textexports.h"
+#include "fuzzcheck.h"
 #include "readercheck.h"
 
 #include <cmath>
@@ -26,12 +27,6 @@ constexpr Reader kReaders[] = {
     { LooksCsv, ReadCsv },
 };
 constexpr std::size_t kReaderCount = sizeof(kReaders) / sizeof(kReaders[0]);
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkRead(const Reader &reader, std::string_view bytes)
 {
