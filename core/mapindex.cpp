@@ -117,7 +117,7 @@ std::string MapIndex::PositionFault() const
             if (!(m_cells[i].HasPosition && std::isfinite(m_cells[i].X)
                     && std::isfinite(m_cells[i].Y)))
                 return FormatMessage(QT_TRANSLATE_NOOP("Messages", "Spektrum %d ohne Position"),
-                    static_cast<long long>(i + 1));
+                    static_cast<long long>(i) + 1);
     }
     const auto at = [this](std::size_t i) { return std::pair(m_cells[i].X, m_cells[i].Y); };
     std::stable_sort(placed.begin(), placed.end(),
@@ -128,8 +128,8 @@ std::string MapIndex::PositionFault() const
             const std::size_t second = std::max(placed[k], placed[k - 1]);
             return FormatMessage(FormatMessage(QT_TRANSLATE_NOOP("Messages",
                                                    "Spektrum %d und %d an derselben Stelle"),
-                                     static_cast<long long>(first + 1)),
-                static_cast<long long>(second + 1));
+                                     static_cast<long long>(first) + 1),
+                static_cast<long long>(second) + 1);
         }
     return {};
 }

@@ -145,7 +145,7 @@ void evenX(const Header &h, std::size_t count, std::vector<double> &x)
 std::string subfileText(std::uint64_t s)
 {
     return FormatMessage(
-        QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d"), static_cast<long long>(s + 1));
+        QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d"), static_cast<long long>(s) + 1);
 }
 
 ReadOutcome damagedLog()
@@ -252,7 +252,7 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
         if (!le::Fits(at, kSubHeaderBytes, size))
             return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
                 QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d endet nach dem Dateiende"),
-                static_cast<long long>(s + 1))));
+                static_cast<long long>(s) + 1)));
         const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
         const std::int32_t points = le::I32(sub, 16);
         if (points < 1)
@@ -265,7 +265,7 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
         if (!le::Fits(at + kSubHeaderBytes, (4 + h.yBytes()) * count, size))
             return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
                 QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d endet nach dem Dateiende"),
-                static_cast<long long>(s + 1))));
+                static_cast<long long>(s) + 1)));
         at += kSubHeaderBytes + (4 + h.yBytes()) * count;
     }
     if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
