@@ -373,6 +373,18 @@
         <source>mehr als %d</source>
         <translation>more than %d</translation>
     </message>
+    <message>
+        <source>zu groß</source>
+        <translation>too large</translation>
+    </message>
+    <message>
+        <source>keine Zellen</source>
+        <translation>no cells</translation>
+    </message>
+    <message>
+        <source>Bild nicht geschrieben</source>
+        <translation>picture not written</translation>
+    </message>
 </context>
 <context>
     <name>TChart</name>

@@ -104,17 +104,30 @@ void tst_HitMapFiles::damagedPositionsAreNotDrawn()
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(damaged);
         out.close();
-        QProcess search;
-        search.start(QStringLiteral(PEAKHOUND_SEARCH),
-            { QStringLiteral("--each"), QStringLiteral("--hit-map"), dir.path(),
-                QStringLiteral("--peak"), QStringLiteral("1585"), name });
-        QVERIFY(search.waitForFinished(60000));
-        QCOMPARE(search.exitCode(), 1);
-        QCOMPARE(QString::fromUtf8(search.readAllStandardError()),
-            name + QStringLiteral(": Positionen beschädigt: Spektrum ")
+        // The reason in German under C, in English under an English locale.
+        for (const bool english : { false, true }) {
+            QProcess search;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("LANGUAGE"));
+            environment.remove(QStringLiteral("LC_MESSAGES"));
+            environment.insert(QStringLiteral("LC_ALL"),
+                english ? QStringLiteral("en_US.UTF-8") : QStringLiteral("C"));
+            search.setProcessEnvironment(environment);
+            search.start(QStringLiteral(PEAKHOUND_SEARCH),
+                { QStringLiteral("--each"), QStringLiteral("--hit-map"), dir.path(),
+                    QStringLiteral("--peak"), QStringLiteral("1585"), name });
+            QVERIFY(search.waitForFinished(60000));
+            QCOMPARE(search.exitCode(), 1);
+            const QString german = QStringLiteral(": Positionen beschädigt: Spektrum ")
                 + (notANumber ? QStringLiteral("7 ohne Position\n")
-                              : QStringLiteral("1 und 7 an derselben Stelle\n")));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("damaged.png"))));
+                              : QStringLiteral("1 und 7 an derselben Stelle\n"));
+            const QString translated = notANumber
+                ? QStringLiteral(": positions damaged: spectrum 7 without a position\n")
+                : QStringLiteral(": positions damaged: spectra 1 and 7 at the same place\n");
+            QCOMPARE(QString::fromUtf8(search.readAllStandardError()),
+                name + (english ? translated : german));
+            QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("damaged.png"))));
+        }
     }
 }
 

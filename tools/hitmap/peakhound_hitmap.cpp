@@ -2,7 +2,9 @@
 // peakhound-search --hit-map hands over) as a picture, off any screen.
 
 #include "hitmap.h"
+#include "language.h"
 #include "mapindex.h"
+#include "translatable.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -44,6 +46,12 @@ int fail(const QString &path, const QString &message)
     return 1;
 }
 
+// A message of the program's own, in the user's language.
+int fail(const QString &path, const std::string &german)
+{
+    return fail(path, QString::fromStdString(TranslatedMessage(german)));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -79,12 +87,13 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     qInstallMessageHandler(quiet);
     QGuiApplication application(argc, argv);
+    SetMessageLanguage(LanguageFromEnvironment());
 
     QFile in(paths[0]);
     if (!in.open(QIODevice::ReadOnly))
         return fail(paths[0], in.errorString());
     if (in.size() > kLargestTable)
-        return fail(paths[0], QStringLiteral("zu groß"));
+        return fail(paths[0], std::string(QT_TRANSLATE_NOOP("Messages", "zu groß")));
     const QByteArray text = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return fail(paths[0], in.errorString());
@@ -92,13 +101,13 @@ int main(int argc, char **argv)
     std::string fault;
     if (!ReadMapTable(
             std::string_view(text.constData(), static_cast<std::size_t>(text.size())), map, fault))
-        return fail(paths[0], QString::fromStdString(fault));
+        return fail(paths[0], fault);
     if (map.Count() == 0)
-        return fail(paths[0], QStringLiteral("keine Zellen"));
+        return fail(paths[0], std::string(QT_TRANSLATE_NOOP("Messages", "keine Zellen")));
     fault = map.PositionFault();
     if (!fault.empty())
-        return fail(
-            paths[0], QStringLiteral("Positionen beschädigt: ") + QString::fromStdString(fault));
+        return fail(paths[0],
+            std::string(QT_TRANSLATE_NOOP("Messages", "Positionen beschädigt")) + ": " + fault);
 
     const MapLayout layout = map.Arrange();
     const QImage image = HitMapImage(map, layout, look,
@@ -116,7 +125,7 @@ int main(int argc, char **argv)
         return fail(paths[1], out.errorString());
     if (!image.save(&out, format.constData())) {
         out.cancelWriting();
-        return fail(paths[1], QStringLiteral("Bild nicht geschrieben"));
+        return fail(paths[1], std::string(QT_TRANSLATE_NOOP("Messages", "Bild nicht geschrieben")));
     }
     if (!out.commit())
         return fail(paths[1], out.errorString());
