@@ -140,9 +140,12 @@ bool HitMapFiles::finish(const std::string &file, std::string &failure)
     if (status == 0)
         return true;
     if (status < 0)
-        failure = picture + ": peakhound-hitmap nicht ausführbar"
+        failure = picture + ": "
+            + QT_TRANSLATE_NOOP("Messages", "peakhound-hitmap nicht ausführbar")
             + (messages.empty() ? std::string() : " (" + messages + ")");
     else
-        failure = messages.empty() ? picture + ": nicht geschrieben" : messages;
+        failure = messages.empty()
+            ? picture + ": " + QT_TRANSLATE_NOOP("Messages", "nicht geschrieben")
+            : messages;
     return false;
 }

@@ -385,6 +385,14 @@
         <source>Bild nicht geschrieben</source>
         <translation>picture not written</translation>
     </message>
+    <message>
+        <source>peakhound-hitmap nicht ausführbar</source>
+        <translation>peakhound-hitmap cannot be run</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben</source>
+        <translation>not written</translation>
+    </message>
 </context>
 <context>
     <name>TChart</name>
