@@ -142,10 +142,13 @@ void evenX(const Header &h, std::size_t count, std::vector<double> &x)
     x[count - 1] = h.last;
 }
 
-std::string subfileText(std::uint64_t s)
+// "beschädigt: Teilspektrum 3: what" for subfile s (from 0).
+ReadOutcome damagedSubfile(std::uint64_t s, const char *what)
 {
-    return FormatMessage(
-        QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d"), static_cast<long long>(s) + 1);
+    return ReadOutcome::Refused(
+        Refusal::Damaged(FormatMessage(QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d"),
+                             static_cast<long long>(s) + 1)
+            + ": " + what));
 }
 
 ReadOutcome damagedLog()
@@ -183,12 +186,10 @@ ReadOutcome checkCommonX(ByteSource &source, const Header &h, Plan &plan)
         // subnpts is only needed for XYXY files; where a writer fills it in, it must agree.
         const std::int32_t subPoints = le::I32(sub, 16);
         if (subPoints != 0 && subPoints != h.points)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
-                + std::string(
-                    QT_TRANSLATE_NOOP("Messages", "Punktzahl passt nicht zum Dateikopf"))));
+            return damagedSubfile(
+                s, QT_TRANSLATE_NOOP("Messages", "Punktzahl passt nicht zum Dateikopf"));
         if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
-                + std::string(QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"))));
+            return damagedSubfile(s, QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"));
         at += kSubHeaderBytes + yBytes;
     }
     if (h.logOffset != 0 && (h.logOffset < at || h.logOffset >= size))
@@ -247,8 +248,8 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
         if (directory != 0
             && le::U32(source.Bytes(directory + kDirectoryEntryBytes * s, 4, directoryWindow), 0)
                 != at)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
-                + std::string(QT_TRANSLATE_NOOP("Messages", "Verzeichnis zeigt woanders hin"))));
+            return damagedSubfile(
+                s, QT_TRANSLATE_NOOP("Messages", "Verzeichnis zeigt woanders hin"));
         if (!le::Fits(at, kSubHeaderBytes, size))
             return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
                 QT_TRANSLATE_NOOP("Messages", "Teilspektrum %d endet nach dem Dateiende"),
@@ -256,11 +257,9 @@ ReadOutcome checkOwnX(ByteSource &source, const Header &h, Plan &plan)
         const std::string_view sub = source.Bytes(at, kSubHeaderBytes, window);
         const std::int32_t points = le::I32(sub, 16);
         if (points < 1)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
-                + std::string(QT_TRANSLATE_NOOP("Messages", "keine Punkte"))));
+            return damagedSubfile(s, QT_TRANSLATE_NOOP("Messages", "keine Punkte"));
         if (h.has(kShortY) && subfileExponent(h, sub) == kFloatExponent)
-            return ReadOutcome::Refused(Refusal::Damaged(subfileText(s) + ": "
-                + std::string(QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"))));
+            return damagedSubfile(s, QT_TRANSLATE_NOOP("Messages", "Gleitkommawerte in 16 Bit"));
         const auto count = static_cast<std::uint64_t>(points);
         if (!le::Fits(at + kSubHeaderBytes, (4 + h.yBytes()) * count, size))
             return ReadOutcome::Refused(Refusal::Damaged(FormatMessage(
